@@ -1,0 +1,66 @@
+// Lookup engine figures on the full IEEE listing from Debian's ieee-data.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "bench/sample_text.h"
+#include "lookup/search.h"
+#include "lookup/vendor_db.h"
+
+namespace venmark {
+namespace {
+
+std::string ListingPath() {
+  const char* path = std::getenv("VENMARK_LISTING");
+  return path != nullptr ? path : "/usr/share/ieee-data/oui.txt";
+}
+
+void BM_LoadListing(benchmark::State& state) {
+  const std::string path = ListingPath();
+  std::string error;
+  for (auto _ : state) {
+    std::optional<VendorDb> db = VendorDb::Load(path, &error);
+    if (!db) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(db->record_count());
+  }
+}
+BENCHMARK(BM_LoadListing)->Unit(benchmark::kMillisecond);
+
+void BM_SearchText(benchmark::State& state) {
+  std::string error;
+  const std::optional<VendorDb> db = VendorDb::Load(ListingPath(), &error);
+  if (!db) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  const std::string text =
+      MakeSampleText(static_cast<std::size_t>(state.range(0)));
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    const std::string results = SearchText(text, *db);
+    lines = results.size();
+    benchmark::DoNotOptimize(results.data());
+  }
+  state.counters["text_MB"] = static_cast<double>(text.size()) / 1e6;
+  state.counters["results_MB"] = static_cast<double>(lines) / 1e6;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_SearchText)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_FindMacs(benchmark::State& state) {
+  const std::string text = MakeSampleText(100000);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FindMacs(text).size());
+  }
+}
+BENCHMARK(BM_FindMacs)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace venmark
+
+BENCHMARK_MAIN();

@@ -1,0 +1,173 @@
+#include "cli/scan_command.h"
+
+#include <cerrno>
+#include <optional>
+#include <string_view>
+
+#include "lookup/mac_scanner.h"
+#include "lookup/search.h"
+#include "lookup/vendor_db.h"
+
+namespace venmark {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Использование: venmark-scan [--db ФАЙЛ] [ФАЙЛ...]\n"
+    "\n"
+    "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
+    "001a.2b3c.4d5e) и называет производителя каждого по списку OUI IEEE.\n"
+    "Каждый ФАЙЛ просматривается отдельно, по порядку; без ФАЙЛОВ и для «-»\n"
+    "читается стандартный ввод. Строки результата выводятся в стандартный\n"
+    "вывод в кодировке UTF-8.\n"
+    "\n"
+    "Параметры:\n"
+    "  --db ФАЙЛ   список производителей (по умолчанию base.dat в текущей папке)\n"
+    "  --help      показать эту справку\n"
+    "\n"
+    "Код завершения: 0 — поиск выполнен; 1 — ошибка в параметрах или входной\n"
+    "файл не читается; 2 — не читается список производителей.\n";
+
+struct Options {
+  std::string db_path = "base.dat";
+  std::vector<std::string> inputs;
+  bool help = false;
+};
+
+// Parses args; on a usage error returns nothing and sets *error.
+std::optional<Options> ParseArgs(const std::vector<std::string>& args,
+                                 std::string* error) {
+  Options options;
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
+      options.inputs.push_back(arg);
+    } else if (arg == "--") {
+      options_ended = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--db") {
+      if (i + 1 == args.size()) {
+        *error = "после --db нужно имя файла";
+        return std::nullopt;
+      }
+      options.db_path = args[++i];
+    } else if (arg.starts_with("--db=")) {
+      options.db_path = arg.substr(5);
+    } else {
+      *error = "неизвестный параметр «" + arg + "»";
+      return std::nullopt;
+    }
+  }
+  if (options.db_path.empty()) {
+    *error = "после --db нужно имя файла";
+    return std::nullopt;
+  }
+  if (options.inputs.empty()) options.inputs.push_back("-");
+  return options;
+}
+
+// Writes the result lines of the text read from input to out, scanning it a
+// block at a time, so any size of input runs in a little fixed memory. On a
+// read error returns false with *error_number set.
+bool ScanStream(std::FILE* input, const VendorDb& db, std::FILE* out,
+                int* error_number) {
+  // The longest MAC is 17 bytes: a MAC starting in the last 16 bytes of a
+  // block may run on into the next one, so those bytes wait for it.
+  constexpr std::size_t kCarry = 16;
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string window;
+  std::string results;
+  window.reserve(kBlock + kCarry);
+  results.reserve(2 * kBlock);
+  bool at_end = false;
+  while (!at_end) {
+    const std::size_t kept = window.size();
+    window.resize(kept + kBlock);
+    errno = 0;
+    const std::size_t got = std::fread(window.data() + kept, 1, kBlock, input);
+    window.resize(kept + got);
+    if (got < kBlock) {
+      if (std::ferror(input)) {
+        *error_number = errno != 0 ? errno : EIO;
+        return false;
+      }
+      at_end = std::feof(input) != 0;
+    }
+    const std::size_t decided =
+        at_end ? window.size()
+               : (window.size() > kCarry ? window.size() - kCarry : 0);
+    MacScanner scanner(window, decided);
+    while (const std::optional<MacFinding> finding = scanner.Next()) {
+      SearchMacBase(db, *finding, "\n", &results);
+    }
+    window.erase(0, decided);
+    std::fwrite(results.data(), 1, results.size(), out);
+    results.clear();
+  }
+  return true;
+}
+
+// Scans the file called name, or in for "-".
+bool ScanInput(const std::string& name, std::FILE* in, const VendorDb& db,
+               std::FILE* out, int* error_number) {
+  if (name == "-") return ScanStream(in, db, out, error_number);
+  errno = 0;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    *error_number = errno != 0 ? errno : EIO;
+    return false;
+  }
+  const bool ok = ScanStream(file, db, out, error_number);
+  std::fclose(file);
+  return ok;
+}
+
+void PrintLine(std::FILE* stream, const std::string& line) {
+  std::fprintf(stream, "venmark-scan: %s\n", line.c_str());
+}
+
+}  // namespace
+
+int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
+                   std::FILE* out, std::FILE* err) {
+  std::string usage_error;
+  const std::optional<Options> options = ParseArgs(args, &usage_error);
+  if (!options) {
+    PrintLine(err, usage_error);
+    std::fputs("Справка: venmark-scan --help\n", err);
+    return kExitUsage;
+  }
+  if (options->help) {
+    std::fwrite(kUsage.data(), 1, kUsage.size(), out);
+    return kExitOk;
+  }
+
+  std::string db_error;
+  const std::optional<VendorDb> db =
+      VendorDb::Load(options->db_path, &db_error);
+  if (!db) {
+    PrintLine(err, db_error);
+    return kExitNoDatabase;
+  }
+
+  int status = kExitOk;
+  for (const std::string& input : options->inputs) {
+    int error_number = 0;
+    if (!ScanInput(input, in, *db, out, &error_number)) {
+      const std::string shown = input == "-" ? "стандартный ввод" : input;
+      PrintLine(err, "не удалось прочитать «" + shown +
+                         "»: " + DescribeSystemError(error_number));
+      status = kExitUsage;
+      continue;
+    }
+  }
+  if (std::fflush(out) != 0) {
+    PrintLine(err, std::string("не удалось вывести результат: ") +
+                       DescribeSystemError(errno));
+    return kExitUsage;
+  }
+  return status;
+}
+
+}  // namespace venmark

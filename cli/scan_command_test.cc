@@ -1,0 +1,140 @@
+// Runs the built venmark-scan as a script would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ScanResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class ScanCommandTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("venmark-scan-" +
+            std::string(testing::UnitTest::GetInstance()
+                            ->current_test_info()
+                            ->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+
+  // Runs venmark-scan in the test folder with args, stdin from stdin_text.
+  ScanResult Scan(const std::string& args, const std::string& stdin_text = "") {
+    Write("stdin.txt", stdin_text);
+    const std::string command = "cd '" + dir_.string() + "' && '" +
+                                VENMARK_SCAN_PATH + "' " + args +
+                                " < stdin.txt > stdout.txt 2> stderr.txt";
+    const int raw = std::system(command.c_str());
+    ScanResult run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = Slurp(dir_ / "stdout.txt");
+    run.err = Slurp(dir_ / "stderr.txt");
+    return run;
+  }
+
+  fs::path dir_;
+};
+
+constexpr char kListing[] =
+    "00-1A-2B   (hex)\t\tExample Networks\r\n"
+    "001A2B     (base 16)\t\tExample Networks\r\n"
+    "00-50-56   (hex)\t\tVMware, Inc.\r\n";
+
+TEST_F(ScanCommandTest, ScansStandardInputAgainstBaseDatInTheCurrentFolder) {
+  Write("base.dat", kListing);
+  const ScanResult run = Scan("", "link/ether 00:50:56:ab:cd:ef brd ff:ff:ff:ff:ff:ff\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "00:50:56:ab:cd:ef - VMware, Inc.\n"
+            "ff:ff:ff:ff:ff:ff - производитель не определен\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ScanCommandTest, ScansEachFileInTurnWithTheNamedDatabase) {
+  Write("vendors.txt", kListing);
+  Write("a.txt", "001a.2b3c.4d5e");
+  Write("b.txt", "00-50-56-");  // a MAC must not run on into the next file
+  Write("c.txt", "01-02-03");
+  const ScanResult run = Scan("--db vendors.txt a.txt b.txt - c.txt",
+                       "00-1a-2b-00-00-01\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "001a.2b3c.4d5e - Example Networks\n"
+            "00-1a-2b-00-00-01 - Example Networks\n");
+}
+
+TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
+  const ScanResult run = Scan("", "00-1a-2b-00-00-01");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "venmark-scan: Не удалось прочитать базу производителей "
+            "«base.dat»: файл не найден\n");
+}
+
+TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
+  Write("base.dat", kListing);
+  ScanResult run = Scan("--frobnicate");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("«--frobnicate»"), std::string::npos) << run.err;
+  EXPECT_EQ(Scan("--db").status, 1);
+
+  // The readable files are still scanned.
+  Write("good.txt", "00:1A:2B:01:02:03");
+  run = Scan(". missing.txt good.txt");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "00:1A:2B:01:02:03 - Example Networks\n");
+  EXPECT_EQ(run.err,
+            "venmark-scan: не удалось прочитать «.»: это папка, а не файл\n"
+            "venmark-scan: не удалось прочитать «missing.txt»: файл не найден\n");
+}
+
+TEST_F(ScanCommandTest, FindsMacsThatStraddleReadBlocks) {
+  Write("base.dat", kListing);
+  // 18 bytes a MAC never divides a block size, so MACs fall across every
+  // block boundary at one offset or another.
+  std::string text, expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string mac = i % 2 ? "00-1a-2b-3c-4d-5e" : "001a.2b3c.4d5e...";
+    text += mac + " ";
+    expected += mac.substr(0, i % 2 ? 17 : 14) + " - Example Networks\n";
+  }
+  Write("big.txt", text);
+  const ScanResult from_file = Scan("big.txt");
+  EXPECT_EQ(from_file.status, 0);
+  EXPECT_TRUE(from_file.out == expected) << "results differ";
+  const ScanResult from_pipe = Scan("", text);
+  EXPECT_TRUE(from_pipe.out == expected) << "results differ";
+}
+
+TEST_F(ScanCommandTest, PrintsUsage) {
+  const ScanResult run = Scan("--help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.starts_with("Использование: venmark-scan")) << run.out;
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include "lookup/mac_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace venmark {
+namespace {
+
+struct Expected {
+  std::size_t offset;
+  Notation notation;
+  std::string candidate_mac;
+  std::string oui_key;
+};
+
+void ExpectFindings(std::string_view text, const std::vector<Expected>& want) {
+  const std::vector<MacFinding> got = FindMacs(text);
+  ASSERT_EQ(got.size(), want.size()) << "text: " << text;
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "finding " << i << " of " << text);
+    EXPECT_EQ(got[i].offset, want[i].offset);
+    EXPECT_EQ(got[i].notation, want[i].notation);
+    EXPECT_EQ(got[i].candidate_mac, want[i].candidate_mac);
+    EXPECT_EQ(got[i].oui_key, want[i].oui_key);
+  }
+}
+
+TEST(MacScannerTest, FindsEachNotationAndUpperCasesTheKeyOnly) {
+  ExpectFindings("00-1a-2b-3c-4d-5e",
+                 {{0, Notation::kDash, "00-1a-2b-3c-4d-5e", "00-1A-2B"}});
+  ExpectFindings("00:1A:2B:3C:4D:5E",
+                 {{0, Notation::kColon, "00:1A:2B:3C:4D:5E", "00-1A-2B"}});
+  ExpectFindings("001a.2b3c.4d5e",
+                 {{0, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("aB:cD:eF:01:23:45",
+                 {{0, Notation::kColon, "aB:cD:eF:01:23:45", "AB-CD-EF"}});
+}
+
+TEST(MacScannerTest, ShowsOnlyTheMacNotWhatFollowsIt) {
+  // A dotted MAC is 14 characters; the text after it is not part of it.
+  ExpectFindings("001a.2b3c.4d5e  Ab",
+                 {{0, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("00-1A-2B-3C-4D-5A",
+                 {{0, Notation::kDash, "00-1A-2B-3C-4D-5A", "00-1A-2B"}});
+}
+
+TEST(MacScannerTest, OverlappingRunsGiveOneFindingPerFullMac) {
+  ExpectFindings("00-11-22-33-44-55-66",
+                 {{0, Notation::kDash, "00-11-22-33-44-55", "00-11-22"},
+                  {3, Notation::kDash, "11-22-33-44-55-66", "11-22-33"}});
+  ExpectFindings("0011.2233.4455.6677",
+                 {{0, Notation::kDot, "0011.2233.4455", "00-11-22"},
+                  {5, Notation::kDot, "2233.4455.6677", "22-33-44"}});
+}
+
+TEST(MacScannerTest, FindsMacsAtTheEdgesOfTheText) {
+  ExpectFindings("x 00:1a:2b:3c:4d:5e",
+                 {{2, Notation::kColon, "00:1a:2b:3c:4d:5e", "00-1A-2B"}});
+  ExpectFindings("ab 001a.2b3c.4d5e",
+                 {{3, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("00-1a-2b-3c-4d-5", {});
+  ExpectFindings("001a.2b3c.4d5", {});
+  ExpectFindings("", {});
+  ExpectFindings("0", {});
+}
+
+TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
+  for (const char* text : {
+           "0:1a:2b:3c:4d:5e",             // a group of one digit
+           "00-1a:2b-3c-4d-5e",            // mixed separators
+           "zz-zz-zz-zz-zz-zz",            // no hex digits
+           "ab-c.-fg-.x-kl-mn",            // separators in both places
+           "1234.5678.9",                  // a version number
+           "10.0.0.1 255.255.255.0",       // addresses
+           "00-1g-2b-3c-4d-5e",            // one non-hex digit
+           "001a.2b3c.4d5g",               // one non-hex digit at the end
+           "001a-2b3c-4d5e",               // dotted groups with dashes
+           "2024-12-07 10:11:12:13:14",    // a timestamp
+           "---------------------------------------------------",
+           "Vlan    Mac Address       Type        Ports\n"
+           "----    -----------       --------    -----",
+       }) {
+    ExpectFindings(text, {});
+  }
+}
+
+TEST(MacScannerTest, CountsBytesInUtf8Text) {
+  const std::string text = "Физический адрес. . . . : 00-1A-2B-3C-4D-5E\r\n";
+  const std::size_t at = text.find("00-1A");
+  ExpectFindings(text,
+                 {{at, Notation::kDash, "00-1A-2B-3C-4D-5E", "00-1A-2B"}});
+}
+
+TEST(MacScannerTest, FindsRealCommandOutput) {
+  const std::string ip_link =
+      "2: eth0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500\n"
+      "    link/ether 52:54:00:12:34:56 brd ff:ff:ff:ff:ff:ff\n";
+  const std::vector<MacFinding> links = FindMacs(ip_link);
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(links[0].oui_key, "52-54-00");
+  EXPECT_EQ(links[1].candidate_mac, "ff:ff:ff:ff:ff:ff");
+
+  const std::string cisco =
+      "          Mac Address Table\n"
+      "-------------------------------------------\n"
+      "Vlan    Mac Address       Type        Ports\n"
+      "----    -----------       --------    -----\n"
+      " 100    0050.56a3.1b2c    DYNAMIC     Gi1/0/1\n"
+      " 100    000c.29ff.fe01    STATIC      Gi1/0/2\n";
+  const std::vector<MacFinding> table = FindMacs(cisco);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0].oui_key, "00-50-56");
+  EXPECT_EQ(table[1].oui_key, "00-0C-29");
+}
+
+TEST(MacScannerTest, KeyMethodsReadOnlyTheFirstThreeBytes) {
+  EXPECT_EQ(SearchWindows("0a-1b-2c-3d-4e-5f"), "0A-1B-2C");
+  EXPECT_EQ(SearchUnix("0a:1b:2c:3d:4e:5f"), "0A-1B-2C");
+  EXPECT_EQ(SearchCisco("0a1b.2c3d.4e5f"), "0A-1B-2C");
+}
+
+// Random filler around MACs planted at known places: every planted MAC must
+// come back with its key, and nothing else may.
+TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
+  std::mt19937 rng(20261207);
+  // Filler never holds hex digits, so it cannot extend a planted MAC.
+  const std::string filler = "ghijklmnopqrstuvwxyz GHIJKLMNOPQRSTUVWXYZ-:.\n\t";
+  const std::string hex = "0123456789abcdefABCDEF";
+  auto pick = [&](const std::string& from) {
+    return from[std::uniform_int_distribution<std::size_t>(
+        0, from.size() - 1)(rng)];
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    std::vector<Expected> planted;
+    const int macs = std::uniform_int_distribution<int>(0, 12)(rng);
+    for (int m = 0; m < macs; ++m) {
+      const int gap = std::uniform_int_distribution<int>(1, 30)(rng);
+      for (int g = 0; g < gap; ++g) text += pick(filler);
+      text += ' ';  // keeps a filler separator from touching the MAC
+      std::string digits;
+      for (int d = 0; d < 12; ++d) digits += pick(hex);
+      const auto notation =
+          static_cast<Notation>(std::uniform_int_distribution<int>(0, 2)(rng));
+      std::string mac;
+      if (notation == Notation::kDot) {
+        mac = digits.substr(0, 4) + "." + digits.substr(4, 4) + "." +
+              digits.substr(8, 4);
+      } else {
+        const char separator = notation == Notation::kDash ? '-' : ':';
+        for (int g = 0; g < 6; ++g) {
+          if (g > 0) mac += separator;
+          mac += digits.substr(g * 2, 2);
+        }
+      }
+      std::string key = digits.substr(0, 2) + "-" + digits.substr(2, 2) +
+                        "-" + digits.substr(4, 2);
+      for (char& c : key) c = static_cast<char>(std::toupper(c));
+      planted.push_back({text.size(), notation, mac, key});
+      text += mac;
+      text += ' ';
+    }
+    for (int g = 0; g < 5; ++g) text += pick(filler);
+    ExpectFindings(text, planted);
+  }
+}
+
+}  // namespace
+}  // namespace venmark

@@ -1,0 +1,69 @@
+#include "lookup/search.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace venmark {
+namespace {
+
+const VendorDb& TestDb() {
+  static const VendorDb db = VendorDb::Parse(
+      "00-1A-2B   (hex)\t\tExample Networks\r\n"
+      "00-11-22   (hex)\t\tFirst Owner\r\n"
+      "00-11-22   (hex)\t\tSecond Owner\r\n"
+      "AA-BB-CC   (hex)\t\t\r\n"
+      "00-AA-BB   (hex)\t\tОАО «Пример»\r\n");
+  return db;
+}
+
+TEST(SearchTest, WritesFoundAndNotFoundLinesInTextOrder) {
+  EXPECT_EQ(SearchText("00-1a-2b-3c-4d-5e and 00:1a:2c:00:00:01", TestDb()),
+            "00-1a-2b-3c-4d-5e - Example Networks\r\n"
+            "00:1a:2c:00:00:01 - производитель не определен\r\n");
+}
+
+TEST(SearchTest, GivesOneLinePerRecordOfAPrefix) {
+  EXPECT_EQ(SearchText("0011.2233.4455", TestDb()),
+            "0011.2233.4455 - First Owner\r\n"
+            "0011.2233.4455 - Second Owner\r\n");
+}
+
+TEST(SearchTest, ShowsTheMacAsWrittenWhateverFollowsIt) {
+  EXPECT_EQ(SearchText("001a.2b3c.4d5e  Ab", TestDb()),
+            "001a.2b3c.4d5e - Example Networks\r\n");
+  EXPECT_EQ(SearchText("001a.2b3c.4d5f  Ab", TestDb()),
+            "001a.2b3c.4d5f - Example Networks\r\n");
+  EXPECT_EQ(SearchText("00-1A-2B-3C-4D-5A", TestDb()),
+            "00-1A-2B-3C-4D-5A - Example Networks\r\n");
+  EXPECT_EQ(SearchText("00-1A-2C-3C-4D-5A", TestDb()),
+            "00-1A-2C-3C-4D-5A - производитель не определен\r\n");
+}
+
+TEST(SearchTest, KeepsEmptyAndNonAsciiNames) {
+  EXPECT_EQ(SearchText("aa:bb:cc:00:00:01", TestDb()),
+            "aa:bb:cc:00:00:01 - \r\n");
+  EXPECT_EQ(SearchText("Адрес: 00-aa-bb-01-02-03.", TestDb()),
+            "00-aa-bb-01-02-03 - ОАО «Пример»\r\n");
+}
+
+TEST(SearchTest, WritesNothingForTextWithoutMacs) {
+  EXPECT_EQ(SearchText("", TestDb()), "");
+  EXPECT_EQ(SearchText("------------------------------\r\n", TestDb()), "");
+}
+
+TEST(SearchTest, EndsLinesAsAsked) {
+  EXPECT_EQ(SearchText("00-1a-2b-3c-4d-5e 00-1a-2b-3c-4d-5f", TestDb(), "\n"),
+            "00-1a-2b-3c-4d-5e - Example Networks\n"
+            "00-1a-2b-3c-4d-5f - Example Networks\n");
+}
+
+TEST(SearchTest, EmptyListingAnswersNotFoundForEveryMac) {
+  const VendorDb empty = VendorDb::Parse("");
+  EXPECT_EQ(SearchText("00-1a-2b-3c-4d-5e\n0011.2233.4455", empty),
+            "00-1a-2b-3c-4d-5e - производитель не определен\r\n"
+            "0011.2233.4455 - производитель не определен\r\n");
+}
+
+}  // namespace
+}  // namespace venmark

@@ -1,0 +1,81 @@
+#include "lookup/text_codec.h"
+
+#include <array>
+#include <cstdint>
+
+namespace venmark {
+namespace {
+
+// Code points of bytes 0x80-0x9F in Windows-1252; 0 where it defines none.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(char32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  const std::size_t n = bytes.size();
+  while (i < n) {
+    const auto b0 = static_cast<std::uint8_t>(bytes[i]);
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    char32_t cp;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      length = 2;
+      cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      length = 3;
+      cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      length = 4;
+      cp = b0 & 0x07;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto b = static_cast<std::uint8_t>(bytes[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
+        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out) {
+  for (const char c : bytes) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (b < 0x80 || b >= 0xA0) {
+      AppendUtf8(b, out);
+    } else {
+      const char16_t cp = kHighControls[b - 0x80];
+      AppendUtf8(cp != 0 ? cp : 0xFFFD, out);
+    }
+  }
+}
+
+}  // namespace venmark

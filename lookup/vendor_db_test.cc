@@ -1,0 +1,153 @@
+#include "lookup/vendor_db.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace venmark {
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names Lookup(const VendorDb& db, std::string_view key) {
+  Names names;
+  for (const std::string_view name : db.Find(key)) names.emplace_back(name);
+  return names;
+}
+
+// The head of a real listing, lines ending in CR LF.
+constexpr std::string_view kListing =
+    "OUI/MA-L                                                    Organization\r\n"
+    "company_id                                                  Organization\r\n"
+    "                                                            Address\r\n"
+    "\r\n"
+    "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
+    "002272     (base 16)\t\tAmerican Micro-Fuel Device Corp.\r\n"
+    "\t\t\t\t2181 Buchanan Loop\r\n"
+    "\t\t\t\tFerndale  WA  98248\r\n"
+    "\t\t\t\tUS\r\n"
+    "\r\n"
+    "00-D0-EF   (hex)\t\tIGT\r\n"
+    "00D0EF     (base 16)\t\tIGT\r\n";
+
+TEST(VendorDbTest, ReadsRecordLinesOfARealListing) {
+  const VendorDb db = VendorDb::Parse(kListing);
+  EXPECT_EQ(db.record_count(), 2u);
+  EXPECT_EQ(Lookup(db, "00-22-72"), Names{"American Micro-Fuel Device Corp."});
+  EXPECT_EQ(Lookup(db, "00-D0-EF"), Names{"IGT"});
+  EXPECT_EQ(Lookup(db, "00-22-73"), Names{});
+  EXPECT_EQ(Lookup(db, "00-d0-ef"), Names{});  // keys are always upper case
+  EXPECT_EQ(Lookup(db, "002272"), Names{});
+}
+
+TEST(VendorDbTest, KeepsEveryRecordOfAPrefixInFileOrder) {
+  const VendorDb db = VendorDb::Parse(
+      "08-00-30   (hex)\t\tNetwork Research Corporation\r\n"
+      "00-00-01   (hex)\t\tXerox\r\n"
+      "08-00-30   (hex)\t\tCERN\r\n"
+      "08-00-30   (hex)\t\tRoyal Melbourne Inst of Tech\r\n");
+  EXPECT_EQ(Lookup(db, "08-00-30"),
+            (Names{"Network Research Corporation", "CERN",
+                   "Royal Melbourne Inst of Tech"}));
+  EXPECT_EQ(db.record_count(), 4u);
+}
+
+TEST(VendorDbTest, RecognisesRecordsOnlyByTheMarkerColumns) {
+  const VendorDb db = VendorDb::Parse(
+      "  00-11-22   (hex)\t\tShifted Right\r\n"   // "(hex)" too far right
+      "00-11-22  (hex)\t\tShifted Left\r\n"       // too far left
+      "00-11-22   (HEX)\t\tUpper Marker\r\n"
+      "00-11-2   (hex)\r\n"                       // shorter than 16
+      "00-aa-bb   (hex)\t\tLower Case Prefix\r\n"
+      "00:11:22   (hex)\t\tColon Prefix\r\n"
+      "00-AA-BB   (hex)\t\tUpper Case Prefix\r\n");
+  EXPECT_EQ(Lookup(db, "00-11-22"), Names{});
+  EXPECT_EQ(Lookup(db, "00-AA-BB"), Names{"Upper Case Prefix"});
+  // Unmatchable records still count as records of the listing.
+  EXPECT_EQ(db.record_count(), 3u);
+}
+
+TEST(VendorDbTest, EndsLinesAtCrLfAloneCrOrAloneLf) {
+  for (const std::string eol : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(eol == "\n" ? "LF" : eol == "\r" ? "CR" : "CR LF");
+    const VendorDb db = VendorDb::Parse(
+        "header" + eol + "00-00-0C   (hex)\t\tCisco Systems, Inc" + eol +
+        "00000C     (base 16)\t\tCisco Systems, Inc" + eol + eol +
+        "00-50-56   (hex)\t\tVMware, Inc.");  // no terminator at the end
+    EXPECT_EQ(Lookup(db, "00-00-0C"), Names{"Cisco Systems, Inc"});
+    EXPECT_EQ(Lookup(db, "00-50-56"), Names{"VMware, Inc."});
+  }
+}
+
+TEST(VendorDbTest, TakesNamesAsTheyStand) {
+  using namespace std::string_literals;
+  const VendorDb db = VendorDb::Parse(
+      "00-00-01   (hex)\r\n"                          // no name at all
+      "00-00-02   (hex)\t\t\r\n"                      // empty name
+      "00-00-03   (hex)\t\t  Spaced  Name \r\n"
+      "00-00-04   (hex)\t\tNUL\0Inside\r\n"s
+      "00-0\0-05   (hex)\t\tNUL In Prefix\r\n"s
+      "00-00-06   (hex)\t\tПример Сетей\r\n"          // UTF-8
+      "00-00-07   (hex)\t\tM\xfcller \x80 GmbH\r\n"   // Windows-1252
+      "00-00-08   (hex)\t\tBad \x81 Byte\r\n");
+  EXPECT_EQ(Lookup(db, "00-00-01"), Names{""});
+  EXPECT_EQ(Lookup(db, "00-00-02"), Names{""});
+  EXPECT_EQ(Lookup(db, "00-00-03"), Names{"  Spaced  Name "});
+  EXPECT_EQ(Lookup(db, "00-00-04"), Names{"NUL\0Inside"s});
+  EXPECT_EQ(Lookup(db, "00-00-05"), Names{});
+  EXPECT_EQ(db.record_count(), 8u);
+  EXPECT_EQ(Lookup(db, "00-00-06"), Names{"Пример Сетей"});
+  EXPECT_EQ(Lookup(db, "00-00-07"), Names{"Müller € GmbH"});
+  EXPECT_EQ(Lookup(db, "00-00-08"), Names{"Bad \uFFFD Byte"});
+}
+
+TEST(VendorDbTest, EmptyListingKnowsNothing) {
+  const VendorDb db = VendorDb::Parse("");
+  EXPECT_EQ(db.record_count(), 0u);
+  EXPECT_EQ(Lookup(db, "00-00-00"), Names{});
+}
+
+class VendorDbFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("venmark-db-" + std::to_string(::testing::UnitTest::GetInstance()
+                                               ->random_seed()) +
+            "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(VendorDbFileTest, LoadsAFileAndSurvivesBeingMoved) {
+  const auto path = dir_ / "base.dat";
+  std::ofstream(path, std::ios::binary) << kListing
+                                        << "00-00-09   (hex)\t\t\xe9t\xe9\r\n";
+  std::string error;
+  std::optional<VendorDb> loaded = VendorDb::Load(path.string(), &error);
+  ASSERT_TRUE(loaded.has_value()) << error;
+  // Names must stay valid when the database changes hands.
+  const VendorDb db = std::move(*loaded);
+  loaded.reset();
+  EXPECT_EQ(Lookup(db, "00-D0-EF"), Names{"IGT"});
+  EXPECT_EQ(Lookup(db, "00-00-09"), Names{"été"});
+}
+
+TEST_F(VendorDbFileTest, ReportsAMissingOrUnreadableFileInRussian) {
+  std::string error;
+  const std::string missing = (dir_ / "base.dat").string();
+  EXPECT_FALSE(VendorDb::Load(missing, &error).has_value());
+  EXPECT_EQ(error, "Не удалось прочитать базу производителей «" + missing +
+                       "»: файл не найден");
+
+  EXPECT_FALSE(VendorDb::Load(dir_.string(), &error).has_value());
+  EXPECT_NE(error.find("это папка, а не файл"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace venmark

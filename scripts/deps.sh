@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Sourced by the other scripts: installs the Debian packages it is given that
+# are not installed yet (apt-get, through sudo when not root).
+
+venmark_install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
+        grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || {
+      echo "Нужны пакеты ${missing[*]}, но нет ни прав root, ни sudo." >&2
+      return 1
+    }
+    sudo="sudo"
+  fi
+  echo "Устанавливаю пакеты: ${missing[*]}"
+  $sudo apt-get update -q || return 1
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+# What building the programs needs.
+VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
+  qt6-translations-l10n libcurl4-openssl-dev ca-certificates fonts-dejavu-core
+  ieee-data)
+# What the tests and benchmarks need on top.
+VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev)
+# What driving the GUI under a virtual display needs.
+VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils)

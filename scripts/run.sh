@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Venmark and runs it from the repository
+# root, with ./base.dat seeded from Debian's copy of the IEEE listing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}"
+
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DVENMARK_BUILD_TESTS=OFF -DVENMARK_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+if [ ! -e base.dat ]; then
+  cp /usr/share/ieee-data/oui.txt base.dat
+  echo "base.dat взят из /usr/share/ieee-data/oui.txt"
+fi
+
+"$build/cli/venmark-scan" samples/mixed.txt
