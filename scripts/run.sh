@@ -16,4 +16,18 @@ if [ ! -e base.dat ]; then
   echo "base.dat взят из /usr/share/ieee-data/oui.txt"
 fi
 
-"$build/cli/venmark-scan" samples/mixed.txt
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$build/windows/venmark"
+fi
+
+cat <<MESSAGE
+Нет графического дисплея (не заданы DISPLAY и WAYLAND_DISPLAY), поэтому окно
+Venmark открыть нельзя. Тот же поиск доступен из командной строки:
+
+  ip link | $build/cli/venmark-scan
+  $build/cli/venmark-scan файл1.txt файл2.txt
+
+Вот он на примере samples/mixed.txt:
+
+MESSAGE
+exec "$build/cli/venmark-scan" samples/mixed.txt

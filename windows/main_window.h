@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+#include "windows/dialogs.h"
+#include "windows/results_window.h"
+
+class QLabel;
+
+namespace venmark {
+
+// Files the main window works on; bare names resolve against the current
+// folder at the moment they are used.
+struct MainWindowFiles {
+  QString database = QStringLiteral("base.dat");
+};
+
+// The main window (Form1): the text to search, and the buttons for the
+// search, the database update and the exit.
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // dialogs must outlive the window.
+  explicit MainWindow(Dialogs* dialogs, MainWindowFiles files = {});
+  ~MainWindow() override;
+
+  // The results window, or null while there is none.
+  ResultsWindow* results_window() const { return results_; }
+
+ public slots:
+  // Searches the input box's text and appends the results to the results
+  // window, which it then shows.
+  void Search();
+
+  // Closes both windows and ends the program.
+  void Exit();
+
+ private:
+  // The results window, created hidden when there is none.
+  ResultsWindow* TouchResults();
+  // Puts a new results window beside this one, on the right when the screen
+  // has room there.
+  void PlaceBeside(ResultsWindow* results) const;
+
+  Dialogs* dialogs_;
+  MainWindowFiles files_;
+  QPlainTextEdit* input_;
+  QPointer<ResultsWindow> results_;
+};
+
+}  // namespace venmark
