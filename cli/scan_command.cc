@@ -1,18 +1,24 @@
 #include "cli/scan_command.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
 #include "lookup/vendor_db.h"
+#include "update/database_update.h"
 
 namespace venmark {
 namespace {
 
 constexpr std::string_view kUsage =
     "Использование: venmark-scan [--db ФАЙЛ] [ФАЙЛ...]\n"
+    "               venmark-scan [--db ФАЙЛ] --update\n"
     "\n"
     "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
     "001a.2b3c.4d5e) и называет производителя каждого по списку OUI IEEE.\n"
@@ -22,15 +28,19 @@ constexpr std::string_view kUsage =
     "\n"
     "Параметры:\n"
     "  --db ФАЙЛ   список производителей (по умолчанию base.dat в текущей папке)\n"
+    "  --update    загрузить свежий список OUI с сервера IEEE и заменить им\n"
+    "              базу; ход загрузки и ошибки выводятся в stderr\n"
     "  --help      показать эту справку\n"
     "\n"
-    "Код завершения: 0 — поиск выполнен; 1 — ошибка в параметрах или входной\n"
-    "файл не читается; 2 — не читается список производителей.\n";
+    "Код завершения: 0 — поиск или обновление выполнены; 1 — ошибка в\n"
+    "параметрах или входной файл не читается; 2 — не читается список\n"
+    "производителей; 3 — обновить базу не удалось; 130 — обновление прервано.\n";
 
 struct Options {
   std::string db_path = "base.dat";
   std::vector<std::string> inputs;
   bool help = false;
+  bool update = false;
 };
 
 // Parses args; on a usage error returns nothing and sets *error.
@@ -46,6 +56,8 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       options_ended = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--update") {
+      options.update = true;
     } else if (arg == "--db") {
       if (i + 1 == args.size()) {
         *error = "после --db нужно имя файла";
@@ -61,6 +73,10 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
   }
   if (options.db_path.empty()) {
     *error = "после --db нужно имя файла";
+    return std::nullopt;
+  }
+  if (options.update && !options.inputs.empty()) {
+    *error = "--update не принимает входных файлов";
     return std::nullopt;
   }
   if (options.inputs.empty()) options.inputs.push_back("-");
@@ -127,6 +143,52 @@ void PrintLine(std::FILE* stream, const std::string& line) {
   std::fprintf(stream, "venmark-scan: %s\n", line.c_str());
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
+// Replaces the database with a fresh IEEE listing. Ctrl+C cancels the
+// download cleanly instead of leaving a half-written file behind.
+int RunUpdate(const Options& options, std::FILE* err) {
+  UpdateOptions update;
+  update.database = options.db_path;
+  // Beside the database, so that the rename over it is atomic.
+  update.download = (std::filesystem::path(options.db_path).parent_path() /
+                     "downloaded-new-base.dat")
+                        .string();
+  const bool terminal = ::isatty(::fileno(err)) != 0;
+  std::int64_t shown = -1;
+  interrupted = 0;
+  const auto previous = std::signal(SIGINT, OnInterrupt);
+  std::fprintf(err, "venmark-scan: загрузка %s\n", update.url.c_str());
+  const UpdateResult result = UpdateDatabase(
+      update, [&](std::int64_t received, std::int64_t total) {
+        // A line a quarter of a megabyte, not one per packet.
+        if (terminal && received / (256 * 1024) != shown) {
+          shown = received / (256 * 1024);
+          std::fprintf(err, "\rполучено %.1f МБ", static_cast<double>(received) / 1048576.0);
+          if (total > 0) std::fprintf(err, " из %.1f МБ", static_cast<double>(total) / 1048576.0);
+          std::fflush(err);
+        }
+        return interrupted == 0;
+      });
+  std::signal(SIGINT, previous);
+  if (terminal && shown >= 0) std::fputc('\n', err);
+  switch (result.status) {
+    case UpdateStatus::kUpdated:
+      PrintLine(err, "база «" + options.db_path + "» обновлена: " +
+                         std::to_string(result.records) + " записей");
+      return kExitOk;
+    case UpdateStatus::kCancelled:
+      PrintLine(err, "обновление прервано, база оставлена прежней");
+      return kExitInterrupted;
+    case UpdateStatus::kFailed:
+      break;
+  }
+  PrintLine(err, result.message);
+  return kExitUpdateFailed;
+}
+
 }  // namespace
 
 int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
@@ -142,6 +204,7 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
     std::fwrite(kUsage.data(), 1, kUsage.size(), out);
     return kExitOk;
   }
+  if (options->update) return RunUpdate(*options, err);
 
   std::string db_error;
   const std::optional<VendorDb> db =

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <mutex>
 #include <string>
+
+#include "update/test_http_server.h"
 
 namespace {
 
@@ -42,11 +45,13 @@ class ScanCommandTest : public testing::Test {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
 
-  // Runs venmark-scan in the test folder with args, stdin from stdin_text.
-  ScanResult Scan(const std::string& args, const std::string& stdin_text = "") {
+  // Runs venmark-scan in the test folder with args, stdin from stdin_text,
+  // and environment settings env ("NAME=value ...").
+  ScanResult Scan(const std::string& args, const std::string& stdin_text = "",
+                  const std::string& env = "") {
     Write("stdin.txt", stdin_text);
-    const std::string command = "cd '" + dir_.string() + "' && '" +
-                                VENMARK_SCAN_PATH + "' " + args +
+    const std::string command = "cd '" + dir_.string() + "' && env " + env +
+                                " '" + VENMARK_SCAN_PATH + "' " + args +
                                 " < stdin.txt > stdout.txt 2> stderr.txt";
     const int raw = std::system(command.c_str());
     ScanResult run;
@@ -129,6 +134,62 @@ TEST_F(ScanCommandTest, FindsMacsThatStraddleReadBlocks) {
   EXPECT_TRUE(from_file.out == expected) << "results differ";
   const ScanResult from_pipe = Scan("", text);
   EXPECT_TRUE(from_pipe.out == expected) << "results differ";
+}
+
+// The IEEE server, played through the proxy settings libcurl honours.
+class ScanUpdateTest : public ScanCommandTest {
+ protected:
+  void SetUp() override {
+    ScanCommandTest::SetUp();
+    old_listing_ = venmark::MakeListing(20, "Old");
+    Write("base.dat", old_listing_);
+    server_.server().Get(R"(.*/oui\.txt)", [this](const httplib::Request&,
+                                                 httplib::Response& response) {
+      std::lock_guard lock(mutex_);
+      response.status = status_;
+      response.set_content(body_, "text/plain");
+    });
+  }
+
+  ScanResult Update(int status, const std::string& body,
+                    const std::string& args = "--update") {
+    {
+      std::lock_guard lock(mutex_);
+      status_ = status;
+      body_ = body;
+    }
+    return Scan(args, "",
+                "http_proxy=" + server_.Url("") + " no_proxy= NO_PROXY=");
+  }
+
+  std::string old_listing_;
+  std::mutex mutex_;
+  int status_ = 200;
+  std::string body_;
+  venmark::TestHttpServer server_;
+};
+
+TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
+  const std::string fresh = venmark::MakeListing(30, "New");
+  const ScanResult run = Update(200, fresh);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("база «base.dat» обновлена: 30 записей"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(Slurp(dir_ / "base.dat") == fresh);
+  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+}
+
+TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
+  const ScanResult run = Update(418, "<html>Request Rejected</html>");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("venmark-scan: Не удалось обновить базу: сервер "
+                         "ответил HTTP 418\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(Slurp(dir_ / "base.dat") == old_listing_);
+  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+  EXPECT_EQ(Update(200, "", "--update extra.txt").status, 1);
 }
 
 TEST_F(ScanCommandTest, PrintsUsage) {

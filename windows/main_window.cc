@@ -96,6 +96,7 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files)
 
   connect(search, &QPushButton::clicked, this, &MainWindow::Search);
   connect(exit, &QPushButton::clicked, this, &MainWindow::Exit);
+  connect(update, &QPushButton::clicked, this, &MainWindow::Update);
 }
 
 MainWindow::~MainWindow() {
@@ -154,6 +155,37 @@ void MainWindow::Search() {
   window->show();
   window->raise();
   window->activateWindow();
+}
+
+void MainWindow::Update() {
+  if (!dialogs_->Confirm(QStringLiteral(
+          "Процесс может занять две-три минуты, программа может сделать вид, "
+          "что висит, подождите вывода сообщения о завершении"))) {
+    return;
+  }
+  UpdateOptions options;
+  options.url = files_.source_url;
+  options.database = QFile::encodeName(files_.database).toStdString();
+  options.download = QFile::encodeName(files_.download).toStdString();
+  UpdateResult result;
+  {
+    std::unique_ptr<Progress> progress = dialogs_->StartProgress(
+        QStringLiteral("Загрузка списка производителей с сервера IEEE…"));
+    result = UpdateDatabase(
+        options, [&progress](std::int64_t received, std::int64_t total) {
+          return progress == nullptr || progress->Update(received, total);
+        });
+  }
+  switch (result.status) {
+    case UpdateStatus::kUpdated:
+      dialogs_->Inform(QStringLiteral("Синхронизация завершена"));
+      break;
+    case UpdateStatus::kFailed:
+      dialogs_->Error(QString::fromStdString(result.message));
+      break;
+    case UpdateStatus::kCancelled:
+      break;
+  }
 }
 
 void MainWindow::Exit() {

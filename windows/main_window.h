@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "update/database_update.h"
 #include "windows/dialogs.h"
 #include "windows/results_window.h"
 
@@ -17,6 +18,9 @@ namespace venmark {
 // folder at the moment they are used.
 struct MainWindowFiles {
   QString database = QStringLiteral("base.dat");
+  // Where an update downloads to; in the database's folder.
+  QString download = QStringLiteral("downloaded-new-base.dat");
+  std::string source_url = kIeeeListingUrl;
 };
 
 // The main window (Form1): the text to search, and the buttons for the
@@ -39,6 +43,10 @@ class MainWindow : public QWidget {
 
   // Closes both windows and ends the program.
   void Exit();
+
+  // After a confirmation, replaces the database with a fresh download of
+  // the IEEE listing.
+  void Update();
 
  private:
   // The results window, created hidden when there is none.

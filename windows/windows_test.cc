@@ -8,28 +8,12 @@
 #include <QtTest>
 #include <memory>
 
+#include "windows/fake_dialogs.h"
 #include "windows/fitted_text.h"
 #include "windows/main_window.h"
 
 namespace venmark {
 namespace {
-
-// Answers every box at once and remembers what it was shown.
-class FakeDialogs : public Dialogs {
- public:
-  bool Confirm(const QString& text) override {
-    confirmed.append(text);
-    return confirm_answer;
-  }
-  void Inform(const QString& text) override { informed.append(text); }
-  void Error(const QString& text) override { errors.append(text); }
-  std::unique_ptr<Progress> StartProgress(const QString&) override {
-    return nullptr;
-  }
-
-  bool confirm_answer = true;
-  QStringList confirmed, informed, errors;
-};
 
 constexpr char kListing[] =
     "OUI/MA-L                                                    Organization\r\n"

@@ -1,0 +1,46 @@
+#include "update/test_http_server.h"
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+
+namespace venmark {
+
+TestHttpServer::TestHttpServer() {
+  port_ = server_.bind_to_any_port("127.0.0.1");
+  if (port_ <= 0) throw std::runtime_error("no free port on 127.0.0.1");
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  // This version of httplib has no wait_until_ready().
+  while (!server_.is_running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+TestHttpServer::~TestHttpServer() {
+  server_.stop();
+  thread_.join();
+}
+
+std::string TestHttpServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string MakeListing(int records, const std::string& vendor) {
+  std::string text =
+      "OUI/MA-L                                                    "
+      "Organization\r\ncompany_id                                         "
+      "         Organization\r\n\r\n";
+  char line[64];
+  for (int i = 0; i < records; ++i) {
+    const std::string name = vendor + " " + std::to_string(i) + "\r\n";
+    std::snprintf(line, sizeof line, "00-%02X-%02X   (hex)\t\t", i >> 8 & 0xFF,
+                  i & 0xFF);
+    text += line + name;
+    std::snprintf(line, sizeof line, "00%02X%02X     (base 16)\t\t",
+                  i >> 8 & 0xFF, i & 0xFF);
+    text += line + name + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace venmark
