@@ -3,13 +3,11 @@
 # root, with ./base.dat seeded from Debian's copy of the IEEE listing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/deps.sh
+. scripts/common.sh
 venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}"
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DVENMARK_BUILD_TESTS=OFF -DVENMARK_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+venmark_build_release
 
 if [ ! -e base.dat ]; then
   cp /usr/share/ieee-data/oui.txt base.dat

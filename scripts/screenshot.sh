@@ -3,13 +3,11 @@
 # and saves screenshots of both windows to screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/deps.sh
+. scripts/common.sh
 venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}" "${VENMARK_SCREEN_PACKAGES[@]}"
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DVENMARK_BUILD_TESTS=OFF -DVENMARK_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" >/dev/null
+venmark_build_release >/dev/null
 
 work=$(mktemp -d)
 out=$PWD/screenshots

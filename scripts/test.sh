@@ -3,7 +3,7 @@
 # warnings as errors, then runs every test through ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/deps.sh
+. scripts/common.sh
 venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}" "${VENMARK_TEST_PACKAGES[@]}"
 
 build=build/asan

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sourced by the other scripts: installs the Debian packages it is given that
-# are not installed yet (apt-get, through sudo when not root).
+# Sourced by the other scripts: installing what is missing and building.
 
+# Installs those of the given Debian packages that are not installed yet
+# (apt-get, through sudo when not root).
 venmark_install_missing() {
   local missing=() package
   for package in "$@"; do
@@ -32,3 +33,10 @@ VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
 VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev)
 # What driving the GUI under a virtual display needs.
 VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils)
+
+# Builds the programs, without tests, into build/release.
+venmark_build_release() {
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVENMARK_BUILD_TESTS=OFF -DVENMARK_BUILD_BENCH=OFF >/dev/null &&
+    cmake --build build/release --parallel "$(nproc)"
+}
