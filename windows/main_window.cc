@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 #include <optional>
 #include <string>
 
+#include "lookup/mac_scanner.h"
 #include "lookup/search.h"
 #include "lookup/vendor_db.h"
 #include "windows/fitted_text.h"
@@ -132,24 +134,29 @@ void MainWindow::PlaceBeside(ResultsWindow* results) const {
 }
 
 void MainWindow::Search() {
-  // Named in full, so a message says which folder the file was looked for in.
-  const QString database = QFileInfo(files_.database).absoluteFilePath();
-  std::string error;
-  std::optional<VendorDb> db;
-  {
+  const std::string text = input_->toPlainText().toStdString();
+  std::string results;
+  // A text without MACs needs no database, so it cannot fail for want of one.
+  if (MacScanner(text).Next()) {
+    // Named in full, so a message says which folder was looked in.
+    const QString database = QFileInfo(files_.database).absoluteFilePath();
+    std::string error;
+    std::optional<VendorDb> db;
+    {
+      WaitCursor wait;
+      db = VendorDb::Load(QFile::encodeName(database).toStdString(), &error);
+    }
+    if (!db) {
+      dialogs_->Error(QString::fromStdString(error) +
+                      QStringLiteral(".\n\nЧтобы загрузить базу с сервера "
+                                     "IEEE, нажмите «Обновить базу MAC-адресов "
+                                     "с сервера IEEE»."));
+      return;
+    }
     WaitCursor wait;
-    db = VendorDb::Load(QFile::encodeName(database).toStdString(), &error);
-  }
-  if (!db) {
-    dialogs_->Error(QString::fromStdString(error) +
-                    QStringLiteral(".\n\nЧтобы загрузить базу с сервера IEEE, "
-                                   "нажмите «Обновить базу MAC-адресов с "
-                                   "сервера IEEE»."));
-    return;
+    results = SearchText(text, *db, "\n");
   }
   WaitCursor wait;
-  const std::string results =
-      SearchText(input_->toPlainText().toStdString(), *db, "\n");
   ResultsWindow* window = TouchResults();
   window->AppendLines(QString::fromStdString(results));
   window->show();

@@ -180,11 +180,16 @@ class WindowsTest : public QObject {
              QStringLiteral("00:50:56:00:00:02 - VMware, Inc.\n"));
   }
 
-  void EmptySearchShowsAnEmptyResultsWindow() {
-    Search("");
-    QVERIFY(window_->results_window() != nullptr);
-    QVERIFY(window_->results_window()->isVisible());
-    QCOMPARE(window_->results_window()->Text(), QString());
+  void SearchWithoutMacsShowsAnEmptyResultsWindow() {
+    // Nothing to look up, so not even a missing database stands in the way.
+    QVERIFY(QFile::remove(database_));
+    for (const QString& text : {QString(), QStringLiteral("10.0.0.1 ----")}) {
+      Search(text);
+      QVERIFY(window_->results_window() != nullptr);
+      QVERIFY(window_->results_window()->isVisible());
+      QCOMPARE(window_->results_window()->Text(), QString());
+    }
+    QVERIFY(dialogs_->errors.isEmpty());
   }
 
   void TextTypedIntoTheResultsKeepsItsLine() {
