@@ -204,6 +204,20 @@ class WindowsTest : public QObject {
                             "00:50:56:00:00:02 - VMware, Inc.\n"));
   }
 
+  void TypedLineBreaksArriveWhicheverKeyCarriesThem() {
+    QPlainTextEdit* box = Input();
+    box->setFocus();
+    QTest::keyClicks(box, "a");
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, "b");
+    // X input tools type a line break as the Linefeed keysym.
+    QKeyEvent linefeed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, 0,
+                       0xff0a, 0, QStringLiteral("\n"));
+    QCoreApplication::sendEvent(box, &linefeed);
+    QTest::keyClicks(box, "c");
+    QCOMPARE(box->toPlainText(), QStringLiteral("a\nb\nc"));
+  }
+
   void MissingDatabaseIsReportedAndTheProgramLivesOn() {
     Search("00-1a-2b-00-00-01");
     QVERIFY(QFile::remove(database_));
