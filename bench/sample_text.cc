@@ -13,7 +13,8 @@ std::string MakeSampleText(std::size_t mac_count, unsigned seed) {
                                            0x3C5AB4, 0x001A2B, 0xFEFEFE};
   std::mt19937 rng(seed);
   std::uniform_int_distribution<unsigned> byte(0, 255);
-  std::uniform_int_distribution<std::size_t> prefix(0, std::size(kPrefixes) - 1);
+  std::uniform_int_distribution<std::size_t> prefix(0,
+                                                    std::size(kPrefixes) - 1);
   std::string text;
   text.reserve(mac_count * 52);
   char line[128];
@@ -24,9 +25,10 @@ std::string MakeSampleText(std::size_t mac_count, unsigned seed) {
     int n = 0;
     switch (i % 3) {
       case 0:
-        n = std::snprintf(line, sizeof line,
-                          "   Физический адрес. . : %02X-%02X-%02X-%02X-%02X-%02X\r\n",
-                          a, b, c, d, e, f);
+        n = std::snprintf(
+            line, sizeof line,
+            "   Физический адрес. . : %02X-%02X-%02X-%02X-%02X-%02X\r\n", a, b,
+            c, d, e, f);
         break;
       case 1:
         n = std::snprintf(line, sizeof line,
@@ -34,9 +36,10 @@ std::string MakeSampleText(std::size_t mac_count, unsigned seed) {
                           a, b, c, d, e, f);
         break;
       default:
-        n = std::snprintf(line, sizeof line,
-                          " %4zu    %02x%02x.%02x%02x.%02x%02x    DYNAMIC     Gi1/0/%zu\n",
-                          i % 4000, a, b, c, d, e, f, i % 48 + 1);
+        n = std::snprintf(
+            line, sizeof line,
+            " %4zu    %02x%02x.%02x%02x.%02x%02x    DYNAMIC     Gi1/0/%zu\n",
+            i % 4000, a, b, c, d, e, f, i % 48 + 1);
         break;
     }
     text.append(line, static_cast<std::size_t>(n));

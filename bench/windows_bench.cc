@@ -56,7 +56,10 @@ void BM_SearchClick(benchmark::State& state) {
   }
   state.counters["text_MB"] = static_cast<double>(text.toUtf8().size()) / 1e6;
 }
-BENCHMARK(BM_SearchClick)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SearchClick)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 }  // namespace
 }  // namespace venmark

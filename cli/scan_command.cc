@@ -27,14 +27,16 @@ constexpr std::string_view kUsage =
     "вывод в кодировке UTF-8.\n"
     "\n"
     "Параметры:\n"
-    "  --db ФАЙЛ   список производителей (по умолчанию base.dat в текущей папке)\n"
+    "  --db ФАЙЛ   список производителей (по умолчанию base.dat в текущей "
+    "папке)\n"
     "  --update    загрузить свежий список OUI с сервера IEEE и заменить им\n"
     "              базу; ход загрузки и ошибки выводятся в stderr\n"
     "  --help      показать эту справку\n"
     "\n"
     "Код завершения: 0 — поиск или обновление выполнены; 1 — ошибка в\n"
     "параметрах или входной файл не читается; 2 — не читается список\n"
-    "производителей; 3 — обновить базу не удалось; 130 — обновление прервано.\n";
+    "производителей; 3 — обновить базу не удалось; 130 — обновление "
+    "прервано.\n";
 
 struct Options {
   std::string db_path = "base.dat";
@@ -161,13 +163,16 @@ int RunUpdate(const Options& options, std::FILE* err) {
   interrupted = 0;
   const auto previous = std::signal(SIGINT, OnInterrupt);
   std::fprintf(err, "venmark-scan: загрузка %s\n", update.url.c_str());
-  const UpdateResult result = UpdateDatabase(
-      update, [&](std::int64_t received, std::int64_t total) {
+  const UpdateResult result =
+      UpdateDatabase(update, [&](std::int64_t received, std::int64_t total) {
         // A line a quarter of a megabyte, not one per packet.
         if (terminal && received / (256 * 1024) != shown) {
           shown = received / (256 * 1024);
-          std::fprintf(err, "\rполучено %.1f МБ", static_cast<double>(received) / 1048576.0);
-          if (total > 0) std::fprintf(err, " из %.1f МБ", static_cast<double>(total) / 1048576.0);
+          std::fprintf(err, "\rполучено %.1f МБ",
+                       static_cast<double>(received) / 1048576.0);
+          if (total > 0)
+            std::fprintf(err, " из %.1f МБ",
+                         static_cast<double>(total) / 1048576.0);
           std::fflush(err);
         }
         return interrupted == 0;

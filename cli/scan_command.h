@@ -8,7 +8,7 @@ namespace venmark {
 
 // Exit statuses of venmark-scan.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;      // bad arguments or unreadable input
+inline constexpr int kExitUsage = 1;  // bad arguments or unreadable input
 inline constexpr int kExitNoDatabase = 2;
 inline constexpr int kExitUpdateFailed = 3;
 inline constexpr int kExitInterrupted = 130;  // --update stopped by Ctrl+C

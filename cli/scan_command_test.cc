@@ -5,11 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <mutex>
 #include <string>
 
-#include "update/test_http_server.h"
+#include "update/test_support.h"
 
 namespace {
 
@@ -21,25 +20,21 @@ struct ScanResult {
   std::string err;
 };
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 class ScanCommandTest : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
            ("venmark-scan-" +
-            std::string(testing::UnitTest::GetInstance()
-                            ->current_test_info()
-                            ->name()));
+            std::string(
+                testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
+
+  std::string ReadFile(const std::string& name) const {
+    return venmark::ReadWholeFile((dir_ / name).string());
+  }
 
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name, std::ios::binary) << text;
@@ -56,8 +51,8 @@ class ScanCommandTest : public testing::Test {
     const int raw = std::system(command.c_str());
     ScanResult run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir_ / "stdout.txt");
-    run.err = Slurp(dir_ / "stderr.txt");
+    run.out = ReadFile("stdout.txt");
+    run.err = ReadFile("stderr.txt");
     return run;
   }
 
@@ -71,7 +66,8 @@ constexpr char kListing[] =
 
 TEST_F(ScanCommandTest, ScansStandardInputAgainstBaseDatInTheCurrentFolder) {
   Write("base.dat", kListing);
-  const ScanResult run = Scan("", "link/ether 00:50:56:ab:cd:ef brd ff:ff:ff:ff:ff:ff\n");
+  const ScanResult run =
+      Scan("", "link/ether 00:50:56:ab:cd:ef brd ff:ff:ff:ff:ff:ff\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "00:50:56:ab:cd:ef - VMware, Inc.\n"
@@ -84,8 +80,8 @@ TEST_F(ScanCommandTest, ScansEachFileInTurnWithTheNamedDatabase) {
   Write("a.txt", "001a.2b3c.4d5e");
   Write("b.txt", "00-50-56-");  // a MAC must not run on into the next file
   Write("c.txt", "01-02-03");
-  const ScanResult run = Scan("--db vendors.txt a.txt b.txt - c.txt",
-                       "00-1a-2b-00-00-01\r\n");
+  const ScanResult run =
+      Scan("--db vendors.txt a.txt b.txt - c.txt", "00-1a-2b-00-00-01\r\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "001a.2b3c.4d5e - Example Networks\n"
@@ -113,9 +109,10 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
   run = Scan(". missing.txt good.txt");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "00:1A:2B:01:02:03 - Example Networks\n");
-  EXPECT_EQ(run.err,
-            "venmark-scan: не удалось прочитать «.»: это папка, а не файл\n"
-            "venmark-scan: не удалось прочитать «missing.txt»: файл не найден\n");
+  EXPECT_EQ(
+      run.err,
+      "venmark-scan: не удалось прочитать «.»: это папка, а не файл\n"
+      "venmark-scan: не удалось прочитать «missing.txt»: файл не найден\n");
 }
 
 TEST_F(ScanCommandTest, FindsMacsThatStraddleReadBlocks) {
@@ -144,7 +141,7 @@ class ScanUpdateTest : public ScanCommandTest {
     old_listing_ = venmark::MakeListing(20, "Old");
     Write("base.dat", old_listing_);
     server_.server().Get(R"(.*/oui\.txt)", [this](const httplib::Request&,
-                                                 httplib::Response& response) {
+                                                  httplib::Response& response) {
       std::lock_guard lock(mutex_);
       response.status = status_;
       response.set_content(body_, "text/plain");
@@ -176,7 +173,7 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
   EXPECT_NE(run.err.find("база «base.dat» обновлена: 30 записей"),
             std::string::npos)
       << run.err;
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == fresh);
+  EXPECT_TRUE(ReadFile("base.dat") == fresh);
   EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
 }
 
@@ -187,7 +184,7 @@ TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
                          "ответил HTTP 418\n"),
             std::string::npos)
       << run.err;
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == old_listing_);
+  EXPECT_TRUE(ReadFile("base.dat") == old_listing_);
   EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
   EXPECT_EQ(Update(200, "", "--update extra.txt").status, 1);
 }

@@ -49,8 +49,8 @@ bool IsDottedMac(std::string_view s) {
 std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
                     std::size_t c, std::size_t d, std::size_t e,
                     std::size_t f) {
-  return {Upper(s[a]), Upper(s[b]), '-', Upper(s[c]), Upper(s[d]),
-          '-',         Upper(s[e]), Upper(s[f])};
+  return {Upper(s[a]), Upper(s[b]), '-',         Upper(s[c]),
+          Upper(s[d]), '-',         Upper(s[e]), Upper(s[f])};
 }
 
 }  // namespace

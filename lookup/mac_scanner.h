@@ -17,7 +17,7 @@ enum class Notation {
 
 // One MAC address found in a text.
 struct MacFinding {
-  std::size_t offset = 0;          // byte offset of the MAC in the text
+  std::size_t offset = 0;  // byte offset of the MAC in the text
   Notation notation = Notation::kDash;
   std::string_view candidate_mac;  // the MAC exactly as written in the text
   std::string oui_key;             // manufacturer prefix, always "00-1A-2B"

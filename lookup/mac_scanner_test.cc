@@ -69,16 +69,16 @@ TEST(MacScannerTest, FindsMacsAtTheEdgesOfTheText) {
 
 TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
   for (const char* text : {
-           "0:1a:2b:3c:4d:5e",             // a group of one digit
-           "00-1a:2b-3c-4d-5e",            // mixed separators
-           "zz-zz-zz-zz-zz-zz",            // no hex digits
-           "ab-c.-fg-.x-kl-mn",            // separators in both places
-           "1234.5678.9",                  // a version number
-           "10.0.0.1 255.255.255.0",       // addresses
-           "00-1g-2b-3c-4d-5e",            // one non-hex digit
-           "001a.2b3c.4d5g",               // one non-hex digit at the end
-           "001a-2b3c-4d5e",               // dotted groups with dashes
-           "2024-12-07 10:11:12:13:14",    // a timestamp
+           "0:1a:2b:3c:4d:5e",           // a group of one digit
+           "00-1a:2b-3c-4d-5e",          // mixed separators
+           "zz-zz-zz-zz-zz-zz",          // no hex digits
+           "ab-c.-fg-.x-kl-mn",          // separators in both places
+           "1234.5678.9",                // a version number
+           "10.0.0.1 255.255.255.0",     // addresses
+           "00-1g-2b-3c-4d-5e",          // one non-hex digit
+           "001a.2b3c.4d5g",             // one non-hex digit at the end
+           "001a-2b3c-4d5e",             // dotted groups with dashes
+           "2024-12-07 10:11:12:13:14",  // a timestamp
            "---------------------------------------------------",
            "Vlan    Mac Address       Type        Ports\n"
            "----    -----------       --------    -----",
@@ -156,8 +156,8 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
           mac += digits.substr(g * 2, 2);
         }
       }
-      std::string key = digits.substr(0, 2) + "-" + digits.substr(2, 2) +
-                        "-" + digits.substr(4, 2);
+      std::string key = digits.substr(0, 2) + "-" + digits.substr(2, 2) + "-" +
+                        digits.substr(4, 2);
       for (char& c : key) c = static_cast<char>(std::toupper(c));
       planted.push_back({text.size(), notation, mac, key});
       text += mac;

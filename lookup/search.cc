@@ -6,14 +6,14 @@ void SearchMacBase(const VendorDb& db, const MacFinding& finding,
                    std::string_view eol, std::string* results) {
   bool vendor_found = false;
   for (const std::string_view name : db.Find(finding.oui_key)) {
-    results->append(finding.candidate_mac).append(" - ").append(name).append(
-        eol);
+    results->append(finding.candidate_mac)
+        .append(" - ")
+        .append(name)
+        .append(eol);
     vendor_found = true;
   }
   if (!vendor_found) {
-    results->append(finding.candidate_mac)
-        .append(kVendorNotFound)
-        .append(eol);
+    results->append(finding.candidate_mac).append(kVendorNotFound).append(eol);
   }
 }
 

@@ -91,8 +91,8 @@ std::optional<VendorDb> VendorDb::Load(const std::string& path,
   std::size_t used = 0;
   for (;;) {
     db.data_.resize(used + kChunk);
-    const std::size_t got = std::fread(db.data_.data() + used, 1, kChunk,
-                                       file.get());
+    const std::size_t got =
+        std::fread(db.data_.data() + used, 1, kChunk, file.get());
     used += got;
     if (got < kChunk) break;
   }
@@ -147,8 +147,9 @@ void VendorDb::Index() {
     entries.push_back({*key, name});
   }
   // Stable, so that one prefix's names keep the order of the file.
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  std::stable_sort(
+      entries.begin(), entries.end(),
+      [](const Entry& a, const Entry& b) { return a.key < b.key; });
   keys_.reserve(entries.size());
   names_.reserve(entries.size());
   for (const Entry& entry : entries) {

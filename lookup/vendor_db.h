@@ -42,10 +42,10 @@ class VendorDb {
   VendorDb() = default;
   void Index();
 
-  std::vector<char> data_;                  // the file as read
-  std::deque<std::string> decoded_names_;   // names that were not UTF-8
-  std::vector<std::uint32_t> keys_;         // sorted prefixes
-  std::vector<std::string_view> names_;     // names_[i] belongs to keys_[i]
+  std::vector<char> data_;                 // the file as read
+  std::deque<std::string> decoded_names_;  // names that were not UTF-8
+  std::vector<std::uint32_t> keys_;        // sorted prefixes
+  std::vector<std::string_view> names_;    // names_[i] belongs to keys_[i]
   std::size_t record_count_ = 0;
 };
 

@@ -20,8 +20,10 @@ Names Lookup(const VendorDb& db, std::string_view key) {
 
 // The head of a real listing, lines ending in CR LF.
 constexpr std::string_view kListing =
-    "OUI/MA-L                                                    Organization\r\n"
-    "company_id                                                  Organization\r\n"
+    "OUI/MA-L                                                    "
+    "Organization\r\n"
+    "company_id                                                  "
+    "Organization\r\n"
     "                                                            Address\r\n"
     "\r\n"
     "00-22-72   (hex)\t\tAmerican Micro-Fuel Device Corp.\r\n"
@@ -57,10 +59,10 @@ TEST(VendorDbTest, KeepsEveryRecordOfAPrefixInFileOrder) {
 
 TEST(VendorDbTest, RecognisesRecordsOnlyByTheMarkerColumns) {
   const VendorDb db = VendorDb::Parse(
-      "  00-11-22   (hex)\t\tShifted Right\r\n"   // "(hex)" too far right
-      "00-11-22  (hex)\t\tShifted Left\r\n"       // too far left
+      "  00-11-22   (hex)\t\tShifted Right\r\n"  // "(hex)" too far right
+      "00-11-22  (hex)\t\tShifted Left\r\n"      // too far left
       "00-11-22   (HEX)\t\tUpper Marker\r\n"
-      "00-11-2   (hex)\r\n"                       // shorter than 16
+      "00-11-2   (hex)\r\n"  // shorter than 16
       "00-aa-bb   (hex)\t\tLower Case Prefix\r\n"
       "00:11:22   (hex)\t\tColon Prefix\r\n"
       "00-AA-BB   (hex)\t\tUpper Case Prefix\r\n");
@@ -85,13 +87,13 @@ TEST(VendorDbTest, EndsLinesAtCrLfAloneCrOrAloneLf) {
 TEST(VendorDbTest, TakesNamesAsTheyStand) {
   using namespace std::string_literals;
   const VendorDb db = VendorDb::Parse(
-      "00-00-01   (hex)\r\n"                          // no name at all
-      "00-00-02   (hex)\t\t\r\n"                      // empty name
+      "00-00-01   (hex)\r\n"      // no name at all
+      "00-00-02   (hex)\t\t\r\n"  // empty name
       "00-00-03   (hex)\t\t  Spaced  Name \r\n"
       "00-00-04   (hex)\t\tNUL\0Inside\r\n"s
       "00-0\0-05   (hex)\t\tNUL In Prefix\r\n"s
-      "00-00-06   (hex)\t\tПример Сетей\r\n"          // UTF-8
-      "00-00-07   (hex)\t\tM\xfcller \x80 GmbH\r\n"   // Windows-1252
+      "00-00-06   (hex)\t\tПример Сетей\r\n"         // UTF-8
+      "00-00-07   (hex)\t\tM\xfcller \x80 GmbH\r\n"  // Windows-1252
       "00-00-08   (hex)\t\tBad \x81 Byte\r\n");
   EXPECT_EQ(Lookup(db, "00-00-01"), Names{""});
   EXPECT_EQ(Lookup(db, "00-00-02"), Names{""});
@@ -113,10 +115,11 @@ TEST(VendorDbTest, EmptyListingKnowsNothing) {
 class VendorDbFileTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("venmark-db-" + std::to_string(::testing::UnitTest::GetInstance()
-                                               ->random_seed()) +
-            "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ =
+        std::filesystem::temp_directory_path() /
+        ("venmark-db-" +
+         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
@@ -126,8 +129,8 @@ class VendorDbFileTest : public testing::Test {
 
 TEST_F(VendorDbFileTest, LoadsAFileAndSurvivesBeingMoved) {
   const auto path = dir_ / "base.dat";
-  std::ofstream(path, std::ios::binary) << kListing
-                                        << "00-00-09   (hex)\t\t\xe9t\xe9\r\n";
+  std::ofstream(path, std::ios::binary)
+      << kListing << "00-00-09   (hex)\t\t\xe9t\xe9\r\n";
   std::string error;
   std::optional<VendorDb> loaded = VendorDb::Load(path.string(), &error);
   ASSERT_TRUE(loaded.has_value()) << error;

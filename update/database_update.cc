@@ -58,10 +58,11 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count,
   return bytes;
 }
 
-int ReportProgress(void* user, curl_off_t download_total, curl_off_t download_now,
-                   curl_off_t, curl_off_t) {
+int ReportProgress(void* user, curl_off_t download_total,
+                   curl_off_t download_now, curl_off_t, curl_off_t) {
   auto* transfer = static_cast<Transfer*>(user);
-  if (*transfer->progress && !(*transfer->progress)(download_now, download_total)) {
+  if (*transfer->progress &&
+      !(*transfer->progress)(download_now, download_total)) {
     transfer->cancelled = true;
     return 1;
   }
@@ -176,7 +177,8 @@ std::optional<std::string> Download(const UpdateOptions& options,
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, options.user_agent.c_str());
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connect_timeout_seconds);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT,
+                   options.connect_timeout_seconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.low_speed_seconds);
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
@@ -223,16 +225,20 @@ std::optional<std::string> Download(const UpdateOptions& options,
 // Whether the download may replace the database: an error text, or nothing.
 std::optional<std::string> CheckListing(const UpdateOptions& options,
                                         std::size_t* records) {
-  const std::optional<VendorDb> fresh = VendorDb::Load(options.download, nullptr);
+  const std::optional<VendorDb> fresh =
+      VendorDb::Load(options.download, nullptr);
   if (!fresh) return std::string("полученный список не читается");
   if (fresh->record_count() == 0) {
     return std::string(
-        "сервер прислал не список OUI (в полученном файле нет ни одной записи)");
+        "сервер прислал не список OUI (в полученном файле нет ни одной "
+        "записи)");
   }
   // A listing far shorter than the one in use is truncated or substituted.
-  const std::optional<VendorDb> current = VendorDb::Load(options.database, nullptr);
+  const std::optional<VendorDb> current =
+      VendorDb::Load(options.database, nullptr);
   if (current && fresh->record_count() * 2 < current->record_count()) {
-    return "в полученном списке всего " + std::to_string(fresh->record_count()) +
+    return "в полученном списке всего " +
+           std::to_string(fresh->record_count()) +
            " записей, а в нынешней базе " +
            std::to_string(current->record_count()) +
            " — список неполон, база оставлена прежней";
@@ -249,14 +255,15 @@ UpdateResult UpdateDatabase(const UpdateOptions& options,
   bool cancelled = false;
   std::optional<std::string> error = Download(options, progress, &cancelled);
   if (!error) error = CheckListing(options, &result.records);
-  if (!error && std::rename(options.download.c_str(),
-                            options.database.c_str()) != 0) {
+  if (!error &&
+      std::rename(options.download.c_str(), options.database.c_str()) != 0) {
     error = "не удалось заменить «" + options.database +
             "»: " + DescribeSystemError(errno);
   }
   if (cancelled || error) {
     std::remove(options.download.c_str());
-    result.status = cancelled ? UpdateStatus::kCancelled : UpdateStatus::kFailed;
+    result.status =
+        cancelled ? UpdateStatus::kCancelled : UpdateStatus::kFailed;
     if (!cancelled) result.message = kFailed + *error;
     result.records = 0;
     return result;

@@ -1,7 +1,5 @@
 #include "update/database_update.h"
 
-#include "update/test_http_server.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,20 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
+
+#include "update/test_support.h"
 
 namespace venmark {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 class DatabaseUpdateTest : public testing::Test {
  protected:
@@ -41,6 +33,10 @@ class DatabaseUpdateTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
+  std::string ReadFile(const std::string& name) const {
+    return venmark::ReadWholeFile((dir_ / name).string());
+  }
+
   // What /oui.txt answers from now on.
   void Serve(int status, const std::string& body,
              const std::string& type = "text/plain") {
@@ -50,7 +46,7 @@ class DatabaseUpdateTest : public testing::Test {
 
   void ServeAnswer() {
     server_.server().Get("/oui.txt", [this](const httplib::Request&,
-                                           httplib::Response& response) {
+                                            httplib::Response& response) {
       std::lock_guard lock(answer_mutex_);
       response.status = answer_.status;
       response.set_content(answer_.body, answer_.type.c_str());
@@ -63,7 +59,7 @@ class DatabaseUpdateTest : public testing::Test {
     EXPECT_TRUE(result.message.starts_with("Не удалось обновить базу: "))
         << result.message;
     EXPECT_NE(result.message.find(says), std::string::npos) << result.message;
-    EXPECT_TRUE(Slurp(dir_ / "base.dat") == old_listing_) << "base.dat changed";
+    EXPECT_TRUE(ReadFile("base.dat") == old_listing_) << "base.dat changed";
     EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
   }
 
@@ -92,7 +88,7 @@ TEST_F(DatabaseUpdateTest, ReplacesTheDatabaseWithAGoodListing) {
       });
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_EQ(result.records, 30u);
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == fresh);
+  EXPECT_TRUE(ReadFile("base.dat") == fresh);
   EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
   EXPECT_GT(last_received, 0);  // compressed on the way, so not fresh.size()
 }
@@ -101,21 +97,21 @@ TEST_F(DatabaseUpdateTest, FollowsRedirectsAndSendsItsOwnUserAgent) {
   std::mutex mutex;
   std::vector<std::string> agents;
   server_.server().Get("/oui.txt", [&](const httplib::Request& request,
-                                      httplib::Response& response) {
+                                       httplib::Response& response) {
     std::lock_guard lock(mutex);
     agents.push_back(request.get_header_value("User-Agent"));
     response.set_redirect("/oui/oui.txt", 302);
   });
   const std::string fresh = MakeListing(25);
   server_.server().Get("/oui/oui.txt", [&](const httplib::Request& request,
-                                          httplib::Response& response) {
+                                           httplib::Response& response) {
     std::lock_guard lock(mutex);
     agents.push_back(request.get_header_value("User-Agent"));
     response.set_content(fresh, "text/plain");
   });
   const UpdateResult result = UpdateDatabase(options_);
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == fresh);
+  EXPECT_TRUE(ReadFile("base.dat") == fresh);
   ASSERT_EQ(agents.size(), 2u);
   for (const std::string& agent : agents) {
     EXPECT_TRUE(agent.starts_with("Venmark/")) << agent;
@@ -144,16 +140,16 @@ TEST_F(DatabaseUpdateTest, RefusesAPageThatIsNoListing) {
 
 TEST_F(DatabaseUpdateTest, RefusesATruncatedBody) {
   const std::string fresh = MakeListing(30);
-  server_.server().Get("/oui.txt", [&](const httplib::Request&,
-                                      httplib::Response& response) {
-    response.set_content_provider(
-        fresh.size(), "text/plain",
-        [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-          if (offset >= fresh.size() / 2) return false;  // hang up early
-          sink.write(fresh.data() + offset, fresh.size() / 2 - offset);
-          return true;
-        });
-  });
+  server_.server().Get(
+      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(
+            fresh.size(), "text/plain",
+            [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+              if (offset >= fresh.size() / 2) return false;  // hang up early
+              sink.write(fresh.data() + offset, fresh.size() / 2 - offset);
+              return true;
+            });
+      });
   ExpectUntouched(UpdateDatabase(options_), "получен не полностью");
 }
 
@@ -183,30 +179,30 @@ TEST_F(DatabaseUpdateTest, ReportsARefusedConnection) {
 }
 
 TEST_F(DatabaseUpdateTest, RefusesRedirectsToOtherProtocols) {
-  server_.server().Get("/oui.txt", [](const httplib::Request&,
-                                     httplib::Response& response) {
-    response.set_redirect("ftp://127.0.0.1/oui.txt", 302);
-  });
+  server_.server().Get(
+      "/oui.txt", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("ftp://127.0.0.1/oui.txt", 302);
+      });
   ExpectUntouched(UpdateDatabase(options_), "неподдерживаемый");
 }
 
 TEST_F(DatabaseUpdateTest, CancelsAStalledDownloadFromTheProgressCallback) {
   std::atomic<bool> release{false};
-  server_.server().Get("/oui.txt", [&](const httplib::Request&,
-                                      httplib::Response& response) {
-    response.set_chunked_content_provider(
-        "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
-          if (offset == 0) {
-            sink.write("00-00-00   (hex)\t\tFirst\r\n", 25);
-            return true;
-          }
-          // Stall until the test is over.
-          for (int i = 0; i < 500 && !release; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          }
-          return false;
-        });
-  });
+  server_.server().Get(
+      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider(
+            "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+              if (offset == 0) {
+                sink.write("00-00-00   (hex)\t\tFirst\r\n", 25);
+                return true;
+              }
+              // Stall until the test is over.
+              for (int i = 0; i < 500 && !release; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+              return false;
+            });
+      });
   const auto started = std::chrono::steady_clock::now();
   const UpdateResult result =
       UpdateDatabase(options_, [&](std::int64_t, std::int64_t) {
@@ -216,22 +212,22 @@ TEST_F(DatabaseUpdateTest, CancelsAStalledDownloadFromTheProgressCallback) {
   release = true;
   EXPECT_EQ(result.status, UpdateStatus::kCancelled);
   EXPECT_EQ(result.message, "");
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == old_listing_);
+  EXPECT_TRUE(ReadFile("base.dat") == old_listing_);
   EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
 }
 
 TEST_F(DatabaseUpdateTest, GivesUpOnAStalledTransfer) {
   std::atomic<bool> release{false};
-  server_.server().Get("/oui.txt", [&](const httplib::Request&,
-                                      httplib::Response& response) {
-    response.set_chunked_content_provider(
-        "text/plain", [&](std::size_t, httplib::DataSink&) {
-          for (int i = 0; i < 500 && !release; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          }
-          return false;
-        });
-  });
+  server_.server().Get(
+      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider(
+            "text/plain", [&](std::size_t, httplib::DataSink&) {
+              for (int i = 0; i < 500 && !release; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+              return false;
+            });
+      });
   options_.low_speed_seconds = 1;
   const UpdateResult result = UpdateDatabase(options_);
   release = true;
@@ -247,7 +243,7 @@ TEST_F(DatabaseUpdateTest, CreatesAMissingDatabaseAndOverwritesAStaleDownload) {
   ServeAnswer();
   const UpdateResult result = UpdateDatabase(options_);
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
-  EXPECT_TRUE(Slurp(dir_ / "base.dat") == fresh);
+  EXPECT_TRUE(ReadFile("base.dat") == fresh);
   EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
 }
 

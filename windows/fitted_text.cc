@@ -36,10 +36,9 @@ void WrappingButton::paintEvent(QPaintEvent*) {
   painter.drawControl(QStyle::CE_PushButton, option);
   QRect caption = CaptionRect();
   if (isDown()) {
-    caption.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal,
-                                           &option, this),
-                      style()->pixelMetric(QStyle::PM_ButtonShiftVertical,
-                                           &option, this));
+    caption.translate(
+        style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
   }
   painter.drawItemText(caption, Qt::AlignCenter | Qt::TextWordWrap, palette(),
                        isEnabled(), text(), QPalette::ButtonText);

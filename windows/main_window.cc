@@ -116,19 +116,18 @@ ResultsWindow* MainWindow::TouchResults() {
 
 void MainWindow::PlaceBeside(ResultsWindow* results) const {
   const QRect main = frameGeometry();
-  const QMargins frame(geometry().left() - main.left(),
-                       geometry().top() - main.top(),
-                       main.right() - geometry().right(),
-                       main.bottom() - geometry().bottom());
+  const QMargins frame(
+      geometry().left() - main.left(), geometry().top() - main.top(),
+      main.right() - geometry().right(), main.bottom() - geometry().bottom());
   const int width = results->width() + frame.left() + frame.right();
   const QRect screen_area = screen()->availableGeometry();
   constexpr int kGap = 8;
   int x = main.right() + 1 + kGap;
   if (x + width > screen_area.right() + 1) {
     const int left = main.left() - kGap - width;
-    x = left >= screen_area.left() ? left
-                                   : std::max(screen_area.left(),
-                                              screen_area.right() + 1 - width);
+    x = left >= screen_area.left()
+            ? left
+            : std::max(screen_area.left(), screen_area.right() + 1 - width);
   }
   results->move(x, std::max(screen_area.top(), main.top()));
 }

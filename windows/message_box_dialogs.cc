@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 #include <QLocale>
-#include <algorithm>
-#include <climits>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <algorithm>
+#include <climits>
 
 namespace venmark {
 namespace {
@@ -38,8 +38,7 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
 class DialogProgress : public Progress {
  public:
   DialogProgress(QWidget* parent, const QString& label)
-      : dialog_(label, QStringLiteral("Отмена"), 0, 0, parent),
-        label_(label) {
+      : dialog_(label, QStringLiteral("Отмена"), 0, 0, parent), label_(label) {
     dialog_.setWindowTitle(QString::fromUtf8(kAppTitle));
     dialog_.setWindowModality(Qt::ApplicationModal);
     dialog_.setMinimumDuration(0);
@@ -58,8 +57,9 @@ class DialogProgress : public Progress {
                            QStringLiteral("Получено %1 из %2")
                                .arg(FormatBytes(received), FormatBytes(total)));
     } else {
-      dialog_.setLabelText(label_ + "\n" +
-                           QStringLiteral("Получено %1").arg(FormatBytes(received)));
+      dialog_.setLabelText(
+          label_ + "\n" +
+          QStringLiteral("Получено %1").arg(FormatBytes(received)));
     }
     QCoreApplication::processEvents();
     return !dialog_.wasCanceled();

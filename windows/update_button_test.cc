@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "update/test_http_server.h"
+#include "update/test_support.h"
 #include "windows/fake_dialogs.h"
 #include "windows/main_window.h"
 
@@ -24,7 +24,7 @@ class UpdateButtonTest : public QObject {
     QFile::remove(dir_.filePath("downloaded-new-base.dat"));
     server_ = std::make_unique<TestHttpServer>();
     server_->server().Get("/oui.txt", [this](const httplib::Request&,
-                                            httplib::Response& response) {
+                                             httplib::Response& response) {
       std::lock_guard lock(mutex_);
       response.status = status_;
       response.set_content(body_, "text/plain");
@@ -62,8 +62,8 @@ class UpdateButtonTest : public QObject {
     Serve(418, "I'm a teapot");
     ClickUpdate();
     QCOMPARE(dialogs_->errors,
-             QStringList{
-                 QStringLiteral("Не удалось обновить базу: сервер ответил HTTP 418")});
+             QStringList{QStringLiteral(
+                 "Не удалось обновить базу: сервер ответил HTTP 418")});
     QVERIFY(dialogs_->informed.isEmpty());
     QVERIFY(!dialogs_->progress_open);
     ExpectFilesUntouched();
@@ -77,7 +77,8 @@ class UpdateButtonTest : public QObject {
     const std::string fresh = MakeListing(30, "New");
     Serve(200, fresh);
     ClickUpdate();
-    QVERIFY2(dialogs_->errors.isEmpty(), qPrintable(dialogs_->errors.join("; ")));
+    QVERIFY2(dialogs_->errors.isEmpty(),
+             qPrintable(dialogs_->errors.join("; ")));
     QCOMPARE(dialogs_->informed,
              QStringList{QStringLiteral("Синхронизация завершена")});
     QVERIFY(dialogs_->progress_updates > 0);

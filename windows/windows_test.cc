@@ -16,7 +16,8 @@ namespace venmark {
 namespace {
 
 constexpr char kListing[] =
-    "OUI/MA-L                                                    Organization\r\n"
+    "OUI/MA-L                                                    "
+    "Organization\r\n"
     "00-1A-2B   (hex)\t\tExample Networks\r\n"
     "001A2B     (base 16)\t\tExample Networks\r\n"
     "00-50-56   (hex)\t\tVMware, Inc.\r\n";
@@ -57,11 +58,13 @@ class WindowsTest : public QObject {
     const Control controls[] = {
         {"Text1", {16, 40, 745, 377}, ""},
         {"Command1", {328, 432, 129, 41}, "Поиск"},
-        {"Label2", {16, 16, 329, 17},
+        {"Label2",
+         {16, 16, 329, 17},
          "Введите любой текст, где фигурируют MACи в любом формате:"},
         {"Command2", {688, 432, 73, 41}, "Выход"},
         {"Label1", {8, 448, 281, 33}, ""},
-        {"Command3", {568, 432, 105, 41},
+        {"Command3",
+         {568, 432, 105, 41},
          "Обновить базу MAC-адресов с сервера IEEE"},
     };
     CheckControls(window_.get(), controls);
@@ -84,9 +87,9 @@ class WindowsTest : public QObject {
     const QRect caption = update->CaptionRect();
     const QRect needed = update->fontMetrics().boundingRect(
         caption, Qt::AlignCenter | Qt::TextWordWrap, update->text());
-    QVERIFY2(caption.contains(needed),
-             qPrintable(QStringLiteral("needs %1x%2").arg(needed.width()).arg(
-                 needed.height())));
+    QVERIFY2(caption.contains(needed), qPrintable(QStringLiteral("needs %1x%2")
+                                                      .arg(needed.width())
+                                                      .arg(needed.height())));
     for (const char* name : {"Label2", "Label1"}) {
       const auto* label = Find<QLabel>(name);
       const QRect needed_by_label = label->fontMetrics().boundingRect(
@@ -141,16 +144,18 @@ class WindowsTest : public QObject {
     // Beside the main window where the screen has room, else on the screen.
     const QRect screen = window_->screen()->availableGeometry();
     if (screen.width() >= window_->width() + results->width() + 40) {
-      QVERIFY(results->frameGeometry().left() > window_->frameGeometry().right());
+      QVERIFY(results->frameGeometry().left() >
+              window_->frameGeometry().right());
     }
     QVERIFY(screen.contains(results->geometry()));
   }
 
   void SearchFillsAndShowsTheResultsWindow() {
-    Search("Physical Address. . . : 00-1A-2B-3C-4D-5A\n"
-           "link/ether 00:50:56:aa:bb:cc brd ff:ff:ff:ff:ff:ff\n"
-           "-------------------------------------------\n"
-           " 100    001a.2b3c.4d5e    DYNAMIC     Gi1/0/1\n");
+    Search(
+        "Physical Address. . . : 00-1A-2B-3C-4D-5A\n"
+        "link/ether 00:50:56:aa:bb:cc brd ff:ff:ff:ff:ff:ff\n"
+        "-------------------------------------------\n"
+        " 100    001a.2b3c.4d5e    DYNAMIC     Gi1/0/1\n");
     ResultsWindow* results = window_->results_window();
     QVERIFY(results != nullptr);
     QVERIFY(results->isVisible());
@@ -312,7 +317,8 @@ class WindowsTest : public QObject {
       if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QCOMPARE(button->text(), control.caption);
       } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (!control.caption.isEmpty()) QCOMPARE(label->text(), control.caption);
+        if (!control.caption.isEmpty())
+          QCOMPARE(label->text(), control.caption);
       } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
         QCOMPARE(frame->title(), control.caption);
       } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {

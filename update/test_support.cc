@@ -1,7 +1,9 @@
-#include "update/test_http_server.h"
+#include "update/test_support.h"
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace venmark {
@@ -23,6 +25,13 @@ TestHttpServer::~TestHttpServer() {
 
 std::string TestHttpServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 std::string MakeListing(int records, const std::string& vendor) {

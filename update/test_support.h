@@ -27,6 +27,9 @@ class TestHttpServer {
   std::thread thread_;
 };
 
+// The bytes of the file at path; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
 // A listing of `records` record lines ("00-00-00 … Vendor 0"), laid out as
 // the IEEE publishes it.
 std::string MakeListing(int records, const std::string& vendor = "Vendor");
