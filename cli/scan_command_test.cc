@@ -22,16 +22,6 @@ struct ScanResult {
 
 class ScanCommandTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("venmark-scan-" +
-            std::string(
-                testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string ReadFile(const std::string& name) const {
     return venmark::ReadWholeFile((dir_ / name).string());
   }
@@ -45,8 +35,8 @@ class ScanCommandTest : public testing::Test {
   ScanResult Scan(const std::string& args, const std::string& stdin_text = "",
                   const std::string& env = "") {
     Write("stdin.txt", stdin_text);
-    const std::string command = "cd '" + dir_.string() + "' && env " + env +
-                                " '" + VENMARK_SCAN_PATH + "' " + args +
+    const std::string command = "cd '" + dir_.path().string() + "' && env " +
+                                env + " '" + VENMARK_SCAN_PATH + "' " + args +
                                 " < stdin.txt > stdout.txt 2> stderr.txt";
     const int raw = std::system(command.c_str());
     ScanResult run;
@@ -56,7 +46,7 @@ class ScanCommandTest : public testing::Test {
     return run;
   }
 
-  fs::path dir_;
+  venmark::TestFolder dir_;
 };
 
 constexpr char kListing[] =

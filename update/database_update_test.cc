@@ -19,22 +19,15 @@ namespace fs = std::filesystem;
 class DatabaseUpdateTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("venmark-update-" +
-            std::string(
-                testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     options_.database = (dir_ / "base.dat").string();
     options_.download = (dir_ / "downloaded-new-base.dat").string();
     options_.url = server_.Url("/oui.txt");
     old_listing_ = MakeListing(20, "Old");
     std::ofstream(dir_ / "base.dat", std::ios::binary) << old_listing_;
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string ReadFile(const std::string& name) const {
-    return venmark::ReadWholeFile((dir_ / name).string());
+    return ReadWholeFile((dir_ / name).string());
   }
 
   // What /oui.txt answers from now on.
@@ -71,7 +64,7 @@ class DatabaseUpdateTest : public testing::Test {
   std::mutex answer_mutex_;
   Answer answer_;
   TestHttpServer server_;
-  fs::path dir_;
+  TestFolder dir_;
   UpdateOptions options_;
   std::string old_listing_;
 };

@@ -1,5 +1,7 @@
 #include "update/test_support.h"
 
+#include <stdlib.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -25,6 +27,20 @@ TestHttpServer::~TestHttpServer() {
 
 std::string TestHttpServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+TestFolder::TestFolder() {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "venmark-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a temporary folder");
+  }
+  path_ = pattern;
+}
+
+TestFolder::~TestFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 std::string ReadWholeFile(const std::string& path) {

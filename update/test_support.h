@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -25,6 +26,25 @@ class TestHttpServer {
   httplib::Server server_;
   int port_ = 0;
   std::thread thread_;
+};
+
+// A fresh, empty folder under the system's temporary folder, removed with
+// everything in it when the object goes.
+class TestFolder {
+ public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The path of name inside the folder.
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+ private:
+  std::filesystem::path path_;
 };
 
 // The bytes of the file at path; empty when it cannot be read.
