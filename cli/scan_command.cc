@@ -181,8 +181,9 @@ int RunUpdate(const Options& options, std::FILE* err) {
   if (terminal && shown >= 0) std::fputc('\n', err);
   switch (result.status) {
     case UpdateStatus::kUpdated:
-      PrintLine(err, "база «" + options.db_path + "» обновлена: " +
-                         std::to_string(result.records) + " записей");
+      PrintLine(err, "база «" + options.db_path +
+                         "» обновлена, записей в ней: " +
+                         std::to_string(result.records));
       return kExitOk;
     case UpdateStatus::kCancelled:
       PrintLine(err, "обновление прервано, база оставлена прежней");

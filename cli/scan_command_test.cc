@@ -160,7 +160,7 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
   const std::string fresh = venmark::MakeListing(30, "New");
   const ScanResult run = Update(200, fresh);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("база «base.dat» обновлена: 30 записей"),
+  EXPECT_NE(run.err.find("база «base.dat» обновлена, записей в ней: 30"),
             std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);

@@ -53,6 +53,8 @@ std::string DescribeSystemError(int error) {
       return "неверный путь к файлу";
     case ENOSPC:
       return "на диске нет места";
+    case EFBIG:
+      return "файл слишком велик";
     case EIO:
       return "ошибка ввода-вывода";
     case ENOMEM:

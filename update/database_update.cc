@@ -237,11 +237,9 @@ std::optional<std::string> CheckListing(const UpdateOptions& options,
   const std::optional<VendorDb> current =
       VendorDb::Load(options.database, nullptr);
   if (current && fresh->record_count() * 2 < current->record_count()) {
-    return "в полученном списке всего " +
-           std::to_string(fresh->record_count()) +
-           " записей, а в нынешней базе " +
-           std::to_string(current->record_count()) +
-           " — список неполон, база оставлена прежней";
+    return "список неполон — записей в нём " +
+           std::to_string(fresh->record_count()) + ", а в нынешней базе " +
+           std::to_string(current->record_count());
   }
   *records = fresh->record_count();
   return std::nullopt;

@@ -1,9 +1,11 @@
 #include "update/database_update.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -149,7 +151,8 @@ TEST_F(DatabaseUpdateTest, RefusesATruncatedBody) {
 TEST_F(DatabaseUpdateTest, RefusesAListingMuchSmallerThanTheCurrentOne) {
   Serve(200, MakeListing(9));
   ServeAnswer();
-  ExpectUntouched(UpdateDatabase(options_), "всего 9 записей");
+  ExpectUntouched(UpdateDatabase(options_),
+                  "список неполон — записей в нём 9, а в нынешней базе 20");
   Serve(200, MakeListing(10));  // exactly half is still taken
   EXPECT_EQ(UpdateDatabase(options_).status, UpdateStatus::kUpdated);
 }
@@ -159,6 +162,22 @@ TEST_F(DatabaseUpdateTest, RefusesABodyOverTheSizeLimit) {
   Serve(200, MakeListing(200));
   ServeAnswer();
   ExpectUntouched(UpdateDatabase(options_), "больше");
+}
+
+TEST_F(DatabaseUpdateTest, ReportsAFullDisk) {
+  Serve(200, MakeListing(2000));
+  ServeAnswer();
+  // A file size limit fails the write the way a full disk does.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const UpdateResult result = UpdateDatabase(options_);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  ExpectUntouched(result, "не удалось записать");
 }
 
 TEST_F(DatabaseUpdateTest, ReportsARefusedConnection) {
