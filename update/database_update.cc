@@ -82,7 +82,7 @@ std::string MegabytesText(std::int64_t bytes) {
 std::string DescribeTransferError(CURLcode code, const Transfer& transfer,
                                   const UpdateOptions& options,
                                   const char* detail) {
-  if (transfer.too_large) {
+  if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
     return "список больше " + MegabytesText(options.max_bytes) +
            " — это не список OUI";
   }
@@ -115,9 +115,6 @@ std::string DescribeTransferError(CURLcode code, const Transfer& transfer,
     case CURLE_UNSUPPORTED_PROTOCOL:
       text = "сервер перенаправил запрос на неподдерживаемый адрес";
       break;
-    case CURLE_FILESIZE_EXCEEDED:
-      return "список больше " + MegabytesText(options.max_bytes) +
-             " — это не список OUI";
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:

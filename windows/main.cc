@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -22,10 +23,10 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_russian);
   }
 
+  // Every size the build put into the resources; QIcon reads each size.
   QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-    icon.addFile(QStringLiteral(":/icons/venmark-%1.png").arg(size),
-                 QSize(size, size));
+  for (const QString& name : QDir(QStringLiteral(":/icons")).entryList()) {
+    icon.addFile(QStringLiteral(":/icons/") + name);
   }
   QApplication::setWindowIcon(icon);
 

@@ -133,29 +133,28 @@ void MainWindow::PlaceBeside(ResultsWindow* results) const {
 }
 
 void MainWindow::Search() {
-  const std::string text = input_->toPlainText().toStdString();
   std::string results;
-  // A text without MACs needs no database, so it cannot fail for want of one.
-  if (MacScanner(text).Next()) {
-    // Named in full, so a message says which folder was looked in.
-    const QString database = QFileInfo(files_.database).absoluteFilePath();
-    std::string error;
-    std::optional<VendorDb> db;
-    {
-      WaitCursor wait;
-      db = VendorDb::Load(QFile::encodeName(database).toStdString(), &error);
-    }
-    if (!db) {
-      dialogs_->Error(QString::fromStdString(error) +
-                      QStringLiteral(".\n\nЧтобы загрузить базу с сервера "
-                                     "IEEE, нажмите «Обновить базу MAC-адресов "
-                                     "с сервера IEEE»."));
-      return;
-    }
+  std::string error;
+  {
     WaitCursor wait;
-    results = SearchText(text, *db, "\n");
+    const std::string text = input_->toPlainText().toStdString();
+    // A text without MACs needs no database, so it cannot fail for want of
+    // one.
+    if (MacScanner(text).Next()) {
+      // Named in full, so a message says which folder was looked in.
+      const QString database = QFileInfo(files_.database).absoluteFilePath();
+      const std::optional<VendorDb> db =
+          VendorDb::Load(QFile::encodeName(database).toStdString(), &error);
+      if (db) results = SearchText(text, *db, "\n");
+    }
   }
-  WaitCursor wait;
+  if (!error.empty()) {
+    dialogs_->Error(QString::fromStdString(error) +
+                    QStringLiteral(".\n\nЧтобы загрузить базу с сервера "
+                                   "IEEE, нажмите «Обновить базу MAC-адресов "
+                                   "с сервера IEEE»."));
+    return;
+  }
   ResultsWindow* window = TouchResults();
   window->AppendLines(QString::fromStdString(results));
   window->show();
