@@ -1,12 +1,13 @@
-// Lookup engine figures on the full IEEE listing from Debian's ieee-data.
+// Lookup engine figures on the full IEEE listings from Debian's ieee-data:
+// oui.txt with mam.txt, oui36.txt and iab.txt beside it.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "bench/sample_text.h"
+#include "lookup/listing_set.h"
 #include "lookup/search.h"
-#include "lookup/vendor_db.h"
 
 namespace venmark {
 namespace {
@@ -20,20 +21,21 @@ void BM_LoadListing(benchmark::State& state) {
   const std::string path = ListingPath();
   std::string error;
   for (auto _ : state) {
-    std::optional<VendorDb> db = VendorDb::Load(path, &error);
-    if (!db) {
+    std::optional<ListingSet> listings = ListingSet::Load(path, &error);
+    if (!listings) {
       state.SkipWithError(error.c_str());
       return;
     }
-    benchmark::DoNotOptimize(db->record_count());
+    benchmark::DoNotOptimize(listings->ma_l().record_count());
   }
 }
 BENCHMARK(BM_LoadListing)->Unit(benchmark::kMillisecond);
 
 void BM_SearchText(benchmark::State& state) {
   std::string error;
-  const std::optional<VendorDb> db = VendorDb::Load(ListingPath(), &error);
-  if (!db) {
+  const std::optional<ListingSet> listings =
+      ListingSet::Load(ListingPath(), &error);
+  if (!listings) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -41,7 +43,7 @@ void BM_SearchText(benchmark::State& state) {
       MakeSampleText(static_cast<std::size_t>(state.range(0)));
   std::size_t lines = 0;
   for (auto _ : state) {
-    const std::string results = SearchText(text, *db);
+    const std::string results = SearchText(text, *listings);
     lines = results.size();
     benchmark::DoNotOptimize(results.data());
   }

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string_view>
 
+#include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
-#include "lookup/vendor_db.h"
 #include "update/database_update.h"
 
 namespace venmark {
@@ -88,55 +88,47 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
 // Writes the result lines of the text read from input to out, scanning it a
 // block at a time, so any size of input runs in a little fixed memory. On a
 // read error returns false with *error_number set.
-bool ScanStream(std::FILE* input, const VendorDb& db, std::FILE* out,
+bool ScanStream(std::FILE* input, const ListingSet& listings, std::FILE* out,
                 int* error_number) {
-  // The longest MAC is 17 bytes: a MAC starting in the last 16 bytes of a
-  // block may run on into the next one, so those bytes wait for it.
-  constexpr std::size_t kCarry = 16;
   constexpr std::size_t kBlock = 1 << 16;
-  std::string window;
+  std::string block(kBlock, '\0');
   std::string results;
-  window.reserve(kBlock + kCarry);
   results.reserve(2 * kBlock);
-  bool at_end = false;
-  while (!at_end) {
-    const std::size_t kept = window.size();
-    window.resize(kept + kBlock);
+  Assignment scratch;
+  StreamScanner scanner;
+  auto found = [&](const MacFinding& finding) {
+    SearchMacBase(listings, finding, "\n", &results, &scratch);
+  };
+  for (;;) {
     errno = 0;
-    const std::size_t got = std::fread(window.data() + kept, 1, kBlock, input);
-    window.resize(kept + got);
+    const std::size_t got = std::fread(block.data(), 1, kBlock, input);
+    scanner.Feed(std::string_view(block).substr(0, got), found);
+    std::fwrite(results.data(), 1, results.size(), out);
+    results.clear();
     if (got < kBlock) {
       if (std::ferror(input)) {
         *error_number = errno != 0 ? errno : EIO;
         return false;
       }
-      at_end = std::feof(input) != 0;
+      if (std::feof(input)) break;
     }
-    const std::size_t decided =
-        at_end ? window.size()
-               : (window.size() > kCarry ? window.size() - kCarry : 0);
-    MacScanner scanner(window, decided);
-    while (const std::optional<MacFinding> finding = scanner.Next()) {
-      SearchMacBase(db, *finding, "\n", &results);
-    }
-    window.erase(0, decided);
-    std::fwrite(results.data(), 1, results.size(), out);
-    results.clear();
   }
+  scanner.Finish(found);
+  std::fwrite(results.data(), 1, results.size(), out);
   return true;
 }
 
 // Scans the file called name, or in for "-".
-bool ScanInput(const std::string& name, std::FILE* in, const VendorDb& db,
-               std::FILE* out, int* error_number) {
-  if (name == "-") return ScanStream(in, db, out, error_number);
+bool ScanInput(const std::string& name, std::FILE* in,
+               const ListingSet& listings, std::FILE* out, int* error_number) {
+  if (name == "-") return ScanStream(in, listings, out, error_number);
   errno = 0;
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
   }
-  const bool ok = ScanStream(file, db, out, error_number);
+  const bool ok = ScanStream(file, listings, out, error_number);
   std::fclose(file);
   return ok;
 }
@@ -213,9 +205,9 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   if (options->update) return RunUpdate(*options, err);
 
   std::string db_error;
-  const std::optional<VendorDb> db =
-      VendorDb::Load(options->db_path, &db_error);
-  if (!db) {
+  const std::optional<ListingSet> listings =
+      ListingSet::Load(options->db_path, &db_error);
+  if (!listings) {
     PrintLine(err, db_error);
     return kExitNoDatabase;
   }
@@ -223,7 +215,7 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   int status = kExitOk;
   for (const std::string& input : options->inputs) {
     int error_number = 0;
-    if (!ScanInput(input, in, *db, out, &error_number)) {
+    if (!ScanInput(input, in, *listings, out, &error_number)) {
       const std::string shown = input == "-" ? "стандартный ввод" : input;
       PrintLine(err, "не удалось прочитать «" + shown +
                          "»: " + DescribeSystemError(error_number));

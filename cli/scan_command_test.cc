@@ -61,7 +61,8 @@ TEST_F(ScanCommandTest, ScansStandardInputAgainstBaseDatInTheCurrentFolder) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "00:50:56:ab:cd:ef - VMware, Inc.\n"
-            "ff:ff:ff:ff:ff:ff - производитель не определен\n");
+            "ff:ff:ff:ff:ff:ff - производитель не определен "
+            "(широковещательный адрес)\n");
   EXPECT_EQ(run.err, "");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,11 +9,12 @@
 
 namespace venmark {
 
-// The three ways MAC addresses are commonly written.
+// The ways MAC addresses are commonly written.
 enum class Notation {
-  kDash,   // 00-1a-2b-3c-4d-5e (Windows)
-  kColon,  // 00:1a:2b:3c:4d:5e (Unix-like systems)
-  kDot,    // 001a.2b3c.4d5e (Cisco)
+  kDash,      // 00-1a-2b-3c-4d-5e (Windows)
+  kColon,     // 00:1a:2b:3c:4d:5e (Unix-like systems)
+  kDot,       // 001a.2b3c.4d5e (Cisco)
+  kDashQuad,  // 001a-2b3c-4d5e (Huawei, H3C, HPE Comware)
 };
 
 // One MAC address found in a text.
@@ -21,6 +23,7 @@ struct MacFinding {
   Notation notation = Notation::kDash;
   std::string_view candidate_mac;  // the MAC exactly as written in the text
   std::string oui_key;             // manufacturer prefix, always "00-1A-2B"
+  std::uint64_t address = 0;       // the 48 bits, first byte highest
 };
 
 // Key of a dash-separated MAC: its first eight characters, upper-cased.
@@ -34,28 +37,66 @@ std::string SearchUnix(std::string_view candidate_mac);
 // joined by dashes.
 std::string SearchCisco(std::string_view candidate_mac);
 
-// Walks a text from its start and yields every MAC written in it, by
-// position. Any bytes may surround a MAC, so UTF-8 text scans as it is. The
-// text must outlive the scanner and its findings.
+// Key of a MAC in three dash-separated groups of four: as SearchCisco.
+std::string SearchHuawei(std::string_view candidate_mac);
+
+// Walks a text from its start and yields every whole MAC written in it, by
+// position: a MAC that letters or digits touch, or that its own separator
+// and a run of hex digits continue (a DUID, a UUID, a longer address), is
+// part of something else. Any bytes may surround a MAC, so UTF-8 text scans
+// as it is. The text must outlive the scanner and its findings.
 class MacScanner {
  public:
   explicit MacScanner(std::string_view text) : text_(text) {}
-
-  // Yields only the MACs that start before start_limit; the text after it
-  // serves to complete them. Lets a stream be scanned a block at a time.
-  MacScanner(std::string_view text, std::size_t start_limit)
-      : text_(text), start_limit_(start_limit) {}
 
   // The next MAC in the text, or nothing once the text is used up.
   std::optional<MacFinding> Next();
 
  private:
   std::string_view text_;
-  std::size_t start_limit_ = std::string_view::npos;
   std::size_t position_ = 0;
 };
 
 // Every MAC written in text, by position.
 std::vector<MacFinding> FindMacs(std::string_view text);
+
+// Scans a text handed over a block at a time, with exactly the findings of
+// a scan of the whole text. Memory stays at a block plus the longest run of
+// hex digits and separators that straddles a block edge.
+class StreamScanner {
+ public:
+  // Adds the next block of text and passes each MAC that is now decided to
+  // found. The finding's views are valid only during the call.
+  template <typename Found>
+  void Feed(std::string_view block, Found&& found) {
+    pending_.append(block);
+    const std::size_t decided = DecidedLength();
+    if (decided == 0) return;
+    Drain(decided, found);
+  }
+
+  // Ends the text and passes the MACs that remain.
+  template <typename Found>
+  void Finish(Found&& found) {
+    Drain(pending_.size(), found);
+    pending_.clear();
+  }
+
+ private:
+  // How much of pending_ no later text can change the findings of.
+  std::size_t DecidedLength() const;
+
+  template <typename Found>
+  void Drain(std::size_t decided, Found& found) {
+    MacScanner scanner(std::string_view(pending_).substr(0, decided));
+    while (const std::optional<MacFinding> finding = scanner.Next()) {
+      found(*finding);
+    }
+    // The last decided byte stays: it is what stands before the next MAC.
+    pending_.erase(0, decided - 1);
+  }
+
+  std::string pending_;
+};
 
 }  // namespace venmark

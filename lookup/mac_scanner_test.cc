@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "lookup/mac_scanner_model.h"
+
 namespace venmark {
 namespace {
 
@@ -47,13 +49,57 @@ TEST(MacScannerTest, ShowsOnlyTheMacNotWhatFollowsIt) {
                  {{0, Notation::kDash, "00-1A-2B-3C-4D-5A", "00-1A-2B"}});
 }
 
-TEST(MacScannerTest, OverlappingRunsGiveOneFindingPerFullMac) {
-  ExpectFindings("00-11-22-33-44-55-66",
-                 {{0, Notation::kDash, "00-11-22-33-44-55", "00-11-22"},
-                  {3, Notation::kDash, "11-22-33-44-55-66", "11-22-33"}});
-  ExpectFindings("0011.2233.4455.6677",
-                 {{0, Notation::kDot, "0011.2233.4455", "00-11-22"},
-                  {5, Notation::kDot, "2233.4455.6677", "22-33-44"}});
+// Only whole MACs count: nothing alphanumeric touches them, and their own
+// separator does not carry them on into a run of hex digits.
+TEST(MacScannerTest, FindsOnlyWholeMacs) {
+  const struct {
+    const char* text;
+    std::vector<std::string> macs;
+  } cases[] = {
+      {"00-11-22-33-44-55-66", {}},
+      {"DUID . . : 00-01-00-01-2A-BC-DE-F0-8C-EC-4B-12-34-56", {}},
+      {"00-00-00-00-00-00-00-E0", {}},
+      {"00:19:e8:a1:2b:3c:4d", {}},
+      {"abc00:19:e8:a1:2b:3cdef", {}},
+      {"0011.2233.4455.6677", {}},
+      {"550e8400-e29b-41d4-a716-446655440000", {}},
+      {"x00-1a-2b-3c-4d-5e", {}},
+      {"00-1a-2b-3c-4d-5e0", {}},
+      {"0011.2233-4455", {}},
+      {"0011.2233x4455", {}},
+      {"MAC:00:1a:2b:3c:4d:5e", {"00:1a:2b:3c:4d:5e"}},
+      {"port1-00-1a-2b-3c-4d-5e", {"00-1a-2b-3c-4d-5e"}},
+      {"at 001a.2b3c.4d5e.", {"001a.2b3c.4d5e"}},
+      {"(00-1a-2b-3c-4d-5e)", {"00-1a-2b-3c-4d-5e"}},
+      {"адрес00-1a-2b-3c-4d-5eпорт", {"00-1a-2b-3c-4d-5e"}},
+      {"00-1a-2b-3c-4d-5e-", {"00-1a-2b-3c-4d-5e"}},
+      {"00-1a-2b-3c-4d-5e-xyz", {"00-1a-2b-3c-4d-5e"}},
+      {"ab.00-1a-2b-3c-4d-5e.cd", {"00-1a-2b-3c-4d-5e"}},
+      // A dash MAC ended by a colon MAC: neither continues the other.
+      {"00-11-22-33-44-55:66:77:88:99:aa",
+       {"00-11-22-33-44-55", "55:66:77:88:99:aa"}},
+      {"00e0-fc12-3456 1 Eth0/0/1", {"00e0-fc12-3456"}},
+      {"00e0-fc12-3456-7890", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> got;
+    for (const MacFinding& finding : FindMacs(c.text)) {
+      got.emplace_back(finding.candidate_mac);
+    }
+    EXPECT_EQ(got, c.macs) << c.text;
+    EXPECT_EQ(model::Macs(c.text), c.macs) << "model: " << c.text;
+  }
+}
+
+TEST(MacScannerTest, ReadsTheWholeAddress) {
+  ExpectFindings("00e0-fc12-3456",
+                 {{0, Notation::kDashQuad, "00e0-fc12-3456", "00-E0-FC"}});
+  for (const char* text : {"70:b3:d5:f2:f0:01", "70-B3-D5-F2-F0-01",
+                           "70b3.d5f2.f001", "70b3-d5f2-f001"}) {
+    const std::vector<MacFinding> found = FindMacs(text);
+    ASSERT_EQ(found.size(), 1u) << text;
+    EXPECT_EQ(found[0].address, 0x70B3D5F2F001u) << text;
+  }
 }
 
 TEST(MacScannerTest, FindsMacsAtTheEdgesOfTheText) {
@@ -77,7 +123,7 @@ TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
            "10.0.0.1 255.255.255.0",     // addresses
            "00-1g-2b-3c-4d-5e",          // one non-hex digit
            "001a.2b3c.4d5g",             // one non-hex digit at the end
-           "001a-2b3c-4d5e",             // dotted groups with dashes
+           "001a-2b3c.4d5e",             // two separators
            "2024-12-07 10:11:12:13:14",  // a timestamp
            "---------------------------------------------------",
            "Vlan    Mac Address       Type        Ports\n"
@@ -144,11 +190,12 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
       std::string digits;
       for (int d = 0; d < 12; ++d) digits += pick(hex);
       const auto notation =
-          static_cast<Notation>(std::uniform_int_distribution<int>(0, 2)(rng));
+          static_cast<Notation>(std::uniform_int_distribution<int>(0, 3)(rng));
       std::string mac;
-      if (notation == Notation::kDot) {
-        mac = digits.substr(0, 4) + "." + digits.substr(4, 4) + "." +
-              digits.substr(8, 4);
+      if (notation == Notation::kDot || notation == Notation::kDashQuad) {
+        const char separator = notation == Notation::kDot ? '.' : '-';
+        mac = digits.substr(0, 4) + separator + digits.substr(4, 4) +
+              separator + digits.substr(8, 4);
       } else {
         const char separator = notation == Notation::kDash ? '-' : ':';
         for (int g = 0; g < 6; ++g) {
@@ -165,6 +212,45 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
     }
     for (int g = 0; g < 5; ++g) text += pick(filler);
     ExpectFindings(text, planted);
+  }
+}
+
+}  // namespace
+}  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// Random texts rich in hex digits and separators, scanned whole, by the
+// model, and a block at a time with random block sizes: all must agree.
+TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "0123456789abcdefABCDEF-:. g\nЖ";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int length = std::uniform_int_distribution<int>(0, 120)(rng);
+    for (int i = 0; i < length; ++i) {
+      text += alphabet[std::uniform_int_distribution<std::size_t>(
+          0, alphabet.size() - 1)(rng)];
+    }
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    ASSERT_EQ(whole, model::Macs(text)) << text;
+
+    std::vector<std::string> blockwise;
+    auto found = [&](const MacFinding& f) {
+      blockwise.emplace_back(f.candidate_mac);
+    };
+    StreamScanner stream;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t n =
+          std::uniform_int_distribution<std::size_t>(1, 20)(rng);
+      stream.Feed(std::string_view(text).substr(at, n), found);
+      at += n;
+    }
+    stream.Finish(found);
+    ASSERT_EQ(blockwise, whole) << text;
   }
 }
 

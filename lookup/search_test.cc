@@ -7,13 +7,13 @@
 namespace venmark {
 namespace {
 
-const VendorDb& TestDb() {
-  static const VendorDb db = VendorDb::Parse(
-      "00-1A-2B   (hex)\t\tExample Networks\r\n"
-      "00-11-22   (hex)\t\tFirst Owner\r\n"
-      "00-11-22   (hex)\t\tSecond Owner\r\n"
-      "AA-BB-CC   (hex)\t\t\r\n"
-      "00-AA-BB   (hex)\t\tОАО «Пример»\r\n");
+const ListingSet& TestDb() {
+  static const ListingSet db(
+      VendorDb::Parse("00-1A-2B   (hex)\t\tExample Networks\r\n"
+                      "00-11-22   (hex)\t\tFirst Owner\r\n"
+                      "00-11-22   (hex)\t\tSecond Owner\r\n"
+                      "AA-BB-CC   (hex)\t\t\r\n"
+                      "00-AA-BB   (hex)\t\tОАО «Пример»\r\n"));
   return db;
 }
 
@@ -59,7 +59,7 @@ TEST(SearchTest, EndsLinesAsAsked) {
 }
 
 TEST(SearchTest, EmptyListingAnswersNotFoundForEveryMac) {
-  const VendorDb empty = VendorDb::Parse("");
+  const ListingSet empty(VendorDb::Parse(""));
   EXPECT_EQ(SearchText("00-1a-2b-3c-4d-5e\n0011.2233.4455", empty),
             "00-1a-2b-3c-4d-5e - производитель не определен\r\n"
             "0011.2233.4455 - производитель не определен\r\n");

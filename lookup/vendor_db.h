@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/listing_file.h"
+
 namespace venmark {
 
 // The manufacturer listing ("base.dat"), in the layout of the IEEE
@@ -18,9 +20,9 @@ namespace venmark {
 class VendorDb {
  public:
   // Reads and indexes the file at path. On failure returns nothing and sets
-  // *error to a Russian sentence naming the file and the reason.
+  // *reason to a Russian phrase saying why.
   static std::optional<VendorDb> Load(const std::string& path,
-                                      std::string* error);
+                                      std::string* reason);
 
   // Indexes listing text already in memory.
   static VendorDb Parse(std::string_view listing);
@@ -48,8 +50,5 @@ class VendorDb {
   std::vector<std::string_view> names_;    // names_[i] belongs to keys_[i]
   std::size_t record_count_ = 0;
 };
-
-// A Russian wording of errno value `error`, for messages to the user.
-std::string DescribeSystemError(int error);
 
 }  // namespace venmark

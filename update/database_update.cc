@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 
+#include "lookup/listing_file.h"
 #include "lookup/vendor_db.h"
 
 namespace venmark {

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
-#include "lookup/vendor_db.h"
 #include "windows/fitted_text.h"
 #include "windows/text_box.h"
 
@@ -143,9 +143,9 @@ void MainWindow::Search() {
     if (MacScanner(text).Next()) {
       // Named in full, so a message says which folder was looked in.
       const QString database = QFileInfo(files_.database).absoluteFilePath();
-      const std::optional<VendorDb> db =
-          VendorDb::Load(QFile::encodeName(database).toStdString(), &error);
-      if (db) results = SearchText(text, *db, "\n");
+      const std::optional<ListingSet> listings =
+          ListingSet::Load(QFile::encodeName(database).toStdString(), &error);
+      if (listings) results = SearchText(text, *listings, "\n");
     }
   }
   if (!error.empty()) {

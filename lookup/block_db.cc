@@ -1,0 +1,159 @@
+#include "lookup/block_db.h"
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+#include "lookup/listing_file.h"
+
+namespace venmark {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The field at the start of *s, up to the next blank; *s keeps the rest,
+// its leading blanks removed.
+std::string_view TakeField(std::string_view* s) {
+  std::size_t end = 0;
+  while (end < s->size() && !IsBlank((*s)[end])) ++end;
+  const std::string_view field = s->substr(0, end);
+  s->remove_prefix(end);
+  while (!s->empty() && IsBlank(s->front())) s->remove_prefix(1);
+  return field;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The value of s, hex digits of either case only.
+bool ParseHex(std::string_view s, std::uint32_t* value) {
+  std::uint32_t v = 0;
+  for (const char c : s) {
+    const int digit = HexValue(c);
+    if (digit < 0) return false;
+    v = (v << 4) | static_cast<std::uint32_t>(digit);
+  }
+  *value = v;
+  return true;
+}
+
+// "70-B3-D5  (hex)  NAME": the prefix and the name, or nothing.
+bool ParseHexLine(std::string_view line, std::uint32_t* prefix,
+                  std::string_view* name) {
+  std::string_view rest = TrimBlanks(line);
+  const std::string_view key = TakeField(&rest);
+  if (key.size() != 8 || key[2] != '-' || key[5] != '-') return false;
+  const char digits[] = {key[0], key[1], key[3], key[4], key[6], key[7]};
+  if (!ParseHex(std::string_view(digits, 6), prefix)) return false;
+  if (!rest.starts_with("(hex)")) return false;
+  *name = TrimBlanks(rest.substr(5));
+  return true;
+}
+
+// "F2F000-F2FFFF  (base 16) ...": the range of the low 24 bits, or nothing.
+bool ParseRangeLine(std::string_view line, std::uint32_t* low,
+                    std::uint32_t* high) {
+  std::string_view rest = TrimBlanks(line);
+  const std::string_view range = TakeField(&rest);
+  if (range.size() != 13 || range[6] != '-') return false;
+  if (!ParseHex(range.substr(0, 6), low) ||
+      !ParseHex(range.substr(7, 6), high) || *low > *high) {
+    return false;
+  }
+  return rest.starts_with("(base 16)");
+}
+
+}  // namespace
+
+std::optional<BlockDb> BlockDb::Load(const std::string& path,
+                                     std::string* reason) {
+  BlockDb db;
+  std::string why;
+  if (!ReadListingFile(path, &db.data_, &why)) {
+    if (reason != nullptr) *reason = why;
+    return std::nullopt;
+  }
+  db.Index();
+  return db;
+}
+
+BlockDb BlockDb::Parse(std::string_view listing) {
+  BlockDb db;
+  db.data_.assign(listing.begin(), listing.end());
+  db.Index();
+  return db;
+}
+
+void BlockDb::Index() {
+  // A "(hex)" line waits for the line after it to become a record.
+  bool have_hex_line = false;
+  std::uint32_t prefix = 0;
+  std::string_view name;
+  ForEachLine(
+      std::string_view(data_.data(), data_.size()), [&](std::string_view line) {
+        std::uint32_t low = 0, high = 0;
+        if (have_hex_line && ParseRangeLine(line, &low, &high)) {
+          records_.push_back({prefix, high - low, low,
+                              static_cast<std::uint32_t>(records_.size()),
+                              NameAsUtf8(name, &decoded_names_)});
+        }
+        have_hex_line = ParseHexLine(line, &prefix, &name);
+      });
+  std::sort(records_.begin(), records_.end(),
+            [](const Record& a, const Record& b) {
+              return std::tie(a.prefix, a.span, a.low, a.order) <
+                     std::tie(b.prefix, b.span, b.low, b.order);
+            });
+}
+
+std::optional<BlockDb::Block> BlockDb::Find(
+    std::uint64_t address, std::vector<std::string_view>* names) const {
+  const auto prefix = static_cast<std::uint32_t>(address >> 24);
+  const auto low = static_cast<std::uint32_t>(address & 0xFFFFFF);
+  auto it = std::lower_bound(
+      records_.begin(), records_.end(), prefix,
+      [](const Record& r, std::uint32_t p) { return r.prefix < p; });
+  // The prefix's records come by span, smallest first; the first span with
+  // a block that holds the address answers.
+  while (it != records_.end() && it->prefix == prefix) {
+    const std::uint32_t span = it->span;
+    const auto span_end = std::upper_bound(
+        it, records_.end(), std::pair(prefix, span),
+        [](const std::pair<std::uint32_t, std::uint32_t>& key,
+           const Record& r) { return key < std::pair(r.prefix, r.span); });
+    // Blocks of one span hold the address exactly when they start no
+    // further than span below it.
+    const std::uint32_t from = low >= span ? low - span : 0;
+    auto hit = std::lower_bound(
+        it, span_end, from,
+        [](const Record& r, std::uint32_t v) { return r.low < v; });
+    auto last = hit;
+    while (last != span_end && last->low <= low) ++last;
+    if (last != hit) {
+      // Overlapping blocks of one span (no IEEE listing has them) are put
+      // back in file order.
+      std::vector<const Record*> hits;
+      hits.reserve(static_cast<std::size_t>(last - hit));
+      for (auto r = hit; r != last; ++r) hits.push_back(&*r);
+      std::stable_sort(
+          hits.begin(), hits.end(),
+          [](const Record* a, const Record* b) { return a->order < b->order; });
+      for (const Record* record : hits) names->push_back(record->name);
+      return Block{(std::uint64_t{prefix} << 24) | hit->low, span};
+    }
+    it = span_end;
+  }
+  return std::nullopt;
+}
+
+}  // namespace venmark

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace venmark {
+
+// One of the IEEE's listings of blocks inside a prefix (MA-M, MA-S, IAB). A
+// record is a "(hex)" line, "70-B3-D5  (hex)  NAME", directly followed by
+// its "(base 16)" line, "F2F000-F2FFFF  (base 16) ...", which gives the
+// range of the low 24 bits. Fields are found by the blanks between them, not
+// by columns, since the IAB listing pads them differently.
+class BlockDb {
+ public:
+  // Reads and indexes the file at path. On failure returns nothing and sets
+  // *reason to a Russian phrase saying why.
+  static std::optional<BlockDb> Load(const std::string& path,
+                                     std::string* reason);
+
+  // Indexes listing text already in memory.
+  static BlockDb Parse(std::string_view listing);
+
+  BlockDb(BlockDb&&) noexcept = default;
+  BlockDb& operator=(BlockDb&&) noexcept = default;
+  BlockDb(const BlockDb&) = delete;
+  BlockDb& operator=(const BlockDb&) = delete;
+
+  // A block of addresses.
+  struct Block {
+    std::uint64_t first = 0;  // its lowest address
+    std::uint32_t span = 0;   // its highest address less its lowest
+  };
+  // The smallest block holding the 48-bit address, its records' names
+  // appended to *names in file order; nothing when no block holds it.
+  std::optional<Block> Find(std::uint64_t address,
+                            std::vector<std::string_view>* names) const;
+
+  // How many records the listing holds.
+  std::size_t record_count() const { return records_.size(); }
+
+ private:
+  BlockDb() = default;
+  void Index();
+
+  struct Record {
+    std::uint32_t prefix;  // the top 24 bits
+    std::uint32_t span;    // high - low
+    std::uint32_t low;     // the lowest low 24 bits
+    std::uint32_t order;   // place in the file
+    std::string_view name;
+  };
+
+  std::vector<char> data_;
+  std::deque<std::string> decoded_names_;
+  std::vector<Record> records_;  // by prefix, span, low, order
+};
+
+}  // namespace venmark

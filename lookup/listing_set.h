@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/block_db.h"
+#include "lookup/mac_scanner.h"
+#include "lookup/vendor_db.h"
+
+namespace venmark {
+
+// The listings of blocks that may stand beside the MA-L listing.
+enum class BlockKind { kMaS, kIab, kMaM };
+
+// A companion listing's kind and where it is looked for.
+struct CompanionFile {
+  BlockKind kind;
+  std::string path;
+};
+
+// The companions of the MA-L listing at ma_l_path, in the order their
+// answers are listed: MA-S, IAB, MA-M. Beside an "oui.txt" they carry the
+// IEEE's own names (oui36.txt, iab.txt, mam.txt); beside any other name,
+// base-mas.dat, base-iab.dat and base-mam.dat.
+std::array<CompanionFile, 3> CompanionFiles(const std::string& ma_l_path);
+
+// Who a MAC is assigned to.
+struct Assignment {
+  // The hex digits the assignment fixes ("001A2B", "70B3D5F2F"); empty when
+  // no listing knows the MAC.
+  std::string digits;
+  // One name per record of the assignment, in file order.
+  std::vector<std::string_view> names;
+};
+
+// The MA-L listing with whichever companions stand beside it.
+class ListingSet {
+ public:
+  // Reads the MA-L listing at ma_l_path and its companions that exist. On
+  // failure returns nothing and sets *error to a Russian sentence naming the
+  // file and the reason; a listing without a record is a failure too.
+  static std::optional<ListingSet> Load(const std::string& ma_l_path,
+                                        std::string* error);
+
+  // A set of listing texts already in memory; a companion may be absent.
+  explicit ListingSet(VendorDb ma_l, std::optional<BlockDb> ma_s = {},
+                      std::optional<BlockDb> iab = {},
+                      std::optional<BlockDb> ma_m = {});
+
+  // The most specific assignment holding finding's MAC: the smallest block
+  // of a companion, else the MA-L records of its prefix. *assignment's
+  // storage is reused.
+  void Resolve(const MacFinding& finding, Assignment* assignment) const;
+
+  const VendorDb& ma_l() const { return ma_l_; }
+  // The companion of kind, or null when there is none.
+  const BlockDb* companion(BlockKind kind) const;
+
+ private:
+  VendorDb ma_l_;
+  std::array<std::optional<BlockDb>, 3> companions_;
+};
+
+// What a listing of kind is called in messages ("список MA-S").
+std::string_view CompanionTitle(BlockKind kind);
+
+}  // namespace venmark
