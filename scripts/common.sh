@@ -30,7 +30,8 @@ VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
   qt6-translations-l10n libcurl4-openssl-dev ca-certificates fonts-dejavu-core
   ieee-data)
 # What the tests and benchmarks need on top.
-VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev)
+VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev clang
+  libclang-rt-14-dev)
 # What driving the GUI under a virtual display needs.
 VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils)
 

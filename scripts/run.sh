@@ -9,10 +9,17 @@ venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}"
 build=build/release
 venmark_build_release
 
-if [ ! -e base.dat ]; then
-  cp /usr/share/ieee-data/oui.txt base.dat
-  echo "base.dat взят из /usr/share/ieee-data/oui.txt"
-fi
+# The MA-L listing and its MA-S, IAB and MA-M companions, from Debian's copy
+# of the IEEE's files, each only when it is not here yet.
+ieee=/usr/share/ieee-data
+for pair in oui.txt:base.dat oui36.txt:base-mas.dat iab.txt:base-iab.dat \
+    mam.txt:base-mam.dat; do
+  from=${pair%%:*} to=${pair#*:}
+  if [ ! -e "$to" ] && [ -e "$ieee/$from" ]; then
+    cp "$ieee/$from" "$to"
+    echo "$to взят из $ieee/$from"
+  fi
+done
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/windows/venmark"

@@ -1,0 +1,40 @@
+// libFuzzer: any bytes read as an MA-L listing and as a block listing must
+// index without fault, and every answer must hold the MAC it answers.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "lookup/listing_set.h"
+#include "lookup/mac_scanner.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const venmark::ListingSet set(venmark::VendorDb::Parse(text),
+                                venmark::BlockDb::Parse(text));
+  const venmark::BlockDb& blocks = *set.companion(venmark::BlockKind::kMaS);
+  // Ask about the MACs the listing itself writes and a few fixed ones.
+  std::vector<venmark::MacFinding> asks = venmark::FindMacs(text);
+  for (const char* mac : {"00-00-00-00-00-00", "70-b3-d5-f2-f0-01",
+                          "ff-ff-ff-ff-ff-ff"}) {
+    asks.push_back(venmark::FindMacs(mac).at(0));
+  }
+  venmark::Assignment assignment;
+  std::vector<std::string_view> names;
+  for (const venmark::MacFinding& ask : asks) {
+    names.clear();
+    const auto block = blocks.Find(ask.address, &names);
+    if (block.has_value() == names.empty()) std::abort();
+    if (block && (ask.address < block->first ||
+                  ask.address - block->first > block->span)) {
+      std::abort();
+    }
+    set.Resolve(ask, &assignment);
+    if (assignment.names.empty() != assignment.digits.empty()) std::abort();
+    for (const std::string_view name : assignment.names) {
+      if (name.data() == nullptr && !name.empty()) std::abort();
+    }
+  }
+  return 0;
+}
