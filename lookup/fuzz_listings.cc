@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const venmark::BlockDb& blocks = *set.companion(venmark::BlockKind::kMaS);
   // Ask about the MACs the listing itself writes and a few fixed ones.
   std::vector<venmark::MacFinding> asks = venmark::FindMacs(text);
-  for (const char* mac : {"00-00-00-00-00-00", "70-b3-d5-f2-f0-01",
-                          "ff-ff-ff-ff-ff-ff"}) {
+  for (const char* mac :
+       {"00-00-00-00-00-00", "70-b3-d5-f2-f0-01", "ff-ff-ff-ff-ff-ff"}) {
     asks.push_back(venmark::FindMacs(mac).at(0));
   }
   venmark::Assignment assignment;

@@ -221,18 +221,29 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
 namespace venmark {
 namespace {
 
-// Random texts rich in hex digits and separators, scanned whole, by the
-// model, and a block at a time with random block sizes: all must agree.
+// Random texts of MACs, hex words, separators and letters, scanned whole,
+// by the model, and a block at a time with random block sizes: all agree.
 TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
   std::mt19937 rng(7);
-  const std::string alphabet = "0123456789abcdefABCDEF-:. g\nЖ";
+  auto below = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  const std::vector<std::string> pieces = {"00-1a-2b-3c-4d-5e",
+                                           "00:1A:2B:3C:4D:5E",
+                                           "001a.2b3c.4d5e",
+                                           "00e0-fc12-3456",
+                                           "0a",
+                                           "beef",
+                                           "-",
+                                           ":",
+                                           ".",
+                                           "g",
+                                           " ",
+                                           "Ж"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
-    const int length = std::uniform_int_distribution<int>(0, 120)(rng);
-    for (int i = 0; i < length; ++i) {
-      text += alphabet[std::uniform_int_distribution<std::size_t>(
-          0, alphabet.size() - 1)(rng)];
-    }
+    for (std::size_t n = below(16); n > 0; --n)
+      text += pieces[below(pieces.size())];
     std::vector<std::string> whole;
     for (const MacFinding& f : FindMacs(text))
       whole.emplace_back(f.candidate_mac);
