@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -12,6 +14,7 @@
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
 #include "update/database_update.h"
+#include "update/transport.h"
 
 namespace venmark {
 namespace {
@@ -21,22 +24,22 @@ constexpr std::string_view kUsage =
     "               venmark-scan [--db ФАЙЛ] --update\n"
     "\n"
     "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
-    "001a.2b3c.4d5e) и называет производителя каждого по списку OUI IEEE.\n"
+    "001a.2b3c.4d5e, 001a-2b3c-4d5e) и называет производителя каждого по\n"
+    "спискам IEEE: MA-L (base.dat) и, если они лежат рядом, MA-M, MA-S и IAB.\n"
     "Каждый ФАЙЛ просматривается отдельно, по порядку; без ФАЙЛОВ и для «-»\n"
     "читается стандартный ввод. Строки результата выводятся в стандартный\n"
     "вывод в кодировке UTF-8.\n"
     "\n"
     "Параметры:\n"
-    "  --db ФАЙЛ   список производителей (по умолчанию base.dat в текущей "
-    "папке)\n"
-    "  --update    загрузить свежий список OUI с сервера IEEE и заменить им\n"
-    "              базу; ход загрузки и ошибки выводятся в stderr\n"
+    "  --db ФАЙЛ   список MA-L (по умолчанию base.dat в текущей папке)\n"
+    "  --update    загрузить свежие списки с сервера IEEE и заменить ими\n"
+    "              прежние; ход загрузки и ошибки выводятся в stderr\n"
     "  --help      показать эту справку\n"
     "\n"
     "Код завершения: 0 — поиск или обновление выполнены; 1 — ошибка в\n"
     "параметрах или входной файл не читается; 2 — не читается список\n"
-    "производителей; 3 — обновить базу не удалось; 130 — обновление "
-    "прервано.\n";
+    "производителей; 3 — обновить базу не удалось; 128 + номер сигнала —\n"
+    "обновление прервано (130 — Ctrl+C, 143 — SIGTERM).\n";
 
 struct Options {
   std::string db_path = "base.dat";
@@ -137,49 +140,52 @@ void PrintLine(std::FILE* stream, const std::string& line) {
   std::fprintf(stream, "venmark-scan: %s\n", line.c_str());
 }
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t stop_signal = 0;
 
-void OnInterrupt(int) { interrupted = 1; }
+void OnStopSignal(int signal_number) { stop_signal = signal_number; }
 
-// Replaces the database with a fresh IEEE listing. Ctrl+C cancels the
-// download cleanly instead of leaving a half-written file behind.
+// Replaces the listings with fresh IEEE ones. Ctrl+C, SIGTERM and SIGHUP
+// cancel the download cleanly instead of leaving a half-written file behind.
 int RunUpdate(const Options& options, std::FILE* err) {
   UpdateOptions update;
   update.database = options.db_path;
-  // Beside the database, so that the rename over it is atomic.
-  update.download = (std::filesystem::path(options.db_path).parent_path() /
-                     "downloaded-new-base.dat")
-                        .string();
   const bool terminal = ::isatty(::fileno(err)) != 0;
   std::int64_t shown = -1;
-  interrupted = 0;
-  const auto previous = std::signal(SIGINT, OnInterrupt);
-  std::fprintf(err, "venmark-scan: загрузка %s\n", update.url.c_str());
+  stop_signal = 0;
+  constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  void (*previous[std::size(kStopSignals)])(int);
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    previous[i] = std::signal(kStopSignals[i], OnStopSignal);
+  }
+  std::fprintf(err, "venmark-scan: загрузка списков OUI с сервера IEEE\n");
+  const std::unique_ptr<Transport> transport = MakeSystemTransport();
   const UpdateResult result =
-      UpdateDatabase(update, [&](std::int64_t received, std::int64_t total) {
+      UpdateDatabase(update, *transport, [&](std::int64_t received) {
         // A line a quarter of a megabyte, not one per packet.
         if (terminal && received / (256 * 1024) != shown) {
           shown = received / (256 * 1024);
           std::fprintf(err, "\rполучено %.1f МБ",
                        static_cast<double>(received) / 1048576.0);
-          if (total > 0)
-            std::fprintf(err, " из %.1f МБ",
-                         static_cast<double>(total) / 1048576.0);
           std::fflush(err);
         }
-        return interrupted == 0;
+        return stop_signal == 0;
       });
-  std::signal(SIGINT, previous);
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    std::signal(kStopSignals[i], previous[i]);
+  }
   if (terminal && shown >= 0) std::fputc('\n', err);
   switch (result.status) {
     case UpdateStatus::kUpdated:
       PrintLine(err, "база «" + options.db_path +
                          "» обновлена, записей в ней: " +
                          std::to_string(result.records));
+      for (const std::string& kept : result.kept) {
+        PrintLine(err, "прежним оставлен " + kept);
+      }
       return kExitOk;
     case UpdateStatus::kCancelled:
       PrintLine(err, "обновление прервано, база оставлена прежней");
-      return kExitInterrupted;
+      return 128 + (stop_signal != 0 ? stop_signal : SIGINT);
     case UpdateStatus::kFailed:
       break;
   }

@@ -11,7 +11,6 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;  // bad arguments or unreadable input
 inline constexpr int kExitNoDatabase = 2;
 inline constexpr int kExitUpdateFailed = 3;
-inline constexpr int kExitInterrupted = 130;  // --update stopped by Ctrl+C
 
 // Runs venmark-scan with args (program name excluded), reading standard
 // input from in and writing to out and err. Returns the exit status.

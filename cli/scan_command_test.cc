@@ -1,12 +1,18 @@
 // Runs the built venmark-scan as a script would.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "update/test_support.h"
 
@@ -165,7 +171,11 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
             std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+  // No companion is served: each keeps its old file, and is named.
+  EXPECT_NE(run.err.find("venmark-scan: прежним оставлен список MA-S "
+                         "«base-mas.dat»: сервер ответил HTTP 404\n"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
@@ -176,8 +186,75 @@ TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
             std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == old_listing_);
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()),
+                          fs::directory_iterator()),
+            4);  // base.dat and the three files of the run
   EXPECT_EQ(Update(200, "", "--update extra.txt").status, 1);
+}
+
+// An update against a server that stalls after its first line, stopped by
+// a signal while it waits.
+TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
+  std::atomic<bool> requested{false}, release{false};
+  venmark::TestHttpServer stalled;
+  stalled.server().Get(R"(.*/oui\.txt)", [&](const httplib::Request&,
+                                             httplib::Response& response) {
+    requested = true;
+    response.set_chunked_content_provider(
+        "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+          if (offset == 0) return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
+          for (int i = 0; i < 1000 && !release; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          }
+          return false;
+        });
+  });
+  fs::create_directory(dir_ / "sub");
+  Write("sub/base.dat", old_listing_);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal_number);
+    requested = false;
+    // Runs venmark-scan --update --db sub/base.dat in the test folder.
+    const std::string db = "--db=sub/base.dat";
+    const std::string proxy = "http_proxy=" + stalled.Url("");
+    const std::string program = VENMARK_SCAN_PATH;
+    char* const argv[] = {const_cast<char*>(program.c_str()),
+                          const_cast<char*>("--update"),
+                          const_cast<char*>(db.c_str()), nullptr};
+    char* const envp[] = {const_cast<char*>(proxy.c_str()), nullptr};
+    const std::string folder = dir_.path().string();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (::chdir(folder.c_str()) != 0) ::_exit(127);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 2);
+      ::execve(argv[0], argv, envp);
+      ::_exit(127);
+    }
+    for (int i = 0; i < 2000 && !requested; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(requested) << "venmark-scan never asked";
+    // The download waits beside --db, not in the current folder.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int temp_files = 0;
+    for (const auto& entry : fs::directory_iterator(dir_ / "sub")) {
+      temp_files +=
+          entry.path().filename().string().starts_with("base.dat.new-");
+    }
+    EXPECT_EQ(temp_files, 1);
+    ::kill(pid, signal_number);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+    EXPECT_TRUE(ReadFile("sub/base.dat") == old_listing_);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"),
+                            fs::directory_iterator()),
+              1);
+  }
+  release = true;
 }
 
 TEST_F(ScanCommandTest, PrintsUsage) {

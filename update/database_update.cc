@@ -1,271 +1,324 @@
 #include "update/database_update.h"
 
-#include <curl/curl.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 
+#include "lookup/block_db.h"
 #include "lookup/listing_file.h"
+#include "lookup/listing_set.h"
 #include "lookup/vendor_db.h"
+#include "update/listing_files.h"
 
 namespace venmark {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr char kFailed[] = "Не удалось обновить базу: ";
 
-struct Transfer {
-  CURL* curl = nullptr;
-  long refused_status = 0;  // the final response was not a 200
-  std::FILE* file = nullptr;
-  std::int64_t written = 0;
-  std::int64_t max_bytes = 0;
-  bool too_large = false;
-  int write_errno = 0;
-  const UpdateProgress* progress = nullptr;
-  bool cancelled = false;
+// One of the four listings the update fetches.
+struct Listing {
+  std::string title;  // as messages name it
+  std::string url;
+  std::string target;  // the file it replaces
+  bool blocks;         // read as a block listing, not as MA-L
 };
 
-std::size_t WriteBody(char* data, std::size_t size, std::size_t count,
-                      void* user) {
-  auto* transfer = static_cast<Transfer*>(user);
-  const std::size_t bytes = size * count;
-  // Redirect bodies never reach here, so the first bytes tell whether the
-  // final answer is worth downloading at all.
-  if (transfer->written == 0) {
-    long status = 0;
-    curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) {
-      transfer->refused_status = status;
-      return 0;
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder =
+      std::filesystem::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
+// Why a file could not be made, written or put in place, in words that say
+// what to do about it.
+std::string DescribeWriteError(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return "нет прав на запись в папку";
+    case ENOENT:
+      return "папка не найдена";
+    case ENAMETOOLONG:
+      return "слишком длинное имя файла";
+    case ELOOP:
+      return "в пути слишком много символических ссылок";
+    case EMLINK:
+      return "у папки слишком много ссылок";
+    case EDQUOT:
+      return "превышена дисковая квота";
+    case EBUSY:
+    case ETXTBSY:
+      return "файл занят другой программой";
+    default:
+      return DescribeSystemError(error);
+  }
+}
+
+// How many records listing text holds, read as the program reads it.
+std::size_t CountRecords(std::string_view text, bool blocks) {
+  return blocks ? BlockDb::Parse(text).record_count()
+                : VendorDb::Parse(text).record_count();
+}
+
+// Whether a download ends as the IEEE's files do: with a line break after
+// a last record whose "(base 16)" line follows its "(hex)" line. A body cut
+// off at a line break in the middle of a record fails this.
+bool EndsWhole(std::string_view text) {
+  if (text.empty() || (text.back() != '\n' && text.back() != '\r')) {
+    return false;
+  }
+  bool waiting_for_range = false;
+  bool last_whole = true;
+  ForEachLine(text, [&](std::string_view line) {
+    if (waiting_for_range) {
+      last_whole = line.find("(base 16)") != std::string_view::npos;
+      waiting_for_range = false;
+    }
+    if (line.find("(hex)") != std::string_view::npos) waiting_for_range = true;
+  });
+  return !waiting_for_range && last_whole;
+}
+
+// A listing downloaded and checked, waiting to be put in place.
+struct Fetched {
+  std::optional<TempFile> file;
+  std::size_t records = 0;
+  std::string error;  // when file is empty and the update goes on
+};
+
+class Updater {
+ public:
+  Updater(const UpdateOptions& options, Transport& transport,
+          const UpdateProgress& progress)
+      : options_(options),
+        transport_(transport),
+        progress_(progress),
+        deadline_(Clock::now() + options.time_limit),
+        agent_(options.user_agent.empty() ? transport.OwnAgent()
+                                          : options.user_agent) {}
+
+  bool cancelled() const { return cancelled_; }
+
+  // Downloads and checks one listing; on cancel returns with cancelled().
+  Fetched Fetch(const Listing& listing) {
+    for (;;) {
+      Fetched fetched = FetchOnce(listing);
+      if (!retry_) return fetched;
+      retry_ = false;
     }
   }
-  if (transfer->written + static_cast<std::int64_t>(bytes) >
-      transfer->max_bytes) {
-    transfer->too_large = true;
-    return 0;
-  }
-  errno = 0;
-  const std::size_t put = std::fwrite(data, 1, bytes, transfer->file);
-  if (put != bytes) {
-    transfer->write_errno = errno != 0 ? errno : EIO;
-    return 0;
-  }
-  transfer->written += static_cast<std::int64_t>(bytes);
-  return bytes;
-}
 
-int ReportProgress(void* user, curl_off_t download_total,
-                   curl_off_t download_now, curl_off_t, curl_off_t) {
-  auto* transfer = static_cast<Transfer*>(user);
-  if (*transfer->progress &&
-      !(*transfer->progress)(download_now, download_total)) {
-    transfer->cancelled = true;
-    return 1;
-  }
-  return 0;
-}
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-std::string MegabytesText(std::int64_t bytes) {
-  return std::to_string(bytes >> 20) + " МиБ";
-}
-
-// What went wrong in the transfer, in words a user can act on.
-std::string DescribeTransferError(CURLcode code, const Transfer& transfer,
-                                  const UpdateOptions& options,
-                                  const char* detail) {
-  if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
-    return "список больше " + MegabytesText(options.max_bytes) +
-           " — это не список OUI";
-  }
-  if (transfer.write_errno != 0) {
-    return "не удалось записать «" + options.download +
-           "»: " + DescribeSystemError(transfer.write_errno);
-  }
-  std::string text;
-  switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-      text = "сервер не найден — проверьте подключение к сети";
-      break;
-    case CURLE_COULDNT_RESOLVE_PROXY:
-      text = "прокси-сервер не найден";
-      break;
-    case CURLE_COULDNT_CONNECT:
-      text = "не удалось подключиться к серверу";
-      break;
-    case CURLE_OPERATION_TIMEDOUT:
-      text = "сервер не отвечает или загрузка остановилась";
-      break;
-    case CURLE_PARTIAL_FILE:
-    case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING:
-      text = "соединение оборвалось, список получен не полностью";
-      break;
-    case CURLE_TOO_MANY_REDIRECTS:
-      text = "сервер перенаправляет запрос слишком много раз";
-      break;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-      text = "сервер перенаправил запрос на неподдерживаемый адрес";
-      break;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CACERT_BADFILE:
-      text = "не удалось установить защищённое соединение с сервером";
-      break;
-    default:
-      text = std::string("ошибка загрузки: ") + curl_easy_strerror(code);
-      break;
-  }
-  if (detail != nullptr && detail[0] != '\0') {
-    text += " (" + std::string(detail) + ")";
-  }
-  return text;
-}
-
-// Makes a rename in the folder of path survive a crash.
-void SyncFolderOf(const std::string& path) {
-  std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (folder.empty()) folder = ".";
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
-// Downloads into options.download; returns an error text, or nothing when
-// the body of an HTTP 200 arrived whole and is on disk.
-std::optional<std::string> Download(const UpdateOptions& options,
-                                    const UpdateProgress& progress,
-                                    bool* cancelled) {
-  errno = 0;
-  std::FILE* file = std::fopen(options.download.c_str(), "wb");
-  if (file == nullptr) {
-    return "не удалось создать «" + options.download +
-           "»: " + DescribeSystemError(errno != 0 ? errno : EIO);
-  }
-  Transfer transfer;
-  transfer.file = file;
-  transfer.max_bytes = options.max_bytes;
-  transfer.progress = &progress;
-
-  InitCurlOnce();
-  CURL* curl = curl_easy_init();
-  if (curl == nullptr) {
-    std::fclose(file);
-    return std::string("не удалось запустить загрузку");
-  }
-  transfer.curl = curl;
-  char detail[CURL_ERROR_SIZE] = "";
-  curl_easy_setopt(curl, CURLOPT_URL, options.url.c_str());
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, options.user_agent.c_str());
-  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT,
-                   options.connect_timeout_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.low_speed_seconds);
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
-                   static_cast<curl_off_t>(options.max_bytes));
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-
-  const CURLcode code = curl_easy_perform(curl);
-  long http_status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &http_status);
-  curl_easy_cleanup(curl);
-
-  // Flushed and synced before anything can be renamed over the database.
-  errno = 0;
-  bool written = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
-  int write_errno = errno;
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    write_errno = errno;
+  // False when the user has asked to stop.
+  bool KeepGoing(std::int64_t received) {
+    if (progress_ && !progress_(done_ + received)) cancelled_ = true;
+    return !cancelled_;
   }
 
-  if (transfer.cancelled) {
-    *cancelled = true;
-    return std::string();
+ private:
+  // Once with the transport's own agent, and once more with a browser's
+  // when the server turns that away.
+  bool TryBrowserAgent() {
+    if (agent_ == options_.fallback_agent) return false;
+    agent_ = options_.fallback_agent;
+    retry_ = true;
+    return true;
   }
-  if (transfer.refused_status != 0) http_status = transfer.refused_status;
-  if (code != CURLE_OK && transfer.refused_status == 0) {
-    return DescribeTransferError(code, transfer, options, detail);
-  }
-  if (http_status != 200) {
-    return "сервер ответил HTTP " + std::to_string(http_status);
-  }
-  if (!written) {
-    return "не удалось записать «" + options.download +
-           "»: " + DescribeSystemError(write_errno != 0 ? write_errno : EIO);
-  }
-  return std::nullopt;
-}
 
-// Whether the download may replace the database: an error text, or nothing.
-std::optional<std::string> CheckListing(const UpdateOptions& options,
-                                        std::size_t* records) {
-  const std::optional<VendorDb> fresh =
-      VendorDb::Load(options.download, nullptr);
-  if (!fresh) return std::string("полученный список не читается");
-  if (fresh->record_count() == 0) {
-    return std::string(
-        "сервер прислал не список OUI (в полученном файле нет ни одной "
-        "записи)");
+  Fetched Failure(std::string error) {
+    Fetched fetched;
+    fetched.error = std::move(error);
+    return fetched;
   }
-  // A listing far shorter than the one in use is truncated or substituted.
-  const std::optional<VendorDb> current =
-      VendorDb::Load(options.database, nullptr);
-  if (current && fresh->record_count() * 2 < current->record_count()) {
-    return "список неполон — записей в нём " +
-           std::to_string(fresh->record_count()) + ", а в нынешней базе " +
-           std::to_string(current->record_count());
+
+  Fetched FetchOnce(const Listing& listing) {
+    int error = 0;
+    std::optional<TempFile> file =
+        TempFile::CreateBeside(listing.target, &error);
+    if (!file) {
+      return Failure("не удалось создать файл в папке «" +
+                     FolderOf(listing.target) +
+                     "»: " + DescribeWriteError(error));
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    if (left.count() <= 0) return Failure(TimeLimitText());
+    FetchRequest request;
+    request.url = listing.url;
+    request.user_agent = agent_;
+    request.connect_timeout = options_.connect_timeout;
+    request.low_speed_bytes = options_.low_speed_bytes;
+    request.low_speed_time = options_.low_speed_time;
+    request.time_limit = left;
+    request.max_bytes = options_.max_bytes;
+    std::int64_t written = 0;
+    int write_error = 0;
+    const FetchResult result = transport_.Fetch(
+        request,
+        [&](std::string_view part) {
+          written += static_cast<std::int64_t>(part.size());
+          return file->Write(part, &write_error);
+        },
+        [&](std::int64_t received) { return KeepGoing(received); });
+    switch (result.outcome) {
+      case FetchOutcome::kOk:
+        break;
+      case FetchOutcome::kCancelled:
+        cancelled_ = true;
+        return {};
+      case FetchOutcome::kWriteFailed:
+        return Failure("не удалось записать «" + file->path() +
+                       "»: " + DescribeWriteError(write_error));
+      case FetchOutcome::kTooLarge:
+        return Failure("список больше " +
+                       std::to_string(options_.max_bytes >> 20) +
+                       " МиБ — это не список OUI");
+      case FetchOutcome::kHttpStatus:
+        if ((result.http_status == 403 || result.http_status == 418) &&
+            TryBrowserAgent()) {
+          return {};
+        }
+        return Failure("сервер ответил HTTP " +
+                       std::to_string(result.http_status));
+      case FetchOutcome::kNetwork:
+        if (Clock::now() >= deadline_) return Failure(TimeLimitText());
+        return Failure(result.error);
+    }
+    done_ += written;
+    if (const int e = file->Finish(listing.target, result.last_modified);
+        e != 0) {
+      return Failure("не удалось записать «" + file->path() +
+                     "»: " + DescribeWriteError(e));
+    }
+    return Check(listing, std::move(*file));
   }
-  *records = fresh->record_count();
-  return std::nullopt;
+
+  // Reads the download back as the program will read it.
+  Fetched Check(const Listing& listing, TempFile file) {
+    std::vector<char> bytes;
+    std::string reason;
+    if (!ReadListingFile(file.path(), &bytes, &reason)) {
+      return Failure("полученный список не читается: " + reason);
+    }
+    const std::string_view text(bytes.data(), bytes.size());
+    Fetched fetched;
+    fetched.records = CountRecords(text, listing.blocks);
+    if (fetched.records == 0) {
+      if (TryBrowserAgent()) return {};
+      return Failure(
+          "сервер прислал не список OUI (в полученном файле нет ни одной "
+          "записи)");
+    }
+    if (!EndsWhole(text)) {
+      return Failure("соединение оборвалось, список получен не полностью");
+    }
+    // A listing far shorter than the one in use is truncated or substituted.
+    std::vector<char> current;
+    if (ReadListingFile(listing.target, &current, &reason)) {
+      const std::size_t current_records = CountRecords(
+          std::string_view(current.data(), current.size()), listing.blocks);
+      if (fetched.records * 2 < current_records) {
+        return Failure("список неполон — записей в нём " +
+                       std::to_string(fetched.records) +
+                       ", а в нынешнем файле " +
+                       std::to_string(current_records));
+      }
+    }
+    fetched.file.emplace(std::move(file));
+    return fetched;
+  }
+
+  std::string TimeLimitText() const {
+    const auto seconds = options_.time_limit.count();
+    return "обновление не уложилось в " +
+           (seconds % 60 == 0 ? std::to_string(seconds / 60) + " мин"
+                              : std::to_string(seconds) + " с") +
+           " и прервано";
+  }
+
+  const UpdateOptions& options_;
+  Transport& transport_;
+  const UpdateProgress& progress_;
+  const Clock::time_point deadline_;
+  std::string agent_;
+  std::int64_t done_ = 0;  // bytes of the listings already fetched
+  bool retry_ = false;
+  bool cancelled_ = false;
+};
+
+UpdateResult Failed(std::string message) {
+  UpdateResult result;
+  result.status = UpdateStatus::kFailed;
+  result.message = kFailed + std::move(message);
+  return result;
 }
 
 }  // namespace
 
-UpdateResult UpdateDatabase(const UpdateOptions& options,
+UpdateSources IeeeSources(std::string_view origin) {
+  const std::string base(origin);
+  return {base + "/oui.txt", base + "/oui28/mam.txt", base + "/oui36/oui36.txt",
+          base + "/iab/iab.txt"};
+}
+
+UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
                             const UpdateProgress& progress) {
+  const std::string folder = FolderOf(options.database);
+  int lock_error = 0;
+  const std::optional<FolderLock> lock =
+      FolderLock::TryTake(folder, &lock_error);
+  if (!lock) {
+    if (lock_error == 0) return Failed("обновление уже идёт");
+    return Failed("не удалось открыть папку «" + folder +
+                  "»: " + DescribeWriteError(lock_error));
+  }
+
+  std::vector<Listing> listings = {
+      {"базу производителей", options.sources.ma_l, options.database, false}};
+  for (const CompanionFile& companion : CompanionFiles(options.database)) {
+    const std::string& url =
+        companion.kind == BlockKind::kMaM   ? options.sources.ma_m
+        : companion.kind == BlockKind::kMaS ? options.sources.ma_s
+                                            : options.sources.iab;
+    listings.push_back({std::string(CompanionTitle(companion.kind)), url,
+                        companion.path, true});
+  }
+
+  Updater updater(options, transport, progress);
+  std::vector<Fetched> fetched;
+  for (const Listing& listing : listings) {
+    fetched.push_back(updater.Fetch(listing));
+    if (updater.cancelled()) return {UpdateStatus::kCancelled, "", 0, {}};
+    // The MA-L listing decides: without it nothing is replaced.
+    if (fetched.size() == 1 && !fetched[0].file) {
+      return Failed(fetched[0].error);
+    }
+  }
+  if (!updater.KeepGoing(0)) return {UpdateStatus::kCancelled, "", 0, {}};
+
+  if (const int error = fetched[0].file->ReplaceTarget(listings[0].target);
+      error != 0) {
+    return Failed("не удалось заменить «" + listings[0].target +
+                  "»: " + DescribeWriteError(error));
+  }
   UpdateResult result;
-  bool cancelled = false;
-  std::optional<std::string> error = Download(options, progress, &cancelled);
-  if (!error) error = CheckListing(options, &result.records);
-  if (!error &&
-      std::rename(options.download.c_str(), options.database.c_str()) != 0) {
-    error = "не удалось заменить «" + options.database +
-            "»: " + DescribeSystemError(errno);
-  }
-  if (cancelled || error) {
-    std::remove(options.download.c_str());
-    result.status =
-        cancelled ? UpdateStatus::kCancelled : UpdateStatus::kFailed;
-    if (!cancelled) result.message = kFailed + *error;
-    result.records = 0;
-    return result;
-  }
-  SyncFolderOf(options.database);
   result.status = UpdateStatus::kUpdated;
+  result.records = fetched[0].records;
+  for (std::size_t i = 1; i < listings.size(); ++i) {
+    std::string error = fetched[i].error;
+    if (fetched[i].file) {
+      if (const int e = fetched[i].file->ReplaceTarget(listings[i].target);
+          e != 0) {
+        error = "не удалось заменить файл: " + DescribeWriteError(e);
+      }
+    }
+    if (!error.empty()) {
+      result.kept.push_back(listings[i].title + " «" + listings[i].target +
+                            "»: " + error);
+    }
+  }
+  SyncFolder(folder);
   return result;
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "update/transport.h"
 
 namespace venmark {
 
@@ -10,18 +15,34 @@ namespace venmark {
 inline constexpr char kIeeeListingUrl[] =
     "http://standards-oui.ieee.org/oui.txt";
 
+// The addresses of the four listings.
+struct UpdateSources {
+  std::string ma_l, ma_m, ma_s, iab;
+};
+
+// The IEEE's addresses of the listings, on origin ("http://host:port").
+UpdateSources IeeeSources(
+    std::string_view origin = "http://standards-oui.ieee.org");
+
+// Asked for when a server refuses the transport's own agent: the IEEE's
+// server filters clients by agent and lets browsers through.
+inline constexpr char kBrowserAgent[] =
+    "Mozilla/5.0 (X11; Linux x86_64; rv:128.0) Gecko/20100101 Firefox/128.0";
+
 struct UpdateOptions {
-  std::string url = kIeeeListingUrl;
+  // The MA-L listing; its companions are the ones beside it.
   std::string database = "base.dat";
-  // Must be in the database's folder, so that it can be renamed over it.
-  std::string download = "downloaded-new-base.dat";
-  std::string user_agent = "Venmark/1.0 (MAC vendor lookup)";
-  long connect_timeout_seconds = 30;
-  // A transfer slower than this many bytes a second for low_speed_seconds
-  // has stalled.
+  UpdateSources sources = IeeeSources();
+  std::string user_agent;  // empty: the transport's own
+  std::string fallback_agent = kBrowserAgent;
+  std::chrono::seconds connect_timeout{30};
+  // A transfer slower than this many bytes a second for low_speed_time has
+  // stalled.
   long low_speed_bytes = 100;
-  long low_speed_seconds = 60;
-  std::int64_t max_bytes = std::int64_t{64} << 20;
+  std::chrono::seconds low_speed_time{60};
+  // For the whole update, all four listings.
+  std::chrono::seconds time_limit{600};
+  std::int64_t max_bytes = std::int64_t{64} << 20;  // for each listing
 };
 
 enum class UpdateStatus { kUpdated, kCancelled, kFailed };
@@ -30,20 +51,23 @@ struct UpdateResult {
   UpdateStatus status = UpdateStatus::kFailed;
   // For kFailed, a Russian sentence saying what failed.
   std::string message;
-  // Record lines in the new listing, for kUpdated.
+  // Record lines in the new MA-L listing, for kUpdated.
   std::size_t records = 0;
+  // For kUpdated: each companion that kept its old file, named with the
+  // reason ("список MA-S «…/base-mas.dat»: сервер ответил HTTP 404").
+  std::vector<std::string> kept;
 };
 
-// Told how many bytes have arrived of how many (0 while unknown); returns
-// false to cancel the download.
-using UpdateProgress =
-    std::function<bool(std::int64_t received, std::int64_t total)>;
+// Told how many bytes of all the listings have arrived; returns false to
+// cancel the update.
+using UpdateProgress = std::function<bool(std::int64_t received)>;
 
-// Downloads the listing into options.download and, only when it arrived
-// whole, with HTTP 200, and reads as a listing at least half the size of the
-// current one, renames it over options.database. Otherwise the download is
-// removed and the database is left exactly as it was.
-UpdateResult UpdateDatabase(const UpdateOptions& options,
+// Downloads the four listings, each to a file of its own beside the one it
+// replaces, checks each with the program's own readers, and only then puts
+// them in place: none when the MA-L listing fails or the update is
+// cancelled, and every companion that passed when it does not. One update
+// at a time per folder.
+UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
                             const UpdateProgress& progress = {});
 
 }  // namespace venmark

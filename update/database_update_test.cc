@@ -1,14 +1,20 @@
 #include "update/database_update.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "update/test_support.h"
@@ -17,35 +23,62 @@ namespace venmark {
 namespace {
 
 namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
 
 class DatabaseUpdateTest : public testing::Test {
  protected:
   void SetUp() override {
-    options_.database = (dir_ / "base.dat").string();
-    options_.download = (dir_ / "downloaded-new-base.dat").string();
-    options_.url = server_.Url("/oui.txt");
+    options_.database = Path("base.dat");
+    options_.sources = IeeeSources(server_.Url(""));
     old_listing_ = MakeListing(20, "Old");
-    std::ofstream(dir_ / "base.dat", std::ios::binary) << old_listing_;
+    Write("base.dat", old_listing_);
+    for (const char* path : kListingPaths) {
+      server_.server().Get(path, [this, path](const httplib::Request& request,
+                                              httplib::Response& response) {
+        std::lock_guard lock(mutex_);
+        agents_.push_back(request.get_header_value("User-Agent"));
+        const auto answer = answers_.find(path);
+        if (answer == answers_.end()) {
+          response.status = 404;
+          response.set_content("Not Found", "text/plain");
+          return;
+        }
+        response.status = answer->second.first;
+        response.set_content(answer->second.second, "text/plain");
+        if (!last_modified_.empty()) {
+          response.set_header("Last-Modified", last_modified_);
+        }
+      });
+    }
   }
 
+  std::string Path(const std::string& name) const {
+    return (dir_ / name).string();
+  }
   std::string ReadFile(const std::string& name) const {
-    return ReadWholeFile((dir_ / name).string());
+    return ReadWholeFile(Path(name));
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  // The names in the folder, so that nothing left behind goes unseen.
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
   }
 
-  // What /oui.txt answers from now on.
-  void Serve(int status, const std::string& body,
-             const std::string& type = "text/plain") {
-    std::lock_guard lock(answer_mutex_);
-    answer_ = {status, body, type};
+  // What a listing's path answers from now on.
+  void Serve(const std::string& path, int status, const std::string& body) {
+    std::lock_guard lock(mutex_);
+    answers_[path] = {status, body};
   }
 
-  void ServeAnswer() {
-    server_.server().Get("/oui.txt", [this](const httplib::Request&,
-                                            httplib::Response& response) {
-      std::lock_guard lock(answer_mutex_);
-      response.status = answer_.status;
-      response.set_content(answer_.body, answer_.type.c_str());
-    });
+  UpdateResult Update(const UpdateProgress& progress = {}) {
+    return UpdateDatabase(options_, *transport_, progress);
   }
 
   // The update failed, said so in Russian, and left every file as it was.
@@ -55,222 +88,333 @@ class DatabaseUpdateTest : public testing::Test {
         << result.message;
     EXPECT_NE(result.message.find(says), std::string::npos) << result.message;
     EXPECT_TRUE(ReadFile("base.dat") == old_listing_) << "base.dat changed";
-    EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+    EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
   }
 
-  struct Answer {
-    int status = 200;
-    std::string body;
-    std::string type;
-  };
-  std::mutex answer_mutex_;
-  Answer answer_;
+  std::mutex mutex_;
+  std::map<std::string, std::pair<int, std::string>> answers_;
+  std::vector<std::string> agents_;
+  std::string last_modified_;
   TestHttpServer server_;
   TestFolder dir_;
   UpdateOptions options_;
   std::string old_listing_;
+  std::unique_ptr<Transport> transport_ = MakeSystemTransport();
 };
 
-TEST_F(DatabaseUpdateTest, ReplacesTheDatabaseWithAGoodListing) {
-  const std::string fresh = MakeListing(30, "New");
-  Serve(200, fresh);
-  ServeAnswer();
+TEST_F(DatabaseUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
+  const std::string fresh[] = {MakeListing(30, "New"), MakeBlockListing(5, "M"),
+                               MakeBlockListing(6, "S"),
+                               MakeBlockListing(7, "I")};
+  for (int i = 0; i < 4; ++i) Serve(kListingPaths[i], 200, fresh[i]);
+  last_modified_ = "Wed, 21 Oct 2015 07:28:00 GMT";
+  ASSERT_EQ(::chmod(Path("base.dat").c_str(), 0640), 0);
   std::int64_t last_received = 0;
-  const UpdateResult result =
-      UpdateDatabase(options_, [&](std::int64_t received, std::int64_t) {
-        last_received = received;
-        return true;
-      });
+  const UpdateResult result = Update([&](std::int64_t received) {
+    EXPECT_GE(received, last_received);
+    last_received = received;
+    return true;
+  });
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_EQ(result.records, 30u);
-  EXPECT_TRUE(ReadFile("base.dat") == fresh);
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
-  EXPECT_GT(last_received, 0);  // compressed on the way, so not fresh.size()
+  EXPECT_TRUE(result.kept.empty());
+  EXPECT_GT(last_received, 0);
+  const char* names[] = {"base.dat", "base-mam.dat", "base-mas.dat",
+                         "base-iab.dat"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(ReadFile(names[i]) == fresh[i]) << names[i];
+    struct stat info {};
+    ASSERT_EQ(::stat(Path(names[i]).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, 1445412480) << names[i];
+    EXPECT_EQ(info.st_mode & 07777, i == 0 ? 0640u : 0644u) << names[i];
+  }
+  EXPECT_EQ(Files().size(), 4u);
+  // Every request is known by libcurl's own agent.
+  for (const std::string& agent : agents_) {
+    EXPECT_TRUE(agent.starts_with("curl/")) << agent;
+  }
 }
 
-TEST_F(DatabaseUpdateTest, FollowsRedirectsAndSendsItsOwnUserAgent) {
-  std::mutex mutex;
-  std::vector<std::string> agents;
-  server_.server().Get("/oui.txt", [&](const httplib::Request& request,
-                                       httplib::Response& response) {
-    std::lock_guard lock(mutex);
-    agents.push_back(request.get_header_value("User-Agent"));
-    response.set_redirect("/oui/oui.txt", 302);
+TEST_F(DatabaseUpdateTest, TheMaLListingDecidesACompanionOnlyKeepsItsOldFile) {
+  const std::string old_mas = MakeBlockListing(10, "Old");
+  Write("base-mas.dat", old_mas);
+  Serve("/oui28/mam.txt", 200, MakeBlockListing(5, "M"));
+  Serve("/oui36/oui36.txt", 200, MakeBlockListing(4, "S"));  // under half
+  Serve("/iab/iab.txt", 500, "");
+
+  // Without the MA-L listing nothing is replaced.
+  Serve("/oui.txt", 404, MakeListing(30));
+  UpdateResult result = Update();
+  EXPECT_EQ(result.status, UpdateStatus::kFailed);
+  EXPECT_NE(result.message.find("сервер ответил HTTP 404"), std::string::npos)
+      << result.message;
+  EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mas.dat"}));
+
+  Serve("/oui.txt", 200, MakeListing(30, "New"));
+  result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  EXPECT_EQ(result.kept,
+            (std::vector<std::string>{
+                "список MA-S «" + Path("base-mas.dat") +
+                    "»: список неполон — записей в нём 4, а в нынешнем файле "
+                    "10",
+                "список IAB «" + Path("base-iab.dat") +
+                    "»: сервер ответил HTTP 500"}));
+  EXPECT_TRUE(ReadFile("base-mas.dat") == old_mas);
+  EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mas.dat",
+                                            "base-mam.dat"}));
+}
+
+TEST_F(DatabaseUpdateTest, TriesABrowserAgentWhenTheServerTurnsItsOwnAway) {
+  const std::string fresh = MakeListing(30, "New");
+  // Like the IEEE's server: 418 for unknown agents, a rejection page with
+  // a 200 for some.
+  server_.server().Get("/filtered/oui.txt", [&](const httplib::Request& request,
+                                                httplib::Response& response) {
+    const std::string agent = request.get_header_value("User-Agent");
+    {
+      std::lock_guard lock(mutex_);
+      agents_.push_back(agent);
+    }
+    if (agent.starts_with("Mozilla/5.0 (")) {
+      response.set_content(fresh, "text/plain");
+    } else if (agent.starts_with("curl/") || agent.starts_with("Wget/")) {
+      response.status = 418;
+    } else {
+      response.set_content("<html>Request Rejected</html>", "text/html");
+    }
   });
-  const std::string fresh = MakeListing(25);
-  server_.server().Get("/oui/oui.txt", [&](const httplib::Request& request,
-                                           httplib::Response& response) {
-    std::lock_guard lock(mutex);
-    agents.push_back(request.get_header_value("User-Agent"));
-    response.set_content(fresh, "text/plain");
-  });
-  const UpdateResult result = UpdateDatabase(options_);
+  options_.sources.ma_l = server_.Url("/filtered/oui.txt");
+  UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
-  ASSERT_EQ(agents.size(), 2u);
-  for (const std::string& agent : agents) {
-    EXPECT_TRUE(agent.starts_with("Venmark/")) << agent;
+  ASSERT_GE(agents_.size(), 2u);
+  EXPECT_TRUE(agents_[0].starts_with("curl/")) << agents_[0];
+  // Once the browser's agent got through, the other listings ask with it.
+  for (std::size_t i = 1; i < agents_.size(); ++i) {
+    EXPECT_TRUE(agents_[i].starts_with("Mozilla/5.0 (")) << agents_[i];
   }
+
+  Write("base.dat", old_listing_);
+  agents_.clear();
+  options_.user_agent = "Venmark/1.0";  // turned away with a page, not a 418
+  result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  EXPECT_EQ(agents_.at(0), "Venmark/1.0");
+
+  Write("base.dat", old_listing_);
+  options_.fallback_agent = "Wget/1.21";  // refused both times
+  options_.user_agent = "";
+  ExpectUntouched(Update(), "сервер ответил HTTP 418");
 }
 
-TEST_F(DatabaseUpdateTest, RefusesErrorStatusesAndLeavesEverythingUntouched) {
-  ServeAnswer();
-  for (const int status : {404, 418, 500}) {
-    SCOPED_TRACE(status);
-    // Even a body that reads as a listing must not be taken.
-    Serve(status, MakeListing(30));
-    ExpectUntouched(UpdateDatabase(options_),
-                    "сервер ответил HTTP " + std::to_string(status));
-  }
-}
-
-TEST_F(DatabaseUpdateTest, RefusesAPageThatIsNoListing) {
-  Serve(200,
-        "<html><head><title>Request Rejected</title></head><body>The "
-        "requested URL was rejected.</body></html>",
-        "text/html");
-  ServeAnswer();
-  ExpectUntouched(UpdateDatabase(options_), "не список OUI");
-}
-
-TEST_F(DatabaseUpdateTest, RefusesATruncatedBody) {
+TEST_F(DatabaseUpdateTest, RefusesWhatIsNoWholeListing) {
   const std::string fresh = MakeListing(30);
-  server_.server().Get(
-      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_content_provider(
-            fresh.size(), "text/plain",
-            [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-              if (offset >= fresh.size() / 2) return false;  // hang up early
-              sink.write(fresh.data() + offset, fresh.size() / 2 - offset);
-              return true;
-            });
-      });
-  ExpectUntouched(UpdateDatabase(options_), "получен не полностью");
+  const struct {
+    int status;
+    std::string body;
+    const char* says;
+  } cases[] = {
+      // Even a body that reads as a listing is not taken from an error.
+      {404, fresh, "сервер ответил HTTP 404"},
+      {500, fresh, "сервер ответил HTTP 500"},
+      {200, "<html><title>Request Rejected</title></html>", "не список OUI"},
+      {200, MakeListing(9), "записей в нём 9, а в нынешнем файле 20"},
+      // Cut at a line break inside the last record, or with no line break.
+      {200, fresh.substr(0, fresh.rfind("0000", fresh.rfind("(base 16)"))),
+       "получен не полностью"},
+      {200, fresh.substr(0, fresh.size() - 5), "получен не полностью"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    Serve("/oui.txt", c.status, c.body);
+    ExpectUntouched(Update(), c.says);
+  }
+  Serve("/oui.txt", 200, MakeListing(10));  // exactly half is still taken
+  EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
 }
 
-TEST_F(DatabaseUpdateTest, RefusesAListingMuchSmallerThanTheCurrentOne) {
-  Serve(200, MakeListing(9));
-  ServeAnswer();
-  ExpectUntouched(UpdateDatabase(options_),
-                  "список неполон — записей в нём 9, а в нынешней базе 20");
-  Serve(200, MakeListing(10));  // exactly half is still taken
-  EXPECT_EQ(UpdateDatabase(options_).status, UpdateStatus::kUpdated);
+// A server that answers HTTP/1.0 without a length and hangs up after
+// `send` bytes of body: only the listing's own shape can tell it is cut.
+TEST_F(DatabaseUpdateTest, RefusesABodyCutWithoutALengthToTellIt) {
+  const std::string fresh = MakeListing(200);
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length),
+      0);
+  std::thread server([&] {
+    const int client = ::accept(listener, nullptr, nullptr);
+    char request[4096];
+    (void)!::read(client, request, sizeof request);
+    const std::string answer =
+        "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" +
+        fresh.substr(0, fresh.size() * 3 / 4);
+    (void)!::write(client, answer.data(), answer.size());
+    ::close(client);
+  });
+  options_.sources.ma_l =
+      "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+      "/oui.txt";
+  const UpdateResult result = Update();
+  server.join();
+  ::close(listener);
+  ExpectUntouched(result, "получен не полностью");
 }
 
 TEST_F(DatabaseUpdateTest, RefusesABodyOverTheSizeLimit) {
   options_.max_bytes = 4096;
-  Serve(200, MakeListing(200));
-  ServeAnswer();
-  ExpectUntouched(UpdateDatabase(options_), "больше");
+  Serve("/oui.txt", 200, MakeListing(200));
+  ExpectUntouched(Update(), "больше");
 }
 
-TEST_F(DatabaseUpdateTest, ReportsAFullDisk) {
-  Serve(200, MakeListing(2000));
-  ServeAnswer();
-  // A file size limit fails the write the way a full disk does.
+// A file size limit fails writes the way a full disk does: wherever the
+// write fails, at the last flush too, the old listing stays byte for byte.
+TEST_F(DatabaseUpdateTest, AFailedWriteLeavesTheOldListing) {
+  const std::string fresh = MakeListing(2000);
+  Serve("/oui.txt", 200, fresh);
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 64 * 1024;
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const UpdateResult result = UpdateDatabase(options_);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  for (const rlim_t limit : {rlim_t{64 * 1024}, rlim_t{fresh.size() - 1}}) {
+    SCOPED_TRACE(limit);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const UpdateResult result = Update();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    ExpectUntouched(result, "не удалось записать");
+    EXPECT_NE(result.message.find("файл слишком велик"), std::string::npos)
+        << result.message;
+  }
   std::signal(SIGXFSZ, previous);
-  ExpectUntouched(result, "не удалось записать");
 }
 
-TEST_F(DatabaseUpdateTest, ReportsARefusedConnection) {
+TEST_F(DatabaseUpdateTest, ReportsNetworkFailuresInRussian) {
   int closed_port;
   {
     TestHttpServer gone;
     closed_port = gone.port();
   }
-  options_.url = "http://127.0.0.1:" + std::to_string(closed_port) + "/oui.txt";
-  ExpectUntouched(UpdateDatabase(options_), "не удалось подключиться");
-}
+  options_.sources.ma_l =
+      "http://127.0.0.1:" + std::to_string(closed_port) + "/oui.txt";
+  ExpectUntouched(Update(), "не удалось подключиться");
 
-TEST_F(DatabaseUpdateTest, RefusesRedirectsToOtherProtocols) {
   server_.server().Get(
-      "/oui.txt", [](const httplib::Request&, httplib::Response& response) {
+      "/ftp/oui.txt", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("ftp://127.0.0.1/oui.txt", 302);
       });
-  ExpectUntouched(UpdateDatabase(options_), "неподдерживаемый");
+  options_.sources.ma_l = server_.Url("/ftp/oui.txt");
+  ExpectUntouched(Update(), "неподдерживаемый");
 }
 
-TEST_F(DatabaseUpdateTest, CancelsAStalledDownloadFromTheProgressCallback) {
-  std::atomic<bool> release{false};
-  server_.server().Get(
-      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider(
-            "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
-              if (offset == 0) {
-                sink.write("00-00-00   (hex)\t\tFirst\r\n", 25);
-                return true;
-              }
-              // Stall until the test is over.
-              for (int i = 0; i < 500 && !release; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
-              return false;
-            });
-      });
-  const auto started = std::chrono::steady_clock::now();
-  const UpdateResult result =
-      UpdateDatabase(options_, [&](std::int64_t, std::int64_t) {
-        return std::chrono::steady_clock::now() - started <
-               std::chrono::milliseconds(300);
-      });
-  release = true;
+// A server that sends a first line and then nothing for `stall`.
+class StalledServerTest : public DatabaseUpdateTest {
+ protected:
+  void SetUp() override {
+    DatabaseUpdateTest::SetUp();
+    server_.server().Get("/stalled/oui.txt", [this](
+                                                 const httplib::Request&,
+                                                 httplib::Response& response) {
+      requested_ = true;
+      response.set_chunked_content_provider(
+          "text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
+            if (offset == 0) {
+              sink.write("00-00-00   (hex)\t\tFirst\r\n", 25);
+              return true;
+            }
+            const auto until = Clock::now() + stall_;
+            while (!release_ && Clock::now() < until) {
+              std::this_thread::sleep_for(milliseconds(10));
+            }
+            return false;
+          });
+    });
+    options_.sources.ma_l = server_.Url("/stalled/oui.txt");
+  }
+  void TearDown() override { release_ = true; }
+
+  std::atomic<bool> requested_{false}, release_{false};
+  milliseconds stall_{8000};
+};
+
+TEST_F(StalledServerTest, CancelEndsTheTransferAtOnce) {
+  const auto started = Clock::now();
+  const UpdateResult result = Update(
+      [&](std::int64_t) { return Clock::now() - started < milliseconds(300); });
+  // Long before the stall would have ended on its own.
+  EXPECT_LT(Clock::now() - started, stall_ / 2);
   EXPECT_EQ(result.status, UpdateStatus::kCancelled);
   EXPECT_EQ(result.message, "");
   EXPECT_TRUE(ReadFile("base.dat") == old_listing_);
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+  EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 }
 
-TEST_F(DatabaseUpdateTest, GivesUpOnAStalledTransfer) {
-  std::atomic<bool> release{false};
-  server_.server().Get(
-      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider(
-            "text/plain", [&](std::size_t, httplib::DataSink&) {
-              for (int i = 0; i < 500 && !release; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
-              return false;
-            });
-      });
-  options_.low_speed_seconds = 1;
-  const UpdateResult result = UpdateDatabase(options_);
-  release = true;
-  ExpectUntouched(result, "загрузка остановилась");
+TEST_F(StalledServerTest, GivesUpOnAStallAndOnTheOverallTimeLimit) {
+  options_.low_speed_time = std::chrono::seconds(1);
+  ExpectUntouched(Update(), "загрузка остановилась");
+  options_.low_speed_time = std::chrono::seconds(60);
+  options_.time_limit = std::chrono::seconds(1);
+  ExpectUntouched(Update(), "обновление не уложилось в 1 с");
 }
 
-TEST_F(DatabaseUpdateTest, CreatesAMissingDatabaseAndOverwritesAStaleDownload) {
+TEST_F(StalledServerTest, OneUpdateAtATimePerFolder) {
+  std::thread first([&] {
+    const UpdateResult result = Update([&](std::int64_t) { return !release_; });
+    EXPECT_EQ(result.status, UpdateStatus::kCancelled);
+  });
+  while (!requested_) std::this_thread::sleep_for(milliseconds(5));
+  const auto started = Clock::now();
+  const UpdateResult second = Update();
+  EXPECT_LT(Clock::now() - started, milliseconds(1000));  // at once
+  release_ = true;
+  first.join();
+  ExpectUntouched(second, "обновление уже идёт");
+}
+
+TEST_F(DatabaseUpdateTest, NeverFollowsAPlantedLink) {
+  const std::string victim = Path("victim.txt");
+  Write("victim.txt", "precious");
+  for (const std::string& name :
+       {std::string("downloaded-new-base.dat"), std::string("base.dat.new-")}) {
+    fs::create_symlink(victim, dir_ / name);
+  }
+  for (const int status : {404, 200}) {
+    SCOPED_TRACE(status);
+    Serve("/oui.txt", status, MakeListing(30, "New"));
+    Update();
+    EXPECT_EQ(ReadFile("victim.txt"), "precious");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "downloaded-new-base.dat"));
+    EXPECT_FALSE(fs::is_symlink(dir_ / "base.dat"));
+    EXPECT_EQ(Files().size(), 4u);  // base.dat, the victim, the two links
+  }
+  EXPECT_EQ(ReadFile("base.dat"), MakeListing(30, "New"));
+}
+
+TEST_F(DatabaseUpdateTest,
+       CreatesAMissingDatabaseAndReportsOneItCannotReplace) {
   fs::remove(dir_ / "base.dat");
-  std::ofstream(dir_ / "downloaded-new-base.dat", std::ios::binary)
-      << std::string(100000, 'x');
   const std::string fresh = MakeListing(3);
-  Serve(200, fresh);
-  ServeAnswer();
-  const UpdateResult result = UpdateDatabase(options_);
+  Serve("/oui.txt", 200, fresh);
+  UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
-}
 
-TEST_F(DatabaseUpdateTest, ReportsADatabaseThatCannotBeReplaced) {
   // A folder in the database's place cannot be renamed over.
   fs::remove(dir_ / "base.dat");
   fs::create_directories(dir_ / "base.dat" / "keep");
-  Serve(200, MakeListing(30));
-  ServeAnswer();
-  const UpdateResult result = UpdateDatabase(options_);
+  result = Update();
   EXPECT_EQ(result.status, UpdateStatus::kFailed);
   EXPECT_NE(result.message.find("не удалось заменить"), std::string::npos)
       << result.message;
   EXPECT_TRUE(fs::is_directory(dir_ / "base.dat" / "keep"));
-  EXPECT_FALSE(fs::exists(dir_ / "downloaded-new-base.dat"));
+  EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 }
 
 }  // namespace

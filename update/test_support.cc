@@ -68,4 +68,19 @@ std::string MakeListing(int records, const std::string& vendor) {
   return text;
 }
 
+std::string MakeBlockListing(int records, const std::string& vendor) {
+  std::string text =
+      "OUI                                                         "
+      "Organization\r\nOUI-36/MA-S Range\r\n\r\n";
+  char line[64];
+  for (int i = 0; i < records; ++i) {
+    const std::string name = vendor + " " + std::to_string(i) + "\r\n";
+    text += "70-B3-D5   (hex)\t\t" + name;
+    std::snprintf(line, sizeof line, "%03X000-%03XFFF     (base 16)\t\t",
+                  i & 0xFFF, i & 0xFFF);
+    text += line + name + "\t\t\t\tSomewhere\r\n\r\n";
+  }
+  return text;
+}
+
 }  // namespace venmark

@@ -54,4 +54,12 @@ std::string ReadWholeFile(const std::string& path);
 // the IEEE publishes it.
 std::string MakeListing(int records, const std::string& vendor = "Vendor");
 
+// A block listing (MA-M, MA-S, IAB) of `records` 36-bit blocks in 70-B3-D5,
+// laid out as the IEEE publishes it.
+std::string MakeBlockListing(int records, const std::string& vendor = "Vendor");
+
+// Paths of the four IEEE listings on a server, in update order.
+inline constexpr const char* kListingPaths[] = {
+    "/oui.txt", "/oui28/mam.txt", "/oui36/oui36.txt", "/iab/iab.txt"};
+
 }  // namespace venmark

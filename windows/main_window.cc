@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
+#include <QStringList>
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
+#include "update/transport.h"
 #include "windows/fitted_text.h"
 #include "windows/text_box.h"
 
@@ -169,22 +171,32 @@ void MainWindow::Update() {
     return;
   }
   UpdateOptions options;
-  options.url = files_.source_url;
+  options.sources = files_.sources;
   options.database = QFile::encodeName(files_.database).toStdString();
-  options.download = QFile::encodeName(files_.download).toStdString();
   UpdateResult result;
   {
     std::unique_ptr<Progress> progress = dialogs_->StartProgress(
-        QStringLiteral("Загрузка списка производителей с сервера IEEE…"));
-    result = UpdateDatabase(
-        options, [&progress](std::int64_t received, std::int64_t total) {
-          return progress == nullptr || progress->Update(received, total);
+        QStringLiteral("Загрузка списков производителей с сервера IEEE…"));
+    const std::unique_ptr<Transport> transport = MakeSystemTransport();
+    result =
+        UpdateDatabase(options, *transport, [&progress](std::int64_t received) {
+          return progress == nullptr || progress->Update(received, 0);
         });
   }
   switch (result.status) {
-    case UpdateStatus::kUpdated:
-      dialogs_->Inform(QStringLiteral("Синхронизация завершена"));
+    case UpdateStatus::kUpdated: {
+      QString text = QStringLiteral("Синхронизация завершена");
+      if (!result.kept.empty()) {
+        QStringList kept;
+        for (const std::string& line : result.kept) {
+          kept.append(QString::fromStdString(line));
+        }
+        text += QStringLiteral("\nПрежними оставлены: ") +
+                kept.join(QStringLiteral("; "));
+      }
+      dialogs_->Inform(text);
       break;
+    }
     case UpdateStatus::kFailed:
       dialogs_->Error(QString::fromStdString(result.message));
       break;

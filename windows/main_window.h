@@ -18,9 +18,8 @@ namespace venmark {
 // folder at the moment they are used.
 struct MainWindowFiles {
   QString database = QStringLiteral("base.dat");
-  // Where an update downloads to; in the database's folder.
-  QString download = QStringLiteral("downloaded-new-base.dat");
-  std::string source_url = kIeeeListingUrl;
+  // Where an update fetches the listings from.
+  UpdateSources sources = IeeeSources();
 };
 
 // The main window (Form1): the text to search, and the buttons for the

@@ -1,4 +1,5 @@
 // «Обновить базу MAC-адресов с сервера IEEE» against a local server.
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,21 +21,28 @@ class UpdateButtonTest : public QObject {
   void init() {
     QVERIFY(dir_.isValid());
     old_listing_ = QByteArray::fromStdString(MakeListing(20, "Old"));
+    // Every test starts from a folder holding the old base.dat alone.
+    QDir folder(dir_.path());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+      QVERIFY(folder.remove(name));
+    }
     WriteFile("base.dat", old_listing_);
-    QFile::remove(dir_.filePath("downloaded-new-base.dat"));
     server_ = std::make_unique<TestHttpServer>();
-    server_->server().Get("/oui.txt", [this](const httplib::Request&,
-                                             httplib::Response& response) {
-      std::lock_guard lock(mutex_);
-      response.status = status_;
-      response.set_content(body_, "text/plain");
-    });
+    for (const std::string path : kListingPaths) {
+      server_->server().Get(path, [this, path](const httplib::Request&,
+                                               httplib::Response& response) {
+        std::lock_guard lock(mutex_);
+        const bool ma_l = path == "/oui.txt";
+        response.status = ma_l ? status_ : companion_status_;
+        response.set_content(ma_l ? body_ : MakeBlockListing(5, "Co"),
+                             "text/plain");
+      });
+    }
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
         dialogs_.get(),
         MainWindowFiles{.database = dir_.filePath("base.dat"),
-                        .download = dir_.filePath("downloaded-new-base.dat"),
-                        .source_url = server_->Url("/oui.txt")});
+                        .sources = IeeeSources(server_->Url(""))});
     window_->show();
   }
 
@@ -64,6 +72,7 @@ class UpdateButtonTest : public QObject {
     QCOMPARE(dialogs_->errors,
              QStringList{QStringLiteral(
                  "Не удалось обновить базу: сервер ответил HTTP 418")});
+    QVERIFY(dialogs_->progress_labels.size() == 1);
     QVERIFY(dialogs_->informed.isEmpty());
     QVERIFY(!dialogs_->progress_open);
     ExpectFilesUntouched();
@@ -84,7 +93,6 @@ class UpdateButtonTest : public QObject {
     QVERIFY(dialogs_->progress_updates > 0);
     QVERIFY(!dialogs_->progress_open);
     QCOMPARE(ReadFile("base.dat"), QByteArray::fromStdString(fresh));
-    QVERIFY(!QFile::exists(dir_.filePath("downloaded-new-base.dat")));
     QCOMPARE(window_->results_window()->Text(), before);
 
     // The next search reads the new listing.
@@ -102,13 +110,23 @@ class UpdateButtonTest : public QObject {
     ExpectFilesUntouched();
   }
 
-  void MissingDatabaseIsCreated() {
+  void MissingDatabaseIsCreatedAndAMissingCompanionNamed() {
     QVERIFY(QFile::remove(dir_.filePath("base.dat")));
     const std::string fresh = MakeListing(5, "New");
     Serve(200, fresh);
+    companion_status_ = 404;
     ClickUpdate();
-    QCOMPARE(dialogs_->informed,
-             QStringList{QStringLiteral("Синхронизация завершена")});
+    QCOMPARE(dialogs_->informed.size(), 1);
+    const QStringList lines = dialogs_->informed[0].split('\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("Синхронизация завершена"));
+    QVERIFY2(
+        lines[1].startsWith(
+            QStringLiteral(
+                "Прежними оставлены: список MA-S «%1»: сервер ответил HTTP "
+                "404; список IAB «")
+                .arg(dir_.filePath("base-mas.dat"))),
+        qPrintable(lines[1]));
     QCOMPARE(ReadFile("base.dat"), QByteArray::fromStdString(fresh));
   }
 
@@ -143,13 +161,15 @@ class UpdateButtonTest : public QObject {
 
   void ExpectFilesUntouched() {
     QVERIFY(ReadFile("base.dat") == old_listing_);
-    QVERIFY(!QFile::exists(dir_.filePath("downloaded-new-base.dat")));
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"base.dat"});
   }
 
   QTemporaryDir dir_;
   QByteArray old_listing_;
   std::mutex mutex_;
   int status_ = 200;
+  int companion_status_ = 200;
   std::string body_;
   std::unique_ptr<TestHttpServer> server_;
   std::unique_ptr<FakeDialogs> dialogs_;

@@ -163,7 +163,7 @@ class WindowsTest : public QObject {
              QStringLiteral("00-1A-2B-3C-4D-5A - Example Networks\n"
                             "00:50:56:aa:bb:cc - VMware, Inc.\n"
                             "ff:ff:ff:ff:ff:ff - производитель не определен "
-                "(широковещательный адрес)\n"
+                            "(широковещательный адрес)\n"
                             "001a.2b3c.4d5e - Example Networks\n"));
     QVERIFY(dialogs_->errors.isEmpty());
   }
