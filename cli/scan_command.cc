@@ -3,16 +3,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "lookup/listing_places.h"
 #include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
+#include "lookup/text_codec.h"
 #include "update/database_update.h"
 #include "update/transport.h"
 
@@ -20,33 +24,64 @@ namespace venmark {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Использование: venmark-scan [--db ФАЙЛ] [ФАЙЛ...]\n"
+    "Использование: venmark-scan [--db ФАЙЛ] [--format ВИД] [ФАЙЛ...]\n"
     "               venmark-scan [--db ФАЙЛ] --update\n"
+    "               venmark-scan [--db ФАЙЛ] --version\n"
     "\n"
     "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
     "001a.2b3c.4d5e, 001a-2b3c-4d5e) и называет производителя каждого по\n"
-    "спискам IEEE: MA-L (base.dat) и, если они лежат рядом, MA-M, MA-S и IAB.\n"
+    "спискам IEEE: MA-L и, если они лежат рядом, MA-M, MA-S и IAB.\n"
     "Каждый ФАЙЛ просматривается отдельно, по порядку; без ФАЙЛОВ и для «-»\n"
-    "читается стандартный ввод. Строки результата выводятся в стандартный\n"
-    "вывод в кодировке UTF-8.\n"
+    "читается стандартный ввод (UTF-8 или UTF-16 с меткой порядка байтов).\n"
+    "Строки результата выводятся в стандартный вывод в кодировке UTF-8.\n"
+    "\n"
+    "Без --db список MA-L ищется по порядку: base.dat в текущей папке,\n"
+    "$XDG_DATA_HOME/venmark/base.dat (~/.local/share/venmark/base.dat),\n"
+    "/usr/share/ieee-data/oui.txt.\n"
     "\n"
     "Параметры:\n"
-    "  --db ФАЙЛ   список MA-L (по умолчанию base.dat в текущей папке)\n"
-    "  --update    загрузить свежие списки с сервера IEEE и заменить ими\n"
-    "              прежние; ход загрузки и ошибки выводятся в stderr\n"
-    "  --help      показать эту справку\n"
+    "  --db ФАЙЛ     список MA-L (и списки рядом с ним)\n"
+    "  --format ВИД  text (по умолчанию): «MAC - производитель»;\n"
+    "                tsv: MAC, блок, производитель, примечание через "
+    "табуляцию;\n"
+    "                json: по объекту JSON в строке с полями mac, assignment,\n"
+    "                vendor, note\n"
+    "  --update      загрузить свежие списки с сервера IEEE и заменить ими\n"
+    "                прежние; ход загрузки и ошибки выводятся в stderr\n"
+    "  --version     версия программы и списки, по которым идёт поиск\n"
+    "  --help        показать эту справку\n"
     "\n"
     "Код завершения: 0 — поиск или обновление выполнены; 1 — ошибка в\n"
-    "параметрах или входной файл не читается; 2 — не читается список\n"
-    "производителей; 3 — обновить базу не удалось; 128 + номер сигнала —\n"
-    "обновление прервано (130 — Ctrl+C, 143 — SIGTERM).\n";
+    "параметрах, входной файл не читается или результат не записывается;\n"
+    "2 — не читается список производителей; 3 — обновить списки не удалось;\n"
+    "128 + номер сигнала — обновление прервано (130 — Ctrl+C, 143 — "
+    "SIGTERM).\n";
 
 struct Options {
-  std::string db_path = "base.dat";
+  std::string db_path;  // empty: looked for in ListingPlaces()
   std::vector<std::string> inputs;
+  ResultFormat format = ResultFormat::kText;
   bool help = false;
+  bool version = false;
   bool update = false;
 };
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; args[*i]
+// is the option and *i moves past what it used.
+std::optional<std::string> OptionValue(const std::vector<std::string>& args,
+                                       std::size_t* i, std::string_view name) {
+  const std::string& arg = args[*i];
+  if (arg == name) {
+    if (*i + 1 == args.size()) return std::nullopt;
+    return args[++*i];
+  }
+  return arg.substr(name.size() + 1);
+}
+
+bool IsOption(const std::string& arg, std::string_view name) {
+  return arg == name || (arg.size() > name.size() && arg.starts_with(name) &&
+                         arg[name.size()] == '=');
+}
 
 // Parses args; on a usage error returns nothing and sets *error.
 std::optional<Options> ParseArgs(const std::vector<std::string>& args,
@@ -61,24 +96,34 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       options_ended = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--update") {
       options.update = true;
-    } else if (arg == "--db") {
-      if (i + 1 == args.size()) {
+    } else if (IsOption(arg, "--db")) {
+      const std::optional<std::string> value = OptionValue(args, &i, "--db");
+      if (!value || value->empty()) {
         *error = "после --db нужно имя файла";
         return std::nullopt;
       }
-      options.db_path = args[++i];
-    } else if (arg.starts_with("--db=")) {
-      options.db_path = arg.substr(5);
+      options.db_path = *value;
+    } else if (IsOption(arg, "--format")) {
+      const std::optional<std::string> value =
+          OptionValue(args, &i, "--format");
+      if (value == "text") {
+        options.format = ResultFormat::kText;
+      } else if (value == "tsv") {
+        options.format = ResultFormat::kTsv;
+      } else if (value == "json") {
+        options.format = ResultFormat::kJson;
+      } else {
+        *error = "--format принимает text, tsv или json";
+        return std::nullopt;
+      }
     } else {
       *error = "неизвестный параметр «" + arg + "»";
       return std::nullopt;
     }
-  }
-  if (options.db_path.empty()) {
-    *error = "после --db нужно имя файла";
-    return std::nullopt;
   }
   if (options.update && !options.inputs.empty()) {
     *error = "--update не принимает входных файлов";
@@ -88,26 +133,99 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
   return options;
 }
 
-// Writes the result lines of the text read from input to out, scanning it a
-// block at a time, so any size of input runs in a little fixed memory. On a
-// read error returns false with *error_number set.
-bool ScanStream(std::FILE* input, const ListingSet& listings, std::FILE* out,
-                int* error_number) {
+// sentence with its first letter, Latin or Cyrillic, in lower case: the
+// messages of this program start after "venmark-scan: ".
+std::string LowerFirst(std::string sentence) {
+  if (sentence.empty()) return sentence;
+  auto& c0 = reinterpret_cast<unsigned char&>(sentence[0]);
+  if (c0 >= 'A' && c0 <= 'Z') {
+    c0 = static_cast<unsigned char>(c0 - 'A' + 'a');
+  } else if (c0 == 0xD0 && sentence.size() > 1) {
+    // А-П (D0 90-9F) become а-п (D0 B0-BF); Р-Я (D0 A0-AF), р-я (D1 80-8F).
+    auto& c1 = reinterpret_cast<unsigned char&>(sentence[1]);
+    if (c1 >= 0x90 && c1 <= 0x9F) {
+      c1 = static_cast<unsigned char>(c1 + 0x20);
+    } else if (c1 >= 0xA0 && c1 <= 0xAF) {
+      c0 = 0xD1;
+      c1 = static_cast<unsigned char>(c1 - 0x20);
+    }
+  }
+  return sentence;
+}
+
+void PrintLine(std::FILE* stream, const std::string& line) {
+  const std::string text = "venmark-scan: " + LowerFirst(line) + "\n";
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+// Standard output that remembers its first failure, so that a full disk or
+// a closed pipe is reported instead of passing for success.
+class Output {
+ public:
+  explicit Output(std::FILE* stream) : stream_(stream) {}
+
+  void Write(std::string_view text) {
+    if (error_ != 0 || text.empty()) return;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
+      error_ = errno != 0 ? errno : EIO;
+    }
+  }
+
+  // Flushes; 0 or the errno value of the first failure.
+  int Finish() {
+    errno = 0;
+    if (std::fflush(stream_) != 0 && error_ == 0) {
+      error_ = errno != 0 ? errno : EIO;
+    }
+    return error_;
+  }
+
+  bool failed() const { return error_ != 0; }
+
+ private:
+  std::FILE* stream_;
+  int error_ = 0;
+};
+
+// Writes the result lines of the text read from input, scanning it a block
+// at a time, so any size of input runs in a little fixed memory. UTF-16 with
+// a byte-order mark is decoded first. On a read error returns false with
+// *error_number set.
+bool ScanStream(std::FILE* input, const ListingSet& listings,
+                ResultFormat format, Output* out, int* error_number) {
   constexpr std::size_t kBlock = 1 << 16;
   std::string block(kBlock, '\0');
+  std::string utf8;
   std::string results;
   results.reserve(2 * kBlock);
   Assignment scratch;
   StreamScanner scanner;
+  std::optional<Utf16Decoder> utf16;
+  bool first = true;
   auto found = [&](const MacFinding& finding) {
-    SearchMacBase(listings, finding, "\n", &results, &scratch);
+    SearchMacBase(listings, finding, format, "\n", &results, &scratch);
   };
   for (;;) {
     errno = 0;
     const std::size_t got = std::fread(block.data(), 1, kBlock, input);
-    scanner.Feed(std::string_view(block).substr(0, got), found);
-    std::fwrite(results.data(), 1, results.size(), out);
+    std::string_view text(block.data(), got);
+    if (first) {
+      first = false;
+      if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        utf16.emplace(text[0] == '\xFE');
+        text.remove_prefix(2);
+      }
+    }
+    if (utf16) {
+      utf8.clear();
+      utf16->Feed(text, &utf8);
+      text = utf8;
+    }
+    scanner.Feed(text, found);
+    out->Write(results);
     results.clear();
+    if (out->failed()) return true;  // reported by the caller
     if (got < kBlock) {
       if (std::ferror(input)) {
         *error_number = errno != 0 ? errno : EIO;
@@ -116,28 +234,83 @@ bool ScanStream(std::FILE* input, const ListingSet& listings, std::FILE* out,
       if (std::feof(input)) break;
     }
   }
+  if (utf16) {
+    utf8.clear();
+    utf16->Finish(&utf8);
+    scanner.Feed(utf8, found);
+  }
   scanner.Finish(found);
-  std::fwrite(results.data(), 1, results.size(), out);
+  out->Write(results);
   return true;
 }
 
 // Scans the file called name, or in for "-".
 bool ScanInput(const std::string& name, std::FILE* in,
-               const ListingSet& listings, std::FILE* out, int* error_number) {
-  if (name == "-") return ScanStream(in, listings, out, error_number);
+               const ListingSet& listings, ResultFormat format, Output* out,
+               int* error_number) {
+  if (name == "-") return ScanStream(in, listings, format, out, error_number);
   errno = 0;
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
   }
-  const bool ok = ScanStream(file, listings, out, error_number);
+  const bool ok = ScanStream(file, listings, format, out, error_number);
   std::fclose(file);
   return ok;
 }
 
-void PrintLine(std::FILE* stream, const std::string& line) {
-  std::fprintf(stream, "venmark-scan: %s\n", line.c_str());
+// The listing named by --db, or the first found where listings are looked
+// for; empty when there is none.
+std::string ListingPath(const Options& options) {
+  if (options.db_path.empty()) return FindListing(ListingPlaces());
+  // Named in full, so that every message says which folder was meant.
+  std::error_code error;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(options.db_path, error);
+  return error ? options.db_path : absolute.lexically_normal().string();
+}
+
+// "2022-08-27": the day a file was last changed, in local time.
+std::string FileDate(const std::string& path) {
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(path, error);
+  if (error) return "?";
+  const std::time_t time = std::chrono::system_clock::to_time_t(
+      std::chrono::file_clock::to_sys(written));
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
+// The version, and which files answer: paths, record counts and dates.
+int PrintVersion(const Options& options, Output* out) {
+  out->Write("venmark-scan " VENMARK_VERSION "\n");
+  const std::string path = ListingPath(options);
+  if (path.empty()) {
+    out->Write(NoListingMessage(ListingPlaces()) + "\n");
+    return out->Finish() == 0 ? kExitOk : kExitUsage;
+  }
+  std::string error;
+  const std::optional<ListingSet> listings = ListingSet::Load(path, &error);
+  if (!listings) {
+    out->Write(error + "\n");
+    return out->Finish() == 0 ? kExitOk : kExitUsage;
+  }
+  out->Write("Списки производителей:\n  MA-L  " + path + ": записей " +
+             std::to_string(listings->ma_l().record_count()) + ", от " +
+             FileDate(path) + "\n");
+  for (const CompanionFile& file : CompanionFiles(path)) {
+    if (const BlockDb* blocks = listings->companion(file.kind)) {
+      out->Write("  " + std::string(BlockKindName(file.kind)) + "  " +
+                 file.path + ": записей " +
+                 std::to_string(blocks->record_count()) + ", от " +
+                 FileDate(file.path) + "\n");
+    }
+  }
+  return out->Finish() == 0 ? kExitOk : kExitUsage;
 }
 
 volatile std::sig_atomic_t stop_signal = 0;
@@ -148,7 +321,12 @@ void OnStopSignal(int signal_number) { stop_signal = signal_number; }
 // cancel the download cleanly instead of leaving a half-written file behind.
 int RunUpdate(const Options& options, std::FILE* err) {
   UpdateOptions update;
-  update.database = options.db_path;
+  update.database =
+      options.db_path.empty() ? UpdateTarget() : ListingPath(options);
+  // The user's data folder may not be there yet.
+  std::error_code ignored;
+  std::filesystem::create_directories(
+      std::filesystem::path(update.database).parent_path(), ignored);
   const bool terminal = ::isatty(::fileno(err)) != 0;
   std::int64_t shown = -1;
   stop_signal = 0;
@@ -157,7 +335,8 @@ int RunUpdate(const Options& options, std::FILE* err) {
   for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
     previous[i] = std::signal(kStopSignals[i], OnStopSignal);
   }
-  std::fprintf(err, "venmark-scan: загрузка списков OUI с сервера IEEE\n");
+  PrintLine(err, "загрузка списков OUI с сервера IEEE в «" + update.database +
+                     "» и рядом");
   const std::unique_ptr<Transport> transport = MakeSystemTransport();
   const UpdateResult result =
       UpdateDatabase(update, *transport, [&](std::int64_t received) {
@@ -176,7 +355,7 @@ int RunUpdate(const Options& options, std::FILE* err) {
   if (terminal && shown >= 0) std::fputc('\n', err);
   switch (result.status) {
     case UpdateStatus::kUpdated:
-      PrintLine(err, "база «" + options.db_path +
+      PrintLine(err, "база «" + update.database +
                          "» обновлена, записей в ней: " +
                          std::to_string(result.records));
       for (const std::string& kept : result.kept) {
@@ -204,15 +383,29 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
     std::fputs("Справка: venmark-scan --help\n", err);
     return kExitUsage;
   }
+  Output output(out);
+  auto finish = [&](int status) {
+    if (const int error = output.Finish(); error != 0) {
+      PrintLine(err,
+                "не удалось вывести результат: " + DescribeSystemError(error));
+      return kExitUsage;
+    }
+    return status;
+  };
   if (options->help) {
-    std::fwrite(kUsage.data(), 1, kUsage.size(), out);
-    return kExitOk;
+    output.Write(kUsage);
+    return finish(kExitOk);
   }
+  if (options->version) return finish(PrintVersion(*options, &output));
   if (options->update) return RunUpdate(*options, err);
 
+  const std::string path = ListingPath(*options);
+  if (path.empty()) {
+    PrintLine(err, NoListingMessage(ListingPlaces()));
+    return kExitNoDatabase;
+  }
   std::string db_error;
-  const std::optional<ListingSet> listings =
-      ListingSet::Load(options->db_path, &db_error);
+  const std::optional<ListingSet> listings = ListingSet::Load(path, &db_error);
   if (!listings) {
     PrintLine(err, db_error);
     return kExitNoDatabase;
@@ -221,20 +414,16 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   int status = kExitOk;
   for (const std::string& input : options->inputs) {
     int error_number = 0;
-    if (!ScanInput(input, in, *listings, out, &error_number)) {
+    if (!ScanInput(input, in, *listings, options->format, &output,
+                   &error_number)) {
       const std::string shown = input == "-" ? "стандартный ввод" : input;
       PrintLine(err, "не удалось прочитать «" + shown +
                          "»: " + DescribeSystemError(error_number));
       status = kExitUsage;
-      continue;
     }
+    if (output.failed()) break;
   }
-  if (std::fflush(out) != 0) {
-    PrintLine(err, std::string("не удалось вывести результат: ") +
-                       DescribeSystemError(errno));
-    return kExitUsage;
-  }
-  return status;
+  return finish(status);
 }
 
 }  // namespace venmark

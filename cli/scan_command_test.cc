@@ -86,12 +86,102 @@ TEST_F(ScanCommandTest, ScansEachFileInTurnWithTheNamedDatabase) {
 }
 
 TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
-  const ScanResult run = Scan("", "00-1a-2b-00-00-01");
+  for (const std::string db : {"--db missing.dat", "--db=missing.dat"}) {
+    const ScanResult run = Scan(db, "00-1a-2b-00-00-01");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              "venmark-scan: не удалось прочитать базу производителей «" +
+                  (dir_ / "missing.dat").string() + "»: файл не найден\n");
+  }
+  // A device that never ends is refused at the size limit, not read on
+  // until the memory runs out.
+  const ScanResult run = Scan("--db /dev/zero");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "venmark-scan: Не удалось прочитать базу производителей "
-            "«base.dat»: файл не найден\n");
+            "venmark-scan: не удалось прочитать базу производителей "
+            "«/dev/zero»: файл больше 256 МиБ — это не список OUI\n");
+}
+
+// Without --db: ./base.dat, then the user's data folder, then the system's
+// copy; --version says which files answer.
+TEST_F(ScanCommandTest, LooksForTheListingInItsThreePlaces) {
+  fs::create_directories(dir_ / "home/.local/share/venmark");
+  fs::create_directories(dir_ / "xdg/venmark");
+  Write("home/.local/share/venmark/base.dat", kListing);
+  Write("xdg/venmark/base.dat", kListing);
+  Write("xdg/venmark/base-mas.dat",
+        "00-1A-2B   (hex)\t\tBlock Owner\r\n"
+        "000000-000FFF     (base 16)\t\tBlock Owner\r\n");
+  const std::string home = "HOME=" + (dir_ / "home").string();
+  const std::string xdg = "XDG_DATA_HOME=" + (dir_ / "xdg").string();
+  const struct {
+    std::string env;
+    std::string used;
+  } cases[] = {
+      {home + " " + xdg, (dir_ / "xdg/venmark/base.dat").string()},
+      {home + " XDG_DATA_HOME=",
+       (dir_ / "home/.local/share/venmark/base.dat").string()},
+      {"HOME=/nonexistent XDG_DATA_HOME=", "/usr/share/ieee-data/oui.txt"},
+  };
+  for (const auto& c : cases) {
+    const ScanResult run = Scan("--version", "", c.env);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("  MA-L  " + c.used + ": записей "),
+              std::string::npos)
+        << run.out;
+  }
+  EXPECT_EQ(Scan("", "00-1a-2b-00-00-01", home + " " + xdg).out,
+            "00-1a-2b-00-00-01 - Block Owner\n");
+  Write("base.dat", kListing);
+  const ScanResult here = Scan("--version", "", home + " " + xdg);
+  EXPECT_NE(here.out.find("  MA-L  " + (dir_ / "base.dat").string() +
+                          ": записей 2, от "),
+            std::string::npos)
+      << here.out;
+  EXPECT_EQ(here.out.find("MA-S"), std::string::npos) << here.out;
+}
+
+TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
+  Write("base.dat", kListing);
+  const std::string input = "00:50:56:aa:bb:cc ff-ff-ff-ff-ff-ff\n";
+  EXPECT_EQ(Scan("--format=tsv", input).out,
+            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\n"
+            "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\n");
+  EXPECT_EQ(Scan("--format json", input).out,
+            "{\"mac\":\"00:50:56:aa:bb:cc\",\"assignment\":\"005056\","
+            "\"vendor\":\"VMware, Inc.\",\"note\":\"\"}\n"
+            "{\"mac\":\"ff-ff-ff-ff-ff-ff\",\"assignment\":\"\",\"vendor\":"
+            "\"\",\"note\":\"широковещательный адрес\"}\n");
+  EXPECT_EQ(Scan("--format=xml").status, 1);
+
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += "00:50:56:aa:bb:cc\n";
+  Write("many.txt", many);
+  const std::string command = "cd '" + dir_.path().string() + "' && '" +
+                              VENMARK_SCAN_PATH +
+                              "' many.txt > /dev/full 2> stderr.txt";
+  const int raw = std::system(command.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+  EXPECT_EQ(ReadFile("stderr.txt"),
+            "venmark-scan: не удалось вывести результат: на диске нет места\n");
+}
+
+// What PowerShell writes for "ipconfig /all > file": UTF-16 with a mark.
+TEST_F(ScanCommandTest, DecodesUtf16Input) {
+  Write("base.dat", kListing);
+  const std::u16string text = u"Физический адрес: 00-1A-2B-3C-4D-5E\r\n";
+  for (const bool big_endian : {false, true}) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    Write("ipconfig.txt", bytes);
+    EXPECT_EQ(Scan("ipconfig.txt").out,
+              "00-1A-2B-3C-4D-5E - Example Networks\n");
+  }
 }
 
 TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
@@ -114,6 +204,15 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
 
 TEST_F(ScanCommandTest, FindsMacsThatStraddleReadBlocks) {
   Write("base.dat", kListing);
+  // A MAC that ends exactly at the first block's edge, and ones that cross
+  // it by a byte.
+  for (const std::string mac :
+       {"00-1a-2b-3c-4d-5e", "001a.2b3c.4d5e", "001a-2b3c-4d5e"}) {
+    for (const std::size_t before : {mac.size(), mac.size() - 1}) {
+      const std::string text = std::string(65536 - before, ' ') + mac + " x\n";
+      EXPECT_EQ(Scan("", text).out, mac + " - Example Networks\n") << before;
+    }
+  }
   // 18 bytes a MAC never divides a block size, so MACs fall across every
   // block boundary at one offset or another.
   std::string text, expected;
@@ -167,13 +266,15 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
   const std::string fresh = venmark::MakeListing(30, "New");
   const ScanResult run = Update(200, fresh);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("база «base.dat» обновлена, записей в ней: 30"),
+  EXPECT_NE(run.err.find("база «" + (dir_ / "base.dat").string() +
+                         "» обновлена, записей в ней: 30"),
             std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
   // No companion is served: each keeps its old file, and is named.
-  EXPECT_NE(run.err.find("venmark-scan: прежним оставлен список MA-S "
-                         "«base-mas.dat»: сервер ответил HTTP 404\n"),
+  EXPECT_NE(run.err.find("venmark-scan: прежним оставлен список MA-S «" +
+                         (dir_ / "base-mas.dat").string() +
+                         "»: сервер ответил HTTP 404\n"),
             std::string::npos)
       << run.err;
 }
@@ -181,7 +282,7 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
 TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
   const ScanResult run = Update(418, "<html>Request Rejected</html>");
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.err.find("venmark-scan: Не удалось обновить базу: сервер "
+  EXPECT_NE(run.err.find("venmark-scan: не удалось обновить базу: сервер "
                          "ответил HTTP 418\n"),
             std::string::npos)
       << run.err;

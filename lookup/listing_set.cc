@@ -31,16 +31,20 @@ std::string HexDigits(std::uint64_t address, int digits) {
 
 }  // namespace
 
-std::string_view CompanionTitle(BlockKind kind) {
+std::string_view BlockKindName(BlockKind kind) {
   switch (kind) {
     case BlockKind::kMaS:
-      return "список MA-S";
+      return "MA-S";
     case BlockKind::kIab:
-      return "список IAB";
+      return "IAB";
     case BlockKind::kMaM:
-      return "список MA-M";
+      return "MA-M";
   }
-  return "список";
+  return "";
+}
+
+std::string CompanionTitle(BlockKind kind) {
+  return "список " + std::string(BlockKindName(kind));
 }
 
 std::array<CompanionFile, 3> CompanionFiles(const std::string& ma_l_path) {

@@ -65,7 +65,10 @@ class ListingSet {
   std::array<std::optional<BlockDb>, 3> companions_;
 };
 
+// The IEEE's name of a kind of listing ("MA-S").
+std::string_view BlockKindName(BlockKind kind);
+
 // What a listing of kind is called in messages ("список MA-S").
-std::string_view CompanionTitle(BlockKind kind);
+std::string CompanionTitle(BlockKind kind);
 
 }  // namespace venmark

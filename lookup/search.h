@@ -16,17 +16,34 @@ inline constexpr std::string_view kCrLf = "\r\n";
 inline constexpr std::string_view kVendorNotFound =
     " - производитель не определен";
 
-// What kind of address a MAC no listing knows is, as a note in brackets
-// after kVendorNotFound (" (групповой адрес)"); empty for an ordinary one.
+// What kind of special address a MAC is ("групповой адрес"); empty for an
+// ordinary one.
 std::string_view SpecialAddressNote(std::uint64_t address);
 
-// Appends the result lines of one finding to *results: "MAC - name" for each
-// record of its most specific assignment, in file order, or one "MAC -
-// производитель не определен" with the note of a special address when
-// there is none. Each line ends in eol. *scratch is reused between calls.
+// The fields of one result line.
+struct ResultRow {
+  std::string_view mac;         // as written
+  std::string_view assignment;  // digits of the assignment, or empty
+  std::string_view vendor;      // or empty when no listing knows the MAC
+  std::string_view note;        // SpecialAddressNote for a MAC not found
+  bool found = false;
+};
+
+// How result lines are written: "MAC - name" lines, tab-separated fields,
+// or one JSON object a line (mac, assignment, vendor, note).
+enum class ResultFormat { kText, kTsv, kJson };
+
+// Appends row to *out in format, ending in eol.
+void AppendRow(const ResultRow& row, ResultFormat format, std::string_view eol,
+               std::string* out);
+
+// Appends the result lines of one finding to *results: one for each record
+// of its most specific assignment, in file order, or one saying that no
+// manufacturer is known, with the note of a special address. *scratch is
+// reused between calls.
 void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
-                   std::string_view eol, std::string* results,
-                   Assignment* scratch);
+                   ResultFormat format, std::string_view eol,
+                   std::string* results, Assignment* scratch);
 
 // The results text of a whole search of text: the lines of every MAC in it,
 // in the order the MACs stand.

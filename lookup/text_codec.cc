@@ -19,12 +19,19 @@ void AppendUtf8(char32_t cp, std::string* out) {
   } else if (cp < 0x800) {
     out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
     out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
+  } else if (cp < 0x10000) {
     out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
     out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
     out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
 }
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
@@ -76,6 +83,44 @@ void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out) {
       AppendUtf8(cp != 0 ? cp : 0xFFFD, out);
     }
   }
+}
+
+void Utf16Decoder::Feed(std::string_view bytes, std::string* out) {
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (!have_byte_) {
+      byte_ = b;
+      have_byte_ = true;
+      continue;
+    }
+    have_byte_ = false;
+    const auto unit = static_cast<char16_t>(big_endian_ ? (byte_ << 8) | b
+                                                        : (b << 8) | byte_);
+    if (high_ != 0) {
+      if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        AppendUtf8(0x10000 + ((char32_t{high_} - 0xD800) << 10) +
+                       (char32_t{unit} - 0xDC00),
+                   out);
+        high_ = 0;
+        continue;
+      }
+      AppendUtf8(kReplacement, out);
+      high_ = 0;
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      high_ = unit;
+    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      AppendUtf8(kReplacement, out);
+    } else {
+      AppendUtf8(unit, out);
+    }
+  }
+}
+
+void Utf16Decoder::Finish(std::string* out) {
+  if (high_ != 0 || have_byte_) AppendUtf8(kReplacement, out);
+  high_ = 0;
+  have_byte_ = false;
 }
 
 }  // namespace venmark

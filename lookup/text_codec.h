@@ -13,4 +13,23 @@ bool IsValidUtf8(std::string_view bytes);
 // leaves undefined become U+FFFD.
 void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out);
 
+// Decodes UTF-16 handed over in pieces of any size into UTF-8. Unpaired
+// surrogates and a dangling last byte become U+FFFD.
+class Utf16Decoder {
+ public:
+  explicit Utf16Decoder(bool big_endian) : big_endian_(big_endian) {}
+
+  // Appends the text of the next bytes to out.
+  void Feed(std::string_view bytes, std::string* out);
+
+  // Ends the text, appending what is left over.
+  void Finish(std::string* out);
+
+ private:
+  bool big_endian_;
+  bool have_byte_ = false;
+  unsigned char byte_ = 0;
+  char16_t high_ = 0;  // a high surrogate waiting for its low one
+};
+
 }  // namespace venmark

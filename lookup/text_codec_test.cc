@@ -30,3 +30,43 @@ TEST(TextCodecTest, DecodesWindows1252) {
 
 }  // namespace
 }  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// What PowerShell writes for "ipconfig /all > file", fed a byte at a time
+// and whole, in both byte orders.
+TEST(TextCodecTest, DecodesUtf16InPiecesOfAnySize) {
+  const std::u16string text = u"Физический адрес: 00-1A-2B-3C-4D-5E 𝄞";
+  for (const bool big_endian : {false, true}) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    for (const std::size_t piece : {std::size_t{1}, bytes.size()}) {
+      Utf16Decoder decoder(big_endian);
+      std::string out;
+      for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        decoder.Feed(std::string_view(bytes).substr(at, piece), &out);
+      }
+      decoder.Finish(&out);
+      EXPECT_EQ(out, "Физический адрес: 00-1A-2B-3C-4D-5E 𝄞") << piece;
+    }
+  }
+  // A lone surrogate and a dangling byte are replaced, not dropped.
+  Utf16Decoder decoder(false);
+  std::string out;
+  decoder.Feed(std::string("\x00\xD8"
+                           "A\x00"
+                           "\x00\xDC"
+                           "B",
+                           7),
+               &out);
+  decoder.Finish(&out);
+  EXPECT_EQ(out, "\uFFFDA\uFFFD\uFFFD");
+}
+
+}  // namespace
+}  // namespace venmark

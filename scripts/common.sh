@@ -32,6 +32,8 @@ VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
 # What the tests and benchmarks need on top.
 VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev clang
   libclang-rt-14-dev)
+# What building and checking the Debian package needs.
+VENMARK_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 # What driving the GUI under a virtual display needs.
 VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils)
 

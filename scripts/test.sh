@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer, UndefinedBehaviorSanitizer and
-# warnings as errors, gives each fuzz target a short run, then runs every
-# test through ctest.
+# warnings as errors, gives each fuzz target a short run, checks the Debian
+# package, then runs every test through ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -27,6 +27,9 @@ for target in mac_scanner stream_scan listings; do
     "$scratch/log" | grep -o '[0-9]*$') прогонов без ошибок"
   rm -rf "$scratch"
 done
+
+# The Debian package: built, installed, used from an empty folder, removed.
+bash scripts/check-package.sh
 
 build=build/asan
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -8,9 +8,11 @@
 #include <QScreen>
 #include <QStringList>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 
+#include "lookup/listing_places.h"
 #include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/search.h"
@@ -143,11 +145,19 @@ void MainWindow::Search() {
     // A text without MACs needs no database, so it cannot fail for want of
     // one.
     if (MacScanner(text).Next()) {
-      // Named in full, so a message says which folder was looked in.
-      const QString database = QFileInfo(files_.database).absoluteFilePath();
-      const std::optional<ListingSet> listings =
-          ListingSet::Load(QFile::encodeName(database).toStdString(), &error);
-      if (listings) results = SearchText(text, *listings, "\n");
+      const std::vector<std::string> places = ListingPlaces();
+      const std::string database =
+          files_.database.isEmpty()
+              ? FindListing(places)
+              // Named in full, so a message says which folder was looked in.
+              : QFile::encodeName(QFileInfo(files_.database).absoluteFilePath())
+                    .toStdString();
+      if (database.empty()) {
+        error = NoListingMessage(places);
+      } else if (const std::optional<ListingSet> listings =
+                     ListingSet::Load(database, &error)) {
+        results = SearchText(text, *listings, "\n");
+      }
     }
   }
   if (!error.empty()) {
@@ -172,7 +182,15 @@ void MainWindow::Update() {
   }
   UpdateOptions options;
   options.sources = files_.sources;
-  options.database = QFile::encodeName(files_.database).toStdString();
+  options.database =
+      files_.database.isEmpty()
+          ? UpdateTarget()
+          : QFile::encodeName(QFileInfo(files_.database).absoluteFilePath())
+                .toStdString();
+  // The user's data folder may not be there yet.
+  std::error_code ignored;
+  std::filesystem::create_directories(
+      std::filesystem::path(options.database).parent_path(), ignored);
   UpdateResult result;
   {
     std::unique_ptr<Progress> progress = dialogs_->StartProgress(

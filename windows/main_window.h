@@ -17,7 +17,9 @@ namespace venmark {
 // Files the main window works on; bare names resolve against the current
 // folder at the moment they are used.
 struct MainWindowFiles {
-  QString database = QStringLiteral("base.dat");
+  // The MA-L listing; empty: the first found where listings are looked for,
+  // and for an update, ./base.dat or the user's data folder.
+  QString database;
   // Where an update fetches the listings from.
   UpdateSources sources = IeeeSources();
 };

@@ -1,0 +1,68 @@
+#include "lookup/listing_places.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace venmark {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Absolute(const fs::path& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  return (error ? path : absolute).lexically_normal().string();
+}
+
+// $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when neither
+// variable says where.
+fs::path UserDataFolder() {
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  // The XDG rules ignore a relative path here.
+  if (data_home != nullptr && fs::path(data_home).is_absolute()) {
+    return fs::path(data_home) / "venmark";
+  }
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') {
+    return fs::path(home) / ".local" / "share" / "venmark";
+  }
+  return {};
+}
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
+}  // namespace
+
+std::vector<std::string> ListingPlaces() {
+  std::vector<std::string> places = {Absolute("base.dat")};
+  const fs::path user = UserDataFolder();
+  if (!user.empty()) places.push_back(Absolute(user / "base.dat"));
+  places.push_back("/usr/share/ieee-data/oui.txt");
+  return places;
+}
+
+std::string FindListing(const std::vector<std::string>& places) {
+  for (const std::string& place : places) {
+    if (Exists(place)) return place;
+  }
+  return {};
+}
+
+std::string UpdateTarget() {
+  const std::string here = Absolute("base.dat");
+  if (Exists(here)) return here;
+  const fs::path user = UserDataFolder();
+  return user.empty() ? here : Absolute(user / "base.dat");
+}
+
+std::string NoListingMessage(const std::vector<std::string>& places) {
+  std::string text = "Не найден список производителей. Он ищется в:";
+  for (const std::string& place : places) text += "\n  " + place;
+  return text;
+}
+
+}  // namespace venmark

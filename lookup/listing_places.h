@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace venmark {
+
+// Where the programs look for the MA-L listing when none is named, in
+// order: base.dat in the current folder, base.dat in the user's data
+// folder ($XDG_DATA_HOME/venmark, by default ~/.local/share/venmark), and
+// Debian's copy of the IEEE's files (/usr/share/ieee-data/oui.txt). Each
+// path is absolute; companions are looked for beside it.
+std::vector<std::string> ListingPlaces();
+
+// The first of places whose file exists, or an empty string.
+std::string FindListing(const std::vector<std::string>& places);
+
+// Where an update puts the MA-L listing: over ./base.dat when there is one,
+// else into the user's data folder, never into the system's copy.
+std::string UpdateTarget();
+
+// The message for a search that found no listing, naming the places.
+std::string NoListingMessage(const std::vector<std::string>& places);
+
+}  // namespace venmark
