@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStringList>
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lookup/listing_places.h"
 #include "lookup/listing_set.h"
@@ -33,12 +36,72 @@ class WaitCursor {
 };
 
 template <typename Button>
-Button* AddButton(Button* button, const char* name, QRect geometry) {
+Button* AddButton(Button* button, const char* name) {
   button->setObjectName(name);
-  button->setGeometry(geometry);
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
+}
+
+// Return and Enter press the focused button, as Space does, without making
+// any button a default one (Return in the text box still breaks the line);
+// Ctrl+Return in the text box runs the search.
+class KeyboardPresses : public QObject {
+ public:
+  KeyboardPresses(QObject* parent, QWidget* input, QPushButton* search)
+      : QObject(parent), input_(input), search_(search) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
+      return false;
+    }
+    const Qt::KeyboardModifiers modifiers =
+        key->modifiers() & ~Qt::KeypadModifier;
+    if (watched == input_) {
+      if (modifiers != Qt::ControlModifier) return false;
+      search_->click();
+      return true;
+    }
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button == nullptr || modifiers != Qt::NoModifier) return false;
+    button->animateClick();
+    return true;
+  }
+
+ private:
+  QWidget* input_;
+  QPushButton* search_;
+};
+
+// A control as drawn, and whether its caption must fit on one line.
+struct Drawn {
+  QWidget* widget;
+  QRect rect;
+  bool button;
+  bool wrap;
+};
+
+// The smallest scale, from the font's own, at which every caption shows
+// whole in its control.
+qreal FittingScale(const QFont& font, const std::vector<Drawn>& controls,
+                   auto caption_of) {
+  const QFontMetrics metrics(font);
+  for (qreal scale = Layout::ForFont(font);; scale += 0.025) {
+    const Layout layout(scale);
+    const bool fits = std::all_of(
+        controls.begin(), controls.end(), [&](const Drawn& control) {
+          const QString caption = caption_of(control.widget);
+          if (caption.isEmpty()) return true;
+          const QRect& r = control.rect;
+          QSize box = layout.Rect(r.x(), r.y(), r.width(), r.height()).size();
+          if (control.button) box = CaptionRoom(box);
+          return FitsBox(caption, metrics, box, control.wrap);
+        });
+    if (fits || scale > 8) return scale;
+  }
 }
 
 }  // namespace
@@ -47,58 +110,68 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files)
     : QWidget(nullptr), dialogs_(dialogs), files_(std::move(files)) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Venmark"));
-  setFixedSize(779, 481);
+  const QFont captions = CaptionFont(QApplication::font());
+  setFont(captions);
 
-  input_ = AddTextBox(this, "Text1", QRect(16, 40, 745, 377));
-
-  auto* search = AddButton(new QPushButton(QStringLiteral("Поиск"), this),
-                           "Command1", QRect(328, 432, 129, 41));
-
+  input_ = AddTextBox(this, "Text1");
+  auto* search =
+      AddButton(new QPushButton(QStringLiteral("Поиск"), this), "Command1");
   auto* prompt = new QLabel(
       QStringLiteral(
           "Введите любой текст, где фигурируют MACи в любом формате:"),
       this);
   prompt->setObjectName("Label2");
-  prompt->setGeometry(16, 16, 329, 17);
-
-  auto* exit = AddButton(new QPushButton(QStringLiteral("Выход"), this),
-                         "Command2", QRect(688, 432, 73, 41));
-
-  auto* credits = new QLabel(
-      QStringLiteral("Venmark %1, 2026. Сведения о производителях — "
-                     "общедоступный реестр OUI IEEE Registration Authority.")
-          .arg(QCoreApplication::applicationVersion().isEmpty()
-                   ? QStringLiteral("1.0")
-                   : QCoreApplication::applicationVersion()),
-      this);
+  auto* exit =
+      AddButton(new QPushButton(QStringLiteral("Выход"), this), "Command2");
+  auto* credits =
+      new QLabel(QStringLiteral("Venmark %1 © 2026, venmark.org\n"
+                                "Данные о производителях: IEEE")
+                     .arg(QCoreApplication::applicationVersion().isEmpty()
+                              ? QStringLiteral("1.0")
+                              : QCoreApplication::applicationVersion()),
+                 this);
   credits->setObjectName("Label1");
-  credits->setGeometry(8, 448, 281, 33);
-  credits->setWordWrap(true);
   credits->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
   auto* update = AddButton(
       new WrappingButton(
           QStringLiteral("Обновить базу MAC-адресов с сервера IEEE"), this),
-      "Command3", QRect(568, 432, 105, 41));
+      "Command3");
 
-  // The layout was drawn for a small system font: a caption that does not
-  // fit its control at the usual size takes the largest size that does.
-  prompt->setFont(
-      FitFont(font(), prompt->text(), prompt->size(), Qt::TextSingleLine));
-  update->setFont(FitFont(font(), update->text(), update->CaptionRect().size(),
-                          Qt::TextWordWrap));
-  credits->setFont(
-      FitFont(font(), credits->text(), credits->size(), Qt::TextWordWrap));
-  for (QPushButton* button : {search, exit}) {
-    button->setFont(FitFont(font(), button->text(),
-                            button->size() - QSize(8, 6), Qt::TextSingleLine));
+  // As drawn for an 8-point font, then scaled as one until every caption
+  // shows whole in the desktop's font.
+  const std::vector<Drawn> drawn = {
+      {input_, {16, 40, 745, 377}, false, false},
+      {search, {328, 432, 129, 41}, true, false},
+      {prompt, {16, 16, 329, 17}, false, false},
+      {exit, {688, 432, 73, 41}, true, false},
+      {credits, {8, 448, 281, 33}, false, false},
+      {update, {568, 432, 105, 41}, true, true},
+  };
+  const Layout layout(FittingScale(captions, drawn, [](QWidget* widget) {
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+      return button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    return QString();
+  }));
+  for (const Drawn& control : drawn) {
+    const QRect& r = control.rect;
+    control.widget->setGeometry(
+        layout.Rect(r.x(), r.y(), r.width(), r.height()));
   }
+  setFixedSize(layout.Size(779, 481));
 
   QWidget::setTabOrder(input_, search);
   QWidget::setTabOrder(search, prompt);
   QWidget::setTabOrder(prompt, exit);
   QWidget::setTabOrder(exit, credits);
   QWidget::setTabOrder(credits, update);
+
+  auto* keys = new KeyboardPresses(this, input_, search);
+  for (QWidget* widget :
+       {static_cast<QWidget*>(input_), static_cast<QWidget*>(search),
+        static_cast<QWidget*>(exit), static_cast<QWidget*>(update)}) {
+    widget->installEventFilter(keys);
+  }
 
   connect(search, &QPushButton::clicked, this, &MainWindow::Search);
   connect(exit, &QPushButton::clicked, this, &MainWindow::Exit);
@@ -118,22 +191,62 @@ ResultsWindow* MainWindow::TouchResults() {
   return results_;
 }
 
+QPoint PlaceResults(const QRect& main, const QRect& button_row,
+                    const QSize& results, const QRect& screen) {
+  constexpr int kGap = 8;
+  const auto clamped = [&](QPoint at) {
+    at.setX(std::clamp(
+        at.x(), screen.left(),
+        std::max(screen.left(), screen.right() + 1 - results.width())));
+    at.setY(std::clamp(
+        at.y(), screen.top(),
+        std::max(screen.top(), screen.bottom() + 1 - results.height())));
+    return at;
+  };
+  // Beside on the right, else on the left, else below: wherever it fits
+  // whole without touching the main window.
+  for (const QPoint at :
+       {QPoint(main.right() + 1 + kGap, main.top()),
+        QPoint(main.left() - kGap - results.width(), main.top()),
+        QPoint(main.left(), main.bottom() + 1 + kGap)}) {
+    const QRect placed(clamped(at), results);
+    if (screen.contains(placed) && !placed.intersects(main)) {
+      return placed.topLeft();
+    }
+  }
+  // Else where it hides the least of the main window, its buttons last.
+  const int xs[] = {screen.left(), main.left(), main.right() + 1 + kGap,
+                    screen.right() + 1 - results.width()};
+  const int ys[] = {screen.top(), main.top(),
+                    screen.bottom() + 1 - results.height()};
+  QPoint best = clamped(main.topLeft());
+  auto cost = [&](QPoint at) {
+    const QRect placed(at, results);
+    const QRect hidden = placed.intersected(main);
+    return std::pair(placed.intersects(button_row),
+                     qint64{hidden.width()} * hidden.height());
+  };
+  for (const int x : xs) {
+    for (const int y : ys) {
+      const QPoint at = clamped(QPoint(x, y));
+      if (cost(at) < cost(best)) best = at;
+    }
+  }
+  return best;
+}
+
 void MainWindow::PlaceBeside(ResultsWindow* results) const {
   const QRect main = frameGeometry();
   const QMargins frame(
       geometry().left() - main.left(), geometry().top() - main.top(),
       main.right() - geometry().right(), main.bottom() - geometry().bottom());
-  const int width = results->width() + frame.left() + frame.right();
-  const QRect screen_area = screen()->availableGeometry();
-  constexpr int kGap = 8;
-  int x = main.right() + 1 + kGap;
-  if (x + width > screen_area.right() + 1) {
-    const int left = main.left() - kGap - width;
-    x = left >= screen_area.left()
-            ? left
-            : std::max(screen_area.left(), screen_area.right() + 1 - width);
-  }
-  results->move(x, std::max(screen_area.top(), main.top()));
+  const QWidget* search = findChild<QWidget*>("Command1");
+  const QRect button_row(QPoint(main.left(), mapToGlobal(search->pos()).y()),
+                         main.bottomRight());
+  const QPoint at =
+      PlaceResults(main, button_row, results->size().grownBy(frame),
+                   screen()->availableGeometry());
+  results->move(at);
 }
 
 void MainWindow::Search() {

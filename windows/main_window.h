@@ -24,6 +24,13 @@ struct MainWindowFiles {
   UpdateSources sources = IeeeSources();
 };
 
+// Where the results window (of frame size results) goes beside the main
+// window's frame on screen: right of it, else left, else below, else where
+// it hides the least of the main window, covering its button row only when
+// nothing else will do.
+QPoint PlaceResults(const QRect& main, const QRect& button_row,
+                    const QSize& results, const QRect& screen);
+
 // The main window (Form1): the text to search, and the buttons for the
 // search, the database update and the exit.
 class MainWindow : public QWidget {

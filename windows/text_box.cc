@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QKeyEvent>
 
+#include "windows/fitted_text.h"
+
 namespace venmark {
 namespace {
 
@@ -35,12 +37,12 @@ class LinefeedAsReturn : public QObject {
 
 }  // namespace
 
-QPlainTextEdit* AddTextBox(QWidget* parent, const char* name, QRect geometry) {
+QPlainTextEdit* AddTextBox(QWidget* parent, const char* name) {
   auto* box = new QPlainTextEdit(parent);
   box->setObjectName(name);
-  box->setGeometry(geometry);
-  box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box->setFont(TextBoxFont(parent->font()));
+  box->setLineWrapMode(QPlainTextEdit::NoWrap);
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   box->setTabChangesFocus(true);
   box->installEventFilter(new LinefeedAsReturn(box));

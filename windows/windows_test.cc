@@ -1,9 +1,13 @@
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -11,6 +15,7 @@
 #include "windows/fake_dialogs.h"
 #include "windows/fitted_text.h"
 #include "windows/main_window.h"
+#include "windows/message_box_dialogs.h"
 
 namespace venmark {
 namespace {
@@ -53,7 +58,6 @@ class WindowsTest : public QObject {
   void MainWindowHasTheLaidOutControls() {
     QCOMPARE(window_->objectName(), QStringLiteral("Form1"));
     QCOMPARE(window_->windowTitle(), QStringLiteral("Venmark"));
-    QCOMPARE(window_->size(), QSize(779, 481));
     QCOMPARE(window_->minimumSize(), window_->maximumSize());
     const Control controls[] = {
         {"Text1", {16, 40, 745, 377}, ""},
@@ -67,39 +71,89 @@ class WindowsTest : public QObject {
          {568, 432, 105, 41},
          "Обновить базу MAC-адресов с сервера IEEE"},
     };
-    CheckControls(window_.get(), controls);
+    CheckControls(window_.get(), {779, 481}, controls);
     QVERIFY(Input()->toPlainText().isEmpty());
     QVERIFY(Find<QLabel>("Label1")->text().contains("IEEE"));
     for (const char* name : {"Command1", "Command2", "Command3"}) {
       const auto* button = Find<QPushButton>(name);
       QVERIFY2(!button->isDefault() && !button->autoDefault(), name);
     }
+    // Drawn flush, kept flush.
+    QCOMPARE(Find<QWidget>("Command2")->geometry().right(),
+             Input()->geometry().right());
   }
 
-  void CaptionsFitTheirControls() {
-    for (const char* name : {"Command1", "Command2"}) {
-      const auto* button = Find<QPushButton>(name);
-      QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <
-                   button->width() - 8,
-               name);
+  // At 8, 9 and 11-point desktop fonts, and 9 points at 150 and 200 % (what
+  // QT_FONT_DPI=144 or 192 makes of it), every caption shows whole at 8
+  // points or more, no word split, and the text boxes are monospaced.
+  void CaptionsShowWholeAtEveryFontSize() {
+    const QFont saved = QApplication::font();
+    for (const qreal points : {8.0, 9.0, 11.0, 13.5, 18.0}) {
+      QFont desktop(QStringLiteral("DejaVu Sans"));
+      desktop.setPointSizeF(points);
+      QApplication::setFont(desktop);
+      MainWindow main(dialogs_.get(), MainWindowFiles{.database = database_});
+      ResultsWindow results;
+      const QString at = QStringLiteral("%1 pt").arg(points);
+      for (QPushButton* button : main.findChildren<QPushButton*>()) {
+        QVERIFY2(button->font().pointSizeF() >= 8.0, qPrintable(at));
+        const QRect room = button->rect() - QMargins(4, 3, 4, 3);
+        const QFontMetrics metrics = button->fontMetrics();
+        const QStringList lines =
+            WrapAtSpaces(button->text(), metrics, room.width());
+        QVERIFY2(lines.size() * metrics.height() <= room.height(),
+                 qPrintable(at + " " + button->objectName()));
+        for (const QString& line : lines) {
+          QVERIFY2(metrics.horizontalAdvance(line) <= room.width(),
+                   qPrintable(at + " " + line));
+        }
+        QCOMPARE(lines.join(' '), button->text());  // no word split or lost
+      }
+      for (QLabel* label : main.findChildren<QLabel*>()) {
+        QVERIFY2(label->font().pointSizeF() >= 8.0, qPrintable(at));
+        const QRect needed = label->fontMetrics().boundingRect(
+            label->rect(), Qt::AlignLeft | Qt::AlignTop, label->text());
+        QVERIFY2(label->rect().contains(needed),
+                 qPrintable(at + " " + label->objectName()));
+      }
+      auto* frame = results.findChild<QGroupBox*>("Frame1");
+      const QFontMetrics title = frame->fontMetrics();
+      QVERIFY2(title.height() <= results.findChild<QWidget*>("Text1")->y() &&
+                   title.horizontalAdvance(frame->title()) < frame->width(),
+               qPrintable(at));
+      for (QWidget* window :
+           {static_cast<QWidget*>(&main), static_cast<QWidget*>(&results)}) {
+        auto* box = window->findChild<QPlainTextEdit*>("Text1");
+        QVERIFY2(IsMonospaced(box->font()), qPrintable(at));
+        QVERIFY(box->font().pointSizeF() >= 8.0);
+      }
     }
-    const auto* update = Find<WrappingButton>("Command3");
-    const QRect caption = update->CaptionRect();
-    const QRect needed = update->fontMetrics().boundingRect(
-        caption, Qt::AlignCenter | Qt::TextWordWrap, update->text());
-    QVERIFY2(caption.contains(needed), qPrintable(QStringLiteral("needs %1x%2")
-                                                      .arg(needed.width())
-                                                      .arg(needed.height())));
-    for (const char* name : {"Label2", "Label1"}) {
-      const auto* label = Find<QLabel>(name);
-      const QRect needed_by_label = label->fontMetrics().boundingRect(
-          label->rect(),
-          label->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine,
-          label->text());
-      QVERIFY2(needed_by_label.width() <= label->width() &&
-                   needed_by_label.height() <= label->height(),
-               name);
+    QApplication::setFont(saved);
+  }
+
+  // Right of the main window, else left, else below, else where it hides
+  // the least of it, its button row last.
+  void ResultsWindowGoesWhereItHidesLeast() {
+    const QRect main(100, 50, 800, 500);
+    const QRect buttons(100, 500, 800, 50);
+    const QSize results(400, 500);
+    const struct {
+      QRect screen;
+      QPoint expected;
+    } cases[] = {
+        {{0, 0, 1600, 900}, {908, 50}},      // right
+        {{-600, 0, 1600, 900}, {-308, 50}},  // left
+        {{100, 0, 800, 1100}, {100, 558}},   // below
+    };
+    for (const auto& c : cases) {
+      QCOMPARE(PlaceResults(main, buttons, results, c.screen), c.expected);
     }
+    // No side has room: it covers the main window, but not its buttons.
+    const QRect screen(0, 0, 1200, 900);
+    const QRect placed(PlaceResults(main, buttons, results, screen), results);
+    QVERIFY(screen.contains(placed));
+    QVERIFY(!placed.intersects(buttons));
+    QCOMPARE(placed.intersected(main).width(), 100);
   }
 
   void TabOrderFollowsTheTable() {
@@ -124,13 +178,11 @@ class WindowsTest : public QObject {
   }
 
   void ResultsWindowHasTheLaidOutControls() {
-    window_->move(0, 0);
     Search("");
     ResultsWindow* results = window_->results_window();
     QVERIFY(results != nullptr);
     QCOMPARE(results->objectName(), QStringLiteral("Form2"));
     QCOMPARE(results->windowTitle(), QStringLiteral("Результаты поиска"));
-    QCOMPARE(results->size(), QSize(407, 501));
     QVERIFY(results->isWindow());
     QVERIFY(results->parentWidget() == nullptr);
     QVERIFY(!results->isModal());
@@ -138,16 +190,9 @@ class WindowsTest : public QObject {
         {"Frame1", {8, 8, 393, 481}, "Таблица соответствий"},
         {"Text1", {8, 16, 377, 457}, ""},
     };
-    CheckControls(results, controls);
+    CheckControls(results, {407, 501}, controls);
     QCOMPARE(results->findChild<QPlainTextEdit*>("Text1")->parentWidget(),
              results->findChild<QGroupBox*>("Frame1"));
-    // Beside the main window where the screen has room, else on the screen.
-    const QRect screen = window_->screen()->availableGeometry();
-    if (screen.width() >= window_->width() + results->width() + 40) {
-      QVERIFY(results->frameGeometry().left() >
-              window_->frameGeometry().right());
-    }
-    QVERIFY(screen.contains(results->geometry()));
   }
 
   void SearchFillsAndShowsTheResultsWindow() {
@@ -208,6 +253,80 @@ class WindowsTest : public QObject {
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
                             "note\n"
                             "00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  void TypedTextKeepsItsLineEvenWhenNothingIsFound() {
+    Search("00-1a-2b-00-00-01");
+    auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "note");
+    Search("no MAC here");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\nnote"));
+  }
+
+  // Once the box is full, a search shows the first of its own lines.
+  void ResultsShowTheFirstLineJustAdded() {
+    const auto lines = [](const char* mac, int count) {
+      QString text;
+      for (int i = 0; i < count; ++i) text += QString(mac) + '\n';
+      return text;
+    };
+    Search(lines("00-1a-2b-00-00-01", 200));
+    Search(lines("00:50:56:00:00:02", 100));
+    auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
+    QCOMPARE(box->verticalScrollBar()->value(), 200);
+    QCOMPARE(box->cursorForPosition(QPoint(4, 4)).block().blockNumber(), 200);
+    // Too few to reach the top: the view ends with them instead.
+    Search("00-1a-2b-00-00-03");
+    const QRect line =
+        box->cursorRect(QTextCursor(box->document()->findBlockByNumber(300)));
+    QVERIFY(box->viewport()->rect().contains(line));
+    // Long lines scroll sideways rather than wrap.
+    Search(QStringLiteral("x").repeated(500) + " 00-1a-2b-00-00-03");
+    QCOMPARE(box->document()->lineCount(), box->document()->blockCount());
+  }
+
+  void ReturnPressesTheFocusedButtonAndCtrlReturnSearches() {
+    Input()->setPlainText("00-1a-2b-00-00-01");
+    auto* search = Find<QPushButton>("Command1");
+    search->setFocus();
+    QTest::keyClick(search, Qt::Key_Return);
+    QTRY_VERIFY(window_->results_window() != nullptr);
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"));
+    // Enter on the keypad, on the update button: the confirmation asks.
+    dialogs_->confirm_answer = false;
+    auto* update = Find<QPushButton>("Command3");
+    update->setFocus();
+    QTest::keyClick(update, Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE(dialogs_->confirmed.size(), 1);
+    // In the text box Return breaks the line; Ctrl+Return searches.
+    Input()->setFocus();
+    Input()->moveCursor(QTextCursor::End);
+    QTest::keyClick(Input(), Qt::Key_Return);
+    QTest::keyClicks(Input(), "00:50:56:00:00:02");
+    QTest::keyClick(Input(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
+                            "00-1a-2b-00-00-01 - Example Networks\n"
+                            "00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  // The real progress dialog, not the test's stand-in.
+  void ProgressDialogSaysHowMuchHasArrived() {
+    MessageBoxDialogs dialogs;
+    dialogs.set_parent(window_.get());
+    std::unique_ptr<Progress> progress =
+        dialogs.StartProgress(QStringLiteral("Загрузка"));
+    QVERIFY(progress->Update(1024, 0));
+    auto* dialog = window_->findChild<QProgressDialog*>();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 1 КБ"));
+    QVERIFY(progress->Update(5 * 1024 * 1024 + 200 * 1024, 0));
+    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 5,2 МБ"));
+    dialog->cancel();
+    QVERIFY(!progress->Update(6 * 1024 * 1024, 0));
   }
 
   void TypedLineBreaksArriveWhicheverKeyCarriesThem() {
@@ -309,12 +428,25 @@ class WindowsTest : public QObject {
     QTest::mouseClick(Find<QPushButton>("Command1"), Qt::LeftButton);
   }
 
+  // The window and its controls laid out as drawn, scaled as one.
   template <std::size_t N>
-  void CheckControls(QWidget* window, const Control (&controls)[N]) {
+  void CheckControls(QWidget* window, QSize drawn,
+                     const Control (&controls)[N]) {
+    const qreal scale = window->width() / qreal(drawn.width());
+    QVERIFY(scale >= 1.0);
+    QVERIFY(qAbs(window->height() - drawn.height() * scale) <= 1.5);
     for (const Control& control : controls) {
       QWidget* widget = window->findChild<QWidget*>(control.name);
       QVERIFY2(widget != nullptr, control.name);
-      QCOMPARE(widget->geometry(), control.geometry);
+      const QRect got = widget->geometry();
+      const QRect& want = control.geometry;
+      for (const auto& [edge, drawn_edge] :
+           {std::pair(got.left(), want.left()),
+            std::pair(got.top(), want.top()),
+            std::pair(got.right() + 1, want.right() + 1),
+            std::pair(got.bottom() + 1, want.bottom() + 1)}) {
+        QVERIFY2(qAbs(edge - drawn_edge * scale) <= 1.5, control.name);
+      }
       if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QCOMPARE(button->text(), control.caption);
       } else if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -323,9 +455,9 @@ class WindowsTest : public QObject {
       } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
         QCOMPARE(frame->title(), control.caption);
       } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
-        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
         QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-        QCOMPARE(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(box->lineWrapMode(), QPlainTextEdit::NoWrap);
         QVERIFY(!box->isReadOnly());
       } else {
         QFAIL(control.name);
