@@ -28,14 +28,14 @@ venmark_install_missing() {
 # What building the programs needs.
 VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
   qt6-translations-l10n libcurl4-openssl-dev ca-certificates fonts-dejavu-core
-  ieee-data)
+  fonts-liberation2 ieee-data)
 # What the tests and benchmarks need on top.
 VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev clang
   libclang-rt-14-dev)
 # What building and checking the Debian package needs.
 VENMARK_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 # What driving the GUI under a virtual display needs.
-VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils)
+VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils qt6-gtk-platformtheme)
 
 # Builds the programs, without tests, into build/release.
 venmark_build_release() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts Venmark on a virtual display, pastes a sample text, clicks «Поиск»
-# and saves screenshots of both windows to screenshots/.
+# Starts Venmark on a virtual 1280x1024 display, pastes a sample text, runs
+# the search, and saves screenshots of both windows to screenshots/: at
+# 100 % and 150 % scale and with an 11-point desktop font.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -13,11 +14,18 @@ work=$(mktemp -d)
 out=$PWD/screenshots
 mkdir -p "$out"
 cp /usr/share/ieee-data/oui.txt "$work/base.dat"
+cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
+cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
+cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
 sample=$PWD/samples/mixed.txt
 binary=$PWD/$build/windows/venmark
 
+# An 11-point desktop font, as GTK's settings give it to Qt.
+mkdir -p "$work/config/gtk-3.0"
+printf '[Settings]\ngtk-font-name = DejaVu Sans 11\n' >"$work/config/gtk-3.0/settings.ini"
+
 display=:${VENMARK_DISPLAY:-97}
-Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp &
+Xvfb "$display" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp &
 xvfb_pid=$!
 app_pid=""
 cleanup() {
@@ -29,19 +37,31 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-(cd "$work" && exec "$binary") &
-app_pid=$!
-main=$(xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
-sleep 0.5
-import -window "$main" "$out/form1-empty.png"
+# shoot NAME [VARIABLE=VALUE...]: one run of the program with those settings.
+shoot() {
+  local name=$1
+  shift
+  (cd "$work" && exec env "$@" "$binary") &
+  app_pid=$!
+  local main results
+  main=$(xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
+  sleep 0.5
+  import -window "$main" "$out/$name-form1-empty.png"
+  # Into the input box, type the sample, then Ctrl+Return for «Поиск».
+  xdotool mousemove --window "$main" 100 150 click 1
+  xdotool type --delay 1 --file "$sample"
+  xdotool key ctrl+Return
+  results=$(xdotool search --sync --onlyvisible --name '^Результаты поиска$' | head -1)
+  sleep 0.5
+  import -window "$main" "$out/$name-form1.png"
+  import -window "$results" "$out/$name-form2.png"
+  import -window root "$out/$name-screen.png"
+  kill "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+  echo "Снимки экрана $name: $out/$name-*.png"
+}
 
-# Into the input box, type the sample, then «Поиск» (its centre).
-xdotool mousemove --window "$main" 300 200 click 1
-xdotool type --delay 1 --file "$sample"
-xdotool mousemove --window "$main" 392 452 click 1
-results=$(xdotool search --sync --onlyvisible --name '^Результаты поиска$' | head -1)
-sleep 0.5
-import -window "$main" "$out/form1.png"
-import -window "$results" "$out/form2.png"
-import -window root "$out/screen.png"
-echo "Снимки экрана: $out/form1-empty.png form1.png form2.png screen.png"
+shoot 100
+shoot 150 QT_SCALE_FACTOR=1.5
+shoot font11 QT_QPA_PLATFORMTHEME=gtk3 XDG_CONFIG_HOME="$work/config"

@@ -10,7 +10,7 @@ namespace venmark {
 namespace {
 
 // Leaves room for the bevel and the focus frame, no more.
-constexpr QMargins kBevel(4, 3, 4, 3);
+constexpr QMargins kBevel(4, 2, 4, 2);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
@@ -84,34 +85,68 @@ struct Drawn {
   bool wrap;
 };
 
-// The smallest scale, from the font's own, at which every caption shows
-// whole in its control.
-qreal FittingScale(const QFont& font, const std::vector<Drawn>& controls,
-                   auto caption_of) {
+// Whether every caption shows whole in font with the layout at scale.
+bool CaptionsFit(const QFont& font, qreal scale,
+                 const std::vector<Drawn>& controls) {
   const QFontMetrics metrics(font);
-  for (qreal scale = Layout::ForFont(font);; scale += 0.025) {
-    const Layout layout(scale);
-    const bool fits = std::all_of(
-        controls.begin(), controls.end(), [&](const Drawn& control) {
-          const QString caption = caption_of(control.widget);
-          if (caption.isEmpty()) return true;
-          const QRect& r = control.rect;
-          QSize box = layout.Rect(r.x(), r.y(), r.width(), r.height()).size();
-          if (control.button) box = CaptionRoom(box);
-          return FitsBox(caption, metrics, box, control.wrap);
-        });
-    if (fits || scale > 8) return scale;
+  const Layout layout(scale);
+  return std::all_of(controls.begin(), controls.end(), [&](const Drawn& c) {
+    QString caption;
+    if (auto* button = qobject_cast<QPushButton*>(c.widget)) {
+      caption = button->text();
+    } else if (auto* label = qobject_cast<QLabel*>(c.widget)) {
+      caption = label->text();
+    }
+    if (caption.isEmpty()) return true;
+    QSize box =
+        layout.Rect(c.rect.x(), c.rect.y(), c.rect.width(), c.rect.height())
+            .size();
+    if (c.button) box = CaptionRoom(box);
+    return FitsBox(caption, metrics, box, c.wrap);
+  });
+}
+
+// The layout's scale and the captions' font: the desktop's font, and the
+// layout scaled until every caption shows whole in it. Where that would not
+// fit the screen, the layout takes what the screen allows and the captions
+// get smaller, though never below 8 points, in a narrower face if need be.
+std::pair<qreal, QFont> FitLayout(const QFont& desktop, QSize drawn,
+                                  const QSize& screen,
+                                  const std::vector<Drawn>& controls) {
+  constexpr qreal kStep = 0.025;
+  constexpr qreal kLargest = 8;
+  qreal scale = Layout::ForFont(desktop);
+  while (scale < kLargest && !CaptionsFit(desktop, scale, controls)) {
+    scale += kStep;
   }
+  // The window's frame takes a little of the screen too.
+  drawn += QSize(16, 48);
+  const qreal room =
+      std::max<qreal>(1.0, std::min(screen.width() / qreal(drawn.width()),
+                                    screen.height() / qreal(drawn.height())));
+  if (screen.isEmpty() || scale <= room) return {scale, desktop};
+
+  QStringList families = {desktop.family()};
+  families << QStringLiteral("Liberation Sans") << QStringLiteral("Arimo");
+  for (const QString& family : families) {
+    QFont font = desktop;
+    font.setFamily(family);
+    for (qreal points = desktop.pointSizeF(); points >= 8.0; points -= 0.5) {
+      font.setPointSizeF(points);
+      if (CaptionsFit(font, room, controls)) return {room, font};
+    }
+  }
+  return {scale, desktop};
 }
 
 }  // namespace
 
-MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files)
+MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
     : QWidget(nullptr), dialogs_(dialogs), files_(std::move(files)) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Venmark"));
-  const QFont captions = CaptionFont(QApplication::font());
-  setFont(captions);
+  const QFont desktop = CaptionFont(QApplication::font());
+  setFont(desktop);
 
   input_ = AddTextBox(this, "Text1");
   auto* search =
@@ -147,12 +182,18 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files)
       {credits, {8, 448, 281, 33}, false, false},
       {update, {568, 432, 105, 41}, true, true},
   };
-  const Layout layout(FittingScale(captions, drawn, [](QWidget* widget) {
-    if (auto* button = qobject_cast<QPushButton*>(widget))
-      return button->text();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    return QString();
-  }));
+  if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
+    screen = QGuiApplication::primaryScreen()->availableSize();
+  }
+  const auto [scale, captions] =
+      FitLayout(desktop, QSize(779, 481), screen, drawn);
+  const Layout layout(scale);
+  for (QWidget* widget :
+       {static_cast<QWidget*>(search), static_cast<QWidget*>(prompt),
+        static_cast<QWidget*>(exit), static_cast<QWidget*>(credits),
+        static_cast<QWidget*>(update)}) {
+    widget->setFont(captions);
+  }
   for (const Drawn& control : drawn) {
     const QRect& r = control.rect;
     control.widget->setGeometry(

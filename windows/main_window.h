@@ -37,8 +37,11 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // dialogs must outlive the window.
-  explicit MainWindow(Dialogs* dialogs, MainWindowFiles files = {});
+  // dialogs must outlive the window. The window is laid out to fit screen
+  // (in device-independent pixels), by default the primary screen's
+  // available area.
+  explicit MainWindow(Dialogs* dialogs, MainWindowFiles files = {},
+                      QSize screen = {});
   ~MainWindow() override;
 
   // The results window, or null while there is none.

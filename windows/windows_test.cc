@@ -92,12 +92,13 @@ class WindowsTest : public QObject {
       QFont desktop(QStringLiteral("DejaVu Sans"));
       desktop.setPointSizeF(points);
       QApplication::setFont(desktop);
-      MainWindow main(dialogs_.get(), MainWindowFiles{.database = database_});
+      MainWindow main(dialogs_.get(), MainWindowFiles{.database = database_},
+                      QSize(2000, 1500));
       ResultsWindow results;
       const QString at = QStringLiteral("%1 pt").arg(points);
       for (QPushButton* button : main.findChildren<QPushButton*>()) {
         QVERIFY2(button->font().pointSizeF() >= 8.0, qPrintable(at));
-        const QRect room = button->rect() - QMargins(4, 3, 4, 3);
+        const QRect room = button->rect() - QMargins(4, 2, 4, 2);
         const QFontMetrics metrics = button->fontMetrics();
         const QStringList lines =
             WrapAtSpaces(button->text(), metrics, room.width());
@@ -129,6 +130,33 @@ class WindowsTest : public QObject {
       }
     }
     QApplication::setFont(saved);
+  }
+
+  // A 1280x1024 screen at 150 % is 853x683: the captions give way, down to
+  // 8 points, rather than push the buttons off it.
+  void MainWindowFitsASmallScreen() {
+    const QFont saved = QApplication::font();
+    QFont desktop(QStringLiteral("DejaVu Sans"));
+    desktop.setPointSizeF(9);
+    QApplication::setFont(desktop);
+    const QSize screen(853, 683);
+    MainWindow main(dialogs_.get(), MainWindowFiles{.database = database_},
+                    screen);
+    QApplication::setFont(saved);
+    QVERIFY(main.width() + 16 <= screen.width());
+    for (QPushButton* button : main.findChildren<QPushButton*>()) {
+      QVERIFY(button->font().pointSizeF() >= 8.0);
+      const QFontMetrics metrics = button->fontMetrics();
+      const QRect room = button->rect() - QMargins(4, 2, 4, 2);
+      QVERIFY2(WrapAtSpaces(button->text(), metrics, room.width()).size() *
+                       metrics.height() <=
+                   room.height(),
+               qPrintable(button->objectName()));
+    }
+    auto* prompt = main.findChild<QLabel*>("Label2");
+    QVERIFY(prompt->font().pointSizeF() >= 8.0);
+    QVERIFY(prompt->fontMetrics().horizontalAdvance(prompt->text()) <=
+            prompt->width());
   }
 
   // Right of the main window, else left, else below, else where it hides
