@@ -1,6 +1,10 @@
 #include "cli/scan_command.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -12,6 +16,7 @@
 #include <optional>
 #include <string_view>
 
+#include "lookup/listing_file.h"
 #include "lookup/listing_places.h"
 #include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
@@ -244,13 +249,30 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
   return true;
 }
 
+// Opens the file called name (UTF-8) for reading.
+std::FILE* OpenInput(const std::string& name) {
+#ifdef _WIN32
+  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
+#else
+  return std::fopen(name.c_str(), "rb");
+#endif
+}
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return ::isatty(::fileno(stream)) != 0;
+#endif
+}
+
 // Scans the file called name, or in for "-".
 bool ScanInput(const std::string& name, std::FILE* in,
                const ListingSet& listings, ResultFormat format, Output* out,
                int* error_number) {
   if (name == "-") return ScanStream(in, listings, format, out, error_number);
   errno = 0;
-  std::FILE* file = std::fopen(name.c_str(), "rb");
+  std::FILE* file = OpenInput(name);
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
@@ -267,21 +289,24 @@ std::string ListingPath(const Options& options) {
   // Named in full, so that every message says which folder was meant.
   std::error_code error;
   const std::filesystem::path absolute =
-      std::filesystem::absolute(options.db_path, error);
-  return error ? options.db_path : absolute.lexically_normal().string();
+      std::filesystem::absolute(PathFromUtf8(options.db_path), error);
+  return error ? options.db_path : Utf8FromPath(absolute.lexically_normal());
 }
 
 // "2022-08-27": the day a file was last changed, in local time.
 std::string FileDate(const std::string& path) {
   std::error_code error;
-  const auto written = std::filesystem::last_write_time(path, error);
+  const auto written =
+      std::filesystem::last_write_time(PathFromUtf8(path), error);
   if (error) return "?";
   const std::time_t time = std::chrono::system_clock::to_time_t(
       std::chrono::file_clock::to_sys(written));
-  std::tm local{};
-  localtime_r(&time, &local);
+  const std::tm* local = std::localtime(&time);
   char text[16];
-  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  if (local == nullptr ||
+      std::strftime(text, sizeof text, "%Y-%m-%d", local) == 0) {
+    return "?";
+  }
   return text;
 }
 
@@ -326,11 +351,15 @@ int RunUpdate(const Options& options, std::FILE* err) {
   // The user's data folder may not be there yet.
   std::error_code ignored;
   std::filesystem::create_directories(
-      std::filesystem::path(update.database).parent_path(), ignored);
-  const bool terminal = ::isatty(::fileno(err)) != 0;
+      PathFromUtf8(update.database).parent_path(), ignored);
+  const bool terminal = IsTerminal(err);
   std::int64_t shown = -1;
   stop_signal = 0;
+#ifdef SIGHUP
   constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+  constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+#endif
   void (*previous[std::size(kStopSignals)])(int);
   for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
     previous[i] = std::signal(kStopSignals[i], OnStopSignal);

@@ -4,7 +4,37 @@
 
 #include "cli/scan_command.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+// Arguments arrive in UTF-16, so that file names in any script survive;
+// the program works in UTF-8. Output is UTF-8 bytes, which a console shows
+// as Cyrillic once told to.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0,
+                                         nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+    if (size > 1) {
+      WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, arg.data(), size, nullptr,
+                          nullptr);
+    }
+    args.push_back(std::move(arg));
+  }
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  const UINT previous_cp = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  const int status = venmark::RunScanCommand(args, stdin, stdout, stderr);
+  SetConsoleOutputCP(previous_cp);
+  return status;
+}
+#else
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   return venmark::RunScanCommand(args, stdin, stdout, stderr);
 }
+#endif

@@ -1,19 +1,14 @@
 #include "lookup/listing_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 
 #include "lookup/text_codec.h"
 
 namespace venmark {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 std::string TooLarge() {
   return "файл больше " + std::to_string(kMaxListingBytes >> 20) +
@@ -22,38 +17,54 @@ std::string TooLarge() {
 
 }  // namespace
 
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 bool ReadListingFile(const std::string& path, std::vector<char>* data,
                      std::string* reason) {
+  namespace fs = std::filesystem;
+  const fs::path file_path = PathFromUtf8(path);
+  // What is wrong with a file that cannot be read, as far as the standard
+  // library tells: a stream says nothing of why it failed.
+  std::error_code error;
+  const fs::file_status status = fs::status(file_path, error);
+  if (status.type() == fs::file_type::not_found) {
+    *reason = DescribeSystemError(ENOENT);
+    return false;
+  }
+  if (status.type() == fs::file_type::directory) {
+    *reason = DescribeSystemError(EISDIR);
+    return false;
+  }
   // A file known to be too large is refused before a byte is read.
-  std::error_code size_error;
-  if (std::filesystem::is_regular_file(path, size_error) &&
-      std::filesystem::file_size(path, size_error) > kMaxListingBytes &&
-      !size_error) {
+  if (status.type() == fs::file_type::regular &&
+      fs::file_size(file_path, error) > kMaxListingBytes && !error) {
     *reason = TooLarge();
     return false;
   }
   errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::ifstream file(file_path, std::ios::binary);
   if (!file) {
-    *reason = DescribeSystemError(errno != 0 ? errno : EIO);
+    *reason = DescribeSystemError(errno != 0 ? errno : EACCES);
     return false;
   }
   data->clear();
-  // The size is only a hint: a folder or a device reports nonsense.
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0 && static_cast<unsigned long>(size) <= kMaxListingBytes) {
-      data->reserve(static_cast<std::size_t>(size));
-    }
-    std::rewind(file.get());
+  if (status.type() == fs::file_type::regular) {
+    const std::uintmax_t size = fs::file_size(file_path, error);
+    if (!error) data->reserve(static_cast<std::size_t>(size));
   }
   constexpr std::size_t kChunk = 1 << 16;
   std::size_t used = 0;
   for (;;) {
     data->resize(used + kChunk);
-    errno = 0;
-    const std::size_t got =
-        std::fread(data->data() + used, 1, kChunk, file.get());
+    file.read(data->data() + used, static_cast<std::streamsize>(kChunk));
+    const auto got = static_cast<std::size_t>(file.gcount());
     used += got;
     if (used > kMaxListingBytes) {
       data->clear();
@@ -63,8 +74,8 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
     if (got < kChunk) break;
   }
   data->resize(used);
-  if (std::ferror(file.get())) {
-    *reason = DescribeSystemError(errno != 0 ? errno : EIO);
+  if (file.bad()) {
+    *reason = DescribeSystemError(EIO);
     return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,12 @@ namespace venmark {
 // No IEEE listing comes near this size; a larger file is something else
 // (a disk image, /dev/zero) and is refused before it fills the memory.
 inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
+
+// Paths travel through the program as UTF-8 strings; these turn them into
+// file system paths and back, so that Windows does not read them in its
+// ANSI code page.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 // Reads the whole file at path into *data. On failure returns false and
 // sets *reason to a Russian phrase saying why.

@@ -4,6 +4,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "lookup/listing_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace venmark {
 namespace {
 
@@ -12,9 +18,28 @@ namespace fs = std::filesystem;
 std::string Absolute(const fs::path& path) {
   std::error_code error;
   const fs::path absolute = fs::absolute(path, error);
-  return (error ? path : absolute).lexically_normal().string();
+  return Utf8FromPath((error ? path : absolute).lexically_normal());
 }
 
+#ifdef _WIN32
+// %LOCALAPPDATA%\Venmark, read as UTF-16 so that a Cyrillic user name
+// survives.
+fs::path UserDataFolder() {
+  const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+  if (local == nullptr || local[0] == L'\0') return {};
+  return fs::path(local) / L"Venmark";
+}
+
+// Beside the program itself, where the zip puts the listings.
+std::string SystemListing() {
+  std::wstring program(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, program.data(),
+                                          static_cast<DWORD>(program.size()));
+  if (length == 0 || length >= program.size()) return {};
+  program.resize(length);
+  return Absolute(fs::path(program).parent_path() / L"base.dat");
+}
+#else
 // $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when neither
 // variable says where.
 fs::path UserDataFolder() {
@@ -30,9 +55,13 @@ fs::path UserDataFolder() {
   return {};
 }
 
+// Debian's copy of the IEEE's files.
+std::string SystemListing() { return "/usr/share/ieee-data/oui.txt"; }
+#endif
+
 bool Exists(const std::string& path) {
   std::error_code error;
-  return fs::exists(path, error);
+  return fs::exists(PathFromUtf8(path), error);
 }
 
 }  // namespace
@@ -41,7 +70,8 @@ std::vector<std::string> ListingPlaces() {
   std::vector<std::string> places = {Absolute("base.dat")};
   const fs::path user = UserDataFolder();
   if (!user.empty()) places.push_back(Absolute(user / "base.dat"));
-  places.push_back("/usr/share/ieee-data/oui.txt");
+  const std::string system = SystemListing();
+  if (!system.empty()) places.push_back(system);
   return places;
 }
 

@@ -7,9 +7,10 @@ namespace venmark {
 
 // Where the programs look for the MA-L listing when none is named, in
 // order: base.dat in the current folder, base.dat in the user's data
-// folder ($XDG_DATA_HOME/venmark, by default ~/.local/share/venmark), and
-// Debian's copy of the IEEE's files (/usr/share/ieee-data/oui.txt). Each
-// path is absolute; companions are looked for beside it.
+// folder ($XDG_DATA_HOME/venmark, by default ~/.local/share/venmark; on
+// Windows %LOCALAPPDATA%\Venmark), and the system's copy (Debian's
+// /usr/share/ieee-data/oui.txt; on Windows base.dat beside the program).
+// Each path is absolute UTF-8; companions are looked for beside it.
 std::vector<std::string> ListingPlaces();
 
 // The first of places whose file exists, or an empty string.

@@ -48,10 +48,10 @@ std::string CompanionTitle(BlockKind kind) {
 }
 
 std::array<CompanionFile, 3> CompanionFiles(const std::string& ma_l_path) {
-  const std::filesystem::path path(ma_l_path);
+  const std::filesystem::path path = PathFromUtf8(ma_l_path);
   const bool ieee_names = path.filename() == "oui.txt";
   auto beside = [&](const char* ieee, const char* ours) {
-    return (path.parent_path() / (ieee_names ? ieee : ours)).string();
+    return Utf8FromPath(path.parent_path() / (ieee_names ? ieee : ours));
   };
   return {{{BlockKind::kMaS, beside("oui36.txt", "base-mas.dat")},
            {BlockKind::kIab, beside("iab.txt", "base-iab.dat")},
@@ -82,7 +82,7 @@ std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
     // an error.
     std::error_code status_error;
     const auto status =
-        std::filesystem::symlink_status(file.path, status_error);
+        std::filesystem::symlink_status(PathFromUtf8(file.path), status_error);
     if (status.type() == std::filesystem::file_type::not_found) continue;
     std::optional<BlockDb> blocks = BlockDb::Load(file.path, &reason);
     if (blocks && blocks->record_count() == 0) {

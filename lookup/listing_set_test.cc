@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -152,9 +153,9 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
 class ListingSetFileTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/venmark-set-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = fs::temp_directory_path() /
+           ("venmark-set-" + std::to_string(std::random_device()()));
+    ASSERT_TRUE(fs::create_directory(dir_));
   }
   void TearDown() override { fs::remove_all(dir_); }
 

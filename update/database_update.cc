@@ -26,9 +26,8 @@ struct Listing {
 };
 
 std::string FolderOf(const std::string& path) {
-  const std::filesystem::path folder =
-      std::filesystem::path(path).parent_path();
-  return folder.empty() ? std::string(".") : folder.string();
+  const std::filesystem::path folder = PathFromUtf8(path).parent_path();
+  return folder.empty() ? std::string(".") : Utf8FromPath(folder);
 }
 
 // Why a file could not be made, written or put in place, in words that say
@@ -46,8 +45,10 @@ std::string DescribeWriteError(int error) {
       return "в пути слишком много символических ссылок";
     case EMLINK:
       return "у папки слишком много ссылок";
+#ifdef EDQUOT
     case EDQUOT:
       return "превышена дисковая квота";
+#endif
     case EBUSY:
     case ETXTBSY:
       return "файл занят другой программой";

@@ -1,0 +1,243 @@
+// The transport over WinHTTP: the system's proxy settings and TLS.
+#include <windows.h>
+#include <winhttp.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "update/transport.h"
+
+namespace venmark {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const int size = MultiByteToWideChar(
+      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                      wide.data(), size);
+  return wide;
+}
+
+struct Handle {
+  HINTERNET handle = nullptr;
+  ~Handle() {
+    if (handle != nullptr) WinHttpCloseHandle(handle);
+  }
+};
+
+// What went wrong on the way, in words a user can act on.
+std::string DescribeWinHttpError(DWORD error) {
+  std::string text;
+  switch (error) {
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+      text = "сервер не найден — проверьте подключение к сети";
+      break;
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+      text = "не удалось подключиться к серверу";
+      break;
+    case ERROR_WINHTTP_TIMEOUT:
+      text = "сервер не отвечает или загрузка остановилась";
+      break;
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+      text = "соединение оборвалось, список получен не полностью";
+      break;
+    case ERROR_WINHTTP_REDIRECT_FAILED:
+      text = "сервер перенаправил запрос на неподдерживаемый адрес";
+      break;
+    case ERROR_WINHTTP_SECURE_FAILURE:
+      text = "не удалось установить защищённое соединение с сервером";
+      break;
+    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+    case ERROR_WINHTTP_INVALID_URL:
+      text = "неверный адрес сервера";
+      break;
+    default:
+      text = "ошибка загрузки";
+      break;
+  }
+  return text + " (WinHTTP " + std::to_string(error) + ")";
+}
+
+// 1970-based seconds of a SYSTEMTIME in UTC.
+std::int64_t UnixSeconds(const SYSTEMTIME& time) {
+  FILETIME file;
+  if (!SystemTimeToFileTime(&time, &file)) return -1;
+  const ULONGLONG ticks =
+      (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+  return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+class WinHttpTransport : public Transport {
+ public:
+  // No agent header at all: WinHTTP has no name of its own to give, and
+  // the IEEE's server lets requests without one through.
+  std::string OwnAgent() const override { return {}; }
+
+  FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
+                    const KeepGoing& keep_going) override {
+    FetchResult result;
+    const std::wstring agent = Wide(request.user_agent);
+    Handle session;
+    // Windows 8.1 and later pick the system's proxy settings themselves;
+    // Windows 7 takes the ones netsh sets.
+    session.handle =
+        WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
+                    WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                    WINHTTP_NO_PROXY_BYPASS, 0);
+    if (session.handle == nullptr) {
+      session.handle =
+          WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
+                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                      WINHTTP_NO_PROXY_BYPASS, 0);
+    }
+    if (session.handle == nullptr) return Failure(GetLastError());
+
+    std::wstring url = Wide(request.url);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
+      return Failure(GetLastError());
+    }
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring path =
+        std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+        std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+
+    const int connect_ms =
+        static_cast<int>(request.connect_timeout.count() * 1000);
+    const int stall_ms =
+        static_cast<int>(request.low_speed_time.count() * 1000);
+    WinHttpSetTimeouts(session.handle, connect_ms, connect_ms, stall_ms,
+                       stall_ms);
+    Handle connection;
+    connection.handle =
+        WinHttpConnect(session.handle, host.c_str(), parts.nPort, 0);
+    if (connection.handle == nullptr) return Failure(GetLastError());
+    Handle call;
+    call.handle = WinHttpOpenRequest(
+        connection.handle, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+        WINHTTP_DEFAULT_ACCEPT_TYPES,
+        parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+    if (call.handle == nullptr) return Failure(GetLastError());
+    DWORD redirects = 5;
+    WinHttpSetOption(call.handle, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
+                     &redirects, sizeof redirects);
+
+    // The transfer runs on a thread of its own, so that this one can ask
+    // keep_going at least every tenth of a second and end it at once by
+    // closing its handle, however long the server stays silent.
+    std::atomic<std::int64_t> received{0};
+    std::atomic<bool> done{false};
+    FetchResult outcome;
+    std::thread transfer([&] {
+      outcome = Transfer(call.handle, request, write, &received);
+      done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + request.time_limit;
+    bool cancelled = false, timed_out = false;
+    while (!done) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (done) break;
+      if (!keep_going(received)) {
+        cancelled = true;
+      } else if (std::chrono::steady_clock::now() >= deadline) {
+        timed_out = true;
+      }
+      if (cancelled || timed_out) {
+        WinHttpCloseHandle(call.handle);
+        call.handle = nullptr;
+        break;
+      }
+    }
+    transfer.join();
+    if (cancelled) {
+      outcome = {};
+      outcome.outcome = FetchOutcome::kCancelled;
+    } else if (timed_out) {
+      outcome = Failure(ERROR_WINHTTP_TIMEOUT);
+    }
+    return outcome;
+  }
+
+ private:
+  static FetchResult Failure(DWORD error) {
+    FetchResult result;
+    result.outcome = FetchOutcome::kNetwork;
+    result.error = DescribeWinHttpError(error);
+    return result;
+  }
+
+  // Sends the request and hands the body of a 200 to write.
+  static FetchResult Transfer(HINTERNET call, const FetchRequest& request,
+                              const BodyWriter& write,
+                              std::atomic<std::int64_t>* received) {
+    FetchResult result;
+    if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(call, nullptr)) {
+      return Failure(GetLastError());
+    }
+    DWORD status = 0, size = sizeof status;
+    WinHttpQueryHeaders(
+        call, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    result.http_status = static_cast<long>(status);
+    if (status != 200) {
+      result.outcome = FetchOutcome::kHttpStatus;
+      return result;
+    }
+    SYSTEMTIME modified{};
+    size = sizeof modified;
+    if (WinHttpQueryHeaders(
+            call, WINHTTP_QUERY_LAST_MODIFIED | WINHTTP_QUERY_FLAG_SYSTEMTIME,
+            WINHTTP_HEADER_NAME_BY_INDEX, &modified, &size,
+            WINHTTP_NO_HEADER_INDEX)) {
+      const std::int64_t seconds = UnixSeconds(modified);
+      if (seconds >= 0) result.last_modified = seconds;
+    }
+    // WinHTTP does not itself notice a body that ends before its length.
+    DWORD length = 0;
+    size = sizeof length;
+    const bool has_length = WinHttpQueryHeaders(
+        call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+        WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX);
+    std::string buffer(1 << 16, '\0');
+    for (;;) {
+      DWORD got = 0;
+      if (!WinHttpReadData(call, buffer.data(),
+                           static_cast<DWORD>(buffer.size()), &got)) {
+        return Failure(GetLastError());
+      }
+      if (got == 0) break;
+      if (*received + got > request.max_bytes) {
+        result.outcome = FetchOutcome::kTooLarge;
+        return result;
+      }
+      if (!write(std::string_view(buffer.data(), got))) {
+        result.outcome = FetchOutcome::kWriteFailed;
+        return result;
+      }
+      *received += got;
+    }
+    if (has_length && *received != static_cast<std::int64_t>(length)) {
+      return Failure(ERROR_WINHTTP_CONNECTION_ERROR);
+    }
+    result.outcome = FetchOutcome::kOk;
+    return result;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeSystemTransport() {
+  return std::make_unique<WinHttpTransport>();
+}
+
+}  // namespace venmark
