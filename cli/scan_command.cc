@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <iterator>
@@ -346,6 +347,11 @@ void OnStopSignal(int signal_number) { stop_signal = signal_number; }
 // cancel the download cleanly instead of leaving a half-written file behind.
 int RunUpdate(const Options& options, std::FILE* err) {
   UpdateOptions update;
+  // A mirror of the IEEE's server, or a test's stand-in for it.
+  if (const char* origin = std::getenv("VENMARK_IEEE_ORIGIN");
+      origin != nullptr && origin[0] != '\0') {
+    update.sources = IeeeSources(origin);
+  }
   update.database =
       options.db_path.empty() ? UpdateTarget() : ListingPath(options);
   // The user's data folder may not be there yet.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer, UndefinedBehaviorSanitizer and
 # warnings as errors, gives each fuzz target a short run, checks the Debian
-# package, then runs every test through ctest.
+# package and the Windows build under Wine, then runs every test through
+# ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -35,4 +36,10 @@ build=build/asan
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVENMARK_SANITIZE=ON -DVENMARK_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
+
+# The Windows build under Wine, against what this build prints.
+VENMARK_LINUX_SCAN=$build/cli/venmark-scan \
+  VENMARK_WINE_UPDATE_TEST=$build/cli/venmark_wine_update_test \
+  bash scripts/test-windows.sh
+
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
