@@ -11,6 +11,6 @@ for arch in i686 x86_64; do
   cmake -S . -B "build/windows-$arch" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVENMARK_WERROR=ON -DVENMARK_BUILD_BENCH=OFF \
-    -DVENMARK_BUILD_GUI=OFF >/dev/null
+    >/dev/null
   cmake --build "build/windows-$arch" --parallel "$(nproc)"
 done

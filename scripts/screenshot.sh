@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts Venmark on a virtual 1280x1024 display, pastes a sample text, runs
 # the search, and saves screenshots of both windows to screenshots/: at
-# 100 % and 150 % scale and with an 11-point desktop font.
+# 100 % and 150 % scale and with an 11-point desktop font; then the same
+# for the Windows build under Wine (scripts/drive-windows-gui.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -65,3 +66,14 @@ shoot() {
 shoot 100
 shoot 150 QT_SCALE_FACTOR=1.5
 shoot font11 QT_QPA_PLATFORMTHEME=gtk3 XDG_CONFIG_HOME="$work/config"
+
+# The Windows build's windows, under Wine.
+trap - EXIT
+cleanup
+. scripts/common.sh
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386
+fi
+venmark_install_missing "${VENMARK_WINDOWS_PACKAGES[@]}" "${VENMARK_WINE_PACKAGES[@]}"
+bash scripts/build-windows.sh >/dev/null
+bash scripts/drive-windows-gui.sh x86_64 "$build/cli/venmark-scan"

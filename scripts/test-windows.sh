@@ -58,4 +58,6 @@ for arch in i686 x86_64; do
   else
     echo "Обновление под Wine проверяет scripts/test.sh ($update_test не собран)"
   fi
+  # The windows, driven as a user would on a virtual display.
+  bash scripts/drive-windows-gui.sh "$arch" "$linux"
 done

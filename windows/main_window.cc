@@ -22,6 +22,7 @@
 #include "lookup/search.h"
 #include "update/transport.h"
 #include "windows/fitted_text.h"
+#include "windows/placement.h"
 #include "windows/text_box.h"
 
 namespace venmark {
@@ -234,46 +235,13 @@ ResultsWindow* MainWindow::TouchResults() {
 
 QPoint PlaceResults(const QRect& main, const QRect& button_row,
                     const QSize& results, const QRect& screen) {
-  constexpr int kGap = 8;
-  const auto clamped = [&](QPoint at) {
-    at.setX(std::clamp(
-        at.x(), screen.left(),
-        std::max(screen.left(), screen.right() + 1 - results.width())));
-    at.setY(std::clamp(
-        at.y(), screen.top(),
-        std::max(screen.top(), screen.bottom() + 1 - results.height())));
-    return at;
+  const auto box = [](const QRect& r) {
+    return ScreenBox{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
   };
-  // Beside on the right, else on the left, else below: wherever it fits
-  // whole without touching the main window.
-  for (const QPoint at :
-       {QPoint(main.right() + 1 + kGap, main.top()),
-        QPoint(main.left() - kGap - results.width(), main.top()),
-        QPoint(main.left(), main.bottom() + 1 + kGap)}) {
-    const QRect placed(clamped(at), results);
-    if (screen.contains(placed) && !placed.intersects(main)) {
-      return placed.topLeft();
-    }
-  }
-  // Else where it hides the least of the main window, its buttons last.
-  const int xs[] = {screen.left(), main.left(), main.right() + 1 + kGap,
-                    screen.right() + 1 - results.width()};
-  const int ys[] = {screen.top(), main.top(),
-                    screen.bottom() + 1 - results.height()};
-  QPoint best = clamped(main.topLeft());
-  auto cost = [&](QPoint at) {
-    const QRect placed(at, results);
-    const QRect hidden = placed.intersected(main);
-    return std::pair(placed.intersects(button_row),
-                     qint64{hidden.width()} * hidden.height());
-  };
-  for (const int x : xs) {
-    for (const int y : ys) {
-      const QPoint at = clamped(QPoint(x, y));
-      if (cost(at) < cost(best)) best = at;
-    }
-  }
-  return best;
+  const ScreenBox placed =
+      PlaceResults(box(main), box(button_row), results.width(),
+                   results.height(), box(screen));
+  return QPoint(placed.left, placed.top);
 }
 
 void MainWindow::PlaceBeside(ResultsWindow* results) const {

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Drives the Windows venmark.exe under Wine on a virtual display as a user
+# would: pastes a text, searches with Ctrl+Return, searches again, reads the
+# results window through the clipboard, and leaves with «Выход». Saves
+# screenshots of both windows to screenshots/windows-ARCH-*.png and fails
+# when the results or the exit are not what they should be.
+#   scripts/drive-windows-gui.sh ARCH LINUX_VENMARK_SCAN
+set -euo pipefail
+cd "$(dirname "$0")/.."
+arch=$1
+linux_scan=$(realpath "$2")
+exe=$PWD/build/windows-$arch/win32/venmark.exe
+out=$PWD/screenshots
+mkdir -p "$out"
+export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
+
+work=$(mktemp -d)
+cp /usr/share/ieee-data/oui.txt "$work/base.dat"
+cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
+cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
+cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
+
+display=:${VENMARK_WINE_DISPLAY:-93}
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
+xvfb=$!
+app=""
+cleanup() {
+  # What the screen showed when it went wrong.
+  [ -n "$app" ] && import -window root "$out/windows-$arch-failure.png" 2>/dev/null
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A Wine server started by console programs before has no display; this
+# one must start afresh on ours.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+
+(cd "$work" && exec wine "$exe") &
+app=$!
+main=$(timeout 60 xdotool search --sync --name '^Venmark$' | head -1)
+sleep 1
+xdotool windowfocus --sync "$main"
+
+# Types text into the input box through the clipboard (xdotool cannot type
+# Cyrillic into Wine) and searches with Ctrl+Return.
+search() {
+  printf '%s' "$1" | xclip -selection clipboard
+  xdotool mousemove --window "$main" 200 200 click 1
+  xdotool key ctrl+a ctrl+v
+  sleep 0.5
+  xdotool key ctrl+Return
+}
+first=$(cat samples/ipconfig-all.txt)
+second=$(cat samples/huawei-display-mac-address.txt)
+search "$first"
+results=$(timeout 30 xdotool search --sync --name '^Результаты поиска$' | head -1)
+sleep 1
+search "$second"
+sleep 1
+import -window "$main" "$out/windows-$arch-form1.png"
+import -window "$results" "$out/windows-$arch-form2.png"
+import -window root "$out/windows-$arch-screen.png"
+
+# The results, copied out of their box with Ctrl+A, Ctrl+C.
+xdotool windowfocus --sync "$results"
+xdotool mousemove --window "$results" 100 100 click 1
+xdotool key ctrl+a ctrl+c
+sleep 0.5
+got=$(xclip -selection clipboard -o | tr -d '\r')
+expected=$(cd "$work" && printf '%s' "$first" | "$linux_scan" && printf '%s' "$second" | "$linux_scan")
+if [ "$got" != "$expected" ]; then
+  echo "venmark.exe ($arch) показал не те результаты:" >&2
+  diff <(echo "$expected") <(echo "$got") | head -20 >&2
+  exit 1
+fi
+
+# «Выход»: Tab from the text box to «Поиск», then to «Выход», and Return.
+xdotool windowfocus --sync "$main"
+xdotool mousemove --window "$main" 200 200 click 1
+xdotool key Tab Tab Return
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then
+  echo "venmark.exe ($arch) не закрылся по «Выход»" >&2
+  exit 1
+fi
+app=""
+echo "venmark.exe ($arch): поиск, накопление результатов и выход работают; снимки в $out"
