@@ -85,6 +85,47 @@ void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out) {
   }
 }
 
+std::u16string Utf16FromUtf8(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b0 = static_cast<std::uint8_t>(utf8[i]);
+    std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    if (length > utf8.size() - i || !IsValidUtf8(utf8.substr(i, length))) {
+      out.push_back(static_cast<char16_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    char32_t cp = length == 1 ? b0 : b0 & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    }
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::string Utf8FromUtf16(std::u16string_view utf16) {
+  std::string out;
+  Utf16Decoder decoder(false);
+  std::string bytes;
+  bytes.reserve(utf16.size() * 2);
+  for (const char16_t unit : utf16) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  decoder.Feed(bytes, &out);
+  decoder.Finish(&out);
+  return out;
+}
+
 void Utf16Decoder::Feed(std::string_view bytes, std::string* out) {
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);

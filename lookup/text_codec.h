@@ -13,6 +13,12 @@ bool IsValidUtf8(std::string_view bytes);
 // leaves undefined become U+FFFD.
 void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out);
 
+// utf8 as UTF-16; malformed bytes become U+FFFD.
+std::u16string Utf16FromUtf8(std::string_view utf8);
+
+// utf16 as UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf8FromUtf16(std::u16string_view utf16);
+
 // Decodes UTF-16 handed over in pieces of any size into UTF-8. Unpaired
 // surrogates and a dangling last byte become U+FFFD.
 class Utf16Decoder {

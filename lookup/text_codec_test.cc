@@ -70,3 +70,22 @@ TEST(TextCodecTest, DecodesUtf16InPiecesOfAnySize) {
 
 }  // namespace
 }  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// What the Windows programs convert every caption, file name and pasted
+// text through.
+TEST(TextCodecTest, ConvertsBetweenUtf8AndUtf16BothWays) {
+  const std::string text = "Таблица соответствий, €, 𝄞, ASCII";
+  const std::u16string utf16 = Utf16FromUtf8(text);
+  EXPECT_EQ(utf16, u"Таблица соответствий, €, 𝄞, ASCII");
+  EXPECT_EQ(Utf8FromUtf16(utf16), text);
+  EXPECT_EQ(Utf16FromUtf8("a\xff"
+                          "b\xd0"),
+            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(Utf8FromUtf16(u"x\xD800y"), "x\uFFFDy");
+}
+
+}  // namespace
+}  // namespace venmark

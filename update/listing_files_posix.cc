@@ -13,8 +13,6 @@
 namespace venmark {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 16;
-
 std::string FolderOf(const std::string& path) {
   const std::filesystem::path folder =
       std::filesystem::path(path).parent_path();
@@ -65,15 +63,6 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
   return TempFile(fd, std::move(path));
 }
 
-TempFile::TempFile(TempFile&& other) noexcept
-    : handle_(other.handle_),
-      path_(std::move(other.path_)),
-      buffer_(std::move(other.buffer_)),
-      placed_(other.placed_) {
-  other.handle_ = -1;
-  other.placed_ = true;
-}
-
 TempFile::~TempFile() {
   if (handle_ >= 0) ::close(Fd(handle_));
   if (!placed_) ::unlink(path_.c_str());
@@ -92,18 +81,6 @@ int TempFile::FlushBuffer() {
   }
   buffer_.clear();
   return 0;
-}
-
-bool TempFile::Write(std::string_view bytes, int* error_number) {
-  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    if (const int error = FlushBuffer(); error != 0) {
-      *error_number = error;
-      return false;
-    }
-  }
-  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-  return true;
 }
 
 int TempFile::Finish(const std::string& target,

@@ -11,8 +11,6 @@
 namespace venmark {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 16;
-
 HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::wstring Wide(const std::string& utf8) {
@@ -99,15 +97,6 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
   return std::nullopt;
 }
 
-TempFile::TempFile(TempFile&& other) noexcept
-    : handle_(other.handle_),
-      path_(std::move(other.path_)),
-      buffer_(std::move(other.buffer_)),
-      placed_(other.placed_) {
-  other.handle_ = -1;
-  other.placed_ = true;
-}
-
 TempFile::~TempFile() {
   if (handle_ != -1) CloseHandle(Handle(handle_));
   if (!placed_) DeleteFileW(Wide(path_).c_str());
@@ -125,18 +114,6 @@ int TempFile::FlushBuffer() {
   }
   buffer_.clear();
   return 0;
-}
-
-bool TempFile::Write(std::string_view bytes, int* error_number) {
-  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
-  if (buffer_.size() + bytes.size() > kBufferSize) {
-    if (const int error = FlushBuffer(); error != 0) {
-      *error_number = error;
-      return false;
-    }
-  }
-  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-  return true;
 }
 
 int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime) {

@@ -7,18 +7,15 @@
 #include <string>
 #include <thread>
 
+#include "lookup/text_codec.h"
 #include "update/transport.h"
 
 namespace venmark {
 namespace {
 
 std::wstring Wide(const std::string& utf8) {
-  const int size = MultiByteToWideChar(
-      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                      wide.data(), size);
-  return wide;
+  const std::u16string utf16 = Utf16FromUtf8(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
 }
 
 struct Handle {

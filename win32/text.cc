@@ -1,28 +1,19 @@
 #include "win32/text.h"
 
-#include <windows.h>
+#include "lookup/text_codec.h"
 
 namespace venmark::win32 {
 
+// wchar_t is UTF-16 on Windows.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(
-      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                      wide.data(), size);
-  return wide;
+  const std::u16string utf16 = Utf16FromUtf8(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
 }
 
 std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                       static_cast<int>(wide.size()), nullptr,
-                                       0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                      utf8.data(), size, nullptr, nullptr);
-  return utf8;
+  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
 }
 
 std::wstring WithCrLf(std::wstring_view text) {
