@@ -15,10 +15,10 @@ for arch in i686 x86_64; do
   folder=$stage/venmark
   mkdir "$folder"
   cp "build/windows-$arch/win32/venmark.exe" "build/windows-$arch/cli/venmark-scan.exe" "$folder/"
-  cp "$ieee/oui.txt" "$folder/base.dat"
-  cp "$ieee/mam.txt" "$folder/base-mam.dat"
-  cp "$ieee/oui36.txt" "$folder/base-mas.dat"
-  cp "$ieee/iab.txt" "$folder/base-iab.dat"
+  cp -p "$ieee/oui.txt" "$folder/base.dat"
+  cp -p "$ieee/mam.txt" "$folder/base-mam.dat"
+  cp -p "$ieee/oui36.txt" "$folder/base-mas.dat"
+  cp -p "$ieee/iab.txt" "$folder/base-iab.dat"
   date=$(date -r "$ieee/oui.txt" +%Y-%m-%d)
   # Windows Notepad reads UTF-8 with CR LF lines.
   sed "s/@DATE@/$date/" <<'README' | sed 's/$/\r/' >"$folder/README.txt"

@@ -16,7 +16,7 @@ for pair in oui.txt:base.dat oui36.txt:base-mas.dat iab.txt:base-iab.dat \
     mam.txt:base-mam.dat; do
   from=${pair%%:*} to=${pair#*:}
   if [ ! -e "$to" ] && [ -e "$ieee/$from" ]; then
-    cp "$ieee/$from" "$to"
+    cp -p "$ieee/$from" "$to"
     echo "$to взят из $ieee/$from"
   fi
 done
