@@ -26,7 +26,7 @@ xvfb=$!
 app=""
 cleanup() {
   # What the screen showed when it went wrong.
-  [ -n "$app" ] && import -window root "$out/windows-$arch-failure.png" 2>/dev/null
+  [ -n "$app" ] && import -window root "$out/$name-failure.png" 2>/dev/null
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
@@ -35,9 +35,15 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # A Wine server started by console programs before has no display; this
-# one must start afresh on ours.
+# one must start afresh on ours, at the DPI asked for (96: 100 %).
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
+dpi=${VENMARK_WINE_DPI:-96}
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+  /d "$dpi" /f >/dev/null 2>&1
+wineserver -w 2>/dev/null || true
+name=windows-$arch
+[ "$dpi" = 96 ] || name=windows-$arch-dpi$dpi
 
 (cd "$work" && exec wine "$exe") &
 app=$!
@@ -61,9 +67,9 @@ results=$(timeout 30 xdotool search --sync --name '^Результаты пои�
 sleep 1
 search "$second"
 sleep 1
-import -window "$main" "$out/windows-$arch-form1.png"
-import -window "$results" "$out/windows-$arch-form2.png"
-import -window root "$out/windows-$arch-screen.png"
+import -window "$main" "$out/$name-form1.png"
+import -window "$results" "$out/$name-form2.png"
+import -window root "$out/$name-screen.png"
 
 # The results, copied out of their box with Ctrl+A, Ctrl+C.
 xdotool windowfocus --sync "$results"
