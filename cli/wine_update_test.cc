@@ -1,15 +1,21 @@
 // The update of venmark-scan.exe, over WinHTTP under Wine, against a local
 // stand-in for the IEEE's server. Run by scripts/test-windows.sh with
 // VENMARK_WINDOWS_SCAN naming the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "update/test_support.h"
 
@@ -117,6 +123,58 @@ TEST_F(WineUpdateTest, ReplacesTheListingsAndRefusesWhatIsNoListing) {
   }
   EXPECT_EQ(Update(), 3);
   EXPECT_NE(err_.find("получен не полностью"), std::string::npos) << err_;
+  EXPECT_EQ(ReadWholeFile((dir_ / "base.dat").string()), old_);
+  ExpectNoLeftovers();
+}
+
+// Ctrl+C while the server stalls: WinHTTP gives up at once, nothing is
+// replaced and nothing is left behind.
+TEST_F(WineUpdateTest, CtrlCCancelsAStalledDownloadAtOnce) {
+  std::atomic<bool> requested{false}, release{false};
+  TestHttpServer stalled;
+  stalled.server().Get(
+      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
+        requested = true;
+        response.set_chunked_content_provider(
+            "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+              if (offset == 0)
+                return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
+              for (int i = 0; i < 3000 && !release; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+              return false;
+            });
+      });
+  const std::string origin = "VENMARK_IEEE_ORIGIN=" + stalled.Url("");
+  const std::string folder = dir_.path().string();
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // A group of its own: Wine runs the program in a process of its own.
+    ::setpgid(0, 0);
+    if (::chdir(folder.c_str()) != 0) ::_exit(127);
+    ::putenv(const_cast<char*>(origin.c_str()));
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execlp("wine", "wine", program_.c_str(), "--update", "--db", "base.dat",
+             static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  for (int i = 0; i < 3000 && !requested; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(requested);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const auto sent = std::chrono::steady_clock::now();
+  ::kill(-pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  // Long before the server would have gone on.
+  EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(10));
+  release = true;
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
   EXPECT_EQ(ReadWholeFile((dir_ / "base.dat").string()), old_);
   ExpectNoLeftovers();
 }

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -68,6 +70,144 @@ std::int64_t UnixSeconds(const SYSTEMTIME& time) {
   return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
 }
 
+FetchResult Failure(DWORD error) {
+  FetchResult result;
+  result.outcome = FetchOutcome::kNetwork;
+  result.error = DescribeWinHttpError(error);
+  return result;
+}
+
+// What the transfer's thread and the caller share. The thread may outlive
+// the call: once the caller has given up on it (abandoned), it hands over
+// nothing more.
+struct Shared {
+  FetchRequest request;
+  BodyWriter write;
+  std::mutex mutex;
+  bool abandoned = false;
+  HINTERNET call = nullptr;  // the request, closed by whoever is last
+  std::atomic<std::int64_t> received{0};
+  std::atomic<bool> done{false};
+  FetchResult result;
+};
+
+// Sends the request and hands the body of a 200 to shared->write.
+FetchResult Transfer(Shared* shared) {
+  const FetchRequest& request = shared->request;
+  FetchResult result;
+  const std::wstring agent = Wide(request.user_agent);
+  Handle session;
+  // Windows 8.1 and later pick the system's proxy settings themselves;
+  // Windows 7 takes the ones netsh sets.
+  session.handle =
+      WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
+                  WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                  WINHTTP_NO_PROXY_BYPASS, 0);
+  if (session.handle == nullptr) {
+    session.handle =
+        WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
+                    WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                    WINHTTP_NO_PROXY_BYPASS, 0);
+  }
+  if (session.handle == nullptr) return Failure(GetLastError());
+
+  const std::wstring url = Wide(request.url);
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.dwHostNameLength = static_cast<DWORD>(-1);
+  parts.dwUrlPathLength = static_cast<DWORD>(-1);
+  parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
+    return Failure(GetLastError());
+  }
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  const std::wstring path =
+      std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+      std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  const int connect_ms =
+      static_cast<int>(request.connect_timeout.count() * 1000);
+  const int stall_ms = static_cast<int>(request.low_speed_time.count() * 1000);
+  WinHttpSetTimeouts(session.handle, connect_ms, connect_ms, stall_ms,
+                     stall_ms);
+  Handle connection;
+  connection.handle =
+      WinHttpConnect(session.handle, host.c_str(), parts.nPort, 0);
+  if (connection.handle == nullptr) return Failure(GetLastError());
+  const HINTERNET call = WinHttpOpenRequest(
+      connection.handle, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+      WINHTTP_DEFAULT_ACCEPT_TYPES,
+      parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+  if (call == nullptr) return Failure(GetLastError());
+  {
+    std::lock_guard lock(shared->mutex);
+    if (shared->abandoned) {
+      WinHttpCloseHandle(call);
+      return result;
+    }
+    shared->call = call;
+  }
+  DWORD redirects = 5;
+  WinHttpSetOption(call, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
+                   &redirects, sizeof redirects);
+
+  if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(call, nullptr)) {
+    return Failure(GetLastError());
+  }
+  DWORD status = 0, size = sizeof status;
+  WinHttpQueryHeaders(
+      call, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+      WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+  result.http_status = static_cast<long>(status);
+  if (status != 200) {
+    result.outcome = FetchOutcome::kHttpStatus;
+    return result;
+  }
+  SYSTEMTIME modified{};
+  size = sizeof modified;
+  if (WinHttpQueryHeaders(
+          call, WINHTTP_QUERY_LAST_MODIFIED | WINHTTP_QUERY_FLAG_SYSTEMTIME,
+          WINHTTP_HEADER_NAME_BY_INDEX, &modified, &size,
+          WINHTTP_NO_HEADER_INDEX)) {
+    const std::int64_t seconds = UnixSeconds(modified);
+    if (seconds >= 0) result.last_modified = seconds;
+  }
+  // WinHTTP does not itself notice a body that ends before its length.
+  DWORD length = 0;
+  size = sizeof length;
+  const bool has_length = WinHttpQueryHeaders(
+      call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+      WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX);
+  std::string buffer(1 << 16, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!WinHttpReadData(call, buffer.data(), static_cast<DWORD>(buffer.size()),
+                         &got)) {
+      return Failure(GetLastError());
+    }
+    if (got == 0) break;
+    if (shared->received + got > request.max_bytes) {
+      result.outcome = FetchOutcome::kTooLarge;
+      return result;
+    }
+    {
+      std::lock_guard lock(shared->mutex);
+      if (shared->abandoned) return result;
+      if (!shared->write(std::string_view(buffer.data(), got))) {
+        result.outcome = FetchOutcome::kWriteFailed;
+        return result;
+      }
+    }
+    shared->received += got;
+  }
+  if (has_length && shared->received != static_cast<std::int64_t>(length)) {
+    return Failure(ERROR_WINHTTP_CONNECTION_ERROR);
+  }
+  result.outcome = FetchOutcome::kOk;
+  return result;
+}
+
 class WinHttpTransport : public Transport {
  public:
   // No agent header at all: WinHTTP has no name of its own to give, and
@@ -76,158 +216,43 @@ class WinHttpTransport : public Transport {
 
   FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
                     const KeepGoing& keep_going) override {
-    FetchResult result;
-    const std::wstring agent = Wide(request.user_agent);
-    Handle session;
-    // Windows 8.1 and later pick the system's proxy settings themselves;
-    // Windows 7 takes the ones netsh sets.
-    session.handle =
-        WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
-                    WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
-                    WINHTTP_NO_PROXY_BYPASS, 0);
-    if (session.handle == nullptr) {
-      session.handle =
-          WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
-                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                      WINHTTP_NO_PROXY_BYPASS, 0);
-    }
-    if (session.handle == nullptr) return Failure(GetLastError());
-
-    std::wstring url = Wide(request.url);
-    URL_COMPONENTS parts{};
-    parts.dwStructSize = sizeof parts;
-    parts.dwHostNameLength = static_cast<DWORD>(-1);
-    parts.dwUrlPathLength = static_cast<DWORD>(-1);
-    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
-      return Failure(GetLastError());
-    }
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    const std::wstring path =
-        std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-        std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-
-    const int connect_ms =
-        static_cast<int>(request.connect_timeout.count() * 1000);
-    const int stall_ms =
-        static_cast<int>(request.low_speed_time.count() * 1000);
-    WinHttpSetTimeouts(session.handle, connect_ms, connect_ms, stall_ms,
-                       stall_ms);
-    Handle connection;
-    connection.handle =
-        WinHttpConnect(session.handle, host.c_str(), parts.nPort, 0);
-    if (connection.handle == nullptr) return Failure(GetLastError());
-    Handle call;
-    call.handle = WinHttpOpenRequest(
-        connection.handle, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-        WINHTTP_DEFAULT_ACCEPT_TYPES,
-        parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
-    if (call.handle == nullptr) return Failure(GetLastError());
-    DWORD redirects = 5;
-    WinHttpSetOption(call.handle, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
-                     &redirects, sizeof redirects);
-
     // The transfer runs on a thread of its own, so that this one can ask
-    // keep_going at least every tenth of a second and end it at once by
-    // closing its handle, however long the server stays silent.
-    std::atomic<std::int64_t> received{0};
-    std::atomic<bool> done{false};
-    FetchResult outcome;
-    std::thread transfer([&] {
-      outcome = Transfer(call.handle, request, write, &received);
-      done = true;
-    });
+    // keep_going every tenth of a second and give up on it at once, however
+    // long the server stays silent.
+    auto shared = std::make_shared<Shared>();
+    shared->request = request;
+    shared->write = write;
+    std::thread([shared] {
+      FetchResult result = Transfer(shared.get());
+      std::lock_guard lock(shared->mutex);
+      if (shared->call != nullptr) WinHttpCloseHandle(shared->call);
+      shared->call = nullptr;
+      shared->result = std::move(result);
+      shared->done = true;
+    }).detach();
+
     const auto deadline = std::chrono::steady_clock::now() + request.time_limit;
-    bool cancelled = false, timed_out = false;
-    while (!done) {
+    for (;;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (done) break;
-      if (!keep_going(received)) {
-        cancelled = true;
-      } else if (std::chrono::steady_clock::now() >= deadline) {
-        timed_out = true;
-      }
-      if (cancelled || timed_out) {
-        WinHttpCloseHandle(call.handle);
-        call.handle = nullptr;
-        break;
-      }
-    }
-    transfer.join();
-    if (cancelled) {
-      outcome = {};
-      outcome.outcome = FetchOutcome::kCancelled;
-    } else if (timed_out) {
-      outcome = Failure(ERROR_WINHTTP_TIMEOUT);
-    }
-    return outcome;
-  }
-
- private:
-  static FetchResult Failure(DWORD error) {
-    FetchResult result;
-    result.outcome = FetchOutcome::kNetwork;
-    result.error = DescribeWinHttpError(error);
-    return result;
-  }
-
-  // Sends the request and hands the body of a 200 to write.
-  static FetchResult Transfer(HINTERNET call, const FetchRequest& request,
-                              const BodyWriter& write,
-                              std::atomic<std::int64_t>* received) {
-    FetchResult result;
-    if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(call, nullptr)) {
-      return Failure(GetLastError());
-    }
-    DWORD status = 0, size = sizeof status;
-    WinHttpQueryHeaders(
-        call, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-    result.http_status = static_cast<long>(status);
-    if (status != 200) {
-      result.outcome = FetchOutcome::kHttpStatus;
+      if (shared->done) break;
+      const bool cancelled = !keep_going(shared->received);
+      const bool timed_out =
+          !cancelled && std::chrono::steady_clock::now() >= deadline;
+      if (!cancelled && !timed_out) continue;
+      std::lock_guard lock(shared->mutex);
+      if (shared->done) break;
+      // Nothing more reaches write; closing the request wakes the thread
+      // where the system can.
+      shared->abandoned = true;
+      if (shared->call != nullptr) WinHttpCloseHandle(shared->call);
+      shared->call = nullptr;
+      if (timed_out) return Failure(ERROR_WINHTTP_TIMEOUT);
+      FetchResult result;
+      result.outcome = FetchOutcome::kCancelled;
       return result;
     }
-    SYSTEMTIME modified{};
-    size = sizeof modified;
-    if (WinHttpQueryHeaders(
-            call, WINHTTP_QUERY_LAST_MODIFIED | WINHTTP_QUERY_FLAG_SYSTEMTIME,
-            WINHTTP_HEADER_NAME_BY_INDEX, &modified, &size,
-            WINHTTP_NO_HEADER_INDEX)) {
-      const std::int64_t seconds = UnixSeconds(modified);
-      if (seconds >= 0) result.last_modified = seconds;
-    }
-    // WinHTTP does not itself notice a body that ends before its length.
-    DWORD length = 0;
-    size = sizeof length;
-    const bool has_length = WinHttpQueryHeaders(
-        call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-        WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX);
-    std::string buffer(1 << 16, '\0');
-    for (;;) {
-      DWORD got = 0;
-      if (!WinHttpReadData(call, buffer.data(),
-                           static_cast<DWORD>(buffer.size()), &got)) {
-        return Failure(GetLastError());
-      }
-      if (got == 0) break;
-      if (*received + got > request.max_bytes) {
-        result.outcome = FetchOutcome::kTooLarge;
-        return result;
-      }
-      if (!write(std::string_view(buffer.data(), got))) {
-        result.outcome = FetchOutcome::kWriteFailed;
-        return result;
-      }
-      *received += got;
-    }
-    if (has_length && *received != static_cast<std::int64_t>(length)) {
-      return Failure(ERROR_WINHTTP_CONNECTION_ERROR);
-    }
-    result.outcome = FetchOutcome::kOk;
-    return result;
+    std::lock_guard lock(shared->mutex);
+    return shared->result;
   }
 };
 
