@@ -1,0 +1,242 @@
+// The update's rules over a stand-in transport, on the file system of
+// whichever system runs it: Linux, and Windows under Wine.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "lookup/listing_file.h"
+#include "update/database_update.h"
+#include "update/listing_files.h"
+
+namespace venmark {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers by address from a table, a part of the body at a time.
+class FakeTransport : public Transport {
+ public:
+  struct Answer {
+    Answer(int answer_status = 200, std::string answer_body = {})
+        : status(answer_status), body(std::move(answer_body)) {}
+    int status;
+    std::string body;
+    std::optional<std::int64_t> last_modified;
+  };
+  std::map<std::string, Answer> answers;
+  // Agents the server lets through; all when empty.
+  std::string admitted_prefix;
+  std::vector<std::string> agents;
+
+  std::string OwnAgent() const override { return "fake/1.0"; }
+
+  FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
+                    const KeepGoing& keep_going) override {
+    agents.push_back(request.user_agent);
+    FetchResult result;
+    const auto found = answers.find(request.url);
+    const Answer answer = found != answers.end() ? found->second : Answer{404};
+    result.http_status = answer.status;
+    if (!request.user_agent.starts_with(admitted_prefix)) {
+      result.http_status = 418;
+    }
+    if (result.http_status != 200) {
+      result.outcome = FetchOutcome::kHttpStatus;
+      return result;
+    }
+    if (static_cast<std::int64_t>(answer.body.size()) > request.max_bytes) {
+      result.outcome = FetchOutcome::kTooLarge;
+      return result;
+    }
+    std::int64_t sent = 0;
+    for (std::size_t at = 0; at < answer.body.size(); at += 1000) {
+      if (!keep_going(sent)) {
+        result.outcome = FetchOutcome::kCancelled;
+        return result;
+      }
+      const std::string_view part =
+          std::string_view(answer.body).substr(at, 1000);
+      if (!write(part)) {
+        result.outcome = FetchOutcome::kWriteFailed;
+        return result;
+      }
+      sent += static_cast<std::int64_t>(part.size());
+    }
+    result.outcome = FetchOutcome::kOk;
+    result.last_modified = answer.last_modified;
+    return result;
+  }
+};
+
+std::string Listing(int records, const std::string& vendor) {
+  std::ostringstream text;
+  text << "OUI/MA-L   Organization\r\n\r\n";
+  for (int i = 0; i < records; ++i) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "00-%02X-%02X", i >> 8 & 0xFF,
+                  i & 0xFF);
+    text << prefix << "   (hex)\t\t" << vendor << ' ' << i << "\r\n"
+         << std::string(prefix).erase(5, 1).erase(2, 1) << "     (base 16)\t\t"
+         << vendor << ' ' << i << "\r\n\r\n";
+  }
+  return text.str();
+}
+
+std::string Blocks(int records, const std::string& vendor) {
+  std::ostringstream text;
+  text << "OUI-36/MA-S Range   Organization\r\n\r\n";
+  for (int i = 0; i < records; ++i) {
+    char range[32];
+    std::snprintf(range, sizeof range, "%03X000-%03XFFF", i, i);
+    text << "70-B3-D5   (hex)\t\t" << vendor << ' ' << i << "\r\n"
+         << range << "     (base 16)\t\t" << vendor << ' ' << i << "\r\n\r\n";
+  }
+  return text.str();
+}
+
+class UpdateLogicTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("venmark-update-" + std::to_string(std::random_device()()));
+    fs::create_directory(dir_);
+    options_.database = Utf8FromPath(dir_ / "base.dat");
+    options_.sources = IeeeSources("http://ieee");
+    Write("base.dat", old_);
+    const std::string urls[] = {options_.sources.ma_l, options_.sources.ma_m,
+                                options_.sources.ma_s, options_.sources.iab};
+    for (int i = 0; i < 4; ++i) {
+      transport_.answers[urls[i]] = {
+          200, i == 0 ? Listing(30, "New") : Blocks(5, "B")};
+    }
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream file(dir_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+  UpdateResult Update(const UpdateProgress& progress = {}) {
+    return UpdateDatabase(options_, transport_, progress);
+  }
+  FakeTransport::Answer& MaL() {
+    return transport_.answers[options_.sources.ma_l];
+  }
+
+  const std::string old_ = Listing(20, "Old");
+  fs::path dir_;
+  UpdateOptions options_;
+  FakeTransport transport_;
+};
+
+TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
+  MaL().last_modified = 1445412480;  // 2015-10-21 07:28:00 UTC
+  const UpdateResult result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  EXPECT_EQ(result.records, 30u);
+  EXPECT_TRUE(result.kept.empty());
+  EXPECT_EQ(Read("base.dat"), Listing(30, "New"));
+  EXPECT_EQ(Read("base-iab.dat"), Blocks(5, "B"));
+  EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
+                                            "base-mas.dat", "base-iab.dat"}));
+  const auto written =
+      std::chrono::file_clock::to_sys(fs::last_write_time(dir_ / "base.dat"));
+  EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
+                written.time_since_epoch())
+                .count(),
+            1445412480);
+}
+
+TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
+  const std::string fresh = Listing(30, "New");
+  const struct {
+    int status;
+    std::string body;
+    const char* says;
+  } cases[] = {
+      {404, fresh, "сервер ответил HTTP 404"},
+      {200, "<html>Request Rejected</html>", "не список OUI"},
+      {200, Listing(9, "Short"), "записей в нём 9, а в нынешнем файле 20"},
+      {200, fresh.substr(0, fresh.size() - 5), "получен не полностью"},
+      {200, fresh.substr(0, fresh.rfind("\r\n00") + 2), "получен не полностью"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    MaL() = {c.status, c.body};
+    const UpdateResult result = Update();
+    EXPECT_EQ(result.status, UpdateStatus::kFailed);
+    EXPECT_NE(result.message.find(c.says), std::string::npos) << result.message;
+    EXPECT_EQ(Read("base.dat"), old_);
+    EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
+  }
+  options_.max_bytes = 1000;
+  MaL() = {200, fresh};
+  EXPECT_NE(Update().message.find("это не список OUI"), std::string::npos);
+  EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
+}
+
+TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
+  Write("base-mas.dat", Blocks(10, "Old"));
+  transport_.answers[options_.sources.ma_s] = {200, Blocks(4, "Few")};
+  transport_.answers[options_.sources.iab] = {500, ""};
+  const UpdateResult result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.kept.size(), 2u);
+  EXPECT_NE(result.kept[0].find("список MA-S"), std::string::npos);
+  EXPECT_NE(result.kept[1].find("HTTP 500"), std::string::npos);
+  EXPECT_EQ(Read("base-mas.dat"), Blocks(10, "Old"));
+  EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
+                                            "base-mas.dat"}));
+}
+
+TEST_F(UpdateLogicTest, TriesABrowserAgentOnlyWhenTurnedAway) {
+  transport_.admitted_prefix = "Mozilla/5.0 (";
+  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+  ASSERT_EQ(transport_.agents.size(), 5u);  // MA-L twice, then the rest
+  EXPECT_EQ(transport_.agents[0], "fake/1.0");
+  for (std::size_t i = 1; i < 5; ++i) {
+    EXPECT_TRUE(transport_.agents[i].starts_with("Mozilla/5.0 ("));
+  }
+  transport_.agents.clear();
+  transport_.admitted_prefix = "";
+  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+  EXPECT_EQ(transport_.agents, std::vector<std::string>(4, "fake/1.0"));
+}
+
+TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
+  int calls = 0;
+  const UpdateResult cancelled =
+      Update([&](std::int64_t) { return ++calls < 3; });
+  EXPECT_EQ(cancelled.status, UpdateStatus::kCancelled);
+  EXPECT_EQ(Read("base.dat"), old_);
+  EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
+
+  int error = 0;
+  const std::optional<FolderLock> held =
+      FolderLock::TryTake(Utf8FromPath(dir_), &error);
+  ASSERT_TRUE(held) << error;
+  const UpdateResult busy = Update();
+  EXPECT_NE(busy.message.find("обновление уже идёт"), std::string::npos)
+      << busy.message;
+  EXPECT_EQ(Read("base.dat"), old_);
+}
+
+}  // namespace
+}  // namespace venmark
