@@ -60,6 +60,14 @@ search() {
   sleep 0.5
   xdotool key ctrl+Return
 }
+# The whole results text, copied out of its box with Ctrl+A, Ctrl+C.
+results_text() {
+  xdotool windowfocus --sync "$results"
+  xdotool mousemove --window "$results" 100 100 click 1
+  xdotool key ctrl+a ctrl+c
+  sleep 1
+  xclip -selection clipboard -o | tr -d '\r'
+}
 first=$(cat samples/ipconfig-all.txt)
 second=$(cat samples/huawei-display-mac-address.txt)
 search "$first"
@@ -71,12 +79,7 @@ import -window "$main" "$out/$name-form1.png"
 import -window "$results" "$out/$name-form2.png"
 import -window root "$out/$name-screen.png"
 
-# The results, copied out of their box with Ctrl+A, Ctrl+C.
-xdotool windowfocus --sync "$results"
-xdotool mousemove --window "$results" 100 100 click 1
-xdotool key ctrl+a ctrl+c
-sleep 0.5
-got=$(xclip -selection clipboard -o | tr -d '\r')
+got=$(results_text)
 expected=$(cd "$work" && printf '%s' "$first" | "$linux_scan" && printf '%s' "$second" | "$linux_scan")
 if [ "$got" != "$expected" ]; then
   echo "venmark.exe ($arch) показал не те результаты:" >&2
@@ -89,11 +92,7 @@ fi
 big=$(seq 20000 | sed 's/.*/   Physical Address. . . . . . . . . : 00-50-56-00-00-01/')
 search "$big"
 sleep 3
-xdotool windowfocus --sync "$results"
-xdotool mousemove --window "$results" 100 100 click 1
-xdotool key ctrl+a ctrl+c
-sleep 1
-lines=$(xclip -selection clipboard -o | grep -c '^00-50-56-00-00-01 - VMware, Inc.' || true)
+lines=$(results_text | grep -c '^00-50-56-00-00-01 - VMware, Inc.' || true)
 if [ "$lines" -ne 20000 ]; then
   echo "venmark.exe ($arch): из 20000 MAC-адресов мегабайтного текста найдено $lines" >&2
   exit 1
