@@ -13,6 +13,7 @@ exe=$PWD/build/windows-$arch/win32/venmark.exe
 out=$PWD/screenshots
 mkdir -p "$out"
 export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
 work=$(mktemp -d)
 cp /usr/share/ieee-data/oui.txt "$work/base.dat"

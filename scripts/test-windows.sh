@@ -16,7 +16,8 @@ fi
 venmark_install_missing "${VENMARK_WINDOWS_PACKAGES[@]}" "${VENMARK_WINE_PACKAGES[@]}"
 bash scripts/build-windows.sh
 
-export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all WINEARCH=win64
+# No Mono or Gecko: nothing here needs them, and asking for them would hang.
+export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
 wineboot --init >/dev/null 2>&1 || true
 
 linux=${VENMARK_LINUX_SCAN:-build/release/cli/venmark-scan}
