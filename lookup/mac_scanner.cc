@@ -127,7 +127,8 @@ std::optional<MacFinding> MacScanner::Next() {
   // Every notation has a separator at a fixed place, so one byte rules out
   // almost every position before any digit is examined. No two notations
   // can match at one position.
-  for (; position_ + kQuadLength <= size; ++position_) {
+  for (; position_ + kQuadLength <= size && position_ < start_limit_;
+       ++position_) {
     const std::size_t i = position_;
     std::uint64_t address = 0;
     const char third = text_[i + 2];

@@ -49,11 +49,17 @@ class MacScanner {
  public:
   explicit MacScanner(std::string_view text) : text_(text) {}
 
+  // Yields only the MACs that start from position from and before
+  // start_limit; the text around serves to decide them.
+  MacScanner(std::string_view text, std::size_t from, std::size_t start_limit)
+      : text_(text), start_limit_(start_limit), position_(from) {}
+
   // The next MAC in the text, or nothing once the text is used up.
   std::optional<MacFinding> Next();
 
  private:
   std::string_view text_;
+  std::size_t start_limit_ = std::string_view::npos;
   std::size_t position_ = 0;
 };
 
@@ -61,19 +67,45 @@ class MacScanner {
 std::vector<MacFinding> FindMacs(std::string_view text);
 
 // Scans a text handed over a block at a time, with exactly the findings of
-// a scan of the whole text. Memory stays at a block plus the longest run of
-// hex digits and separators that straddles a block edge.
+// a scan of the whole text. Memory stays at a block plus the run of hex
+// digits and separators that straddles a block edge, and at most about
+// kLongestRun: past that, only a run of letters and digits longer than
+// kContext could make a finding differ.
 class StreamScanner {
  public:
+  static constexpr std::size_t kLongestRun = std::size_t{1} << 20;
+  static constexpr std::size_t kContext = std::size_t{1} << 16;
+
+  // Tests shrink the limits to reach them with little text.
+  explicit StreamScanner(std::size_t longest_run = kLongestRun,
+                         std::size_t context = kContext)
+      : longest_run_(longest_run), context_(context) {}
+
   // Adds the next block of text and passes each MAC that is now decided to
   // found. The finding's views are valid only during the call.
   template <typename Found>
   void Feed(std::string_view block, Found&& found) {
     pending_.append(block);
-    const std::size_t decided = DecidedLength();
-    if (decided == 0) return;
-    Drain(decided, found);
+    if (const std::size_t decided = DecidedLength(); decided != 0) {
+      Drain(decided, found);
+    } else if (pending_.size() > longest_run_) {
+      // Text of hex digits and separators alone: what stands more than
+      // kContext before the end is decided by the kContext after it.
+      const std::size_t limit = pending_.size() - context_;
+      MacScanner scanner(pending_, from_, limit);
+      while (const std::optional<MacFinding> finding = scanner.Next()) {
+        found(*finding);
+      }
+      // The two bytes before limit stay as what stands before the next MAC
+      // (a separator and a hex digit tell it is continued), and have had
+      // their turn to start one.
+      pending_.erase(0, limit - 2);
+      from_ = 2;
+    }
   }
+
+  // How many bytes wait for the text after them.
+  std::size_t pending() const { return pending_.size(); }
 
   // Ends the text and passes the MACs that remain.
   template <typename Found>
@@ -88,15 +120,20 @@ class StreamScanner {
 
   template <typename Found>
   void Drain(std::size_t decided, Found& found) {
-    MacScanner scanner(std::string_view(pending_).substr(0, decided));
+    MacScanner scanner(std::string_view(pending_).substr(0, decided), from_,
+                       std::string_view::npos);
     while (const std::optional<MacFinding> finding = scanner.Next()) {
       found(*finding);
     }
-    // The last decided byte stays: it is what stands before the next MAC.
+    // The last decided byte stays: it is what stands before the next MAC,
+    // and can start none.
     pending_.erase(0, decided - 1);
+    from_ = 0;
   }
 
+  std::size_t longest_run_, context_;
   std::string pending_;
+  std::size_t from_ = 0;  // where the next MAC may start in pending_
 };
 
 }  // namespace venmark

@@ -215,6 +215,53 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
   }
 }
 
+// Where the held text reaches its limit, a MAC starting just before the cut
+// is found once, and one just after it still sees what precedes it.
+TEST(MacScannerTest, CutsHeldTextWithoutLosingContext) {
+  std::string prefix;
+  for (int i = 0; i < 19; ++i) prefix += "0:";  // 38 bytes, no break
+  // Held 60 bytes with 20 of context: the cut falls at byte 40.
+  for (const std::string& text :
+       {prefix + "00-1a-2b-3c-4d-5e:0:0:", prefix + "0-00-1a-2b-3c-4d-5e:0:"}) {
+    std::vector<std::string> blockwise, whole;
+    StreamScanner stream(40, 20);
+    auto found = [&](const MacFinding& f) {
+      blockwise.emplace_back(f.candidate_mac);
+    };
+    stream.Feed(text, found);
+    stream.Finish(found);
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    EXPECT_EQ(blockwise, whole) << text;
+  }
+}
+
+// Megabytes without a letter or a space: memory stays bounded, and the MACs
+// at either end are still found, the ones continued by hex digits not.
+TEST(MacScannerTest, StreamsEndlessHexRunsInBoundedMemory) {
+  std::string text = "00-1a-2b-3c-4d-5e ";
+  for (int i = 0; i < 300000; ++i) text += "0:1";
+  text += "-00-1a-2b-3c-4d-5e- 001a.2b3c.4d5e";
+  std::vector<std::string> blockwise;
+  StreamScanner stream;
+  std::size_t most = 0;
+  for (std::size_t at = 0; at < text.size(); at += 4096) {
+    stream.Feed(
+        std::string_view(text).substr(at, 4096),
+        [&](const MacFinding& f) { blockwise.emplace_back(f.candidate_mac); });
+    most = std::max(most, stream.pending());
+  }
+  stream.Finish(
+      [&](const MacFinding& f) { blockwise.emplace_back(f.candidate_mac); });
+  EXPECT_LE(most, StreamScanner::kLongestRun + 4096);
+  std::vector<std::string> whole;
+  for (const MacFinding& f : FindMacs(text))
+    whole.emplace_back(f.candidate_mac);
+  EXPECT_EQ(blockwise, whole);
+  EXPECT_EQ(whole,
+            (std::vector<std::string>{"00-1a-2b-3c-4d-5e", "001a.2b3c.4d5e"}));
+}
+
 }  // namespace
 }  // namespace venmark
 
@@ -249,19 +296,24 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
       whole.emplace_back(f.candidate_mac);
     ASSERT_EQ(whole, model::Macs(text)) << text;
 
-    std::vector<std::string> blockwise;
-    auto found = [&](const MacFinding& f) {
-      blockwise.emplace_back(f.candidate_mac);
-    };
-    StreamScanner stream;
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t n =
-          std::uniform_int_distribution<std::size_t>(1, 20)(rng);
-      stream.Feed(std::string_view(text).substr(at, n), found);
-      at += n;
+    // Also with the limit on held text reached all the time: the runs of
+    // letters and digits here are far shorter than the context kept.
+    for (const std::size_t longest :
+         {StreamScanner::kLongestRun, std::size_t{96}}) {
+      std::vector<std::string> blockwise;
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      StreamScanner stream(longest, 64);
+      for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n =
+            std::uniform_int_distribution<std::size_t>(1, 20)(rng);
+        stream.Feed(std::string_view(text).substr(at, n), found);
+        at += n;
+      }
+      stream.Finish(found);
+      ASSERT_EQ(blockwise, whole) << text;
     }
-    stream.Finish(found);
-    ASSERT_EQ(blockwise, whole) << text;
   }
 }
 
