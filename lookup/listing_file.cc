@@ -26,6 +26,11 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
   return std::string(utf8.begin(), utf8.end());
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder = PathFromUtf8(path).parent_path();
+  return folder.empty() ? std::string(".") : Utf8FromPath(folder);
+}
+
 bool ReadListingFile(const std::string& path, std::vector<char>* data,
                      std::string* reason) {
   namespace fs = std::filesystem;

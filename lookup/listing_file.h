@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
+// The folder of the file at path (UTF-8), "." for a bare name.
+std::string FolderOf(const std::string& path);
+
 // Reads the whole file at path into *data. On failure returns false and
 // sets *reason to a Russian phrase saying why.
 bool ReadListingFile(const std::string& path, std::vector<char>* data,

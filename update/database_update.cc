@@ -25,11 +25,6 @@ struct Listing {
   bool blocks;         // read as a block listing, not as MA-L
 };
 
-std::string FolderOf(const std::string& path) {
-  const std::filesystem::path folder = PathFromUtf8(path).parent_path();
-  return folder.empty() ? std::string(".") : Utf8FromPath(folder);
-}
-
 // Why a file could not be made, written or put in place, in words that say
 // what to do about it.
 std::string DescribeWriteError(int error) {

@@ -11,9 +11,8 @@
 
 namespace venmark {
 
-// Where the IEEE Registration Authority publishes its OUI listing.
-inline constexpr char kIeeeListingUrl[] =
-    "http://standards-oui.ieee.org/oui.txt";
+// Where the IEEE Registration Authority publishes its listings.
+inline constexpr char kIeeeOrigin[] = "http://standards-oui.ieee.org";
 
 // The addresses of the four listings.
 struct UpdateSources {
@@ -21,8 +20,7 @@ struct UpdateSources {
 };
 
 // The IEEE's addresses of the listings, on origin ("http://host:port").
-UpdateSources IeeeSources(
-    std::string_view origin = "http://standards-oui.ieee.org");
+UpdateSources IeeeSources(std::string_view origin = kIeeeOrigin);
 
 // Asked for when a server refuses the transport's own agent: the IEEE's
 // server filters clients by agent and lets browsers through.

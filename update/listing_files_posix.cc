@@ -8,16 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "lookup/listing_file.h"
 #include "update/listing_files.h"
 
 namespace venmark {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::filesystem::path folder =
-      std::filesystem::path(path).parent_path();
-  return folder.empty() ? std::string(".") : folder.string();
-}
 
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
 

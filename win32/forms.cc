@@ -190,15 +190,6 @@ void ResultsWindow::RegisterWindowClass(HINSTANCE instance) {
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kResultsClass;
   RegisterClassExW(&window_class);
-
-  WNDCLASSEXW progress{};
-  progress.cbSize = sizeof progress;
-  progress.lpfnWndProc = ProgressWindow::Proc;
-  progress.hInstance = instance;
-  progress.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  progress.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  progress.lpszClassName = kProgressClass;
-  RegisterClassExW(&progress);
 }
 
 ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
@@ -298,6 +289,16 @@ void MainWindow::RegisterWindowClass(HINSTANCE instance) {
   window_class.lpszClassName = kMainClass;
   RegisterClassExW(&window_class);
   ResultsWindow::RegisterWindowClass(instance);
+
+  // The update's progress window.
+  WNDCLASSEXW progress{};
+  progress.cbSize = sizeof progress;
+  progress.lpfnWndProc = ProgressWindow::Proc;
+  progress.hInstance = instance;
+  progress.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  progress.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  progress.lpszClassName = kProgressClass;
+  RegisterClassExW(&progress);
 }
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {

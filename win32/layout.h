@@ -17,7 +17,6 @@ class Layout {
 
   int Px(int twips) const;
   RECT Rect(int left, int top, int width, int height) const;
-  double scale() const { return scale_; }
 
  private:
   int dpi_;

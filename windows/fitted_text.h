@@ -42,7 +42,6 @@ class Layout {
 
   QRect Rect(int x, int y, int width, int height) const;
   QSize Size(int width, int height) const;
-  qreal scale() const { return scale_; }
 
  private:
   qreal scale_;
