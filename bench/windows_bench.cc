@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "bench/sample_text.h"
-#include "windows/main_window.h"
+#include "qt/main_window.h"
 
 namespace venmark {
 namespace {
@@ -35,8 +35,9 @@ void BM_SearchClick(benchmark::State& state) {
     auto window = std::make_unique<MainWindow>(
         &dialogs,
         MainWindowFiles{.database = listing != nullptr
-                                        ? QString::fromLocal8Bit(listing)
-                                        : "/usr/share/ieee-data/oui.txt"});
+                                        ? listing
+                                        : "/usr/share/ieee-data/oui.txt",
+                        .sources = {}});
     window->show();
     window->findChild<QPlainTextEdit*>("Text1")->setPlainText(text);
     QCoreApplication::processEvents();

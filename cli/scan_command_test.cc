@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "update/test_support.h"
+#include "testing/test_server.h"
 
 namespace {
 
@@ -229,7 +229,8 @@ TEST_F(ScanCommandTest, FindsMacsThatStraddleReadBlocks) {
   EXPECT_TRUE(from_pipe.out == expected) << "results differ";
 }
 
-// The IEEE server, played through the proxy settings libcurl honours.
+// A mirror of the IEEE's server over plain HTTP (the user's own choice),
+// played through the proxy settings libcurl honours.
 class ScanUpdateTest : public ScanCommandTest {
  protected:
   void SetUp() override {
@@ -252,7 +253,8 @@ class ScanUpdateTest : public ScanCommandTest {
       body_ = body;
     }
     return Scan(args, "",
-                "http_proxy=" + server_.Url("") + " no_proxy= NO_PROXY=");
+                "VENMARK_IEEE_ORIGIN=http://mirror.invalid http_proxy=" +
+                    server_.Url("") + " no_proxy= NO_PROXY=");
   }
 
   std::string old_listing_;
@@ -317,12 +319,14 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
     requested = false;
     // Runs venmark-scan --update --db sub/base.dat in the test folder.
     const std::string db = "--db=sub/base.dat";
+    const std::string origin = "VENMARK_IEEE_ORIGIN=http://mirror.invalid";
     const std::string proxy = "http_proxy=" + stalled.Url("");
     const std::string program = VENMARK_SCAN_PATH;
     char* const argv[] = {const_cast<char*>(program.c_str()),
                           const_cast<char*>("--update"),
                           const_cast<char*>(db.c_str()), nullptr};
-    char* const envp[] = {const_cast<char*>(proxy.c_str()), nullptr};
+    char* const envp[] = {const_cast<char*>(origin.c_str()),
+                          const_cast<char*>(proxy.c_str()), nullptr};
     const std::string folder = dir_.path().string();
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
@@ -338,11 +342,13 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
     }
     ASSERT_TRUE(requested) << "venmark-scan never asked";
     // The download waits beside --db, not in the current folder.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     int temp_files = 0;
-    for (const auto& entry : fs::directory_iterator(dir_ / "sub")) {
-      temp_files +=
-          entry.path().filename().string().starts_with("base.dat.new-");
+    for (int i = 0; i < 2000 && temp_files == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      for (const auto& entry : fs::directory_iterator(dir_ / "sub")) {
+        temp_files +=
+            entry.path().filename().string().starts_with("base.dat.new-");
+      }
     }
     EXPECT_EQ(temp_files, 1);
     ::kill(pid, signal_number);

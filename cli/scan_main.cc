@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/scan_command.h"
+#include "lookup/text_codec.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -14,16 +15,7 @@
 // as Cyrillic once told to.
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0,
-                                         nullptr, nullptr);
-    std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-    if (size > 1) {
-      WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, arg.data(), size, nullptr,
-                          nullptr);
-    }
-    args.push_back(std::move(arg));
-  }
+  for (int i = 1; i < argc; ++i) args.push_back(venmark::Utf8FromWide(argv[i]));
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   const UINT previous_cp = GetConsoleOutputCP();

@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "update/test_support.h"
+#include "testing/test_server.h"
 
 namespace venmark {
 namespace {
@@ -59,7 +59,7 @@ class WineUpdateTest : public testing::Test {
         }
         response.set_content(body, "text/plain");
       });
-      answers_[path] = {200, std::string(path) == "/oui.txt"
+      answers_[path] = {200, std::string(path) == "/oui/oui.txt"
                                  ? MakeListing(30, "New")
                                  : MakeBlockListing(5, "Block")};
     }
@@ -110,7 +110,7 @@ TEST_F(WineUpdateTest, ReplacesTheListingsAndRefusesWhatIsNoListing) {
   std::ofstream(dir_ / "base.dat", std::ios::binary) << old_;
   {
     std::lock_guard lock(mutex_);
-    answers_["/oui.txt"].first = 404;
+    answers_["/oui/oui.txt"].first = 404;
   }
   EXPECT_EQ(Update(), 3);
   EXPECT_NE(err_.find("сервер ответил HTTP 404"), std::string::npos) << err_;
@@ -118,7 +118,7 @@ TEST_F(WineUpdateTest, ReplacesTheListingsAndRefusesWhatIsNoListing) {
 
   {
     std::lock_guard lock(mutex_);
-    answers_["/oui.txt"].first = 200;
+    answers_["/oui/oui.txt"].first = 200;
     cut_ = true;
   }
   EXPECT_EQ(Update(), 3);
@@ -132,19 +132,18 @@ TEST_F(WineUpdateTest, ReplacesTheListingsAndRefusesWhatIsNoListing) {
 TEST_F(WineUpdateTest, CtrlCCancelsAStalledDownloadAtOnce) {
   std::atomic<bool> requested{false}, release{false};
   TestHttpServer stalled;
-  stalled.server().Get(
-      "/oui.txt", [&](const httplib::Request&, httplib::Response& response) {
-        requested = true;
-        response.set_chunked_content_provider(
-            "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
-              if (offset == 0)
-                return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
-              for (int i = 0; i < 3000 && !release; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
-              return false;
-            });
-      });
+  stalled.server().Get("/oui/oui.txt", [&](const httplib::Request&,
+                                           httplib::Response& response) {
+    requested = true;
+    response.set_chunked_content_provider(
+        "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+          if (offset == 0) return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
+          for (int i = 0; i < 3000 && !release; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          }
+          return false;
+        });
+  });
   const std::string origin = "VENMARK_IEEE_ORIGIN=" + stalled.Url("");
   const std::string folder = dir_.path().string();
   const pid_t pid = ::fork();

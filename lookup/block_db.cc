@@ -75,23 +75,8 @@ bool ParseRangeLine(std::string_view line, std::uint32_t* low,
 
 }  // namespace
 
-std::optional<BlockDb> BlockDb::Load(const std::string& path,
-                                     std::string* reason) {
-  BlockDb db;
-  std::string why;
-  if (!ReadListingFile(path, &db.data_, &why)) {
-    if (reason != nullptr) *reason = why;
-    return std::nullopt;
-  }
-  db.Index();
-  return db;
-}
-
-BlockDb BlockDb::Parse(std::string_view listing) {
-  BlockDb db;
-  db.data_.assign(listing.begin(), listing.end());
-  db.Index();
-  return db;
+BlockDb::BlockDb(std::vector<char> listing) : data_(std::move(listing)) {
+  Index();
 }
 
 void BlockDb::Index() {

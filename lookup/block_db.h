@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/listing_file.h"
+
 namespace venmark {
 
 // One of the IEEE's listings of blocks inside a prefix (MA-M, MA-S, IAB). A
@@ -20,10 +22,17 @@ class BlockDb {
   // Reads and indexes the file at path. On failure returns nothing and sets
   // *reason to a Russian phrase saying why.
   static std::optional<BlockDb> Load(const std::string& path,
-                                     std::string* reason);
+                                     std::string* reason) {
+    return LoadListing<BlockDb>(path, reason);
+  }
 
   // Indexes listing text already in memory.
-  static BlockDb Parse(std::string_view listing);
+  static BlockDb Parse(std::string_view listing) {
+    return BlockDb(std::vector<char>(listing.begin(), listing.end()));
+  }
+
+  // Indexes the bytes of a listing file.
+  explicit BlockDb(std::vector<char> listing);
 
   BlockDb(BlockDb&&) noexcept = default;
   BlockDb& operator=(BlockDb&&) noexcept = default;
@@ -44,7 +53,6 @@ class BlockDb {
   std::size_t record_count() const { return records_.size(); }
 
  private:
-  BlockDb() = default;
   void Index();
 
   struct Record {

@@ -1,10 +1,11 @@
 #include "lookup/listing_file.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "lookup/system_error.h"
 #include "lookup/text_codec.h"
 
 namespace venmark {
@@ -62,21 +63,34 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
   data->clear();
   if (status.type() == fs::file_type::regular) {
     const std::uintmax_t size = fs::file_size(file_path, error);
-    if (!error) data->reserve(static_cast<std::size_t>(size));
+    if (!error) {
+      data->reserve(static_cast<std::size_t>(
+          std::min<std::uintmax_t>(size + (1 << 16), kMaxListingBytes + 1)));
+    }
   }
+  // The cap holds while reading: a device that never ends (/dev/zero) is
+  // read no further than one byte past it, and the buffer grows by
+  // doubling only up to there.
   constexpr std::size_t kChunk = 1 << 16;
+  constexpr std::size_t kLimit = kMaxListingBytes + 1;
   std::size_t used = 0;
   for (;;) {
-    data->resize(used + kChunk);
-    file.read(data->data() + used, static_cast<std::streamsize>(kChunk));
+    const std::size_t want = std::min(kChunk, kLimit - used);
+    if (data->capacity() < used + want) {
+      data->reserve(
+          std::min(kLimit, std::max(2 * data->capacity(), used + want)));
+    }
+    data->resize(used + want);
+    file.read(data->data() + used, static_cast<std::streamsize>(want));
     const auto got = static_cast<std::size_t>(file.gcount());
     used += got;
     if (used > kMaxListingBytes) {
       data->clear();
+      data->shrink_to_fit();
       *reason = TooLarge();
       return false;
     }
-    if (got < kChunk) break;
+    if (got < want) break;
   }
   data->resize(used);
   if (file.bad()) {
@@ -92,32 +106,6 @@ std::string_view NameAsUtf8(std::string_view name,
   std::string& text = decoded->emplace_back();
   AppendWindows1252AsUtf8(name, &text);
   return text;
-}
-
-std::string DescribeSystemError(int error) {
-  switch (error) {
-    case ENOENT:
-      return "файл не найден";
-    case EACCES:
-    case EPERM:
-      return "нет прав на чтение";
-    case EISDIR:
-      return "это папка, а не файл";
-    case ENOTDIR:
-      return "неверный путь к файлу";
-    case ENOSPC:
-      return "на диске нет места";
-    case EFBIG:
-      return "файл слишком велик";
-    case EIO:
-      return "ошибка ввода-вывода";
-    case ENOMEM:
-      return "не хватает памяти";
-    case EROFS:
-      return "диск доступен только для чтения";
-    default:
-      return std::strerror(error);
-  }
 }
 
 }  // namespace venmark

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,9 @@ namespace venmark {
 // (a disk image, /dev/zero) and is refused before it fills the memory.
 inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
 
+// Why a listing could not be held in memory.
+inline constexpr char kOutOfMemory[] = "не хватает памяти";
+
 // Paths travel through the program as UTF-8 strings; these turn them into
 // file system paths and back, so that Windows does not read them in its
 // ANSI code page.
@@ -22,10 +27,29 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // The folder of the file at path (UTF-8), "." for a bare name.
 std::string FolderOf(const std::string& path);
 
-// Reads the whole file at path into *data. On failure returns false and
-// sets *reason to a Russian phrase saying why.
+// Reads the whole file at path into *data, never more than
+// kMaxListingBytes + 1 bytes of it. On failure returns false and sets
+// *reason to a Russian phrase saying why.
 bool ReadListingFile(const std::string& path, std::vector<char>* data,
                      std::string* reason);
+
+// A listing of type Db (built from the file's bytes) read from path. On
+// failure returns nothing and sets *reason to a Russian phrase saying why.
+template <typename Db>
+std::optional<Db> LoadListing(const std::string& path, std::string* reason) {
+  std::string why;
+  try {
+    std::vector<char> data;
+    if (ReadListingFile(path, &data, &why)) {
+      return std::optional<Db>(std::in_place, std::move(data));
+    }
+  } catch (const std::bad_alloc&) {
+    // A memory limit (ulimit -v) is a reason like any other.
+    why = kOutOfMemory;
+  }
+  if (reason != nullptr) *reason = why;
+  return std::nullopt;
+}
 
 // Calls line(text) for each line of listing; CR LF, a lone CR and a lone LF
 // all end a line, and a last line without one counts too.
@@ -54,8 +78,5 @@ void ForEachLine(std::string_view listing, Line&& line) {
 // Windows-1252 into a string kept in *decoded.
 std::string_view NameAsUtf8(std::string_view name,
                             std::deque<std::string>* decoded);
-
-// A Russian wording of errno value `error`, for messages to the user.
-std::string DescribeSystemError(int error);
 
 }  // namespace venmark

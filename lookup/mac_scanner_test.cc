@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lookup/mac_scanner_model.h"
+#include "testing/mac_scanner_model.h"
 
 namespace venmark {
 namespace {

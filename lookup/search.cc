@@ -5,10 +5,23 @@
 namespace venmark {
 namespace {
 
-// A TSV field: tabs and line breaks would split the row.
-void AppendTsvField(std::string_view field, std::string* out) {
-  for (const char c : field) {
-    out->push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+// A field of a text or TSV line as a terminal may show it: every control
+// character (C0, DEL and the C1 range, U+0080 to U+009F, in UTF-8) becomes
+// "?", so no escape sequence from a listing reaches the terminal and no
+// tab or line break splits a row.
+void AppendVisible(std::string_view field, std::string* out) {
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const auto c = static_cast<unsigned char>(field[i]);
+    if (c < 0x20 || c == 0x7F) {
+      out->push_back('?');
+    } else if (c == 0xC2 && i + 1 < field.size() &&
+               static_cast<unsigned char>(field[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(field[i + 1]) <= 0x9F) {
+      out->push_back('?');
+      ++i;
+    } else {
+      out->push_back(field[i]);
+    }
   }
 }
 
@@ -64,7 +77,8 @@ void AppendRow(const ResultRow& row, ResultFormat format, std::string_view eol,
     case ResultFormat::kText:
       out->append(row.mac);
       if (row.found) {
-        out->append(" - ").append(row.vendor);
+        out->append(" - ");
+        AppendVisible(row.vendor, out);
       } else {
         out->append(kVendorNotFound);
         if (!row.note.empty()) out->append(" (").append(row.note).append(")");
@@ -73,10 +87,10 @@ void AppendRow(const ResultRow& row, ResultFormat format, std::string_view eol,
     case ResultFormat::kTsv:
       for (const std::string_view field :
            {row.mac, row.assignment, row.vendor}) {
-        AppendTsvField(field, out);
+        AppendVisible(field, out);
         out->push_back('\t');
       }
-      AppendTsvField(row.note, out);
+      AppendVisible(row.note, out);
       break;
     case ResultFormat::kJson:
       out->append("{\"mac\":");

@@ -164,4 +164,17 @@ void Utf16Decoder::Finish(std::string* out) {
   have_byte_ = false;
 }
 
+#ifdef _WIN32
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+std::wstring WideFromUtf8(std::string_view utf8) {
+  const std::u16string utf16 = Utf16FromUtf8(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
+}
+#endif
+
 }  // namespace venmark

@@ -19,6 +19,13 @@ std::u16string Utf16FromUtf8(std::string_view utf8);
 // utf16 as UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view utf16);
 
+#ifdef _WIN32
+// UTF-8, as the program works, to UTF-16, as the W functions take it, and
+// back (wchar_t is UTF-16 on Windows).
+std::wstring WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+#endif
+
 // Decodes UTF-16 handed over in pieces of any size into UTF-8. Unpaired
 // surrogates and a dangling last byte become U+FFFD.
 class Utf16Decoder {

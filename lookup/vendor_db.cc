@@ -30,23 +30,8 @@ std::optional<std::uint32_t> PackKey(std::string_view key) {
 
 }  // namespace
 
-std::optional<VendorDb> VendorDb::Load(const std::string& path,
-                                       std::string* reason) {
-  VendorDb db;
-  std::string why;
-  if (!ReadListingFile(path, &db.data_, &why)) {
-    if (reason != nullptr) *reason = why;
-    return std::nullopt;
-  }
-  db.Index();
-  return db;
-}
-
-VendorDb VendorDb::Parse(std::string_view listing) {
-  VendorDb db;
-  db.data_.assign(listing.begin(), listing.end());
-  db.Index();
-  return db;
+VendorDb::VendorDb(std::vector<char> listing) : data_(std::move(listing)) {
+  Index();
 }
 
 void VendorDb::Index() {

@@ -22,10 +22,17 @@ class VendorDb {
   // Reads and indexes the file at path. On failure returns nothing and sets
   // *reason to a Russian phrase saying why.
   static std::optional<VendorDb> Load(const std::string& path,
-                                      std::string* reason);
+                                      std::string* reason) {
+    return LoadListing<VendorDb>(path, reason);
+  }
 
   // Indexes listing text already in memory.
-  static VendorDb Parse(std::string_view listing);
+  static VendorDb Parse(std::string_view listing) {
+    return VendorDb(std::vector<char>(listing.begin(), listing.end()));
+  }
+
+  // Indexes the bytes of a listing file.
+  explicit VendorDb(std::vector<char> listing);
 
   VendorDb(VendorDb&&) noexcept = default;
   VendorDb& operator=(VendorDb&&) noexcept = default;
@@ -41,7 +48,6 @@ class VendorDb {
   std::size_t record_count() const { return record_count_; }
 
  private:
-  VendorDb() = default;
   void Index();
 
   std::vector<char> data_;                 // the file as read

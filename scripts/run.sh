@@ -22,7 +22,7 @@ for pair in oui.txt:base.dat oui36.txt:base-mas.dat iab.txt:base-iab.dat \
 done
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec "$build/windows/venmark"
+  exec "$build/qt/venmark"
 fi
 
 cat <<MESSAGE

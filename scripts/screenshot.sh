@@ -19,7 +19,7 @@ cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
 cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
 cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
 sample=$PWD/samples/mixed.txt
-binary=$PWD/$build/windows/venmark
+binary=$PWD/$build/qt/venmark
 
 # An 11-point desktop font, as GTK's settings give it to Qt.
 mkdir -p "$work/config/gtk-3.0"

@@ -17,9 +17,9 @@ CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja \
 cmake --build "$fuzz" --parallel "$(nproc)"
 for target in mac_scanner stream_scan listings; do
   scratch=$(mktemp -d)
-  if ! "$fuzz/lookup/fuzz_$target" -max_total_time="${VENMARK_FUZZ_SECONDS:-20}" \
+  if ! "$fuzz/fuzz/fuzz_$target" -max_total_time="${VENMARK_FUZZ_SECONDS:-20}" \
       -print_final_stats=1 -artifact_prefix="$scratch/" \
-      "$scratch" "lookup/fuzz_corpus/$target" >"$scratch/log" 2>&1; then
+      "$scratch" "fuzz/corpus/$target" >"$scratch/log" 2>&1; then
     tail -n 60 "$scratch/log"
     echo "Фаззинг $target нашёл ошибку; входные данные: $scratch" >&2
     exit 1

@@ -2,6 +2,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 #include "update/transport.h"
@@ -64,48 +65,49 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// What went wrong on the way, in words a user can act on, with libcurl's
-// own detail of this error.
+// What went wrong on the way, with libcurl's own detail of this error.
 std::string DescribeCurlError(CURLcode code, const char* detail) {
-  std::string text;
+  NetworkFailure failure = NetworkFailure::kOther;
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-      text = "сервер не найден — проверьте подключение к сети";
+      failure = NetworkFailure::kHostNotFound;
       break;
     case CURLE_COULDNT_RESOLVE_PROXY:
-      text = "прокси-сервер не найден";
+      failure = NetworkFailure::kProxyNotFound;
       break;
     case CURLE_COULDNT_CONNECT:
-      text = "не удалось подключиться к серверу";
+      failure = NetworkFailure::kCannotConnect;
       break;
     case CURLE_OPERATION_TIMEDOUT:
-      text = "сервер не отвечает или загрузка остановилась";
+      failure = NetworkFailure::kTimedOut;
       break;
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
-      text = "соединение оборвалось, список получен не полностью";
+      failure = NetworkFailure::kCutOff;
       break;
     case CURLE_TOO_MANY_REDIRECTS:
-      text = "сервер перенаправляет запрос слишком много раз";
+      failure = NetworkFailure::kTooManyRedirects;
       break;
     case CURLE_UNSUPPORTED_PROTOCOL:
-      text = "сервер перенаправил запрос на неподдерживаемый адрес";
+      failure = NetworkFailure::kBadRedirect;
       break;
     case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+      failure = NetworkFailure::kUntrusted;
+      break;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CACERT_BADFILE:
-      text = "не удалось установить защищённое соединение с сервером";
+      failure = NetworkFailure::kTls;
+      break;
+    case CURLE_URL_MALFORMAT:
+      failure = NetworkFailure::kBadAddress;
       break;
     default:
-      text = std::string("ошибка загрузки: ") + curl_easy_strerror(code);
-      break;
+      return DescribeNetworkFailure(NetworkFailure::kOther,
+                                    curl_easy_strerror(code));
   }
-  if (detail != nullptr && detail[0] != '\0') {
-    text += " (" + std::string(detail) + ")";
-  }
-  return text;
+  return DescribeNetworkFailure(failure, detail != nullptr ? detail : "");
 }
 
 class CurlTransport : public Transport {
@@ -132,7 +134,21 @@ class CurlTransport : public Transport {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A redirect never leaves TLS once the request started with it.
+    curl_easy_setopt(
+        curl, CURLOPT_REDIR_PROTOCOLS_STR,
+        request.url.starts_with("https:") ? "https" : "http,https");
+    // Behind a TLS-inspecting proxy the user names its CA's bundle, as
+    // OpenSSL and curl users do; else the system's store serves.
+    for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
+      const char* bundle = std::getenv(variable);
+      if (bundle != nullptr && bundle[0] != '\0') {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, bundle);
+        break;
+      }
+    }
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, request.user_agent.c_str());

@@ -1,12 +1,12 @@
 #include "update/database_update.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 
 #include "lookup/block_db.h"
 #include "lookup/listing_file.h"
 #include "lookup/listing_set.h"
+#include "lookup/system_error.h"
 #include "lookup/vendor_db.h"
 #include "update/listing_files.h"
 
@@ -24,33 +24,6 @@ struct Listing {
   std::string target;  // the file it replaces
   bool blocks;         // read as a block listing, not as MA-L
 };
-
-// Why a file could not be made, written or put in place, in words that say
-// what to do about it.
-std::string DescribeWriteError(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-      return "нет прав на запись в папку";
-    case ENOENT:
-      return "папка не найдена";
-    case ENAMETOOLONG:
-      return "слишком длинное имя файла";
-    case ELOOP:
-      return "в пути слишком много символических ссылок";
-    case EMLINK:
-      return "у папки слишком много ссылок";
-#ifdef EDQUOT
-    case EDQUOT:
-      return "превышена дисковая квота";
-#endif
-    case EBUSY:
-    case ETXTBSY:
-      return "файл занят другой программой";
-    default:
-      return DescribeSystemError(error);
-  }
-}
 
 // How many records listing text holds, read as the program reads it.
 std::size_t CountRecords(std::string_view text, bool blocks) {
@@ -254,8 +227,8 @@ UpdateResult Failed(std::string message) {
 
 UpdateSources IeeeSources(std::string_view origin) {
   const std::string base(origin);
-  return {base + "/oui.txt", base + "/oui28/mam.txt", base + "/oui36/oui36.txt",
-          base + "/iab/iab.txt"};
+  return {base + "/oui/oui.txt", base + "/oui28/mam.txt",
+          base + "/oui36/oui36.txt", base + "/iab/iab.txt"};
 }
 
 UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,

@@ -11,15 +11,16 @@
 
 namespace venmark {
 
-// Where the IEEE Registration Authority publishes its listings.
-inline constexpr char kIeeeOrigin[] = "http://standards-oui.ieee.org";
+// Where the IEEE Registration Authority publishes its listings, over TLS
+// so that no one on the way can hand over a listing of their own.
+inline constexpr char kIeeeOrigin[] = "https://standards-oui.ieee.org";
 
 // The addresses of the four listings.
 struct UpdateSources {
   std::string ma_l, ma_m, ma_s, iab;
 };
 
-// The IEEE's addresses of the listings, on origin ("http://host:port").
+// The IEEE's addresses of the listings, on origin ("https://host:port").
 UpdateSources IeeeSources(std::string_view origin = kIeeeOrigin);
 
 // Asked for when a server refuses the transport's own agent: the IEEE's

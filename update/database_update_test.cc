@@ -17,7 +17,7 @@
 #include <set>
 #include <thread>
 
-#include "update/test_support.h"
+#include "testing/test_server.h"
 
 namespace venmark {
 namespace {
@@ -143,14 +143,14 @@ TEST_F(DatabaseUpdateTest, TheMaLListingDecidesACompanionOnlyKeepsItsOldFile) {
   Serve("/iab/iab.txt", 500, "");
 
   // Without the MA-L listing nothing is replaced.
-  Serve("/oui.txt", 404, MakeListing(30));
+  Serve("/oui/oui.txt", 404, MakeListing(30));
   UpdateResult result = Update();
   EXPECT_EQ(result.status, UpdateStatus::kFailed);
   EXPECT_NE(result.message.find("сервер ответил HTTP 404"), std::string::npos)
       << result.message;
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mas.dat"}));
 
-  Serve("/oui.txt", 200, MakeListing(30, "New"));
+  Serve("/oui/oui.txt", 200, MakeListing(30, "New"));
   result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_EQ(result.kept,
@@ -227,10 +227,10 @@ TEST_F(DatabaseUpdateTest, RefusesWhatIsNoWholeListing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.says);
-    Serve("/oui.txt", c.status, c.body);
+    Serve("/oui/oui.txt", c.status, c.body);
     ExpectUntouched(Update(), c.says);
   }
-  Serve("/oui.txt", 200, MakeListing(10));  // exactly half is still taken
+  Serve("/oui/oui.txt", 200, MakeListing(10));  // exactly half is still taken
   EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
 }
 
@@ -261,7 +261,7 @@ TEST_F(DatabaseUpdateTest, RefusesABodyCutWithoutALengthToTellIt) {
   });
   options_.sources.ma_l =
       "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
-      "/oui.txt";
+      "/oui/oui.txt";
   const UpdateResult result = Update();
   server.join();
   ::close(listener);
@@ -270,7 +270,7 @@ TEST_F(DatabaseUpdateTest, RefusesABodyCutWithoutALengthToTellIt) {
 
 TEST_F(DatabaseUpdateTest, RefusesABodyOverTheSizeLimit) {
   options_.max_bytes = 4096;
-  Serve("/oui.txt", 200, MakeListing(200));
+  Serve("/oui/oui.txt", 200, MakeListing(200));
   ExpectUntouched(Update(), "больше");
 }
 
@@ -278,7 +278,7 @@ TEST_F(DatabaseUpdateTest, RefusesABodyOverTheSizeLimit) {
 // write fails, at the last flush too, the old listing stays byte for byte.
 TEST_F(DatabaseUpdateTest, AFailedWriteLeavesTheOldListing) {
   const std::string fresh = MakeListing(2000);
-  Serve("/oui.txt", 200, fresh);
+  Serve("/oui/oui.txt", 200, fresh);
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -303,7 +303,7 @@ TEST_F(DatabaseUpdateTest, ReportsNetworkFailuresInRussian) {
     closed_port = gone.port();
   }
   options_.sources.ma_l =
-      "http://127.0.0.1:" + std::to_string(closed_port) + "/oui.txt";
+      "http://127.0.0.1:" + std::to_string(closed_port) + "/oui/oui.txt";
   ExpectUntouched(Update(), "не удалось подключиться");
 
   server_.server().Get(
@@ -387,7 +387,7 @@ TEST_F(DatabaseUpdateTest, NeverFollowsAPlantedLink) {
   }
   for (const int status : {404, 200}) {
     SCOPED_TRACE(status);
-    Serve("/oui.txt", status, MakeListing(30, "New"));
+    Serve("/oui/oui.txt", status, MakeListing(30, "New"));
     Update();
     EXPECT_EQ(ReadFile("victim.txt"), "precious");
     EXPECT_TRUE(fs::is_symlink(dir_ / "downloaded-new-base.dat"));
@@ -401,7 +401,7 @@ TEST_F(DatabaseUpdateTest,
        CreatesAMissingDatabaseAndReportsOneItCannotReplace) {
   fs::remove(dir_ / "base.dat");
   const std::string fresh = MakeListing(3);
-  Serve("/oui.txt", 200, fresh);
+  Serve("/oui/oui.txt", 200, fresh);
   UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);

@@ -6,16 +6,13 @@
 #include <random>
 
 #include "lookup/listing_file.h"
+#include "lookup/text_codec.h"
 #include "update/listing_files.h"
 
 namespace venmark {
 namespace {
 
 HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-std::wstring Wide(const std::string& utf8) {
-  return PathFromUtf8(utf8).wstring();
-}
 
 // The errno value that says the same as a Windows error, so that messages
 // are worded once for both systems.
@@ -82,8 +79,8 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
                   static_cast<unsigned>(random() & 0xFFFFFF));
     std::string path = target + suffix;
     const HANDLE file =
-        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       return TempFile(reinterpret_cast<intptr_t>(file), std::move(path));
     }
@@ -99,7 +96,7 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
 
 TempFile::~TempFile() {
   if (handle_ != -1) CloseHandle(Handle(handle_));
-  if (!placed_) DeleteFileW(Wide(path_).c_str());
+  if (!placed_) DeleteFileW(WideFromUtf8(path_).c_str());
 }
 
 int TempFile::FlushBuffer() {
@@ -139,7 +136,7 @@ int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime) {
 }
 
 int TempFile::ReplaceTarget(const std::string& target) {
-  if (!MoveFileExW(Wide(path_).c_str(), Wide(target).c_str(),
+  if (!MoveFileExW(WideFromUtf8(path_).c_str(), WideFromUtf8(target).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return ErrnoOf(GetLastError());
   }

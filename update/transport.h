@@ -41,6 +41,26 @@ struct FetchResult {
   std::optional<std::int64_t> last_modified;
 };
 
+// What went wrong on the way, whatever the transport.
+enum class NetworkFailure {
+  kHostNotFound,
+  kProxyNotFound,
+  kCannotConnect,
+  kTimedOut,
+  kCutOff,
+  kTooManyRedirects,
+  kBadRedirect,  // to a scheme not allowed, https to http among them
+  kUntrusted,    // the server's certificate is not trusted
+  kTls,          // any other failure of the secure connection
+  kBadAddress,
+  kOther,
+};
+
+// failure in words a user can act on, with the transport's own detail in
+// brackets when there is one.
+std::string DescribeNetworkFailure(NetworkFailure failure,
+                                   std::string_view detail);
+
 // Takes the next part of the body; false stops the transfer.
 using BodyWriter = std::function<bool(std::string_view part)>;
 // Told the bytes received so far; false cancels the transfer at once, even

@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "lookup/listing_file.h"
+#include "testing/fake_transport.h"
+#include "testing/listings.h"
 #include "update/database_update.h"
 #include "update/listing_files.h"
 
@@ -19,87 +21,6 @@ namespace venmark {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Answers by address from a table, a part of the body at a time.
-class FakeTransport : public Transport {
- public:
-  struct Answer {
-    Answer(int answer_status = 200, std::string answer_body = {})
-        : status(answer_status), body(std::move(answer_body)) {}
-    int status;
-    std::string body;
-    std::optional<std::int64_t> last_modified;
-  };
-  std::map<std::string, Answer> answers;
-  // Agents the server lets through; all when empty.
-  std::string admitted_prefix;
-  std::vector<std::string> agents;
-
-  std::string OwnAgent() const override { return "fake/1.0"; }
-
-  FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
-                    const KeepGoing& keep_going) override {
-    agents.push_back(request.user_agent);
-    FetchResult result;
-    const auto found = answers.find(request.url);
-    const Answer answer = found != answers.end() ? found->second : Answer{404};
-    result.http_status = answer.status;
-    if (!request.user_agent.starts_with(admitted_prefix)) {
-      result.http_status = 418;
-    }
-    if (result.http_status != 200) {
-      result.outcome = FetchOutcome::kHttpStatus;
-      return result;
-    }
-    if (static_cast<std::int64_t>(answer.body.size()) > request.max_bytes) {
-      result.outcome = FetchOutcome::kTooLarge;
-      return result;
-    }
-    std::int64_t sent = 0;
-    for (std::size_t at = 0; at < answer.body.size(); at += 1000) {
-      if (!keep_going(sent)) {
-        result.outcome = FetchOutcome::kCancelled;
-        return result;
-      }
-      const std::string_view part =
-          std::string_view(answer.body).substr(at, 1000);
-      if (!write(part)) {
-        result.outcome = FetchOutcome::kWriteFailed;
-        return result;
-      }
-      sent += static_cast<std::int64_t>(part.size());
-    }
-    result.outcome = FetchOutcome::kOk;
-    result.last_modified = answer.last_modified;
-    return result;
-  }
-};
-
-std::string Listing(int records, const std::string& vendor) {
-  std::ostringstream text;
-  text << "OUI/MA-L   Organization\r\n\r\n";
-  for (int i = 0; i < records; ++i) {
-    char prefix[16];
-    std::snprintf(prefix, sizeof prefix, "00-%02X-%02X", i >> 8 & 0xFF,
-                  i & 0xFF);
-    text << prefix << "   (hex)\t\t" << vendor << ' ' << i << "\r\n"
-         << std::string(prefix).erase(5, 1).erase(2, 1) << "     (base 16)\t\t"
-         << vendor << ' ' << i << "\r\n\r\n";
-  }
-  return text.str();
-}
-
-std::string Blocks(int records, const std::string& vendor) {
-  std::ostringstream text;
-  text << "OUI-36/MA-S Range   Organization\r\n\r\n";
-  for (int i = 0; i < records; ++i) {
-    char range[32];
-    std::snprintf(range, sizeof range, "%03X000-%03XFFF", i, i);
-    text << "70-B3-D5   (hex)\t\t" << vendor << ' ' << i << "\r\n"
-         << range << "     (base 16)\t\t" << vendor << ' ' << i << "\r\n\r\n";
-  }
-  return text.str();
-}
 
 class UpdateLogicTest : public testing::Test {
  protected:
@@ -114,7 +35,7 @@ class UpdateLogicTest : public testing::Test {
                                 options_.sources.ma_s, options_.sources.iab};
     for (int i = 0; i < 4; ++i) {
       transport_.answers[urls[i]] = {
-          200, i == 0 ? Listing(30, "New") : Blocks(5, "B")};
+          200, i == 0 ? MakeListing(30, "New") : MakeBlockListing(5, "B")};
     }
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -140,7 +61,7 @@ class UpdateLogicTest : public testing::Test {
     return transport_.answers[options_.sources.ma_l];
   }
 
-  const std::string old_ = Listing(20, "Old");
+  const std::string old_ = MakeListing(20, "Old");
   fs::path dir_;
   UpdateOptions options_;
   FakeTransport transport_;
@@ -152,8 +73,8 @@ TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_EQ(result.records, 30u);
   EXPECT_TRUE(result.kept.empty());
-  EXPECT_EQ(Read("base.dat"), Listing(30, "New"));
-  EXPECT_EQ(Read("base-iab.dat"), Blocks(5, "B"));
+  EXPECT_EQ(Read("base.dat"), MakeListing(30, "New"));
+  EXPECT_EQ(Read("base-iab.dat"), MakeBlockListing(5, "B"));
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
                                             "base-mas.dat", "base-iab.dat"}));
   const auto written =
@@ -165,7 +86,7 @@ TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
 }
 
 TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
-  const std::string fresh = Listing(30, "New");
+  const std::string fresh = MakeListing(30, "New");
   const struct {
     int status;
     std::string body;
@@ -173,7 +94,7 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
   } cases[] = {
       {404, fresh, "сервер ответил HTTP 404"},
       {200, "<html>Request Rejected</html>", "не список OUI"},
-      {200, Listing(9, "Short"), "записей в нём 9, а в нынешнем файле 20"},
+      {200, MakeListing(9, "Short"), "записей в нём 9, а в нынешнем файле 20"},
       {200, fresh.substr(0, fresh.size() - 5), "получен не полностью"},
       {200, fresh.substr(0, fresh.rfind("\r\n00") + 2), "получен не полностью"},
   };
@@ -193,15 +114,15 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
 }
 
 TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
-  Write("base-mas.dat", Blocks(10, "Old"));
-  transport_.answers[options_.sources.ma_s] = {200, Blocks(4, "Few")};
+  Write("base-mas.dat", MakeBlockListing(10, "Old"));
+  transport_.answers[options_.sources.ma_s] = {200, MakeBlockListing(4, "Few")};
   transport_.answers[options_.sources.iab] = {500, ""};
   const UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   ASSERT_EQ(result.kept.size(), 2u);
   EXPECT_NE(result.kept[0].find("список MA-S"), std::string::npos);
   EXPECT_NE(result.kept[1].find("HTTP 500"), std::string::npos);
-  EXPECT_EQ(Read("base-mas.dat"), Blocks(10, "Old"));
+  EXPECT_EQ(Read("base-mas.dat"), MakeBlockListing(10, "Old"));
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
                                             "base-mas.dat"}));
 }

@@ -15,11 +15,6 @@
 namespace venmark {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string utf16 = Utf16FromUtf8(utf8);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
 struct Handle {
   HINTERNET handle = nullptr;
   ~Handle() {
@@ -27,38 +22,42 @@ struct Handle {
   }
 };
 
-// What went wrong on the way, in words a user can act on.
+// What went wrong on the way, with WinHTTP's number for it.
 std::string DescribeWinHttpError(DWORD error) {
-  std::string text;
+  NetworkFailure failure = NetworkFailure::kOther;
   switch (error) {
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-      text = "сервер не найден — проверьте подключение к сети";
+      failure = NetworkFailure::kHostNotFound;
       break;
     case ERROR_WINHTTP_CANNOT_CONNECT:
-      text = "не удалось подключиться к серверу";
+      failure = NetworkFailure::kCannotConnect;
       break;
     case ERROR_WINHTTP_TIMEOUT:
-      text = "сервер не отвечает или загрузка остановилась";
+      failure = NetworkFailure::kTimedOut;
       break;
     case ERROR_WINHTTP_CONNECTION_ERROR:
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
-      text = "соединение оборвалось, список получен не полностью";
+      failure = NetworkFailure::kCutOff;
       break;
     case ERROR_WINHTTP_REDIRECT_FAILED:
-      text = "сервер перенаправил запрос на неподдерживаемый адрес";
+      failure = NetworkFailure::kBadRedirect;
+      break;
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
+    case ERROR_WINHTTP_SECURE_INVALID_CERT:
+      failure = NetworkFailure::kUntrusted;
       break;
     case ERROR_WINHTTP_SECURE_FAILURE:
-      text = "не удалось установить защищённое соединение с сервером";
+      failure = NetworkFailure::kTls;
       break;
     case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
     case ERROR_WINHTTP_INVALID_URL:
-      text = "неверный адрес сервера";
-      break;
-    default:
-      text = "ошибка загрузки";
+      failure = NetworkFailure::kBadAddress;
       break;
   }
-  return text + " (WinHTTP " + std::to_string(error) + ")";
+  return DescribeNetworkFailure(failure, "WinHTTP " + std::to_string(error));
 }
 
 // 1970-based seconds of a SYSTEMTIME in UTC.
@@ -95,7 +94,7 @@ struct Shared {
 FetchResult Transfer(Shared* shared) {
   const FetchRequest& request = shared->request;
   FetchResult result;
-  const std::wstring agent = Wide(request.user_agent);
+  const std::wstring agent = WideFromUtf8(request.user_agent);
   Handle session;
   // Windows 8.1 and later pick the system's proxy settings themselves;
   // Windows 7 takes the ones netsh sets.
@@ -111,7 +110,7 @@ FetchResult Transfer(Shared* shared) {
   }
   if (session.handle == nullptr) return Failure(GetLastError());
 
-  const std::wstring url = Wide(request.url);
+  const std::wstring url = WideFromUtf8(request.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = static_cast<DWORD>(-1);

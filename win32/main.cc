@@ -2,15 +2,40 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 // clang-format on
 
-#include "win32/forms.h"
+#include <string>
+
+#include "lookup/text_codec.h"
+#include "win32/main_form.h"
+
+namespace {
+
+// The listing named by "--db FILE" or "--db=FILE" on the command line, as
+// venmark-scan takes it; empty when none is.
+std::string NamedListing() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string named;
+  for (int i = 1; args != nullptr && i < count; ++i) {
+    const std::wstring arg = args[i];
+    if (arg == L"--db" && i + 1 < count) {
+      named = venmark::Utf8FromWide(args[++i]);
+    } else if (arg.starts_with(L"--db=")) {
+      named = venmark::Utf8FromWide(arg.substr(5));
+    }
+  }
+  LocalFree(args);
+  return named;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  venmark::win32::MainWindow::RegisterWindowClass(instance);
-  venmark::win32::MainWindow window(instance);
+  venmark::win32::MainWindow window(instance, NamedListing());
   ShowWindow(window.hwnd(), show);
   UpdateWindow(window.hwnd());
 

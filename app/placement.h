@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/pixels.h"
+
+namespace venmark {
+
+// Where the results window (its frame width x height) goes beside the main
+// window's frame on screen: right of it, else left, else below, else where
+// it hides the least of the main window, covering its button row only when
+// nothing else will do. Shared by the Qt and the Win32 windows.
+Pixels PlaceResults(const Pixels& main, const Pixels& button_row, int width,
+                    int height, const Pixels& screen);
+
+}  // namespace venmark

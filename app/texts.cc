@@ -1,0 +1,30 @@
+#include "app/texts.h"
+
+#include "app/version.h"
+
+namespace venmark::text {
+
+std::string Credits() {
+  return "Venmark " + std::string(kVersion) +
+         " © 2026, venmark.org\nДанные о производителях: IEEE";
+}
+
+std::string FormatBytes(std::int64_t bytes) {
+  constexpr std::int64_t kMiB = 1024 * 1024;
+  if (bytes < kMiB) return std::to_string((bytes + 1023) / 1024) + " КБ";
+  // One decimal, rounded, with a decimal comma.
+  const std::int64_t tenths = (bytes * 10 + kMiB / 2) / kMiB;
+  return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
+         " МБ";
+}
+
+std::string Received(std::int64_t bytes) {
+  return "Получено " + FormatBytes(bytes);
+}
+
+std::string WithUpdateHint(std::string_view error) {
+  return std::string(error) + ".\n\nЧтобы загрузить базу с сервера IEEE, " +
+         "нажмите «" + std::string(kUpdate) + "».";
+}
+
+}  // namespace venmark::text

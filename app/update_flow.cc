@@ -1,0 +1,69 @@
+#include "app/update_flow.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/search_flow.h"
+#include "app/texts.h"
+#include "lookup/listing_file.h"
+#include "lookup/listing_places.h"
+
+namespace venmark {
+namespace {
+
+UpdateSources ChooseSources(const UpdateRequest& request) {
+  if (request.sources) return *request.sources;
+  if (const char* origin = std::getenv("VENMARK_IEEE_ORIGIN");
+      origin != nullptr && origin[0] != '\0') {
+    return IeeeSources(origin);
+  }
+  return IeeeSources();
+}
+
+}  // namespace
+
+std::string UpdateDestination(const UpdateRequest& request) {
+  return request.named.empty() ? UpdateTarget() : ChooseListing(request.named);
+}
+
+UpdateResult RunUpdate(const UpdateRequest& request,
+                       const UpdateProgress& progress) {
+  UpdateOptions options;
+  options.database = UpdateDestination(request);
+  options.sources = ChooseSources(request);
+  if (request.named.empty()) {
+    // The user's data folder may not be there yet; a folder the user named
+    // is never made.
+    std::error_code ignored;
+    std::filesystem::create_directories(
+        PathFromUtf8(options.database).parent_path(), ignored);
+  }
+  std::unique_ptr<Transport> system;
+  Transport* transport = request.transport;
+  if (transport == nullptr) {
+    system = MakeSystemTransport();
+    transport = system.get();
+  }
+  return UpdateDatabase(options, *transport, progress);
+}
+
+std::string CompletionMessage(const UpdateResult& result) {
+  switch (result.status) {
+    case UpdateStatus::kUpdated: {
+      std::string message(text::kUpdateFinished);
+      for (std::size_t i = 0; i < result.kept.size(); ++i) {
+        message += i == 0 ? "\nПрежними оставлены: " : "; ";
+        message += result.kept[i];
+      }
+      return message;
+    }
+    case UpdateStatus::kFailed:
+      return result.message;
+    case UpdateStatus::kCancelled:
+      break;
+  }
+  return {};
+}
+
+}  // namespace venmark

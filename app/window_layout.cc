@@ -1,0 +1,218 @@
+#include "app/window_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/texts.h"
+
+namespace venmark {
+namespace {
+
+// The step by which a layout grows until its captions fit, and how far.
+constexpr double kStep = 0.025;
+constexpr double kLargest = 8;
+// A frame's title line, in twips: it stands above the frame's controls.
+constexpr int kFrameTitleHeight = 240;
+// A window's frame around its client area, at 96 dpi.
+constexpr int kWindowFrameWidth = 16, kWindowFrameHeight = 48;
+
+WindowSpec MakeMainWindow() {
+  using enum ControlKind;
+  return {"Form1",
+          std::string(text::kAppTitle),
+          11685,
+          7215,
+          {
+              {"Text1", kTextBox, "", {240, 600, 11175, 5655}, false, ""},
+              {"Command1",
+               kButton,
+               std::string(text::kSearch),
+               {4920, 6480, 1935, 615},
+               false,
+               ""},
+              {"Label2",
+               kLabel,
+               std::string(text::kPrompt),
+               {240, 240, 4935, 255},
+               false,
+               ""},
+              {"Command2",
+               kButton,
+               std::string(text::kExit),
+               {10320, 6480, 1095, 615},
+               false,
+               ""},
+              {"Label1",
+               kLabel,
+               text::Credits(),
+               {120, 6720, 4215, 495},
+               false,
+               ""},
+              {"Command3",
+               kButton,
+               std::string(text::kUpdate),
+               {8520, 6480, 1575, 615},
+               true,
+               ""},
+          }};
+}
+
+WindowSpec MakeResultsWindow() {
+  using enum ControlKind;
+  return {"Form2",
+          std::string(text::kResultsTitle),
+          6105,
+          7515,
+          {
+              {"Frame1",
+               kFrame,
+               std::string(text::kResultsFrame),
+               {120, 120, 5895, 7215},
+               false,
+               ""},
+              {"Text1", kTextBox, "", {120, 240, 5655, 6855}, false, "Frame1"},
+          }};
+}
+
+std::vector<std::string_view> Paragraphs(std::string_view text) {
+  std::vector<std::string_view> paragraphs;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    paragraphs.push_back(text.substr(start, end - start));
+    if (end == std::string_view::npos) return paragraphs;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+const ControlSpec& WindowSpec::Control(std::string_view wanted) const {
+  return *std::find_if(controls.begin(), controls.end(),
+                       [&](const ControlSpec& c) { return c.name == wanted; });
+}
+
+const WindowSpec& MainWindowSpec() {
+  static const WindowSpec spec = MakeMainWindow();
+  return spec;
+}
+
+const WindowSpec& ResultsWindowSpec() {
+  static const WindowSpec spec = MakeResultsWindow();
+  return spec;
+}
+
+int Scale::Px(int twips) const {
+  return static_cast<int>(std::lround(twips * dpi_ * factor_ / 1440.0));
+}
+
+Pixels Scale::Rect(const Twips& t) const {
+  return {Px(t.left), Px(t.top), Px(t.left + t.width), Px(t.top + t.height)};
+}
+
+std::vector<std::string> WrapAtSpaces(std::string_view text,
+                                      const TextMeasure& measure, int width) {
+  std::vector<std::string> lines;
+  for (const std::string_view paragraph : Paragraphs(text)) {
+    std::string line;
+    std::size_t at = 0;
+    while (at < paragraph.size()) {
+      std::size_t next = paragraph.find(' ', at);
+      if (next == std::string_view::npos) next = paragraph.size();
+      const std::string_view word = paragraph.substr(at, next - at);
+      at = next + 1;
+      if (word.empty()) continue;
+      std::string longer = line;
+      if (!longer.empty()) longer += ' ';
+      longer += word;
+      if (!line.empty() && measure.Width(longer) > width) {
+        lines.push_back(std::move(line));
+        line = std::string(word);
+      } else {
+        line = std::move(longer);
+      }
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool FitsBox(std::string_view text, const TextMeasure& measure, int width,
+             int height, bool wrap) {
+  std::vector<std::string> lines;
+  if (wrap) {
+    lines = WrapAtSpaces(text, measure, width);
+  } else {
+    for (const std::string_view line : Paragraphs(text))
+      lines.emplace_back(line);
+  }
+  if (static_cast<int>(lines.size()) * measure.LineHeight() > height) {
+    return false;
+  }
+  return std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
+    return measure.Width(line) <= width;
+  });
+}
+
+Pixels CaptionRoom(const ControlSpec& control, const Scale& scale) {
+  Pixels room = scale.Rect(control.rect);
+  switch (control.kind) {
+    case ControlKind::kButton:
+      room.right -= kButtonBevelWidth * scale.dpi() / 96;
+      room.bottom -= kButtonBevelHeight * scale.dpi() / 96;
+      break;
+    case ControlKind::kFrame:
+      room = {0, 0, scale.Px(control.rect.width - kFrameTitleHeight),
+              scale.Px(kFrameTitleHeight)};
+      break;
+    case ControlKind::kLabel:
+    case ControlKind::kTextBox:
+      break;
+  }
+  return room;
+}
+
+bool CaptionsFit(const WindowSpec& window, const TextMeasure& measure,
+                 const Scale& scale) {
+  return std::all_of(window.controls.begin(), window.controls.end(),
+                     [&](const ControlSpec& control) {
+                       if (control.caption.empty()) return true;
+                       const Pixels room = CaptionRoom(control, scale);
+                       return FitsBox(control.caption, measure, room.width(),
+                                      room.height(), control.wraps);
+                     });
+}
+
+double FitFactor(const WindowSpec& window, const TextMeasure& measure,
+                 int dpi) {
+  // Drawn for an 8-point font, whose lines are 13 pixels high at 96 dpi.
+  double factor = std::max(1.0, measure.LineHeight() * 96.0 / (13.0 * dpi));
+  while (factor < kLargest && !CaptionsFit(window, measure, {dpi, factor})) {
+    factor += kStep;
+  }
+  return factor;
+}
+
+WindowFit FitWindow(const WindowSpec& window, const FontSource& fonts,
+                    double desktop_points, int dpi, Pixels screen) {
+  const WindowFit wanted{
+      FitFactor(window, *fonts.Measure(0, desktop_points), dpi), 0,
+      desktop_points};
+  const Scale drawn(dpi, 1.0);
+  const double width = drawn.Px(window.width) + kWindowFrameWidth * dpi / 96;
+  const double height = drawn.Px(window.height) + kWindowFrameHeight * dpi / 96;
+  const double room =
+      std::max(1.0, std::min(screen.width() / width, screen.height() / height));
+  if (screen.width() <= 0 || screen.height() <= 0 || wanted.factor <= room) {
+    return wanted;
+  }
+  for (int face = 0; face < fonts.faces(); ++face) {
+    for (double points = desktop_points; points >= 8.0; points -= 0.5) {
+      if (CaptionsFit(window, *fonts.Measure(face, points), {dpi, room})) {
+        return {room, face, points};
+      }
+    }
+  }
+  return wanted;
+}
+
+}  // namespace venmark

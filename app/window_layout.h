@@ -1,0 +1,119 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/pixels.h"
+
+// Both windows as drawn, and the rule that scales them until every caption
+// shows whole. The frontends turn this into widgets or Win32 controls.
+namespace venmark {
+
+enum class ControlKind { kTextBox, kButton, kLabel, kFrame };
+
+// A rectangle in twips (1/1440 inch; 15 twips are a pixel at 96 dpi).
+struct Twips {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct ControlSpec {
+  std::string name;  // "Command1": the objectName and the Win32 name
+  ControlKind kind;
+  std::string caption;  // UTF-8; empty for a text box
+  Twips rect;           // relative to the window, or to parent
+  bool wraps = false;   // the caption may wrap at spaces (a long button)
+  std::string parent;   // the frame it stands in; empty: the window
+};
+
+struct WindowSpec {
+  std::string name;                   // "Form1"
+  std::string caption;                // the title bar
+  int width = 0, height = 0;          // the client area, in twips
+  std::vector<ControlSpec> controls;  // in tab order
+  // The control named name; it must be there.
+  const ControlSpec& Control(std::string_view name) const;
+};
+
+// Form1: the text to search and the three buttons.
+const WindowSpec& MainWindowSpec();
+// Form2: the results in their frame.
+const WindowSpec& ResultsWindowSpec();
+
+// Twips to pixels at dpi, the whole layout scaled by one more factor as
+// dialog units are.
+class Scale {
+ public:
+  Scale(int dpi, double factor) : dpi_(dpi), factor_(factor) {}
+  int Px(int twips) const;
+  // Edges are scaled, not sizes, so that controls drawn flush stay flush.
+  Pixels Rect(const Twips& twips) const;
+  int dpi() const { return dpi_; }
+  double factor() const { return factor_; }
+
+ private:
+  int dpi_;
+  double factor_;
+};
+
+// How a toolkit measures text in one font.
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  virtual int LineHeight() const = 0;
+  virtual int Width(std::string_view utf8) const = 0;
+};
+
+// text broken into lines at its own line breaks, then at spaces only, each
+// no wider than width where its words allow: a word never splits, not
+// even at a hyphen.
+std::vector<std::string> WrapAtSpaces(std::string_view text,
+                                      const TextMeasure& measure, int width);
+
+// Whether text fits width x height: wrapped at spaces when wrap, else
+// broken at its own line breaks only.
+bool FitsBox(std::string_view text, const TextMeasure& measure, int width,
+             int height, bool wrap);
+
+// A button's bevel and focus frame around its caption, in pixels at 96 dpi.
+inline constexpr int kButtonBevelWidth = 8, kButtonBevelHeight = 4;
+
+// The room control leaves its caption: a button's less its bevel, a
+// frame's title line, a label's whole rectangle.
+Pixels CaptionRoom(const ControlSpec& control, const Scale& scale);
+
+// Whether every caption of window shows whole at scale.
+bool CaptionsFit(const WindowSpec& window, const TextMeasure& measure,
+                 const Scale& scale);
+
+// The smallest factor, from the font's line height against 13 pixels at 96
+// dpi up, at which every caption of window shows whole.
+double FitFactor(const WindowSpec& window, const TextMeasure& measure, int dpi);
+
+// The fonts a toolkit can measure captions in: face 0 is the desktop's,
+// the others narrower ones to fall back on.
+class FontSource {
+ public:
+  virtual ~FontSource() = default;
+  virtual int faces() const = 0;
+  virtual std::unique_ptr<TextMeasure> Measure(int face,
+                                               double points) const = 0;
+};
+
+// How a window is laid out: its scale, and its captions' face and size.
+struct WindowFit {
+  double factor = 1;
+  int face = 0;
+  double points = 0;
+};
+
+// The desktop's font (of desktop_points) and the layout scaled until every
+// caption shows whole. Where that would not fit screen (pixels; empty: any
+// size), the layout takes what the screen allows and the captions get
+// smaller, never below 8 points, in a narrower face if need be.
+WindowFit FitWindow(const WindowSpec& window, const FontSource& fonts,
+                    double desktop_points, int dpi, Pixels screen);
+
+}  // namespace venmark

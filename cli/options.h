@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/search.h"
+
+namespace venmark {
+
+// What venmark-scan was asked to do.
+struct Options {
+  std::string db_path;  // empty: looked for where listings are looked for
+  std::vector<std::string> inputs;  // "-" for standard input
+  ResultFormat format = ResultFormat::kText;
+  bool help = false;
+  bool version = false;
+  bool update = false;
+};
+
+// The text of --help.
+std::string_view Usage();
+
+// Parses args (program name excluded); on a usage error returns nothing
+// and sets *error.
+std::optional<Options> ParseArgs(const std::vector<std::string>& args,
+                                 std::string* error);
+
+}  // namespace venmark

@@ -1,0 +1,129 @@
+#include "cli/stream_output.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <cerrno>
+#include <optional>
+
+#include "lookup/listing_file.h"
+#include "lookup/mac_scanner.h"
+#include "lookup/text_codec.h"
+
+namespace venmark {
+namespace {
+
+// Reads what has arrived, up to size bytes, waiting only while nothing
+// has: 0 at the end, -1 with errno on an error.
+long ReadSome(std::FILE* input, char* buffer, std::size_t size) {
+  const int fd = fileno(input);
+  for (;;) {
+#ifdef _WIN32
+    const long got = _read(fd, buffer, static_cast<unsigned>(size));
+#else
+    const long got = ::read(fd, buffer, size);
+#endif
+    if (got < 0 && errno == EINTR) continue;
+    return got;
+  }
+}
+
+bool ScanStream(std::FILE* input, const ListingSet& listings,
+                ResultFormat format, Output* out, int* error_number) {
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string block(kBlock, '\0');
+  std::string utf8;
+  std::string results;
+  Assignment scratch;
+  StreamScanner scanner;
+  std::optional<Utf16Decoder> utf16;
+  // A byte-order mark is told by the first two bytes, which may come apart.
+  std::string head;
+  bool first = true;
+  auto found = [&](const MacFinding& finding) {
+    SearchMacBase(listings, finding, format, "\n", &results, &scratch);
+  };
+  for (;;) {
+    errno = 0;
+    const long got = ReadSome(input, block.data(), kBlock);
+    if (got < 0) {
+      *error_number = errno != 0 ? errno : EIO;
+      return false;
+    }
+    std::string_view text(block.data(), static_cast<std::size_t>(got));
+    if (first) {
+      head.append(text);
+      if (head.size() < 2 && got > 0) continue;
+      first = false;
+      text = head;
+      if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        utf16.emplace(text[0] == '\xFE');
+        text.remove_prefix(2);
+      }
+    }
+    if (utf16) {
+      utf8.clear();
+      if (got == 0) {
+        utf16->Finish(&utf8);
+      } else {
+        utf16->Feed(text, &utf8);
+      }
+      text = utf8;
+    }
+    scanner.Feed(text, found);
+    if (got == 0) scanner.Finish(found);
+    out->Write(results);
+    results.clear();
+    out->Flush();
+    if (out->failed() || got == 0)
+      return true;  // a failure is reported
+                    // by the caller
+  }
+}
+
+// Opens the file called name (UTF-8) for reading.
+std::FILE* OpenInput(const std::string& name) {
+#ifdef _WIN32
+  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
+#else
+  return std::fopen(name.c_str(), "rb");
+#endif
+}
+
+}  // namespace
+
+void Output::Write(std::string_view text) {
+  if (error_ != 0 || text.empty()) return;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+}
+
+int Output::Flush() {
+  errno = 0;
+  if (std::fflush(stream_) != 0 && error_ == 0) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+  return error_;
+}
+
+bool ScanInput(const std::string& name, std::FILE* in,
+               const ListingSet& listings, ResultFormat format, Output* out,
+               int* error_number) {
+  if (name == "-") return ScanStream(in, listings, format, out, error_number);
+  errno = 0;
+  std::FILE* file = OpenInput(name);
+  if (file == nullptr) {
+    *error_number = errno != 0 ? errno : EIO;
+    return false;
+  }
+  const bool ok = ScanStream(file, listings, format, out, error_number);
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace venmark

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "lookup/listing_set.h"
+#include "lookup/search.h"
+
+namespace venmark {
+
+// Standard output that remembers its first failure, so that a full disk or
+// a closed pipe is reported instead of passing for success.
+class Output {
+ public:
+  explicit Output(std::FILE* stream) : stream_(stream) {}
+
+  void Write(std::string_view text);
+  // Hands what is written on to the reader; 0 or the errno value of the
+  // first failure so far.
+  int Flush();
+  bool failed() const { return error_ != 0; }
+
+ private:
+  std::FILE* stream_;
+  int error_ = 0;
+};
+
+// Writes the result lines of the file called name (UTF-8), or of in for
+// "-", as its text arrives: each piece read is scanned and its lines
+// flushed at once, so a pipe that stays open (tail -f) shows each MAC as its
+// line comes. UTF-16 with a byte-order mark is decoded first. On a read
+// error returns false with *error_number set.
+bool ScanInput(const std::string& name, std::FILE* in,
+               const ListingSet& listings, ResultFormat format, Output* out,
+               int* error_number);
+
+}  // namespace venmark

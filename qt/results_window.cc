@@ -1,0 +1,48 @@
+#include "qt/results_window.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/window_layout.h"
+#include "qt/fitted_text.h"
+#include "qt/spec_widgets.h"
+
+namespace venmark {
+
+ResultsWindow::ResultsWindow() : QWidget(nullptr) {
+  const WindowSpec& spec = ResultsWindowSpec();
+  setObjectName(QString::fromStdString(spec.name));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(Qs(spec.caption));
+  const QFont captions = CaptionFont(QApplication::font());
+  setFont(captions);
+  const Controls controls = CreateControls(spec, this);
+  text_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
+  // Scaled as one until the frame's title shows whole, descenders
+  // included, above the box.
+  PlaceControls(spec, Scale(96, FitFactor(spec, QtMeasure(captions), 96)),
+                controls, this);
+}
+
+QString ResultsWindow::Text() const { return text_->toPlainText(); }
+
+void ResultsWindow::AppendLines(const QString& lines) {
+  if (lines.isEmpty()) return;
+  QTextDocument* document = text_->document();
+  QTextCursor cursor(document);
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  // Whatever the user typed last keeps its own line.
+  if (!document->lastBlock().text().isEmpty()) cursor.insertBlock();
+  const int first = cursor.blockNumber();
+  cursor.insertText(lines);
+  cursor.endEditBlock();
+  // The first of the new lines at the top of the view (lines do not wrap, so
+  // the scroll bar counts lines), the cursor at its start.
+  text_->setTextCursor(QTextCursor(document->findBlockByNumber(first)));
+  text_->verticalScrollBar()->setValue(first);
+}
+
+}  // namespace venmark

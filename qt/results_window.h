@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QWidget>
+
+namespace venmark {
+
+// "Результаты поиска" (Form2): the lines of every search made while it stays
+// open, one after another. A top-level window without owner that deletes
+// itself, text and all, when closed.
+class ResultsWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  ResultsWindow();
+
+  // The whole text of the results box.
+  QString Text() const;
+
+  // Appends result lines in one edit, starting on a line of their own.
+  void AppendLines(const QString& lines);
+
+ private:
+  QPlainTextEdit* text_;
+};
+
+}  // namespace venmark

@@ -1,0 +1,67 @@
+#include "qt/spec_widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "qt/fitted_text.h"
+#include "qt/text_box.h"
+
+namespace venmark {
+namespace {
+
+QWidget* CreateControl(const ControlSpec& control, QWidget* parent) {
+  const QString caption = Qs(control.caption);
+  QWidget* widget = nullptr;
+  switch (control.kind) {
+    case ControlKind::kTextBox:
+      return AddTextBox(parent, control.name.c_str());
+    case ControlKind::kButton: {
+      // No button is a default one: Return presses the focused button.
+      QPushButton* button = control.wraps ? new WrappingButton(caption, parent)
+                                          : new QPushButton(caption, parent);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      widget = button;
+      break;
+    }
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(caption, parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      widget = label;
+      break;
+    }
+    case ControlKind::kFrame:
+      widget = new QGroupBox(caption, parent);
+      break;
+  }
+  widget->setObjectName(QString::fromStdString(control.name));
+  return widget;
+}
+
+}  // namespace
+
+Controls CreateControls(const WindowSpec& window, QWidget* form) {
+  Controls controls;
+  QWidget* previous = nullptr;
+  for (const ControlSpec& control : window.controls) {
+    QWidget* parent =
+        control.parent.empty() ? form : controls.find(control.parent)->second;
+    QWidget* widget = CreateControl(control, parent);
+    controls.emplace(control.name, widget);
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+  return controls;
+}
+
+void PlaceControls(const WindowSpec& window, const Scale& scale,
+                   const Controls& controls, QWidget* form) {
+  for (const ControlSpec& control : window.controls) {
+    controls.find(control.name)
+        ->second->setGeometry(ToQRect(scale.Rect(control.rect)));
+  }
+  form->setFixedSize(scale.Px(window.width), scale.Px(window.height));
+}
+
+}  // namespace venmark

@@ -1,0 +1,485 @@
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "qt/fitted_text.h"
+#include "qt/main_window.h"
+#include "qt/message_box_dialogs.h"
+#include "testing/fake_dialogs.h"
+
+namespace venmark {
+namespace {
+
+constexpr char kListing[] =
+    "OUI/MA-L                                                    "
+    "Organization\r\n"
+    "00-1A-2B   (hex)\t\tExample Networks\r\n"
+    "001A2B     (base 16)\t\tExample Networks\r\n"
+    "00-50-56   (hex)\t\tVMware, Inc.\r\n";
+
+struct Control {
+  const char* name;
+  QRect geometry;
+  QString caption;
+};
+
+}  // namespace
+
+class WindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    database_ = dir_.filePath("base.dat");
+    WriteDatabase(kListing);
+    dialogs_ = std::make_unique<FakeDialogs>();
+    window_ = std::make_unique<MainWindow>(
+        dialogs_.get(),
+        MainWindowFiles{.database = database_.toStdString(), .sources = {}});
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  void cleanup() {
+    window_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  void MainWindowHasTheLaidOutControls() {
+    QCOMPARE(window_->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Venmark"));
+    QCOMPARE(window_->minimumSize(), window_->maximumSize());
+    const Control controls[] = {
+        {"Text1", {16, 40, 745, 377}, ""},
+        {"Command1", {328, 432, 129, 41}, "Поиск"},
+        {"Label2",
+         {16, 16, 329, 17},
+         "Введите любой текст, где фигурируют MACи в любом формате:"},
+        {"Command2", {688, 432, 73, 41}, "Выход"},
+        {"Label1", {8, 448, 281, 33}, ""},
+        {"Command3",
+         {568, 432, 105, 41},
+         "Обновить базу MAC-адресов с сервера IEEE"},
+    };
+    CheckControls(window_.get(), {779, 481}, controls);
+    QVERIFY(Input()->toPlainText().isEmpty());
+    QVERIFY(Find<QLabel>("Label1")->text().contains("IEEE"));
+    for (const char* name : {"Command1", "Command2", "Command3"}) {
+      const auto* button = Find<QPushButton>(name);
+      QVERIFY2(!button->isDefault() && !button->autoDefault(), name);
+    }
+    // Drawn flush, kept flush.
+    QCOMPARE(Find<QWidget>("Command2")->geometry().right(),
+             Input()->geometry().right());
+  }
+
+  // At 8, 9 and 11-point desktop fonts, and 9 points at 150 and 200 % (what
+  // QT_FONT_DPI=144 or 192 makes of it), every caption shows whole at 8
+  // points or more, no word split, and the text boxes are monospaced.
+  void CaptionsShowWholeAtEveryFontSize() {
+    const QFont saved = QApplication::font();
+    for (const qreal points : {8.0, 9.0, 11.0, 13.5, 18.0}) {
+      QFont desktop(QStringLiteral("DejaVu Sans"));
+      desktop.setPointSizeF(points);
+      QApplication::setFont(desktop);
+      MainWindow main(
+          dialogs_.get(),
+          MainWindowFiles{.database = database_.toStdString(), .sources = {}},
+          QSize(2000, 1500));
+      ResultsWindow results;
+      const QString at = QStringLiteral("%1 pt").arg(points);
+      for (QPushButton* button : main.findChildren<QPushButton*>()) {
+        QVERIFY2(button->font().pointSizeF() >= 8.0, qPrintable(at));
+        const QRect room = button->rect() - QMargins(4, 2, 4, 2);
+        const QFontMetrics metrics = button->fontMetrics();
+        const QStringList lines =
+            WrapAtSpaces(button->text(), metrics, room.width());
+        QVERIFY2(lines.size() * metrics.height() <= room.height(),
+                 qPrintable(at + " " + button->objectName()));
+        for (const QString& line : lines) {
+          QVERIFY2(metrics.horizontalAdvance(line) <= room.width(),
+                   qPrintable(at + " " + line));
+        }
+        QCOMPARE(lines.join(' '), button->text());  // no word split or lost
+      }
+      for (QLabel* label : main.findChildren<QLabel*>()) {
+        QVERIFY2(label->font().pointSizeF() >= 8.0, qPrintable(at));
+        const QRect needed = label->fontMetrics().boundingRect(
+            label->rect(), Qt::AlignLeft | Qt::AlignTop, label->text());
+        QVERIFY2(label->rect().contains(needed),
+                 qPrintable(at + " " + label->objectName()));
+      }
+      auto* frame = results.findChild<QGroupBox*>("Frame1");
+      const QFontMetrics title = frame->fontMetrics();
+      QVERIFY2(title.height() <= results.findChild<QWidget*>("Text1")->y() &&
+                   title.horizontalAdvance(frame->title()) < frame->width(),
+               qPrintable(at));
+      for (QWidget* window :
+           {static_cast<QWidget*>(&main), static_cast<QWidget*>(&results)}) {
+        auto* box = window->findChild<QPlainTextEdit*>("Text1");
+        QVERIFY2(IsMonospaced(box->font()), qPrintable(at));
+        QVERIFY(box->font().pointSizeF() >= 8.0);
+      }
+    }
+    QApplication::setFont(saved);
+  }
+
+  // A 1280x1024 screen at 150 % is 853x683: the captions give way, down to
+  // 8 points, rather than push the buttons off it.
+  void MainWindowFitsASmallScreen() {
+    const QFont saved = QApplication::font();
+    QFont desktop(QStringLiteral("DejaVu Sans"));
+    desktop.setPointSizeF(9);
+    QApplication::setFont(desktop);
+    const QSize screen(853, 683);
+    MainWindow main(
+        dialogs_.get(),
+        MainWindowFiles{.database = database_.toStdString(), .sources = {}},
+        screen);
+    QApplication::setFont(saved);
+    QVERIFY(main.width() + 16 <= screen.width());
+    for (QPushButton* button : main.findChildren<QPushButton*>()) {
+      QVERIFY(button->font().pointSizeF() >= 8.0);
+      const QFontMetrics metrics = button->fontMetrics();
+      const QRect room = button->rect() - QMargins(4, 2, 4, 2);
+      QVERIFY2(WrapAtSpaces(button->text(), metrics, room.width()).size() *
+                       metrics.height() <=
+                   room.height(),
+               qPrintable(button->objectName()));
+    }
+    auto* prompt = main.findChild<QLabel*>("Label2");
+    QVERIFY(prompt->font().pointSizeF() >= 8.0);
+    QVERIFY(prompt->fontMetrics().horizontalAdvance(prompt->text()) <=
+            prompt->width());
+  }
+
+  void TabOrderFollowsTheTable() {
+    const QStringList controls{"Text1",    "Command1", "Label2",
+                               "Command2", "Label1",   "Command3"};
+    QStringList order;
+    QWidget* widget = Find<QWidget>("Text1");
+    do {
+      if (controls.contains(widget->objectName())) {
+        order.append(widget->objectName());
+      }
+      widget = widget->nextInFocusChain();
+    } while (widget != Find<QWidget>("Text1"));
+    QCOMPARE(order, (QStringList{"Text1", "Command1", "Label2", "Command2",
+                                 "Label1", "Command3"}));
+  }
+
+  void StartsWithoutAResultsWindowOrOpeningTheDatabase() {
+    QVERIFY(window_->results_window() == nullptr);
+    QVERIFY(QFile::remove(database_));  // not needed until a search
+    QVERIFY(dialogs_->errors.isEmpty());
+  }
+
+  void ResultsWindowHasTheLaidOutControls() {
+    Search("");
+    ResultsWindow* results = window_->results_window();
+    QVERIFY(results != nullptr);
+    QCOMPARE(results->objectName(), QStringLiteral("Form2"));
+    QCOMPARE(results->windowTitle(), QStringLiteral("Результаты поиска"));
+    QVERIFY(results->isWindow());
+    QVERIFY(results->parentWidget() == nullptr);
+    QVERIFY(!results->isModal());
+    const Control controls[] = {
+        {"Frame1", {8, 8, 393, 481}, "Таблица соответствий"},
+        {"Text1", {8, 16, 377, 457}, ""},
+    };
+    CheckControls(results, {407, 501}, controls);
+    QCOMPARE(results->findChild<QPlainTextEdit*>("Text1")->parentWidget(),
+             results->findChild<QGroupBox*>("Frame1"));
+  }
+
+  void SearchFillsAndShowsTheResultsWindow() {
+    Search(
+        "Physical Address. . . : 00-1A-2B-3C-4D-5A\n"
+        "link/ether 00:50:56:aa:bb:cc brd ff:ff:ff:ff:ff:ff\n"
+        "-------------------------------------------\n"
+        " 100    001a.2b3c.4d5e    DYNAMIC     Gi1/0/1\n");
+    ResultsWindow* results = window_->results_window();
+    QVERIFY(results != nullptr);
+    QVERIFY(results->isVisible());
+    QCOMPARE(results->Text(),
+             QStringLiteral("00-1A-2B-3C-4D-5A - Example Networks\n"
+                            "00:50:56:aa:bb:cc - VMware, Inc.\n"
+                            "ff:ff:ff:ff:ff:ff - производитель не определен "
+                            "(широковещательный адрес)\n"
+                            "001a.2b3c.4d5e - Example Networks\n"));
+    QVERIFY(dialogs_->errors.isEmpty());
+  }
+
+  void SearchesAccumulateWhileTheWindowStaysOpen() {
+    Search("00-1a-2b-00-00-01");
+    Search("00:50:56:00:00:02");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
+                            "00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  void ClosingTheResultsWindowStartsAFreshOne() {
+    Search("00-1a-2b-00-00-01");
+    window_->results_window()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window_->results_window() == nullptr);
+    Search("00:50:56:00:00:02");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  void SearchWithoutMacsShowsAnEmptyResultsWindow() {
+    // Nothing to look up, so not even a missing database stands in the way.
+    QVERIFY(QFile::remove(database_));
+    for (const QString& text : {QString(), QStringLiteral("10.0.0.1 ----")}) {
+      Search(text);
+      QVERIFY(window_->results_window() != nullptr);
+      QVERIFY(window_->results_window()->isVisible());
+      QCOMPARE(window_->results_window()->Text(), QString());
+    }
+    QVERIFY(dialogs_->errors.isEmpty());
+  }
+
+  void TextTypedIntoTheResultsKeepsItsLine() {
+    Search("00-1a-2b-00-00-01");
+    auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "note");
+    Search("00:50:56:00:00:02");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
+                            "note\n"
+                            "00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  void TypedTextKeepsItsLineEvenWhenNothingIsFound() {
+    Search("00-1a-2b-00-00-01");
+    auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "note");
+    Search("no MAC here");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\nnote"));
+  }
+
+  // Once the box is full, a search shows the first of its own lines.
+  void ResultsShowTheFirstLineJustAdded() {
+    const auto lines = [](const char* mac, int count) {
+      QString text;
+      for (int i = 0; i < count; ++i) text += QString(mac) + '\n';
+      return text;
+    };
+    Search(lines("00-1a-2b-00-00-01", 200));
+    Search(lines("00:50:56:00:00:02", 100));
+    auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
+    QCOMPARE(box->verticalScrollBar()->value(), 200);
+    QCOMPARE(box->cursorForPosition(QPoint(4, 4)).block().blockNumber(), 200);
+    // Too few to reach the top: the view ends with them instead.
+    Search("00-1a-2b-00-00-03");
+    const QRect line =
+        box->cursorRect(QTextCursor(box->document()->findBlockByNumber(300)));
+    QVERIFY(box->viewport()->rect().contains(line));
+    // Long lines scroll sideways rather than wrap.
+    Search(QStringLiteral("x").repeated(500) + " 00-1a-2b-00-00-03");
+    QCOMPARE(box->document()->lineCount(), box->document()->blockCount());
+  }
+
+  void ReturnPressesTheFocusedButtonAndCtrlReturnSearches() {
+    Input()->setPlainText("00-1a-2b-00-00-01");
+    auto* search = Find<QPushButton>("Command1");
+    search->setFocus();
+    QTest::keyClick(search, Qt::Key_Return);
+    QTRY_VERIFY(window_->results_window() != nullptr);
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"));
+    // Enter on the keypad, on the update button: the confirmation asks.
+    dialogs_->confirm_answer = false;
+    auto* update = Find<QPushButton>("Command3");
+    update->setFocus();
+    QTest::keyClick(update, Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE(dialogs_->confirmed.size(), 1);
+    // In the text box Return breaks the line; Ctrl+Return searches.
+    Input()->setFocus();
+    Input()->moveCursor(QTextCursor::End);
+    QTest::keyClick(Input(), Qt::Key_Return);
+    QTest::keyClicks(Input(), "00:50:56:00:00:02");
+    QTest::keyClick(Input(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
+                            "00-1a-2b-00-00-01 - Example Networks\n"
+                            "00:50:56:00:00:02 - VMware, Inc.\n"));
+  }
+
+  // The real progress dialog, not the test's stand-in.
+  void ProgressDialogSaysHowMuchHasArrived() {
+    MessageBoxDialogs dialogs;
+    dialogs.set_parent(window_.get());
+    std::unique_ptr<Progress> progress =
+        dialogs.StartProgress(QStringLiteral("Загрузка"));
+    QVERIFY(progress->Update(1024, 0));
+    auto* dialog = window_->findChild<QProgressDialog*>();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 1 КБ"));
+    QVERIFY(progress->Update(5 * 1024 * 1024 + 200 * 1024, 0));
+    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 5,2 МБ"));
+    dialog->cancel();
+    QVERIFY(!progress->Update(6 * 1024 * 1024, 0));
+  }
+
+  void TypedLineBreaksArriveWhicheverKeyCarriesThem() {
+    QPlainTextEdit* box = Input();
+    box->setFocus();
+    QTest::keyClicks(box, "a");
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, "b");
+    // X input tools type a line break as the Linefeed keysym.
+    QKeyEvent linefeed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, 0,
+                       0xff0a, 0, QStringLiteral("\n"));
+    QCoreApplication::sendEvent(box, &linefeed);
+    QTest::keyClicks(box, "c");
+    QCOMPARE(box->toPlainText(), QStringLiteral("a\nb\nc"));
+  }
+
+  void MissingDatabaseIsReportedAndTheProgramLivesOn() {
+    Search("00-1a-2b-00-00-01");
+    QVERIFY(QFile::remove(database_));
+    Search("00:50:56:00:00:02");
+    QCOMPARE(dialogs_->errors.size(), 1);
+    const QString& error = dialogs_->errors.first();
+    QVERIFY2(error.contains(database_) && error.contains("файл не найден") &&
+                 error.contains("«Обновить базу MAC-адресов с сервера IEEE»"),
+             qPrintable(error));
+    // The earlier results stay as they were; the next search works again.
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"));
+    WriteDatabase(kListing);
+    Search("00:50:56:00:00:03");
+    QCOMPARE(window_->results_window()->Text(),
+             QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
+                            "00:50:56:00:00:03 - VMware, Inc.\n"));
+  }
+
+  void MissingDatabaseBeforeAnySearchCreatesNoResultsWindow() {
+    QVERIFY(QFile::remove(database_));
+    Search("00-1a-2b-00-00-01");
+    QCOMPARE(dialogs_->errors.size(), 1);
+    QVERIFY(window_->results_window() == nullptr);
+  }
+
+  void ExitClosesBothWindowsAndQuits() {
+    Search("00-1a-2b-00-00-01");
+    QPointer<ResultsWindow> results = window_->results_window();
+    QTimer::singleShot(0, [this] {
+      QTest::mouseClick(Find<QPushButton>("Command2"), Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(results.isNull());
+    QVERIFY(!window_->isVisible());
+  }
+
+  void ExitBeforeAnySearchQuitsToo() {
+    QTimer::singleShot(0, [this] {
+      QTest::mouseClick(Find<QPushButton>("Command2"), Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(window_->results_window() == nullptr);
+  }
+
+  void ClosingTheMainWindowAloneLeavesTheResultsOpen() {
+    Search("00-1a-2b-00-00-01");
+    bool results_outlived_main = false;
+    QTimer::singleShot(0, [this] { window_->close(); });
+    // Still running after the main window has gone: close the last window.
+    QTimer::singleShot(200, [&] {
+      ResultsWindow* results = window_->results_window();
+      results_outlived_main = results != nullptr && results->isVisible();
+      if (results != nullptr) results->close();
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(results_outlived_main);
+  }
+
+ private:
+  template <typename T>
+  T* Find(const char* name) const {
+    T* widget = window_->findChild<T*>(name);
+    if (widget == nullptr) qFatal("no control %s", name);
+    return widget;
+  }
+
+  QPlainTextEdit* Input() const { return Find<QPlainTextEdit>("Text1"); }
+
+  void WriteDatabase(const char* listing) {
+    QFile file(database_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(listing);
+  }
+
+  // Types text into the input box and clicks «Поиск».
+  void Search(const QString& text) {
+    Input()->setPlainText(text);
+    QTest::mouseClick(Find<QPushButton>("Command1"), Qt::LeftButton);
+  }
+
+  // The window and its controls laid out as drawn, scaled as one.
+  template <std::size_t N>
+  void CheckControls(QWidget* window, QSize drawn,
+                     const Control (&controls)[N]) {
+    const qreal scale = window->width() / qreal(drawn.width());
+    QVERIFY(scale >= 1.0);
+    QVERIFY(qAbs(window->height() - drawn.height() * scale) <= 1.5);
+    for (const Control& control : controls) {
+      QWidget* widget = window->findChild<QWidget*>(control.name);
+      QVERIFY2(widget != nullptr, control.name);
+      const QRect got = widget->geometry();
+      const QRect& want = control.geometry;
+      for (const auto& [edge, drawn_edge] :
+           {std::pair(got.left(), want.left()),
+            std::pair(got.top(), want.top()),
+            std::pair(got.right() + 1, want.right() + 1),
+            std::pair(got.bottom() + 1, want.bottom() + 1)}) {
+        QVERIFY2(qAbs(edge - drawn_edge * scale) <= 1.5, control.name);
+      }
+      if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QCOMPARE(button->text(), control.caption);
+      } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (!control.caption.isEmpty())
+          QCOMPARE(label->text(), control.caption);
+      } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        QCOMPARE(frame->title(), control.caption);
+      } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(box->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(!box->isReadOnly());
+      } else {
+        QFAIL(control.name);
+      }
+    }
+  }
+
+  QTemporaryDir dir_;
+  QString database_;
+  std::unique_ptr<FakeDialogs> dialogs_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace venmark
+
+QTEST_MAIN(venmark::WindowsTest)
+#include "windows_test.moc"

@@ -1,0 +1,76 @@
+#include "testing/listings.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace venmark {
+
+TestFolder::TestFolder() {
+  // A name no one else has taken: create_directory fails on one that is.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("venmark-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(path)) {
+      path_ = path;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TestFolder::~TestFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void WriteWholeFile(const std::filesystem::path& path,
+                    const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string MakeListing(int records, const std::string& vendor) {
+  std::string text =
+      "OUI/MA-L                                                    "
+      "Organization\r\ncompany_id                                         "
+      "         Organization\r\n\r\n";
+  char line[64];
+  for (int i = 0; i < records; ++i) {
+    const std::string name = vendor + " " + std::to_string(i) + "\r\n";
+    std::snprintf(line, sizeof line, "00-%02X-%02X   (hex)\t\t", i >> 8 & 0xFF,
+                  i & 0xFF);
+    text += line + name;
+    std::snprintf(line, sizeof line, "00%02X%02X     (base 16)\t\t",
+                  i >> 8 & 0xFF, i & 0xFF);
+    text += line + name + "\r\n";
+  }
+  return text;
+}
+
+std::string MakeBlockListing(int records, const std::string& vendor) {
+  std::string text =
+      "OUI                                                         "
+      "Organization\r\nOUI-36/MA-S Range\r\n\r\n";
+  char line[64];
+  for (int i = 0; i < records; ++i) {
+    const std::string name = vendor + " " + std::to_string(i) + "\r\n";
+    text += "70-B3-D5   (hex)\t\t" + name;
+    std::snprintf(line, sizeof line, "%03X000-%03XFFF     (base 16)\t\t",
+                  i & 0xFFF, i & 0xFFF);
+    text += line + name + "\t\t\t\tSomewhere\r\n\r\n";
+  }
+  return text;
+}
+
+}  // namespace venmark

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Files and listings for tests, on any system.
+namespace venmark {
+
+// A fresh, empty folder under the system's temporary folder, removed with
+// everything in it when the object goes.
+class TestFolder {
+ public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The path of name inside the folder.
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes of the file at path; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+// Writes text to the file at path, replacing it.
+void WriteWholeFile(const std::filesystem::path& path, const std::string& text);
+
+// A listing of `records` record lines ("00-00-00 … Vendor 0"), laid out as
+// the IEEE publishes it.
+std::string MakeListing(int records, const std::string& vendor = "Vendor");
+
+// A block listing (MA-M, MA-S, IAB) of `records` 36-bit blocks in 70-B3-D5,
+// laid out as the IEEE publishes it.
+std::string MakeBlockListing(int records, const std::string& vendor = "Vendor");
+
+// Paths of the four IEEE listings on a server, in update order.
+inline constexpr const char* kListingPaths[] = {
+    "/oui/oui.txt", "/oui28/mam.txt", "/oui36/oui36.txt", "/iab/iab.txt"};
+
+}  // namespace venmark

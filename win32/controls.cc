@@ -1,0 +1,191 @@
+#include "win32/controls.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "lookup/text_codec.h"
+
+namespace venmark::win32 {
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+
+std::size_t IndexOf(const WindowSpec& window, std::string_view name) {
+  const auto found =
+      std::find_if(window.controls.begin(), window.controls.end(),
+                   [&](const ControlSpec& c) { return c.name == name; });
+  return static_cast<std::size_t>(found - window.controls.begin());
+}
+
+// Sets a window's size so that its client area is width x height.
+void SetClientSize(HWND window, int width, int height) {
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(
+      &frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+      static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+}  // namespace
+
+int ControlId(const WindowSpec& window, std::string_view name) {
+  const int base = window.name == "Form1" ? 1000 : 2000;
+  return base + 1 + static_cast<int>(IndexOf(window, name));
+}
+
+void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
+  for (const ControlSpec& control : window.controls) {
+    const wchar_t* kind = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD extended = 0;
+    switch (control.kind) {
+      case ControlKind::kTextBox:
+        kind = L"EDIT";
+        extended = WS_EX_CLIENTEDGE;
+        style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                 ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
+        break;
+      case ControlKind::kButton:
+        // A long caption is drawn here, so that it wraps at spaces only
+        // ("MAC-адресов" stays whole); the window text stays the caption.
+        style |= WS_TABSTOP | (control.wraps ? BS_OWNERDRAW : BS_PUSHBUTTON);
+        break;
+      case ControlKind::kLabel:
+        kind = L"STATIC";
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+      case ControlKind::kFrame:
+        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+        break;
+    }
+    const HWND parent = control.parent.empty()
+                            ? form
+                            : FindControl(window, form, control.parent);
+    const HWND child = CreateWindowExW(
+        extended, kind, WideFromUtf8(control.caption).c_str(), style, 0, 0, 10,
+        10, parent,
+        reinterpret_cast<HMENU>(
+            static_cast<INT_PTR>(ControlId(window, control.name))),
+        instance, nullptr);
+    // Without this a multi-line box holds 32 K characters.
+    if (control.kind == ControlKind::kTextBox) {
+      SendMessageW(child, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    }
+  }
+}
+
+HWND FindControl(const WindowSpec& window, HWND form, std::string_view name) {
+  const ControlSpec& control = window.Control(name);
+  const HWND parent =
+      control.parent.empty() ? form : FindControl(window, form, control.parent);
+  return GetDlgItem(parent, ControlId(window, name));
+}
+
+void PlaceControls(const WindowSpec& window, const Scale& scale, HWND form,
+                   HFONT captions, HFONT text) {
+  SetClientSize(form, scale.Px(window.width), scale.Px(window.height));
+  for (const ControlSpec& control : window.controls) {
+    const HWND child = FindControl(window, form, control.name);
+    const Pixels r = scale.Rect(control.rect);
+    MoveWindow(child, r.left, r.top, r.width(), r.height(), TRUE);
+    const bool box = control.kind == ControlKind::kTextBox;
+    SendMessageW(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(box ? text : captions), TRUE);
+    // A frame measures its title when the title is set.
+    if (control.kind == ControlKind::kFrame) {
+      SetWindowTextW(child, WideFromUtf8(control.caption).c_str());
+    }
+  }
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+GdiMeasure::GdiMeasure(HFONT font, bool owned)
+    : font_(owned ? font : nullptr), dc_(GetDC(nullptr)) {
+  old_ = SelectObject(dc_, font);
+}
+
+GdiMeasure::~GdiMeasure() {
+  SelectObject(dc_, old_);
+  ReleaseDC(nullptr, dc_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+int GdiMeasure::LineHeight() const {
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc_, &metrics);
+  return metrics.tmHeight;
+}
+
+int GdiMeasure::Width(std::string_view utf8) const {
+  const std::wstring text = WideFromUtf8(utf8);
+  SIZE size{};
+  GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()),
+                        &size);
+  return size.cx;
+}
+
+GdiFonts::GdiFonts(int dpi) : dpi_(dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  message_font_ = metrics.lfMessageFont;
+}
+
+double GdiFonts::desktop_points() const {
+  // The metrics are for the system's DPI; never below 8 points.
+  const double points =
+      std::abs(message_font_.lfHeight) * 72.0 / WindowDpi(nullptr);
+  return std::max(8.0, points);
+}
+
+HFONT GdiFonts::Create(int face, double points) const {
+  static constexpr const wchar_t* kNarrower[] = {L"Liberation Sans Narrow",
+                                                 L"Arial Narrow"};
+  LOGFONTW font = message_font_;
+  font.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
+  if (face > 0) {
+    font.lfWidth = 0;
+    wcsncpy(font.lfFaceName, kNarrower[face - 1], LF_FACESIZE - 1);
+  }
+  return CreateFontIndirectW(&font);
+}
+
+std::unique_ptr<TextMeasure> GdiFonts::Measure(int face, double points) const {
+  return std::make_unique<GdiMeasure>(Create(face, points), true);
+}
+
+HFONT CreateTextBoxFont(HFONT captions) {
+  LOGFONTW font{};
+  GetObjectW(captions, sizeof font, &font);
+  LOGFONTW fixed{};
+  fixed.lfHeight = font.lfHeight;
+  fixed.lfCharSet = DEFAULT_CHARSET;
+  fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  wcscpy(fixed.lfFaceName, L"Consolas");
+  return CreateFontIndirectW(&fixed);
+}
+
+int WindowDpi(HWND window) {
+  // GetDpiForWindow arrived with Windows 10; Windows 7 has one DPI.
+  static const auto get_dpi =
+      reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (get_dpi != nullptr && window != nullptr) {
+    if (const UINT dpi = get_dpi(window); dpi != 0)
+      return static_cast<int>(dpi);
+  }
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace venmark::win32
