@@ -131,6 +131,7 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
       {"ba:12:34:56:78:9a", "локально администрируемый адрес"},
       {"02:00:00:00:00:00", "локально администрируемый адрес"},
       {"00:1a:2c:00:00:01", ""},
+      {"00:00:00:00:00:00", "нулевой адрес"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SpecialAddressNote(FindMacs(c.mac).at(0).address), c.note)
@@ -143,6 +144,14 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
       "01:00:5e:80:00:00 - ICANN, IANA Department\n"
       "ba:12:34:56:78:9a - производитель не определен "
       "(локально администрируемый адрес)\n");
+  // The null address is no one's, whatever the listing says of 00-00-00,
+  // in any notation.
+  const ListingSet xerox(VendorDb::Parse(
+      kMaL + std::string("00-00-00   (hex)\t\tXEROX CORPORATION\r\n")));
+  EXPECT_EQ(Search(xerox, "00-00-00-00-00-00 0:0:0:0:0:0 0000.0000.0000"),
+            "00-00-00-00-00-00 - производитель не определен (нулевой адрес)\n"
+            "0:0:0:0:0:0 - производитель не определен (нулевой адрес)\n"
+            "0000.0000.0000 - производитель не определен (нулевой адрес)\n");
   const ListingSet bare(VendorDb::Parse(kMaL));
   EXPECT_EQ(Search(bare, "01:00:5e:00:00:fb 01:00:5e:80:00:00"),
             "01:00:5e:00:00:fb - производитель не определен (групповой адрес "

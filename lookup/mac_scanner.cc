@@ -1,12 +1,15 @@
 #include "lookup/mac_scanner.h"
 
+#include <algorithm>
 #include <array>
 
 namespace venmark {
 namespace {
 
-constexpr std::size_t kGroupedLength = 17;  // 00-1a-2b-3c-4d-5e
-constexpr std::size_t kQuadLength = 14;     // 001a.2b3c.4d5e, 001a-2b3c-4d5e
+constexpr std::size_t kGroupedLength = 17;   // 00-1a-2b-3c-4d-5e
+constexpr std::size_t kQuadLength = 14;      // 001a.2b3c.4d5e, 001a-2b3c-4d5e
+constexpr std::size_t kSixSixLength = 13;    // 001e49-7a33c1
+constexpr std::size_t kClientIdLength = 17;  // 0100.1a2b.3c4d.5e
 
 enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2 };
 
@@ -94,6 +97,74 @@ bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
   return true;
 }
 
+// Whether a bare word at [start, start + length) stands on its own: no
+// separator joins it to a hex word on either side (a GUID's last group, a
+// longer identifier).
+bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length) {
+  for (const char separator : {'-', ':', '.'}) {
+    if (!IsWhole(text, start, length, separator)) return false;
+  }
+  return true;
+}
+
+// Whether six groups of one or two hex digits joined by colons start at
+// start, the last not running on into a third digit; their value goes
+// into *address and their length into *length.
+bool MatchColonShort(std::string_view text, std::size_t start,
+                     std::uint64_t* address, std::size_t* length) {
+  std::uint64_t value = 0;
+  std::size_t i = start;
+  for (int group = 0; group < 6; ++group) {
+    if (group > 0) {
+      if (i >= text.size() || text[i] != ':') return false;
+      ++i;
+    }
+    std::size_t digits = 0;
+    unsigned byte = 0;
+    while (i < text.size() && IsHex(text[i]) && digits < 3) {
+      byte = byte << 4 | static_cast<unsigned>(HexValue(text[i]));
+      ++digits;
+      ++i;
+    }
+    if (digits == 0 || digits > 2) return false;
+    value = value << 8 | byte;
+  }
+  *address = value;
+  *length = i - start;
+  return true;
+}
+
+// Whether "Hex-STRING:" and blanks stand right before start.
+bool AfterHexStringTag(std::string_view text, std::size_t start) {
+  constexpr std::string_view kTag = "Hex-STRING:";
+  std::size_t i = start;
+  while (i > 0 && text[i - 1] == ' ') --i;
+  return i < start && i >= kTag.size() &&
+         text.substr(i - kTag.size(), kTag.size()) == kTag;
+}
+
+// Whether " HH" (a seventh pair) follows at position at.
+bool PairFollows(std::string_view text, std::size_t at) {
+  return at + 2 < text.size() && text[at] == ' ' && IsHex(text[at + 1]) &&
+         IsHex(text[at + 2]);
+}
+
+// "01HH.HHHH.HHHH.HH": the MAC is the twelve digits after the 01.
+bool MatchClientId(std::string_view s, std::uint64_t* address) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < kClientIdLength; ++i) {
+    if (i == 4 || i == 9 || i == 14) {
+      if (s[i] != '.') return false;
+      continue;
+    }
+    if (!IsHex(s[i])) return false;
+    if (i >= 2)
+      value = (value << 4) | static_cast<std::uint64_t>(HexValue(s[i]));
+  }
+  *address = value;
+  return true;
+}
+
 // "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
 std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
                     std::size_t c, std::size_t d, std::size_t e,
@@ -102,7 +173,13 @@ std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
           Upper(s[d]), '-',         Upper(s[e]), Upper(s[f])};
 }
 
-bool IsSeparator(char c) { return c == '-' || c == ':' || c == '.'; }
+// A byte that no MAC holds and that joins no words: text up to it is
+// decided whatever follows. Blanks join the pairs after "Hex-STRING:", and
+// x the 0x of a bare MAC.
+bool IsHardByte(char c) {
+  return !IsHex(c) && c != '-' && c != ':' && c != '.' && c != ' ' &&
+         c != 'x' && c != 'X';
+}
 
 }  // namespace
 
@@ -122,40 +199,131 @@ std::string SearchHuawei(std::string_view candidate_mac) {
   return SearchCisco(candidate_mac);
 }
 
+std::string OuiKey(std::uint64_t address) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string key = "00-00-00";
+  for (int i = 0; i < 6; ++i) {
+    key[static_cast<std::size_t>(i + i / 2)] =
+        kHex[(address >> (44 - 4 * i)) & 0xF];
+  }
+  return key;
+}
+
+bool MacScanner::Labelled(std::size_t at, std::size_t end) {
+  if (labels_ == nullptr) labels_ = &own_labels_.emplace();
+  return labels_->Labelled(text_, at, end);
+}
+
+std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
+                                              std::size_t end) {
+  const std::size_t size = text_.size();
+  const std::size_t length = end - word;
+  const char after = end < size ? text_[end] : '\0';
+  std::uint64_t address = 0;
+  auto finding = [&](std::size_t mac_length, Notation notation) {
+    const std::string_view mac = text_.substr(word, mac_length);
+    return MacFinding{word, notation, mac, OuiKey(address), address};
+  };
+  switch (length) {
+    case 1:
+    case 2: {
+      std::size_t mac_length = 0;
+      if (after == ':' && MatchColonShort(text_, word, &address, &mac_length)) {
+        // With one-digit groups no colon may stand before it at all: the
+        // tail of an IPv6 address ("fe80::1:2:3:4:5:6") is no MAC.
+        const bool grouped = mac_length == kGroupedLength;
+        if (IsWhole(text_, word, mac_length, ':') &&
+            (grouped || word == 0 || text_[word - 1] != ':')) {
+          return finding(mac_length,
+                         grouped ? Notation::kColon : Notation::kColonShort);
+        }
+      }
+      if (length == 2 && after == '-' && word + kGroupedLength <= size &&
+          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, '-',
+                      &address) &&
+          IsWhole(text_, word, kGroupedLength, '-')) {
+        return finding(kGroupedLength, Notation::kDash);
+      }
+      if (length == 2 && after == ' ' && word + kGroupedLength <= size &&
+          AfterHexStringTag(text_, word) &&
+          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, ' ',
+                      &address) &&
+          IsWhole(text_, word, kGroupedLength, ' ') &&
+          !PairFollows(text_, word + kGroupedLength)) {
+        return finding(kGroupedLength, Notation::kHexString);
+      }
+      return std::nullopt;
+    }
+    case 4:
+      if ((after == '.' || after == '-') && word + kQuadLength <= size &&
+          MatchGroups(text_.substr(word, kQuadLength), 3, 4, after, &address) &&
+          IsWhole(text_, word, kQuadLength, after)) {
+        return finding(kQuadLength,
+                       after == '.' ? Notation::kDot : Notation::kDashQuad);
+      }
+      // 01 (Ethernet) and the MAC: "0100.1a2b.3c4d.5e".
+      if (after == '.' && text_[word] == '0' && text_[word + 1] == '1' &&
+          word + kClientIdLength <= size &&
+          MatchClientId(text_.substr(word, kClientIdLength), &address) &&
+          IsWhole(text_, word, kClientIdLength, '.')) {
+        return finding(kClientIdLength, Notation::kClientId);
+      }
+      return std::nullopt;
+    case 6:
+      if (after == '-' && word + kSixSixLength <= size &&
+          MatchGroups(text_.substr(word, kSixSixLength), 2, 6, '-', &address) &&
+          IsWhole(text_, word, kSixSixLength, '-')) {
+        return finding(kSixSixLength, Notation::kSixSix);
+      }
+      return std::nullopt;
+    case 12:
+      if (MatchGroups(text_.substr(word, 12), 1, 12, '\0', &address) &&
+          IsWholeBare(text_, word, 12) && Labelled(word, end)) {
+        return finding(12, Notation::kBare);
+      }
+      return std::nullopt;
+    case 14:
+      // 0x001A2B3C4D5E (HP-UX lanscan).
+      if (text_[word] == '0' && (text_[word + 1] | 0x20) == 'x' &&
+          MatchGroups(text_.substr(word + 2, 12), 1, 12, '\0', &address) &&
+          IsWholeBare(text_, word, 14) && Labelled(word, end)) {
+        return finding(14, Notation::kBare);
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
 std::optional<MacFinding> MacScanner::Next() {
   const std::size_t size = text_.size();
-  // Every notation has a separator at a fixed place, so one byte rules out
-  // almost every position before any digit is examined. No two notations
-  // can match at one position.
-  for (; position_ + kQuadLength <= size && position_ < start_limit_;
-       ++position_) {
-    const std::size_t i = position_;
-    std::uint64_t address = 0;
-    const char third = text_[i + 2];
-    if ((third == '-' || third == ':') && i + kGroupedLength <= size) {
-      const std::string_view slice = text_.substr(i, kGroupedLength);
-      if (MatchGroups(slice, 6, 2, third, &address) &&
-          IsWhole(text_, i, kGroupedLength, third)) {
-        ++position_;
-        return third == '-' ? MacFinding{i, Notation::kDash, slice,
-                                         SearchWindows(slice), address}
-                            : MacFinding{i, Notation::kColon, slice,
-                                         SearchUnix(slice), address};
-      }
+  const std::size_t limit = std::min(size, start_limit_);
+  // A MAC starts where a word of letters and digits starts; every notation
+  // but 0x begins with a word of hex digits alone, as long as its first
+  // group. Words of other letters are passed over whole.
+  std::size_t i = position_;
+  // A word that began before position_ had its turn already.
+  while (i < size && i > 0 && IsAlnum(text_[i - 1]) && IsAlnum(text_[i])) ++i;
+  while (i < limit) {
+    while (i < limit && !IsAlnum(text_[i])) ++i;
+    if (i >= limit) break;
+    const std::size_t word = i;
+    bool hex = true;
+    while (i < size && IsAlnum(text_[i])) {
+      hex = hex && IsHex(text_[i]);
+      ++i;
     }
-    const char fifth = text_[i + 4];
-    if (fifth == '.' || fifth == '-') {
-      const std::string_view slice = text_.substr(i, kQuadLength);
-      if (MatchGroups(slice, 3, 4, fifth, &address) &&
-          IsWhole(text_, i, kQuadLength, fifth)) {
-        ++position_;
-        return fifth == '.' ? MacFinding{i, Notation::kDot, slice,
-                                         SearchCisco(slice), address}
-                            : MacFinding{i, Notation::kDashQuad, slice,
-                                         SearchHuawei(slice), address};
-      }
+    const std::size_t length = i - word;
+    if (!hex && !(length == 14 && text_[word] == '0' &&
+                  (text_[word + 1] | 0x20) == 'x')) {
+      continue;
+    }
+    if (std::optional<MacFinding> found = MatchAt(word, i)) {
+      position_ = i;
+      return found;
     }
   }
+  position_ = std::max(position_, limit);
   return std::nullopt;
 }
 
@@ -175,7 +343,7 @@ std::size_t StreamScanner::DecidedLength() const {
   // such byte is decided.
   for (std::size_t i = pending_.size(); i > 1; --i) {
     const char c = pending_[i - 1];
-    if (!IsHex(c) && !IsSeparator(c)) return i;
+    if (IsHardByte(c)) return i;
   }
   return 0;
 }

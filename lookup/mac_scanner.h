@@ -7,14 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/label_context.h"
+
 namespace venmark {
 
 // The ways MAC addresses are commonly written.
 enum class Notation {
-  kDash,      // 00-1a-2b-3c-4d-5e (Windows)
-  kColon,     // 00:1a:2b:3c:4d:5e (Unix-like systems)
-  kDot,       // 001a.2b3c.4d5e (Cisco)
-  kDashQuad,  // 001a-2b3c-4d5e (Huawei, H3C, HPE Comware)
+  kDash,        // 00-1a-2b-3c-4d-5e (Windows)
+  kColon,       // 00:1a:2b:3c:4d:5e (Unix-like systems)
+  kDot,         // 001a.2b3c.4d5e (Cisco)
+  kDashQuad,    // 001a-2b3c-4d5e (Huawei, H3C, HPE Comware)
+  kColonShort,  // 0:1d:aa:8f:23:ed (macOS, AIX, Solaris, net-snmp, dhcpd)
+  kSixSix,      // 001e49-7a33c1 (HPE ProCurve, Aruba AOS-S)
+  kBare,        // 001A2B3C4D5E or 0x001A2B3C4D5E, under a MAC label
+  kHexString,   // 00 1A 2B 3C 4D 5E after "Hex-STRING:" (net-snmp)
+  kClientId,    // 0100.1a2b.3c4d.5e (Cisco DHCP client identifier)
 };
 
 // One MAC address found in a text.
@@ -40,27 +47,42 @@ std::string SearchCisco(std::string_view candidate_mac);
 // Key of a MAC in three dash-separated groups of four: as SearchCisco.
 std::string SearchHuawei(std::string_view candidate_mac);
 
+// Key of any MAC from its 48 bits: "00-1A-2B".
+std::string OuiKey(std::uint64_t address);
+
 // Walks a text from its start and yields every whole MAC written in it, by
 // position: a MAC that letters or digits touch, or that its own separator
 // and a run of hex digits continue (a DUID, a UUID, a longer address), is
-// part of something else. Any bytes may surround a MAC, so UTF-8 text scans
+// part of something else. A bare run of twelve hex digits counts only under
+// a label (LabelContext). Any bytes may surround a MAC, so UTF-8 text scans
 // as it is. The text must outlive the scanner and its findings.
 class MacScanner {
  public:
   explicit MacScanner(std::string_view text) : text_(text) {}
 
   // Yields only the MACs that start from position from and before
-  // start_limit; the text around serves to decide them.
-  MacScanner(std::string_view text, std::size_t from, std::size_t start_limit)
-      : text_(text), start_limit_(start_limit), position_(from) {}
+  // start_limit; the text around serves to decide them. labels, when
+  // given, carries what came before text; else the scanner keeps its own.
+  MacScanner(std::string_view text, std::size_t from, std::size_t start_limit,
+             LabelContext* labels = nullptr)
+      : text_(text),
+        start_limit_(start_limit),
+        position_(from),
+        labels_(labels) {}
 
   // The next MAC in the text, or nothing once the text is used up.
   std::optional<MacFinding> Next();
 
  private:
+  // The MAC whose first group is the hex word [word, end), if any.
+  std::optional<MacFinding> MatchAt(std::size_t word, std::size_t end);
+  bool Labelled(std::size_t at, std::size_t end);
+
   std::string_view text_;
   std::size_t start_limit_ = std::string_view::npos;
   std::size_t position_ = 0;
+  LabelContext* labels_ = nullptr;
+  std::optional<LabelContext> own_labels_;
 };
 
 // Every MAC written in text, by position.
@@ -70,7 +92,8 @@ std::vector<MacFinding> FindMacs(std::string_view text);
 // a scan of the whole text. Memory stays at a block plus the run of hex
 // digits and separators that straddles a block edge, and at most about
 // kLongestRun: past that, only a run of letters and digits longer than
-// kContext could make a finding differ.
+// kContext could make a finding differ. What decides a bare word from
+// further back is carried in a LabelContext.
 class StreamScanner {
  public:
   static constexpr std::size_t kLongestRun = std::size_t{1} << 20;
@@ -92,15 +115,14 @@ class StreamScanner {
       // Text of hex digits and separators alone: what stands more than
       // kContext before the end is decided by the kContext after it.
       const std::size_t limit = pending_.size() - context_;
-      MacScanner scanner(pending_, from_, limit);
+      MacScanner scanner(pending_, from_, limit, &labels_);
       while (const std::optional<MacFinding> finding = scanner.Next()) {
         found(*finding);
       }
-      // The two bytes before limit stay as what stands before the next MAC
-      // (a separator and a hex digit tell it is continued), and have had
-      // their turn to start one.
-      pending_.erase(0, limit - 2);
-      from_ = 2;
+      // The bytes before limit stay as what stands before the next MAC (a
+      // separator and a hex word tell it is continued, "Hex-STRING: " that
+      // pairs follow), and have had their turn to start one.
+      Keep(limit);
     }
   }
 
@@ -121,19 +143,29 @@ class StreamScanner {
   template <typename Found>
   void Drain(std::size_t decided, Found& found) {
     MacScanner scanner(std::string_view(pending_).substr(0, decided), from_,
-                       std::string_view::npos);
+                       std::string_view::npos, &labels_);
     while (const std::optional<MacFinding> finding = scanner.Next()) {
       found(*finding);
     }
-    // The last decided byte stays: it is what stands before the next MAC,
-    // and can start none.
-    pending_.erase(0, decided - 1);
-    from_ = 0;
+    Keep(decided);
   }
+
+  // Drops what stands before `from` but the bytes that tell what precedes
+  // the next MAC; the next MAC starts at from or later.
+  void Keep(std::size_t from) {
+    const std::size_t keep = from < kLookBehind ? from : kLookBehind;
+    labels_.Drop(pending_, from, from - keep);
+    pending_.erase(0, from - keep);
+    from_ = keep;
+  }
+
+  // What stands before a MAC and tells whether it counts: "Hex-STRING: ".
+  static constexpr std::size_t kLookBehind = 16;
 
   std::size_t longest_run_, context_;
   std::string pending_;
   std::size_t from_ = 0;  // where the next MAC may start in pending_
+  LabelContext labels_;
 };
 
 }  // namespace venmark

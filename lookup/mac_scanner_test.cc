@@ -115,7 +115,6 @@ TEST(MacScannerTest, FindsMacsAtTheEdgesOfTheText) {
 
 TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
   for (const char* text : {
-           "0:1a:2b:3c:4d:5e",           // a group of one digit
            "00-1a:2b-3c-4d-5e",          // mixed separators
            "zz-zz-zz-zz-zz-zz",          // no hex digits
            "ab-c.-fg-.x-kl-mn",          // separators in both places
@@ -130,6 +129,77 @@ TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
            "----    -----------       --------    -----",
        }) {
     ExpectFindings(text, {});
+  }
+}
+
+// The notations real devices print beside the four above, each with the
+// decoys that stand next to it in the same outputs; a bare word counts only
+// under a label on its line or a heading over its column or field.
+TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
+  const struct {
+    const char* text;
+    std::vector<std::string> macs;
+    std::uint64_t first_address = 0;
+  } cases[] = {
+      // macOS arp -a, net-snmp, dhcpd: one-digit groups read as 0H.
+      {"? (192.168.1.1) at 0:1d:aa:8f:23:ed on en0 ifscope [ethernet]",
+       {"0:1d:aa:8f:23:ed"},
+       0x001DAA8F23ED},
+      {"hardware ethernet 8:0:27:a:b:c;", {"8:0:27:a:b:c"}, 0x0800270A0B0C},
+      {"fe80::1:2:3:4:5:6 and 1:2:3:4:5:6:7 and 0:1d:aa:8f:23:edf", {}},
+      // HPE ProCurve, Aruba AOS-S.
+      {"  001e49-7a33c1    12   Trk1", {"001e49-7a33c1"}, 0x001E497A33C1},
+      {"001e49-7a33c1-00 and 0000001e49-7a33c1", {}},
+      // Bare words: a label on the line, 0x too.
+      {"Physical Address...: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"macaddress1=\"080027AABBCC\"", {"080027AABBCC"}, 0x080027AABBCC},
+      {"User-Name = \"a0b1c2d3e4f5\"", {"a0b1c2d3e4f5"}, 0xA0B1C2D3E4F5},
+      {"Station Address 0x001A2B3C4D5E", {"0x001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      // ... never without one, and never as a GUID's or UUID's tail.
+      {"Machine 001A2B3C4D5E", {}},
+      {"commit 001a2b3c4d5e and 0x001A2B3C4D5E", {}},
+      {"MAC {4d36e972-e325-11ce-bfc1-08002be10318}", {}},
+      {"MAC 0000-1000-8000-00805f9b34fb", {}},
+      // A heading over the column, on one line or two, or over the field.
+      {"Name  MacAddress    Status\n----  ----------    ------\n"
+       "vm1   00155D010203  Ok\n",
+       {"00155D010203"},
+       0x00155D010203},
+      {"Hardware Station        Crd\nPath     Address        In#\n"
+       "0/0/0/1  0x001A2B3C4D5E 0\n",
+       {"0x001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"ID,Date,Time,Description,IP Address,Host Name,MAC Address\n"
+       "10,05/14/24,09:01:02,Assign,10.0.0.9,pc1,001A2B3C4D5E\n"
+       "10,05/14/24,09:01:03,Assign,10.0.0.9,pc1,abcdef,001A2B3C4D5E\n",
+       {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      // A blank line ends the table the heading stood over.
+      {"Name  MacAddress\n\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress    Id\nvm1   x             00155D010203\n", {}},
+      // net-snmp Hex-STRING: six pairs, not seven.
+      {"ifPhysAddress.2 = Hex-STRING: 00 1A 2B 3C 4D 5E \n",
+       {"00 1A 2B 3C 4D 5E"},
+       0x001A2B3C4D5E},
+      {"x = Hex-STRING: 00 1A 2B 3C 4D 5E 6F\nSTRING: 00 1A 2B 3C 4D 5E", {}},
+      // Cisco DHCP client identifiers: 01 and the MAC.
+      {"10.0.0.5   0100.1a2b.3c4d.5e   Mar 01 2024",
+       {"0100.1a2b.3c4d.5e"},
+       0x001A2B3C4D5E},
+      {"0063.6973.636f.2d30.3031 and 0100.1a2b.3c4d.5e.6f", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> got;
+    std::uint64_t first = 0;
+    for (const MacFinding& finding : FindMacs(c.text)) {
+      if (got.empty()) first = finding.address;
+      got.emplace_back(finding.candidate_mac);
+    }
+    EXPECT_EQ(got, c.macs) << c.text;
+    EXPECT_EQ(first, c.first_address) << c.text;
+    if (!got.empty()) {
+      EXPECT_EQ(FindMacs(c.text)[0].oui_key, OuiKey(first));
+    }
   }
 }
 
@@ -279,6 +349,20 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
                                            "00:1A:2B:3C:4D:5E",
                                            "001a.2b3c.4d5e",
                                            "00e0-fc12-3456",
+                                           "0:1d:a:8f:23:ed",
+                                           "001e49-7a33c1",
+                                           "0100.1a2b.3c4d.5e",
+                                           "Hex-STRING: ",
+                                           "00 1A 2B 3C 4D 5E",
+                                           "001A2B3C4D5E",
+                                           "0x",
+                                           "MAC ",
+                                           "Station",
+                                           "Address",
+                                           ",",
+                                           "  ",
+                                           "\n",
+                                           "\n\n",
                                            "0a",
                                            "beef",
                                            "-",
@@ -287,9 +371,9 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
                                            "g",
                                            " ",
                                            "Ж"};
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 6000; ++round) {
     std::string text;
-    for (std::size_t n = below(16); n > 0; --n)
+    for (std::size_t n = below(24); n > 0; --n)
       text += pieces[below(pieces.size())];
     std::vector<std::string> whole;
     for (const MacFinding& f : FindMacs(text))

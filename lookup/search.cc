@@ -62,6 +62,7 @@ void AppendJsonString(std::string_view text, std::string* out) {
 
 std::string_view SpecialAddressNote(std::uint64_t address) {
   const auto first = static_cast<unsigned>(address >> 40);
+  if (address == 0) return "нулевой адрес";
   if (address == 0xFFFFFFFFFFFF) return "широковещательный адрес";
   // 01-00-5E-00-00-00 to 01-00-5E-7F-FF-FF (RFC 1112).
   if ((address >> 23) == (0x01005EULL << 1)) return "групповой адрес IPv4";
@@ -110,7 +111,14 @@ void AppendRow(const ResultRow& row, ResultFormat format, std::string_view eol,
 void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
                    ResultFormat format, std::string_view eol,
                    std::string* results, Assignment* scratch) {
-  listings.Resolve(finding, scratch);
+  // The null address (an incomplete ARP entry, a loopback) belongs to no
+  // one, whatever the listing says of 00-00-00.
+  if (finding.address == 0) {
+    scratch->names.clear();
+    scratch->digits.clear();
+  } else {
+    listings.Resolve(finding, scratch);
+  }
   ResultRow row;
   row.mac = finding.candidate_mac;
   row.assignment = scratch->digits;

@@ -47,6 +47,34 @@ TEST(SearchTest, KeepsEmptyAndNonAsciiNames) {
             "00-aa-bb-01-02-03 - ОАО «Пример»\r\n");
 }
 
+// A listing's control characters never reach a terminal, nor split a TSV
+// row; JSON escapes them.
+TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
+  const ListingSet db(
+      VendorDb::Parse("00-1A-2B   (hex)\t\tEvil\x1b"
+                      "]0;x\x07 Tab\there \xc2\x9b"
+                      "2J\r\n"));
+  const MacFinding finding = FindMacs("00-1a-2b-00-00-01").at(0);
+  const struct {
+    ResultFormat format;
+    const char* line;
+  } cases[] = {
+      {ResultFormat::kText, "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
+      {ResultFormat::kTsv,
+       "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\n"},
+      {ResultFormat::kJson,
+       "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
+       "\"Evil\\u001b]0;x\\u0007 Tab\\there \xc2\x9b"
+       "2J\",\"note\":\"\"}\n"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    Assignment scratch;
+    SearchMacBase(db, finding, c.format, "\n", &out, &scratch);
+    EXPECT_EQ(out, c.line);
+  }
+}
+
 TEST(SearchTest, WritesNothingForTextWithoutMacs) {
   EXPECT_EQ(SearchText("", TestDb()), "");
   EXPECT_EQ(SearchText("------------------------------\r\n", TestDb()), "");
