@@ -114,9 +114,51 @@ std::size_t FieldIndex(std::string_view prefix, char separator) {
   return index;
 }
 
+// Whether line may hold a label at all: every label has "dd" ("addr"),
+// "mac", "user-n", "lling-s", "thern" or "д" in it. Most lines of a log
+// have none, and are passed over at the cost of one look at each byte.
+bool MayHoldLabel(std::string_view line) {
+  const auto at = [&](std::size_t i) {
+    return i < line.size() ? static_cast<char>(line[i] | 0x20) : '\0';
+  };
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    switch (line[i] | 0x20) {
+      case 'd':
+        if (at(i + 1) == 'd') return true;
+        break;
+      case 'm':
+        if (at(i + 1) == 'a' && at(i + 2) == 'c') return true;
+        break;
+      case 'u':
+        if (at(i + 1) == 's' && at(i + 2) == 'e' && at(i + 4) == '-') {
+          return true;
+        }
+        break;
+      case 'l':
+        if (at(i + 1) == 'l' && at(i + 2) == 'i' && at(i + 5) == '-') {
+          return true;
+        }
+        break;
+      case 't':
+        if (at(i + 1) == 'h' && at(i + 2) == 'e' && at(i + 3) == 'r') {
+          return true;
+        }
+        break;
+      default:
+        // д and Д in UTF-8.
+        if (line[i] == '\xD0' && i + 1 < line.size() &&
+            (line[i + 1] == '\xB4' || line[i + 1] == '\x94')) {
+          return true;
+        }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool LabelContext::HasLabel(std::string_view line) {
+  if (!MayHoldLabel(line)) return false;
   std::string lower(line);
   std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
   if (HasMacWord(lower)) return true;

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The three workloads side by side with their peers, as whole processes:
+#   bench/peers.sh VENMARK_SCAN
+# in a folder holding base.dat and its companions. Needs hyperfine.
+set -euo pipefail
+scan=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+make=${MAKE_SAMPLE_TEXT:-$(dirname "$scan")/../bench/make-sample-text}
+[ -f w1.txt ] || "$make" 100000 >w1.txt
+[ -f syslog.txt ] || "$make" --syslog 200 >syslog.txt
+echo "00:1a:2b:3c:4d:5e" >one.txt
+# The awk peer: grep finds the MACs, awk joins them with the MA-L listing.
+cat >peer.awk <<'AWK'
+NR == FNR { if ($2 == "(hex)") { k = $1; $1 = ""; $2 = ""; v[k] = substr($0, 3) } next }
+{ m = toupper($0); gsub(/[^0-9A-F]/, "", m)
+  k = substr(m, 1, 2) "-" substr(m, 3, 2) "-" substr(m, 5, 2)
+  print $0 " - " (k in v ? v[k] : "производитель не определен") }
+AWK
+regex='([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}|[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}'
+hyperfine -N --warmup 3 --export-markdown one-mac.md \
+  "$scan one.txt" "cat base.dat base-mam.dat base-mas.dat base-iab.dat"
+hyperfine --warmup 1 --export-markdown w1.md \
+  "$scan w1.txt > /dev/null" \
+  "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > /dev/null"
+hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
+  "$scan syslog.txt > /dev/null" \
+  "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > /dev/null"
