@@ -1,9 +1,11 @@
 // libFuzzer: any bytes read as an MA-L listing and as a block listing must
 // index without fault, and every answer must hold the MAC it answers.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "lookup/listing_set.h"
 #include "lookup/mac_scanner.h"
@@ -19,6 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   for (const char* mac :
        {"00-00-00-00-00-00", "70-b3-d5-f2-f0-01", "ff-ff-ff-ff-ff-ff"}) {
     asks.push_back(venmark::FindMacs(mac).at(0));
+  }
+  // The first look-ups search the text, later ones the index: both must
+  // answer alike.
+  const venmark::VendorDb indexed = venmark::VendorDb::Parse(text);
+  indexed.record_count();
+  for (const venmark::MacFinding& ask : asks) {
+    const venmark::VendorDb direct = venmark::VendorDb::Parse(text);
+    const auto a = direct.Find(ask.oui_key);
+    const std::vector<std::string_view> searched(a.begin(), a.end());
+    const auto b = indexed.Find(ask.oui_key);
+    if (!std::equal(searched.begin(), searched.end(), b.begin(), b.end())) {
+      std::abort();
+    }
+    if (direct.HasRecord() != (indexed.record_count() > 0)) std::abort();
   }
   venmark::Assignment assignment;
   std::vector<std::string_view> names;

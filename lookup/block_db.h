@@ -28,11 +28,12 @@ class BlockDb {
 
   // Indexes listing text already in memory.
   static BlockDb Parse(std::string_view listing) {
-    return BlockDb(std::vector<char>(listing.begin(), listing.end()));
+    return BlockDb(
+        ListingBytes(std::vector<char>(listing.begin(), listing.end())));
   }
 
   // Indexes the bytes of a listing file.
-  explicit BlockDb(std::vector<char> listing);
+  explicit BlockDb(ListingBytes listing);
 
   BlockDb(BlockDb&&) noexcept = default;
   BlockDb& operator=(BlockDb&&) noexcept = default;
@@ -63,7 +64,7 @@ class BlockDb {
     std::string_view name;
   };
 
-  std::vector<char> data_;
+  ListingBytes bytes_;
   std::deque<std::string> decoded_names_;
   std::vector<Record> records_;  // by prefix, span, low, order
 };

@@ -76,16 +76,17 @@ bool IsGap(std::string_view line, std::size_t i) {
          (i + 1 < line.size() && (line[i + 1] == ' ' || line[i + 1] == '\t'));
 }
 
-// The headings of line that stand over columns [first, first + width).
+// The heading of line that stands over column first, or else the first
+// that starts over columns (first, first + width).
 std::string_view CellsOver(std::string_view line, std::size_t first,
                            std::size_t width) {
   std::size_t begin = ByteOf(line, first);
-  std::size_t end = ByteOf(line, first + width);
-  if (begin >= line.size()) return {};
+  const std::size_t last = ByteOf(line, first + width);
+  while (begin < last && begin < line.size() && IsGap(line, begin)) ++begin;
+  if (begin >= line.size() || begin >= last) return {};
   while (begin > 0 && !IsGap(line, begin - 1)) --begin;
+  std::size_t end = begin;
   while (end < line.size() && !IsGap(line, end)) ++end;
-  while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
-  while (begin < end && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
   return line.substr(begin, end - begin);
 }
 

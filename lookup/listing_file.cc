@@ -1,9 +1,18 @@
 #include "lookup/listing_file.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <utility>
 
 #include "lookup/system_error.h"
 #include "lookup/text_codec.h"
@@ -97,6 +106,58 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
     *reason = DescribeSystemError(EIO);
     return false;
   }
+  return true;
+}
+
+ListingBytes::ListingBytes(ListingBytes&& other) noexcept
+    : owned_(std::move(other.owned_)),
+      mapped_(std::exchange(other.mapped_, nullptr)),
+      mapped_size_(std::exchange(other.mapped_size_, 0)) {}
+
+ListingBytes& ListingBytes::operator=(ListingBytes&& other) noexcept {
+  // What this held goes with other.
+  std::swap(owned_, other.owned_);
+  std::swap(mapped_, other.mapped_);
+  std::swap(mapped_size_, other.mapped_size_);
+  return *this;
+}
+
+ListingBytes::~ListingBytes() {
+#ifndef _WIN32
+  if (mapped_ != nullptr) {
+    ::munmap(const_cast<char*>(mapped_), mapped_size_);
+  }
+#endif
+}
+
+bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
+                        std::string* reason) {
+#ifndef _WIN32
+  // A regular file of a size a listing may have is mapped; anything else
+  // (a pipe, a device, a file too large) is read, or refused, as before.
+  // An update replaces a listing by renaming, so a mapped file never
+  // changes under the reader.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      status.st_size > 0 &&
+      static_cast<std::uintmax_t>(status.st_size) <= kMaxListingBytes) {
+    const auto size = static_cast<std::size_t>(status.st_size);
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (mapped != MAP_FAILED) {
+      *bytes = ListingBytes();
+      bytes->mapped_ = static_cast<const char*>(mapped);
+      bytes->mapped_size_ = size;
+      return true;
+    }
+  } else if (fd >= 0) {
+    ::close(fd);
+  }
+#endif
+  std::vector<char> data;
+  if (!ReadListingFile(path, &data, reason)) return false;
+  *bytes = ListingBytes(std::move(data));
   return true;
 }
 

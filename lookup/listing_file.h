@@ -33,15 +33,41 @@ std::string FolderOf(const std::string& path);
 bool ReadListingFile(const std::string& path, std::vector<char>* data,
                      std::string* reason);
 
+// The bytes of a listing: the file mapped into memory where the system
+// allows (nothing is copied, and pages no search touches are never read),
+// else read.
+class ListingBytes {
+ public:
+  ListingBytes() = default;
+  explicit ListingBytes(std::vector<char> bytes) : owned_(std::move(bytes)) {}
+  ListingBytes(ListingBytes&& other) noexcept;
+  ListingBytes& operator=(ListingBytes&& other) noexcept;
+  ~ListingBytes();
+
+  // Maps or reads the file at path, as ReadListingFile does.
+  static bool Read(const std::string& path, ListingBytes* bytes,
+                   std::string* reason);
+
+  std::string_view view() const {
+    return mapped_ != nullptr ? std::string_view(mapped_, mapped_size_)
+                              : std::string_view(owned_.data(), owned_.size());
+  }
+
+ private:
+  std::vector<char> owned_;
+  const char* mapped_ = nullptr;
+  std::size_t mapped_size_ = 0;
+};
+
 // A listing of type Db (built from the file's bytes) read from path. On
 // failure returns nothing and sets *reason to a Russian phrase saying why.
 template <typename Db>
 std::optional<Db> LoadListing(const std::string& path, std::string* reason) {
   std::string why;
   try {
-    std::vector<char> data;
-    if (ReadListingFile(path, &data, &why)) {
-      return std::optional<Db>(std::in_place, std::move(data));
+    ListingBytes bytes;
+    if (ListingBytes::Read(path, &bytes, &why)) {
+      return std::optional<Db>(std::in_place, std::move(bytes));
     }
   } catch (const std::bad_alloc&) {
     // A memory limit (ulimit -v) is a reason like any other.

@@ -68,7 +68,7 @@ std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
   constexpr std::string_view kMaLTitle = "базу производителей";
   std::string reason;
   std::optional<VendorDb> ma_l = VendorDb::Load(ma_l_path, &reason);
-  if (ma_l && ma_l->record_count() == 0) {
+  if (ma_l && !ma_l->HasRecord()) {
     ma_l.reset();
     reason = kNoRecord;
   }

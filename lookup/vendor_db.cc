@@ -28,31 +28,81 @@ std::optional<std::uint32_t> PackKey(std::string_view key) {
   return packed;
 }
 
-}  // namespace
-
-VendorDb::VendorDb(std::vector<char> listing) : data_(std::move(listing)) {
-  Index();
+// Calls line(start) for each line of text that has the marker at its
+// column, start being where the line begins.
+template <typename Line>
+void ForEachRecordLine(std::string_view text, Line&& line) {
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t marker = text.find(kHexMarker, from);
+    if (marker == std::string_view::npos) return;
+    from = marker + 1;
+    if (marker < kMarkerColumn) continue;
+    const std::size_t start = marker - kMarkerColumn;
+    // The marker counts only where its line begins eleven bytes before it.
+    if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
+      continue;
+    }
+    const std::string_view head = text.substr(start, kMarkerColumn);
+    if (head.find_first_of("\r\n") != std::string_view::npos) continue;
+    line(start);
+  }
 }
 
-void VendorDb::Index() {
+// The line of text that starts at start, without its line break.
+std::string_view LineAt(std::string_view text, std::size_t start) {
+  const std::size_t end = text.find_first_of("\r\n", start);
+  return text.substr(
+      start, end == std::string_view::npos ? text.size() - start : end - start);
+}
+
+std::string_view NameOf(std::string_view line) {
+  return line.size() > kNameColumn ? line.substr(kNameColumn) : "";
+}
+
+}  // namespace
+
+bool VendorDb::HasRecord() const {
+  if (indexed_) return record_count_ > 0;
+  bool found = false;
+  const std::string_view text = bytes_.view();
+  std::size_t from = 0;
+  // The first record line ends the search.
+  while (!found) {
+    const std::size_t marker = text.find(kHexMarker, from);
+    if (marker == std::string_view::npos) break;
+    from = marker + 1;
+    if (marker < kMarkerColumn) continue;
+    const std::size_t start = marker - kMarkerColumn;
+    found =
+        (start == 0 || text[start - 1] == '\n' || text[start - 1] == '\r') &&
+        text.substr(start, kMarkerColumn).find_first_of("\r\n") ==
+            std::string_view::npos;
+  }
+  return found;
+}
+
+std::size_t VendorDb::record_count() const {
+  Index();
+  return record_count_;
+}
+
+void VendorDb::Index() const {
+  if (indexed_) return;
+  indexed_ = true;
   struct Entry {
     std::uint32_t key;
     std::string_view name;
   };
   std::vector<Entry> entries;
-  ForEachLine(
-      std::string_view(data_.data(), data_.size()), [&](std::string_view line) {
-        if (line.size() < kMarkerColumn + kHexMarker.size() ||
-            line.substr(kMarkerColumn, kHexMarker.size()) != kHexMarker) {
-          return;
-        }
-        ++record_count_;
-        const std::optional<std::uint32_t> key = PackKey(line.substr(0, 8));
-        if (!key) return;
-        const std::string_view name =
-            line.size() > kNameColumn ? line.substr(kNameColumn) : "";
-        entries.push_back({*key, NameAsUtf8(name, &decoded_names_)});
-      });
+  const std::string_view text = bytes_.view();
+  ForEachRecordLine(text, [&](std::size_t start) {
+    ++record_count_;
+    const std::string_view line = LineAt(text, start);
+    const std::optional<std::uint32_t> key = PackKey(line.substr(0, 8));
+    if (!key) return;
+    entries.push_back({*key, NameAsUtf8(NameOf(line), &decoded_names_)});
+  });
   // Stable, so that one prefix's names keep the order of the file.
   std::stable_sort(
       entries.begin(), entries.end(),
@@ -65,10 +115,30 @@ void VendorDb::Index() {
   }
 }
 
+std::span<const std::string_view> VendorDb::SearchText(
+    std::string_view key) const {
+  found_.clear();
+  const std::string_view text = bytes_.view();
+  for (std::size_t at = text.find(key); at != std::string_view::npos;
+       at = text.find(key, at + 1)) {
+    const bool line_start =
+        at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+    if (line_start && text.size() >= at + kMarkerColumn + kHexMarker.size() &&
+        text.substr(at + kMarkerColumn, kHexMarker.size()) == kHexMarker &&
+        text.substr(at, kMarkerColumn).find_first_of("\r\n") ==
+            std::string_view::npos) {
+      found_.push_back(NameAsUtf8(NameOf(LineAt(text, at)), &decoded_names_));
+    }
+  }
+  return found_;
+}
+
 std::span<const std::string_view> VendorDb::Find(
     std::string_view oui_key) const {
   const std::optional<std::uint32_t> key = PackKey(oui_key);
   if (!key) return {};
+  if (!indexed_ && ++lookups_ <= kDirectLookups) return SearchText(oui_key);
+  Index();
   const auto [first, last] = std::equal_range(keys_.begin(), keys_.end(), *key);
   return std::span<const std::string_view>(names_).subspan(
       static_cast<std::size_t>(first - keys_.begin()),

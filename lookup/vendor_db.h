@@ -14,9 +14,12 @@
 namespace venmark {
 
 // The manufacturer listing ("base.dat"), in the layout of the IEEE
-// Registration Authority's OUI listing, indexed by prefix. A record line has
-// "(hex)" at columns 12-16; its columns 1-8 are the prefix ("00-1A-2B") and
-// column 19 on the organisation's name.
+// Registration Authority's OUI listing. A record line has "(hex)" at
+// columns 12-16; its columns 1-8 are the prefix ("00-1A-2B") and column 19
+// on the organisation's name. The first few look-ups search the text
+// itself, so that naming one MAC costs no more than a pass over the file;
+// the index by prefix is built on the look-up after them. Not for use from
+// several threads at once.
 class VendorDb {
  public:
   // Reads and indexes the file at path. On failure returns nothing and sets
@@ -28,11 +31,12 @@ class VendorDb {
 
   // Indexes listing text already in memory.
   static VendorDb Parse(std::string_view listing) {
-    return VendorDb(std::vector<char>(listing.begin(), listing.end()));
+    return VendorDb(
+        ListingBytes(std::vector<char>(listing.begin(), listing.end())));
   }
 
-  // Indexes the bytes of a listing file.
-  explicit VendorDb(std::vector<char> listing);
+  // Takes the bytes of a listing file.
+  explicit VendorDb(ListingBytes listing) : bytes_(std::move(listing)) {}
 
   VendorDb(VendorDb&&) noexcept = default;
   VendorDb& operator=(VendorDb&&) noexcept = default;
@@ -40,21 +44,31 @@ class VendorDb {
   VendorDb& operator=(const VendorDb&) = delete;
 
   // Names recorded for an upper-case key such as "00-1A-2B", in file order;
-  // empty when there are none.
+  // empty when there are none. Valid until the next call.
   std::span<const std::string_view> Find(std::string_view oui_key) const;
 
   // How many record lines the listing holds, the ones no key can match
   // (a lower-case prefix, say) included.
-  std::size_t record_count() const { return record_count_; }
+  std::size_t record_count() const;
+
+  // Whether the listing holds a record line at all.
+  bool HasRecord() const;
+
+  // Look-ups that search the text before the index is built.
+  static constexpr int kDirectLookups = 8;
 
  private:
-  void Index();
+  void Index() const;
+  std::span<const std::string_view> SearchText(std::string_view key) const;
 
-  std::vector<char> data_;                 // the file as read
-  std::deque<std::string> decoded_names_;  // names that were not UTF-8
-  std::vector<std::uint32_t> keys_;        // sorted prefixes
-  std::vector<std::string_view> names_;    // names_[i] belongs to keys_[i]
-  std::size_t record_count_ = 0;
+  ListingBytes bytes_;
+  mutable std::deque<std::string> decoded_names_;  // names that were not UTF-8
+  mutable bool indexed_ = false;
+  mutable int lookups_ = 0;
+  mutable std::vector<std::uint32_t> keys_;      // sorted prefixes
+  mutable std::vector<std::string_view> names_;  // names_[i] is keys_[i]'s
+  mutable std::vector<std::string_view> found_;  // a search's answer
+  mutable std::size_t record_count_ = 0;
 };
 
 }  // namespace venmark
