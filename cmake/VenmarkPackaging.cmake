@@ -46,7 +46,9 @@ The interface is in Russian.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The text boxes' monospaced face where the system has none, and the
   # narrow face the captions take on a screen too small for the desktop's.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2")
+  # libcurl is loaded when an update starts, so shlibdeps cannot see it.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "fonts-dejavu-core, fonts-liberation2, libcurl4 | libcurl4t64")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ieee-data")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_STRIP_FILES ON)

@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const venmark::ListingSet set(venmark::VendorDb::Parse(text),
                                 venmark::BlockDb::Parse(text));
   const venmark::BlockDb& blocks = *set.companion(venmark::BlockKind::kMaS);
+  blocks.record_count();  // the index, not the search
   // Ask about the MACs the listing itself writes and a few fixed ones.
   std::vector<venmark::MacFinding> asks = venmark::FindMacs(text);
   for (const char* mac :
@@ -35,6 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       std::abort();
     }
     if (direct.HasRecord() != (indexed.record_count() > 0)) std::abort();
+    // Block listings likewise.
+    const venmark::BlockDb direct_blocks = venmark::BlockDb::Parse(text);
+    std::vector<std::string_view> searched_names, indexed_names;
+    const auto found = direct_blocks.Find(ask.address, &searched_names);
+    const auto expected = blocks.Find(ask.address, &indexed_names);
+    if (found.has_value() != expected.has_value() ||
+        (found &&
+         (found->first != expected->first || found->span != expected->span)) ||
+        searched_names != indexed_names) {
+      std::abort();
+    }
   }
   venmark::Assignment assignment;
   std::vector<std::string_view> names;

@@ -1,6 +1,7 @@
 #include "lookup/block_db.h"
 
 #include <algorithm>
+#include <span>
 #include <tuple>
 #include <utility>
 
@@ -73,67 +74,140 @@ bool ParseRangeLine(std::string_view line, std::uint32_t* low,
   return rest.starts_with("(base 16)");
 }
 
+bool ByPrefixSpanLow(const BlockDb::Record& a, const BlockDb::Record& b) {
+  return std::tie(a.prefix, a.span, a.low, a.order) <
+         std::tie(b.prefix, b.span, b.low, b.order);
+}
+
 }  // namespace
 
-BlockDb::BlockDb(ListingBytes listing) : bytes_(std::move(listing)) { Index(); }
+namespace {
+// The smallest block of records (sorted by ByPrefixSpanLow) that holds
+// address, its names appended to *names in file order.
+std::optional<BlockDb::Block> FindIn(std::span<const BlockDb::Record> records,
+                                     std::uint64_t address,
+                                     std::vector<std::string_view>* names);
+}  // namespace
 
-void BlockDb::Index() {
-  // Each record is a "(hex)" line and the range line right after it. The
-  // markers are found by a fast search rather than line by line: the files
-  // are megabytes of address lines between a few thousand records.
+BlockDb::BlockDb(ListingBytes listing) : bytes_(std::move(listing)) {}
+
+std::size_t BlockDb::record_count() const {
+  Index();
+  return records_.size();
+}
+
+bool BlockDb::RecordAt(std::size_t start, Record* record) const {
   const std::string_view text = bytes_.view();
+  const std::size_t end = LineEndFrom(text, start);
+  std::string_view name;
+  if (!ParseHexLine(text.substr(start, end - start), &record->prefix, &name)) {
+    return false;
+  }
+  // The next line: a CR LF, a lone CR or a lone LF ends this one.
+  std::size_t next = end;
+  if (next < text.size()) {
+    next +=
+        (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n')
+            ? 2
+            : 1;
+  }
+  if (next >= text.size()) return false;
+  std::uint32_t high = 0;
+  if (!ParseRangeLine(text.substr(next, LineEndFrom(text, next) - next),
+                      &record->low, &high)) {
+    return false;
+  }
+  record->span = high - record->low;
+  record->name = NameAsUtf8(name, &decoded_names_);
+  return true;
+}
+
+template <typename Each>
+void BlockDb::ForEachRecord(Each&& each) const {
+  // The markers are found by a fast search rather than line by line: the
+  // files are megabytes of address lines between a few thousand records.
+  const std::string_view text = bytes_.view();
+  static const Finder kMarker("(hex)");
   std::size_t last_line = std::string_view::npos;
-  for (std::size_t marker = text.find("(hex)");
+  for (std::size_t marker = kMarker.In(text, 0);
        marker != std::string_view::npos;
-       marker = text.find("(hex)", marker + 1)) {
-    const std::size_t start = text.find_last_of("\r\n", marker) + 1;
+       marker = kMarker.In(text, marker + 1)) {
+    const std::size_t start = LineStartBefore(text, marker);
     if (start == last_line) continue;  // another marker on the same line
     last_line = start;
-    const std::size_t end =
-        std::min(text.find_first_of("\r\n", marker), text.size());
-    std::uint32_t prefix = 0;
-    std::string_view name;
-    if (!ParseHexLine(text.substr(start, end - start), &prefix, &name)) {
-      continue;
-    }
-    // The next line: a CR LF, a lone CR or a lone LF ends this one.
-    std::size_t next = end;
-    if (next < text.size()) {
-      next += (text[next] == '\r' && next + 1 < text.size() &&
-               text[next + 1] == '\n')
-                  ? 2
-                  : 1;
-    }
-    if (next >= text.size()) continue;
-    const std::size_t next_end =
-        std::min(text.find_first_of("\r\n", next), text.size());
-    std::uint32_t low = 0, high = 0;
-    if (ParseRangeLine(text.substr(next, next_end - next), &low, &high)) {
-      records_.push_back({prefix, high - low, low,
-                          static_cast<std::uint32_t>(records_.size()),
-                          NameAsUtf8(name, &decoded_names_)});
-    }
+    Record record{};
+    if (RecordAt(start, &record) && !each(record)) return;
   }
-  std::sort(records_.begin(), records_.end(),
-            [](const Record& a, const Record& b) {
-              return std::tie(a.prefix, a.span, a.low, a.order) <
-                     std::tie(b.prefix, b.span, b.low, b.order);
-            });
+}
+
+bool BlockDb::HasRecord() const {
+  if (indexed_) return !records_.empty();
+  bool found = false;
+  ForEachRecord([&](const Record&) {
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+void BlockDb::Index() const {
+  if (indexed_) return;
+  indexed_ = true;
+  ForEachRecord([&](Record record) {
+    record.order = static_cast<std::uint32_t>(records_.size());
+    records_.push_back(record);
+    return true;
+  });
+  std::sort(records_.begin(), records_.end(), ByPrefixSpanLow);
 }
 
 std::optional<BlockDb::Block> BlockDb::Find(
     std::uint64_t address, std::vector<std::string_view>* names) const {
   const auto prefix = static_cast<std::uint32_t>(address >> 24);
+  if (indexed_ || ++lookups_ > kDirectLookups) {
+    Index();
+    return FindIn(records_, address, names);
+  }
+  // The records of the prefix alone, found by its "70-B3-D5" in any case
+  // at the start of a line.
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const char key[] = {kHex[prefix >> 20 & 0xF], kHex[prefix >> 16 & 0xF], '-',
+                      kHex[prefix >> 12 & 0xF], kHex[prefix >> 8 & 0xF],  '-',
+                      kHex[prefix >> 4 & 0xF],  kHex[prefix & 0xF]};
+  const std::string_view text = bytes_.view();
+  const Finder finder(std::string_view(key, sizeof key), true);
+  std::vector<Record> records;
+  for (std::size_t at = finder.In(text, 0); at != std::string_view::npos;
+       at = finder.In(text, at + 1)) {
+    const std::size_t start = LineStartBefore(text, at);
+    const std::string_view before = text.substr(start, at - start);
+    Record record{};
+    if (before.find_first_not_of(" \t") == std::string_view::npos &&
+        RecordAt(start, &record) && record.prefix == prefix) {
+      record.order = static_cast<std::uint32_t>(records.size());
+      records.push_back(record);
+    }
+  }
+  std::sort(records.begin(), records.end(), ByPrefixSpanLow);
+  return FindIn(records, address, names);
+}
+
+namespace {
+std::optional<BlockDb::Block> FindIn(std::span<const BlockDb::Record> records,
+                                     std::uint64_t address,
+                                     std::vector<std::string_view>* names) {
+  using Record = BlockDb::Record;
+  const auto prefix = static_cast<std::uint32_t>(address >> 24);
   const auto low = static_cast<std::uint32_t>(address & 0xFFFFFF);
   auto it = std::lower_bound(
-      records_.begin(), records_.end(), prefix,
+      records.begin(), records.end(), prefix,
       [](const Record& r, std::uint32_t p) { return r.prefix < p; });
   // The prefix's records come by span, smallest first; the first span with
   // a block that holds the address answers.
-  while (it != records_.end() && it->prefix == prefix) {
+  while (it != records.end() && it->prefix == prefix) {
     const std::uint32_t span = it->span;
     const auto span_end = std::upper_bound(
-        it, records_.end(), std::pair(prefix, span),
+        it, records.end(), std::pair(prefix, span),
         [](const std::pair<std::uint32_t, std::uint32_t>& key,
            const Record& r) { return key < std::pair(r.prefix, r.span); });
     // Blocks of one span hold the address exactly when they start no
@@ -154,11 +228,12 @@ std::optional<BlockDb::Block> BlockDb::Find(
           hits.begin(), hits.end(),
           [](const Record* a, const Record* b) { return a->order < b->order; });
       for (const Record* record : hits) names->push_back(record->name);
-      return Block{(std::uint64_t{prefix} << 24) | hit->low, span};
+      return BlockDb::Block{(std::uint64_t{prefix} << 24) | hit->low, span};
     }
     it = span_end;
   }
   return std::nullopt;
 }
+}  // namespace
 
 }  // namespace venmark

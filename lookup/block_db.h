@@ -16,7 +16,8 @@ namespace venmark {
 // record is a "(hex)" line, "70-B3-D5  (hex)  NAME", directly followed by
 // its "(base 16)" line, "F2F000-F2FFFF  (base 16) ...", which gives the
 // range of the low 24 bits. Fields are found by the blanks between them, not
-// by columns, since the IAB listing pads them differently.
+// by columns, since the IAB listing pads them differently. Like VendorDb,
+// the first look-ups search the text and the index comes after them.
 class BlockDb {
  public:
   // Reads and indexes the file at path. On failure returns nothing and sets
@@ -51,10 +52,14 @@ class BlockDb {
                             std::vector<std::string_view>* names) const;
 
   // How many records the listing holds.
-  std::size_t record_count() const { return records_.size(); }
+  std::size_t record_count() const;
 
- private:
-  void Index();
+  // Whether the listing holds a record at all.
+  bool HasRecord() const;
+
+  // Look-ups that search the text for their prefix before the index is
+  // built.
+  static constexpr int kDirectLookups = 2;
 
   struct Record {
     std::uint32_t prefix;  // the top 24 bits
@@ -64,9 +69,20 @@ class BlockDb {
     std::string_view name;
   };
 
+ private:
+  void Index() const;
+  // Calls record(r) for the records of the listing in file order until it
+  // returns false.
+  template <typename Each>
+  void ForEachRecord(Each&& record) const;
+  // The record whose "(hex)" line starts at start, if it is one.
+  bool RecordAt(std::size_t start, Record* record) const;
+
   ListingBytes bytes_;
-  std::deque<std::string> decoded_names_;
-  std::vector<Record> records_;  // by prefix, span, low, order
+  mutable std::deque<std::string> decoded_names_;
+  mutable bool indexed_ = false;
+  mutable int lookups_ = 0;
+  mutable std::vector<Record> records_;  // by prefix, span, low, order
 };
 
 }  // namespace venmark

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <filesystem>
@@ -98,6 +99,62 @@ void ForEachLine(std::string_view listing, Line&& line) {
     line(listing.substr(start, end - start));
     start = next;
   }
+}
+
+// Finds needle in text from `from` on, faster than string_view::find for
+// the short needles of the listings ("(hex)", "00-1A-2B"), which start
+// with characters every line has (Horspool's search); with fold, letters
+// match whatever their case.
+class Finder {
+ public:
+  explicit Finder(std::string_view needle, bool fold = false)
+      : needle_(needle), fold_(fold) {
+    skip_.fill(needle.size());
+    for (std::size_t i = 0; i + 1 < needle.size(); ++i) {
+      const std::size_t shift = needle.size() - 1 - i;
+      skip_[static_cast<unsigned char>(needle[i])] = shift;
+      if (fold) {
+        skip_[static_cast<unsigned char>(Other(needle[i]))] = shift;
+      }
+    }
+  }
+
+  std::size_t In(std::string_view text, std::size_t from) const {
+    const std::size_t m = needle_.size();
+    if (m == 0 || text.size() < m) return std::string_view::npos;
+    for (std::size_t at = from; at + m <= text.size();
+         at += skip_[static_cast<unsigned char>(text[at + m - 1])]) {
+      std::size_t k = m;
+      while (k > 0 && Same(text[at + k - 1], needle_[k - 1])) --k;
+      if (k == 0) return at;
+    }
+    return std::string_view::npos;
+  }
+
+ private:
+  // c in the other case, if it is a Latin letter.
+  static char Other(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+    return c;
+  }
+  bool Same(char a, char b) const { return a == b || (fold_ && a == Other(b)); }
+
+  std::string_view needle_;
+  bool fold_;
+  std::array<std::size_t, 256> skip_{};
+};
+
+// Where the line holding offset at ends (its CR or LF, or the end).
+inline std::size_t LineEndFrom(std::string_view text, std::size_t at) {
+  while (at < text.size() && text[at] != '\r' && text[at] != '\n') ++at;
+  return at;
+}
+
+// Where the line holding offset at starts.
+inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {
+  while (at > 0 && text[at - 1] != '\r' && text[at - 1] != '\n') --at;
+  return at;
 }
 
 // name as UTF-8: itself when it is UTF-8 already, else decoded from

@@ -85,7 +85,7 @@ std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
         std::filesystem::symlink_status(PathFromUtf8(file.path), status_error);
     if (status.type() == std::filesystem::file_type::not_found) continue;
     std::optional<BlockDb> blocks = BlockDb::Load(file.path, &reason);
-    if (blocks && blocks->record_count() == 0) {
+    if (blocks && !blocks->HasRecord()) {
       blocks.reset();
       reason = kNoRecord;
     }

@@ -28,13 +28,28 @@ std::optional<std::uint32_t> PackKey(std::string_view key) {
   return packed;
 }
 
+// The line of text that starts at start, without its line break.
+std::string_view LineAt(std::string_view text, std::size_t start) {
+  return text.substr(start, LineEndFrom(text, start) - start);
+}
+
+// Whether [start, start + kMarkerColumn) of text holds no line break.
+bool OneLine(std::string_view text, std::size_t start) {
+  return LineEndFrom(text, start) >= start + kMarkerColumn;
+}
+
+const Finder& MarkerFinder() {
+  static const Finder finder(kHexMarker);
+  return finder;
+}
+
 // Calls line(start) for each line of text that has the marker at its
-// column, start being where the line begins.
+// column, start being where the line begins, until line returns false.
 template <typename Line>
 void ForEachRecordLine(std::string_view text, Line&& line) {
   std::size_t from = 0;
   while (true) {
-    const std::size_t marker = text.find(kHexMarker, from);
+    const std::size_t marker = MarkerFinder().In(text, from);
     if (marker == std::string_view::npos) return;
     from = marker + 1;
     if (marker < kMarkerColumn) continue;
@@ -43,17 +58,8 @@ void ForEachRecordLine(std::string_view text, Line&& line) {
     if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
       continue;
     }
-    const std::string_view head = text.substr(start, kMarkerColumn);
-    if (head.find_first_of("\r\n") != std::string_view::npos) continue;
-    line(start);
+    if (OneLine(text, start) && !line(start)) return;
   }
-}
-
-// The line of text that starts at start, without its line break.
-std::string_view LineAt(std::string_view text, std::size_t start) {
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(
-      start, end == std::string_view::npos ? text.size() - start : end - start);
 }
 
 std::string_view NameOf(std::string_view line) {
@@ -65,20 +71,10 @@ std::string_view NameOf(std::string_view line) {
 bool VendorDb::HasRecord() const {
   if (indexed_) return record_count_ > 0;
   bool found = false;
-  const std::string_view text = bytes_.view();
-  std::size_t from = 0;
-  // The first record line ends the search.
-  while (!found) {
-    const std::size_t marker = text.find(kHexMarker, from);
-    if (marker == std::string_view::npos) break;
-    from = marker + 1;
-    if (marker < kMarkerColumn) continue;
-    const std::size_t start = marker - kMarkerColumn;
-    found =
-        (start == 0 || text[start - 1] == '\n' || text[start - 1] == '\r') &&
-        text.substr(start, kMarkerColumn).find_first_of("\r\n") ==
-            std::string_view::npos;
-  }
+  ForEachRecordLine(bytes_.view(), [&](std::size_t) {
+    found = true;
+    return false;
+  });
   return found;
 }
 
@@ -99,9 +95,10 @@ void VendorDb::Index() const {
   ForEachRecordLine(text, [&](std::size_t start) {
     ++record_count_;
     const std::string_view line = LineAt(text, start);
-    const std::optional<std::uint32_t> key = PackKey(line.substr(0, 8));
-    if (!key) return;
-    entries.push_back({*key, NameAsUtf8(NameOf(line), &decoded_names_)});
+    if (const std::optional<std::uint32_t> key = PackKey(line.substr(0, 8))) {
+      entries.push_back({*key, NameAsUtf8(NameOf(line), &decoded_names_)});
+    }
+    return true;
   });
   // Stable, so that one prefix's names keep the order of the file.
   std::stable_sort(
@@ -119,14 +116,14 @@ std::span<const std::string_view> VendorDb::SearchText(
     std::string_view key) const {
   found_.clear();
   const std::string_view text = bytes_.view();
-  for (std::size_t at = text.find(key); at != std::string_view::npos;
-       at = text.find(key, at + 1)) {
+  const Finder finder(key);
+  for (std::size_t at = finder.In(text, 0); at != std::string_view::npos;
+       at = finder.In(text, at + 1)) {
     const bool line_start =
         at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
     if (line_start && text.size() >= at + kMarkerColumn + kHexMarker.size() &&
         text.substr(at + kMarkerColumn, kHexMarker.size()) == kHexMarker &&
-        text.substr(at, kMarkerColumn).find_first_of("\r\n") ==
-            std::string_view::npos) {
+        OneLine(text, at)) {
       found_.push_back(NameAsUtf8(NameOf(LineAt(text, at)), &decoded_names_));
     }
   }

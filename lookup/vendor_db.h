@@ -55,7 +55,7 @@ class VendorDb {
   bool HasRecord() const;
 
   // Look-ups that search the text before the index is built.
-  static constexpr int kDirectLookups = 8;
+  static constexpr int kDirectLookups = 2;
 
  private:
   void Index() const;

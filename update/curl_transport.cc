@@ -1,16 +1,60 @@
-// The transport over libcurl.
+// The transport over libcurl, loaded when the first transfer starts: a
+// search never needs it, and loading libcurl with the libraries it links
+// (TLS, HTTP/2, LDAP, SSH…) costs every start of venmark-scan several
+// milliseconds, more than naming one MAC.
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
+#include <type_traits>
 
 #include "update/transport.h"
 
 namespace venmark {
 namespace {
 
+// The functions of libcurl this transport calls.
+struct Curl {
+  decltype(&curl_global_init) global_init;
+  decltype(&curl_easy_init) easy_init;
+  decltype(&curl_easy_setopt) easy_setopt;
+  decltype(&curl_easy_perform) easy_perform;
+  decltype(&curl_easy_getinfo) easy_getinfo;
+  decltype(&curl_easy_cleanup) easy_cleanup;
+  decltype(&curl_easy_strerror) easy_strerror;
+  decltype(&curl_version_info) version_info;
+};
+
+// libcurl, loaded and initialised once; null when it cannot be loaded.
+const Curl* LoadCurl() {
+  static const Curl* curl = []() -> const Curl* {
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    static Curl loaded;
+    const auto get = [library](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+          dlsym(library, name));
+      return function != nullptr;
+    };
+    if (!get(loaded.global_init, "curl_global_init") ||
+        !get(loaded.easy_init, "curl_easy_init") ||
+        !get(loaded.easy_setopt, "curl_easy_setopt") ||
+        !get(loaded.easy_perform, "curl_easy_perform") ||
+        !get(loaded.easy_getinfo, "curl_easy_getinfo") ||
+        !get(loaded.easy_cleanup, "curl_easy_cleanup") ||
+        !get(loaded.easy_strerror, "curl_easy_strerror") ||
+        !get(loaded.version_info, "curl_version_info")) {
+      return nullptr;
+    }
+    loaded.global_init(CURL_GLOBAL_DEFAULT);
+    return &loaded;
+  }();
+  return curl;
+}
+
 struct Transfer {
+  const Curl* api = nullptr;
   CURL* curl = nullptr;
   const BodyWriter* write = nullptr;
   const KeepGoing* keep_going = nullptr;
@@ -30,7 +74,8 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count,
   // final answer is worth downloading at all.
   if (transfer->received == 0) {
     long status = 0;
-    curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
+    transfer->api->easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE,
+                                &status);
     if (status != 200) {
       transfer->refused_status = status;
       return 0;
@@ -60,13 +105,9 @@ int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return 0;
 }
 
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 // What went wrong on the way, with libcurl's own detail of this error.
-std::string DescribeCurlError(CURLcode code, const char* detail) {
+std::string DescribeCurlError(const Curl& api, CURLcode code,
+                              const char* detail) {
   NetworkFailure failure = NetworkFailure::kOther;
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -105,7 +146,7 @@ std::string DescribeCurlError(CURLcode code, const char* detail) {
       break;
     default:
       return DescribeNetworkFailure(NetworkFailure::kOther,
-                                    curl_easy_strerror(code));
+                                    api.easy_strerror(code));
   }
   return DescribeNetworkFailure(failure, detail != nullptr ? detail : "");
 }
@@ -113,29 +154,35 @@ std::string DescribeCurlError(CURLcode code, const char* detail) {
 class CurlTransport : public Transport {
  public:
   std::string OwnAgent() const override {
-    return std::string("curl/") + curl_version_info(CURLVERSION_NOW)->version;
+    const Curl* api = LoadCurl();
+    return std::string("curl/") +
+           (api != nullptr ? api->version_info(CURLVERSION_NOW)->version : "");
   }
 
   FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
                     const KeepGoing& keep_going) override {
     FetchResult result;
-    InitCurlOnce();
-    CURL* curl = curl_easy_init();
+    const Curl* api = LoadCurl();
+    CURL* curl = api != nullptr ? api->easy_init() : nullptr;
     if (curl == nullptr) {
-      result.error = "не удалось запустить загрузку";
+      result.error =
+          api == nullptr
+              ? "не удалось загрузить библиотеку libcurl (пакет libcurl4)"
+              : "не удалось запустить загрузку";
       return result;
     }
     Transfer transfer;
+    transfer.api = api;
     transfer.curl = curl;
     transfer.write = &write;
     transfer.keep_going = &keep_going;
     transfer.max_bytes = request.max_bytes;
     char detail[CURL_ERROR_SIZE] = "";
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    api->easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    api->easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    api->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     // A redirect never leaves TLS once the request started with it.
-    curl_easy_setopt(
+    api->easy_setopt(
         curl, CURLOPT_REDIR_PROTOCOLS_STR,
         request.url.starts_with("https:") ? "https" : "http,https");
     // Behind a TLS-inspecting proxy the user names its CA's bundle, as
@@ -143,42 +190,42 @@ class CurlTransport : public Transport {
     for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
       const char* bundle = std::getenv(variable);
       if (bundle != nullptr && bundle[0] != '\0') {
-        curl_easy_setopt(curl, CURLOPT_CAINFO, bundle);
+        api->easy_setopt(curl, CURLOPT_CAINFO, bundle);
         break;
       }
     }
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, request.user_agent.c_str());
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+    api->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    api->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    api->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    api->easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    api->easy_setopt(curl, CURLOPT_USERAGENT, request.user_agent.c_str());
+    api->easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    api->easy_setopt(curl, CURLOPT_FILETIME, 1L);
+    api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(request.connect_timeout.count() * 1000));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
+    api->easy_setopt(curl, CURLOPT_TIMEOUT_MS,
                      static_cast<long>(std::max<std::int64_t>(
                          1, request.time_limit.count())));
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, request.low_speed_bytes);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+    api->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, request.low_speed_bytes);
+    api->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(request.low_speed_time.count()));
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+    api->easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(request.max_bytes));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api->easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    api->easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    api->easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.http_status);
+    const CURLcode code = api->easy_perform(curl);
+    api->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.http_status);
     curl_off_t filetime = -1;
-    if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &filetime) == CURLE_OK &&
+    if (api->easy_getinfo(curl, CURLINFO_FILETIME_T, &filetime) == CURLE_OK &&
         filetime >= 0) {
       result.last_modified = filetime;
     }
-    curl_easy_cleanup(curl);
+    api->easy_cleanup(curl);
 
     if (transfer.refused_status != 0)
       result.http_status = transfer.refused_status;
@@ -193,7 +240,7 @@ class CurlTransport : public Transport {
       result.outcome = FetchOutcome::kHttpStatus;
     } else if (code != CURLE_OK) {
       result.outcome = FetchOutcome::kNetwork;
-      result.error = DescribeCurlError(code, detail);
+      result.error = DescribeCurlError(*api, code, detail);
     } else {
       result.outcome = FetchOutcome::kOk;
     }
