@@ -32,6 +32,11 @@ UpdateResult RunUpdate(const UpdateRequest& request,
   UpdateOptions options;
   options.database = UpdateDestination(request);
   options.sources = ChooseSources(request);
+  // Where the listing is new, it is held to the one searches use now.
+  if (const std::string in_use = ChooseListing(request.named);
+      in_use != options.database) {
+    options.reference = in_use;
+  }
   if (request.named.empty()) {
     // The user's data folder may not be there yet; a folder the user named
     // is never made.

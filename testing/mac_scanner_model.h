@@ -129,7 +129,7 @@ inline std::uint64_t AddressOf(std::string_view mac, std::size_t skip) {
   std::string digits;
   std::string group;
   auto flush = [&] {
-    if (group.size() == 1) group.insert(0, "0");
+    if (group.size() == 1) digits += '0';
     digits += group;
     group.clear();
   };

@@ -1,6 +1,7 @@
 #include "update/database_update.h"
 
 #include <filesystem>
+#include <array>
 #include <optional>
 
 #include "lookup/block_db.h"
@@ -9,6 +10,7 @@
 #include "lookup/system_error.h"
 #include "lookup/vendor_db.h"
 #include "update/listing_files.h"
+#include "update/update_checks.h"
 
 namespace venmark {
 namespace {
@@ -17,19 +19,18 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kFailed[] = "Не удалось обновить базу: ";
 
+// How close to the update's deadline a failed transfer counts as having
+// run out of time.
+constexpr std::chrono::milliseconds kTimeSlack{1000};
+
 // One of the four listings the update fetches.
 struct Listing {
   std::string title;  // as messages name it
   std::string url;
   std::string target;  // the file it replaces
   bool blocks;         // read as a block listing, not as MA-L
+  std::size_t current_records = 0;  // of the listing it is held to; 0: none
 };
-
-// How many records listing text holds, read as the program reads it.
-std::size_t CountRecords(std::string_view text, bool blocks) {
-  return blocks ? BlockDb::Parse(text).record_count()
-                : VendorDb::Parse(text).record_count();
-}
 
 // Whether a download ends as the IEEE's files do: with a line break after
 // a last record whose "(base 16)" line follows its "(hex)" line. A body cut
@@ -151,7 +152,11 @@ class Updater {
         return Failure("сервер ответил HTTP " +
                        std::to_string(result.http_status));
       case FetchOutcome::kNetwork:
-        if (Clock::now() >= deadline_) return Failure(TimeLimitText());
+        // The transfer had the time left as its own limit and may give up
+        // a moment before the update's: either way the time ran out.
+        if (Clock::now() + kTimeSlack >= deadline_) {
+          return Failure(TimeLimitText());
+        }
         return Failure(result.error);
     }
     done_ += written;
@@ -182,17 +187,10 @@ class Updater {
     if (!EndsWhole(text)) {
       return Failure("соединение оборвалось, список получен не полностью");
     }
-    // A listing far shorter than the one in use is truncated or substituted.
-    std::vector<char> current;
-    if (ReadListingFile(listing.target, &current, &reason)) {
-      const std::size_t current_records = CountRecords(
-          std::string_view(current.data(), current.size()), listing.blocks);
-      if (fetched.records * 2 < current_records) {
-        return Failure("список неполон — записей в нём " +
-                       std::to_string(fetched.records) +
-                       ", а в нынешнем файле " +
-                       std::to_string(current_records));
-      }
+    if (std::string error =
+            CheckRecordCount(fetched.records, listing.current_records);
+        !error.empty()) {
+      return Failure(std::move(error));
     }
     fetched.file.emplace(std::move(file));
     return fetched;
@@ -233,7 +231,16 @@ UpdateSources IeeeSources(std::string_view origin) {
 
 UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
                             const UpdateProgress& progress) {
+  if (std::string error = CheckSources(options.sources); !error.empty()) {
+    return Failed(std::move(error));
+  }
   const std::string folder = FolderOf(options.database);
+  if (InSystemFolder(options.database)) {
+    return Failed("папка «" + folder +
+                  "» принадлежит системе, и обновление в неё не пишет; "
+                  "обновите списки без --db (они лягут в папку данных "
+                  "пользователя) или укажите файл в своей папке");
+  }
   int lock_error = 0;
   const std::optional<FolderLock> lock =
       FolderLock::TryTake(folder, &lock_error);
@@ -245,6 +252,10 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
 
   std::vector<Listing> listings = {
       {"базу производителей", options.sources.ma_l, options.database, false}};
+  const auto references =
+      options.reference.empty()
+          ? std::optional<std::array<CompanionFile, 3>>()
+          : CompanionFiles(options.reference);
   for (const CompanionFile& companion : CompanionFiles(options.database)) {
     const std::string& url =
         companion.kind == BlockKind::kMaM   ? options.sources.ma_m
@@ -253,10 +264,38 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
     listings.push_back({std::string(CompanionTitle(companion.kind)), url,
                         companion.path, true});
   }
+  RemoveLeftovers({listings[0].target, listings[1].target, listings[2].target,
+                   listings[3].target});
+  // Only a listing is ever replaced, and by one much like it: like the
+  // file it replaces or, where there is none, like the listing in use.
+  std::vector<std::string> refused(listings.size());
+  for (std::size_t i = 0; i < listings.size(); ++i) {
+    Listing& listing = listings[i];
+    const CurrentListing current = InspectListing(listing.target, listing.blocks);
+    if (!current.error.empty()) {
+      if (i == 0) return Failed(current.error);
+      refused[i] = current.error;
+      continue;
+    }
+    listing.current_records = current.records;
+    if (!current.exists && !options.reference.empty()) {
+      const std::string reference =
+          i == 0 ? options.reference : (*references)[i - 1].path;
+      const CurrentListing in_use = InspectListing(reference, listing.blocks);
+      if (in_use.error.empty()) listing.current_records = in_use.records;
+    }
+  }
 
   Updater updater(options, transport, progress);
   std::vector<Fetched> fetched;
-  for (const Listing& listing : listings) {
+  for (std::size_t i = 0; i < listings.size(); ++i) {
+    const Listing& listing = listings[i];
+    if (!refused[i].empty()) {
+      Fetched kept;
+      kept.error = refused[i];
+      fetched.push_back(std::move(kept));
+      continue;
+    }
     fetched.push_back(updater.Fetch(listing));
     if (updater.cancelled()) return {UpdateStatus::kCancelled, "", 0, {}};
     // The MA-L listing decides: without it nothing is replaced.

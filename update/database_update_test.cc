@@ -219,7 +219,10 @@ TEST_F(DatabaseUpdateTest, RefusesWhatIsNoWholeListing) {
       {404, fresh, "сервер ответил HTTP 404"},
       {500, fresh, "сервер ответил HTTP 500"},
       {200, "<html><title>Request Rejected</title></html>", "не список OUI"},
+      // From 98 % to 150 % of the records of the file it replaces.
       {200, MakeListing(9), "записей в нём 9, а в нынешнем файле 20"},
+      {200, MakeListing(19), "записей в нём 19, а в нынешнем файле 20"},
+      {200, MakeListing(31), "велик — записей в нём 31, а в нынешнем файле 20"},
       // Cut at a line break inside the last record, or with no line break.
       {200, fresh.substr(0, fresh.rfind("0000", fresh.rfind("(base 16)"))),
        "получен не полностью"},
@@ -230,7 +233,7 @@ TEST_F(DatabaseUpdateTest, RefusesWhatIsNoWholeListing) {
     Serve("/oui/oui.txt", c.status, c.body);
     ExpectUntouched(Update(), c.says);
   }
-  Serve("/oui/oui.txt", 200, MakeListing(10));  // exactly half is still taken
+  Serve("/oui/oui.txt", 200, MakeListing(30));  // exactly 150 % is taken
   EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
 }
 
@@ -406,12 +409,12 @@ TEST_F(DatabaseUpdateTest,
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
 
-  // A folder in the database's place cannot be renamed over.
+  // A folder in the database's place is no listing to replace.
   fs::remove(dir_ / "base.dat");
   fs::create_directories(dir_ / "base.dat" / "keep");
   result = Update();
   EXPECT_EQ(result.status, UpdateStatus::kFailed);
-  EXPECT_NE(result.message.find("не удалось заменить"), std::string::npos)
+  EXPECT_NE(result.message.find("не читается: это папка"), std::string::npos)
       << result.message;
   EXPECT_TRUE(fs::is_directory(dir_ / "base.dat" / "keep"));
   EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});

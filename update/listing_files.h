@@ -9,7 +9,9 @@
 namespace venmark {
 
 // The update lock of a folder, held for as long as the object lives; other
-// processes that ask for it meanwhile are refused at once.
+// updates that ask for it meanwhile are refused at once. It is a file in
+// the folder that only those who may write there can take, removed again
+// when the lock is let go.
 class FolderLock {
  public:
   // Takes the lock of folder. When another holds it, returns nothing with
@@ -21,8 +23,10 @@ class FolderLock {
   ~FolderLock();
 
  private:
-  explicit FolderLock(intptr_t handle) : handle_(handle) {}
+  FolderLock(intptr_t handle, std::string path)
+      : handle_(handle), path_(std::move(path)) {}
   intptr_t handle_;
+  std::string path_;
 };
 
 // A new file beside target that no one else can have made or linked: it is
@@ -43,8 +47,8 @@ class TempFile {
   // Appends bytes; false with *error_number set when they cannot be written.
   bool Write(std::string_view bytes, int* error_number);
 
-  // Writes what is buffered, gives the file the permissions of target (or
-  // rw-r--r-- when there is none) and modification time mtime (seconds
+  // Writes what is buffered, gives the file the owner, group and
+  // permissions of target (or those the umask gives a new file) and modification time mtime (seconds
   // since 1970, when given), syncs it to disk and closes it. Returns 0 or
   // the errno value of the first failure.
   int Finish(const std::string& target, std::optional<std::int64_t> mtime);

@@ -1,6 +1,5 @@
 // Locking, temporary files and replacement on POSIX systems.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,26 +19,56 @@ int Fd(intptr_t handle) { return static_cast<int>(handle); }
 
 std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
                                               int* error_number) {
-  // The folder itself carries the lock, so the lock leaves no file behind.
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    *error_number = errno;
-    return std::nullopt;
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    *error_number = errno == EWOULDBLOCK ? 0 : errno;
+  // A file of its own, readable and writable by its owner alone, locked
+  // for writing: a lock needs the file open for writing, so someone who
+  // may only read the folder can neither take it nor hold it up (as any
+  // reader could with flock on the folder itself).
+  const std::string path = folder + "/.venmark-update.lock";
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const int fd = ::open(path.c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+      *error_number = errno;
+      return std::nullopt;
+    }
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+#ifdef F_OFD_SETLK
+    // Held by this open file, not by the process, so that two updates of
+    // one process exclude each other too.
+    constexpr int kSetLock = F_OFD_SETLK;
+#else
+    constexpr int kSetLock = F_SETLK;
+#endif
+    if (::fcntl(fd, kSetLock, &lock) != 0) {
+      *error_number = errno == EACCES || errno == EAGAIN ? 0 : errno;
+      ::close(fd);
+      return std::nullopt;
+    }
+    // The update before may have removed the file between our open and
+    // our lock: the lock counts only on the file the name still names.
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+      return FolderLock(fd, path);
+    }
     ::close(fd);
-    return std::nullopt;
   }
-  return FolderLock(fd);
+  *error_number = 0;
+  return std::nullopt;
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(other.handle_) {
+FolderLock::FolderLock(FolderLock&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
   other.handle_ = -1;
 }
 
 FolderLock::~FolderLock() {
-  if (handle_ >= 0) ::close(Fd(handle_));
+  if (handle_ < 0) return;
+  // Removed while still locked, so that no one locks a file that is gone.
+  ::unlink(path_.c_str());
+  ::close(Fd(handle_));
 }
 
 std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
@@ -81,11 +110,20 @@ int TempFile::FlushBuffer() {
 int TempFile::Finish(const std::string& target,
                      std::optional<std::int64_t> mtime) {
   if (const int error = FlushBuffer(); error != 0) return error;
+  // The file replaced keeps its owner, group and mode (root updating a
+  // user's listing must not take it from them); a new one follows the
+  // umask, as any file the user makes.
   struct stat old {};
-  const mode_t mode = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
-                          ? old.st_mode & 07777
-                          : 0644;
-  if (::fchmod(Fd(handle_), mode) != 0) return errno;
+  if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::fchown(Fd(handle_), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
+      return errno;
+    }
+    if (::fchmod(Fd(handle_), old.st_mode & 07777) != 0) return errno;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(Fd(handle_), 0666 & ~mask) != 0) return errno;
+  }
   if (mtime) {
     const timespec times[2] = {{0, UTIME_NOW},
                                {static_cast<time_t>(*mtime), 0}};

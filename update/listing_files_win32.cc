@@ -56,7 +56,7 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
     *error_number = error == ERROR_SHARING_VIOLATION ? 0 : ErrnoOf(error);
     return std::nullopt;
   }
-  return FolderLock(reinterpret_cast<intptr_t>(file));
+  return FolderLock(reinterpret_cast<intptr_t>(file), {});
 }
 
 FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(other.handle_) {

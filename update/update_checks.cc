@@ -1,0 +1,103 @@
+#include "update/update_checks.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "lookup/block_db.h"
+#include "lookup/listing_file.h"
+#include "lookup/vendor_db.h"
+
+namespace venmark {
+
+std::string CheckSources(const UpdateSources& sources) {
+  for (const std::string* url :
+       {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
+    if (!url->starts_with("https://") && !url->starts_with("http://")) {
+      return "неподдерживаемый адрес сервера «" + *url +
+             "»: нужен адрес https:// (или http:// для своего зеркала)";
+    }
+  }
+  return {};
+}
+
+bool InSystemFolder(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return false;
+#else
+  namespace fs = std::filesystem;
+  std::error_code error;
+  // Links resolved: a link in the user's folder to /usr counts as /usr.
+  fs::path folder = fs::weakly_canonical(
+      fs::absolute(PathFromUtf8(FolderOf(path)), error), error);
+  if (error) folder = PathFromUtf8(FolderOf(path)).lexically_normal();
+  const std::string text = Utf8FromPath(folder);
+  return text == "/usr" || text.starts_with("/usr/");
+#endif
+}
+
+std::size_t CountRecords(std::string_view text, bool blocks) {
+  return blocks ? BlockDb::Parse(text).record_count()
+                : VendorDb::Parse(text).record_count();
+}
+
+CurrentListing InspectListing(const std::string& path, bool blocks) {
+  CurrentListing current;
+  std::error_code error;
+  if (!std::filesystem::exists(PathFromUtf8(path), error)) return current;
+  current.exists = true;
+  std::vector<char> bytes;
+  std::string reason;
+  if (!ReadListingFile(path, &bytes, &reason)) {
+    current.error = "«" + path + "» не читается: " + reason;
+    return current;
+  }
+  current.records =
+      CountRecords(std::string_view(bytes.data(), bytes.size()), blocks);
+  if (current.records == 0) {
+    current.error = "«" + path +
+                    "» не похож на список производителей (в нём нет ни одной "
+                    "записи), и обновление его не заменит";
+  }
+  return current;
+}
+
+std::string CheckRecordCount(std::size_t fetched, std::size_t current) {
+  if (current == 0) return {};
+  // The IEEE's listings only grow, by a few per cent a year; a listing far
+  // shorter is cut off, one far longer is not the IEEE's.
+  if (fetched * 100 < current * 98) {
+    return "список неполон — записей в нём " + std::to_string(fetched) +
+           ", а в нынешнем файле " + std::to_string(current);
+  }
+  if (fetched * 100 > current * 150) {
+    return "список подозрительно велик — записей в нём " +
+           std::to_string(fetched) + ", а в нынешнем файле " +
+           std::to_string(current);
+  }
+  return {};
+}
+
+void RemoveLeftovers(const std::vector<std::string>& targets) {
+  namespace fs = std::filesystem;
+  for (const std::string& target : targets) {
+    const fs::path path = PathFromUtf8(target);
+    const std::string prefix = Utf8FromPath(path.filename()) + ".new-";
+    std::error_code error;
+    for (fs::directory_iterator it(path.parent_path().empty()
+                                       ? fs::path(".")
+                                       : path.parent_path(),
+                                   error),
+         end;
+         !error && it != end; it.increment(error)) {
+      const std::string name = Utf8FromPath(it->path().filename());
+      // Exactly the names TempFile makes: six characters after the dash.
+      if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+          it->is_regular_file(error)) {
+        fs::remove(it->path(), error);
+      }
+    }
+  }
+}
+
+}  // namespace venmark

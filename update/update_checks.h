@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "update/database_update.h"
+
+// What an update checks before it fetches and after: that it only ever
+// replaces a listing with a listing much like it.
+namespace venmark {
+
+// Why sources cannot be fetched (an address that is neither https:// nor
+// http://), or empty.
+std::string CheckSources(const UpdateSources& sources);
+
+// Whether the folder of path belongs to the system's packages (/usr),
+// where an update never writes.
+bool InSystemFolder(const std::string& path);
+
+// How many records listing text holds, read as the program reads it.
+std::size_t CountRecords(std::string_view text, bool blocks);
+
+// A listing an update may replace.
+struct CurrentListing {
+  bool exists = false;
+  std::size_t records = 0;  // when it exists and is a listing
+  std::string error;        // when it exists and is no listing, or unreadable
+};
+
+// The file at path as a listing of blocks or of MA-L records.
+CurrentListing InspectListing(const std::string& path, bool blocks);
+
+// Why a new listing of `fetched` records must not replace one of
+// `current` (0: none to compare with): it must hold from 98 % to 150 % of
+// them. Empty when it may.
+std::string CheckRecordCount(std::size_t fetched, std::size_t current);
+
+// Removes what killed updates left beside targets ("base.dat.new-Ab12Cd").
+void RemoveLeftovers(const std::vector<std::string>& targets);
+
+}  // namespace venmark
