@@ -1,6 +1,7 @@
 // Runs the built venmark-scan as a script would.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -123,7 +125,12 @@ TEST_F(ScanCommandTest, LooksForTheListingInItsThreePlaces) {
       {home + " XDG_DATA_HOME=",
        (dir_ / "home/.local/share/venmark/base.dat").string()},
       {"HOME=/nonexistent XDG_DATA_HOME=", "/usr/share/ieee-data/oui.txt"},
+      {"HOME=/nonexistent XDG_DATA_HOME= XDG_DATA_DIRS=" +
+           (dir_ / "sys").string() + ":/usr/share",
+       (dir_ / "sys/ieee-data/oui.txt").string()},
   };
+  fs::create_directories(dir_ / "sys/ieee-data");
+  Write("sys/ieee-data/oui.txt", kListing);
   for (const auto& c : cases) {
     const ScanResult run = Scan("--version", "", c.env);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -184,12 +191,66 @@ TEST_F(ScanCommandTest, DecodesUtf16Input) {
   }
 }
 
+// No listing anywhere: the search and --version exit 2 and say where they
+// looked.
+TEST_F(ScanCommandTest, ExitsTwoWithoutAnyListing) {
+  const std::string nowhere =
+      "HOME=" + dir_.path().string() +
+      " XDG_DATA_HOME= XDG_DATA_DIRS=" + (dir_ / "none").string();
+  for (const std::string args : {"", "--version"}) {
+    const ScanResult run = Scan(args, "00-1a-2b-00-00-01", nowhere);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_NE(run.err.find("не найден список производителей"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find((dir_ / "none/ieee-data/oui.txt").string()),
+              std::string::npos)
+        << run.err;
+  }
+}
+
+// Each listing with its own date.
+TEST_F(ScanCommandTest, VersionGivesEachListingsOwnDate) {
+  Write("base.dat", kListing);
+  Write("base-mas.dat",
+        "00-1A-2B   (hex)\t\tBlock Owner\r\n"
+        "000000-000FFF     (base 16)\t\tBlock Owner\r\n");
+  const auto day = [](int y, int m, int d) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = m - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = 12;
+    return fs::file_time_type::clock::from_sys(
+        std::chrono::system_clock::from_time_t(std::mktime(&tm)));
+  };
+  fs::last_write_time(dir_ / "base.dat", day(2022, 8, 27));
+  fs::last_write_time(dir_ / "base-mas.dat", day(2024, 3, 1));
+  const ScanResult run = Scan("--version");
+  EXPECT_NE(run.out.find("base.dat: записей 2, от 2022-08-27"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("base-mas.dat: записей 1, от 2024-03-01"),
+            std::string::npos)
+      << run.out;
+}
+
 TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
   Write("base.dat", kListing);
   ScanResult run = Scan("--frobnicate");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("«--frobnicate»"), std::string::npos) << run.err;
   EXPECT_EQ(Scan("--db").status, 1);
+  EXPECT_EQ(Scan("--db=").status, 1);
+  // Standard input that cannot be read (closed here) is named as such.
+  const std::string closed = "cd '" + dir_.path().string() + "' && '" +
+                             VENMARK_SCAN_PATH + "' - <&- 2> stderr.txt";
+  const int raw = std::system(closed.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+  EXPECT_NE(
+      ReadFile("stderr.txt").find("не удалось прочитать «стандартный ввод»"),
+      std::string::npos)
+      << ReadFile("stderr.txt");
 
   // The readable files are still scanned.
   Write("good.txt", "00:1A:2B:01:02:03");
@@ -264,6 +325,57 @@ class ScanUpdateTest : public ScanCommandTest {
   venmark::TestHttpServer server_;
 };
 
+// A filter: each MAC's line comes out as soon as its line goes in, while
+// the pipe stays open (tail -f log | venmark-scan).
+TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
+  Write("base.dat", kListing);
+  int to_scan[2], from_scan[2];
+  ASSERT_EQ(::pipe(to_scan), 0);
+  ASSERT_EQ(::pipe(from_scan), 0);
+  const std::string program = VENMARK_SCAN_PATH;
+  const std::string folder = dir_.path().string();
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::dup2(to_scan[0], 0);
+    ::dup2(from_scan[1], 1);
+    ::close(to_scan[1]);
+    ::close(from_scan[0]);
+    if (::chdir(folder.c_str()) != 0) ::_exit(127);
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(to_scan[0]);
+  ::close(from_scan[1]);
+  std::string got;
+  for (const std::string line :
+       {"Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n",
+        "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n"}) {
+    ASSERT_EQ(::write(to_scan[1], line.data(), line.size()),
+              static_cast<ssize_t>(line.size()));
+    // Up to ten seconds for the answer, the writing end still open.
+    const std::size_t before = got.size();
+    for (int i = 0; i < 1000 && got.find('\n', before) == std::string::npos;
+         ++i) {
+      pollfd ready{from_scan[0], POLLIN, 0};
+      if (::poll(&ready, 1, 10) == 1) {
+        char buffer[256];
+        const ssize_t n = ::read(from_scan[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        got.append(buffer, static_cast<std::size_t>(n));
+      }
+    }
+  }
+  EXPECT_EQ(got,
+            "00:1a:2b:00:00:01 - Example Networks\n"
+            "00:50:56:00:00:02 - VMware, Inc.\n");
+  ::close(to_scan[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::close(from_scan[0]);
+}
+
 TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
   const std::string fresh = venmark::MakeListing(30, "New");
   const ScanResult run = Update(200, fresh);
@@ -314,8 +426,10 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
   });
   fs::create_directory(dir_ / "sub");
   Write("sub/base.dat", old_listing_);
-  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+  // The last round starts as nohup does, SIGHUP ignored: it stays so.
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, 0}) {
     SCOPED_TRACE(signal_number);
+    const bool nohup = signal_number == 0;
     requested = false;
     // Runs venmark-scan --update --db sub/base.dat in the test folder.
     const std::string db = "--db=sub/base.dat";
@@ -331,6 +445,7 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
+      if (nohup) std::signal(SIGHUP, SIG_IGN);
       if (::chdir(folder.c_str()) != 0) ::_exit(127);
       const int null = ::open("/dev/null", O_WRONLY);
       ::dup2(null, 2);
@@ -351,11 +466,24 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
       }
     }
     EXPECT_EQ(temp_files, 1);
-    ::kill(pid, signal_number);
+    if (nohup) {
+      // The handlers are in place by now: SIGHUP is still ignored.
+      std::ifstream status_file("/proc/" + std::to_string(pid) + "/status");
+      std::string line;
+      unsigned long long ignored = 0;
+      while (std::getline(status_file, line)) {
+        if (line.starts_with("SigIgn:")) {
+          ignored = std::stoull(line.substr(7), nullptr, 16);
+        }
+      }
+      EXPECT_TRUE(ignored & (1ULL << (SIGHUP - 1)));
+    }
+    const int sent = nohup ? SIGTERM : signal_number;
+    ::kill(pid, sent);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + sent);
     EXPECT_TRUE(ReadFile("sub/base.dat") == old_listing_);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"),
                             fs::directory_iterator()),

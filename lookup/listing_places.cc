@@ -31,13 +31,13 @@ fs::path UserDataFolder() {
 }
 
 // Beside the program itself, where the zip puts the listings.
-std::string SystemListing() {
+std::vector<std::string> SystemListings() {
   std::wstring program(32768, L'\0');
   const DWORD length = GetModuleFileNameW(nullptr, program.data(),
                                           static_cast<DWORD>(program.size()));
   if (length == 0 || length >= program.size()) return {};
   program.resize(length);
-  return Absolute(fs::path(program).parent_path() / L"base.dat");
+  return {Absolute(fs::path(program).parent_path() / L"base.dat")};
 }
 #else
 // $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when neither
@@ -55,8 +55,25 @@ fs::path UserDataFolder() {
   return {};
 }
 
-// Debian's copy of the IEEE's files.
-std::string SystemListing() { return "/usr/share/ieee-data/oui.txt"; }
+// Debian's copy of the IEEE's files (ieee-data/oui.txt) in the system's
+// data folders: $XDG_DATA_DIRS, by default /usr/local/share:/usr/share.
+std::vector<std::string> SystemListings() {
+  const char* dirs = std::getenv("XDG_DATA_DIRS");
+  const std::string list =
+      dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share:/usr/share";
+  std::vector<std::string> listings;
+  for (std::size_t start = 0; start <= list.size();) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    const fs::path dir = list.substr(start, end - start);
+    // The XDG rules ignore relative paths here too.
+    if (dir.is_absolute()) {
+      listings.push_back(Utf8FromPath(dir / "ieee-data" / "oui.txt"));
+    }
+    start = end + 1;
+  }
+  return listings;
+}
 #endif
 
 bool Exists(const std::string& path) {
@@ -70,8 +87,7 @@ std::vector<std::string> ListingPlaces() {
   std::vector<std::string> places = {Absolute("base.dat")};
   const fs::path user = UserDataFolder();
   if (!user.empty()) places.push_back(Absolute(user / "base.dat"));
-  const std::string system = SystemListing();
-  if (!system.empty()) places.push_back(system);
+  for (const std::string& system : SystemListings()) places.push_back(system);
   return places;
 }
 

@@ -8,8 +8,9 @@ namespace venmark {
 // Where the programs look for the MA-L listing when none is named, in
 // order: base.dat in the current folder, base.dat in the user's data
 // folder ($XDG_DATA_HOME/venmark, by default ~/.local/share/venmark; on
-// Windows %LOCALAPPDATA%\Venmark), and the system's copy (Debian's
-// /usr/share/ieee-data/oui.txt; on Windows base.dat beside the program).
+// Windows %LOCALAPPDATA%\Venmark), and the system's copies (Debian's
+// ieee-data/oui.txt in each of $XDG_DATA_DIRS, by default /usr/local/share
+// and /usr/share; on Windows base.dat beside the program).
 // Each path is absolute UTF-8; companions are looked for beside it.
 std::vector<std::string> ListingPlaces();
 

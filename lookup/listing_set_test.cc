@@ -130,6 +130,7 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
       {"01:00:5e:7f:ff:ff", "групповой адрес IPv4"},
       {"01:00:5e:80:00:00", "групповой адрес"},
       {"33:33:00:00:00:01", "групповой адрес IPv6"},
+      {"33:34:00:00:00:01", "групповой адрес"},
       {"01:80:c2:00:00:0e", "групповой адрес"},
       {"ff:ff:ff:ff:ff:fe", "групповой адрес"},
       {"ba:12:34:56:78:9a", "локально администрируемый адрес"},
@@ -232,6 +233,10 @@ TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   std::fputc('\n', huge);
   std::fclose(huge);
   refused("список MA-M «" + Path("base-mam.dat") + "»: файл больше 256 МиБ");
+  // Exactly at the limit is still read (and found to hold no record).
+  fs::resize_file(dir_ / "base-mam.dat", kMaxListingBytes);
+  refused("список MA-M «" + Path("base-mam.dat") +
+          "»: в файле нет ни одной записи OUI");
   fs::remove(dir_ / "base-mam.dat");
   EXPECT_TRUE(ListingSet::Load(Path("base.dat"), &error)) << error;
 }

@@ -38,6 +38,7 @@ constexpr Wording kWordings[] = {
     {EXDEV, "файлы на разных дисках", nullptr},
     {EAGAIN, "ресурс временно недоступен", nullptr},
     {EINTR, "операция прервана", nullptr},
+    {EBADF, "поток закрыт", nullptr},
     {ENXIO, "устройство недоступно", nullptr},
     {ENODEV, "устройство недоступно", nullptr},
 #ifdef EDQUOT

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -22,21 +23,25 @@ class FakeTransport : public Transport {
     std::optional<std::int64_t> last_modified;
   };
   std::map<std::string, Answer> answers;
-  // Agents the server lets through; all when empty.
+  // Agents the server lets through; all when empty. The others are turned
+  // away with refusal.
   std::string admitted_prefix;
+  int refusal = 418;
   std::vector<std::string> agents;
+  std::vector<std::chrono::milliseconds> time_limits;  // of each request
 
   std::string OwnAgent() const override { return "fake/1.0"; }
 
   FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
                     const KeepGoing& keep_going) override {
     agents.push_back(request.user_agent);
+    time_limits.push_back(request.time_limit);
     FetchResult result;
     const auto found = answers.find(request.url);
     const Answer answer = found != answers.end() ? found->second : Answer{404};
     result.http_status = answer.status;
     if (!request.user_agent.starts_with(admitted_prefix)) {
-      result.http_status = 418;
+      result.http_status = refusal;
     }
     if (result.http_status != 200) {
       result.outcome = FetchOutcome::kHttpStatus;

@@ -1,7 +1,7 @@
 #include "update/database_update.h"
 
-#include <filesystem>
 #include <array>
+#include <filesystem>
 #include <optional>
 
 #include "lookup/block_db.h"
@@ -27,8 +27,8 @@ constexpr std::chrono::milliseconds kTimeSlack{1000};
 struct Listing {
   std::string title;  // as messages name it
   std::string url;
-  std::string target;  // the file it replaces
-  bool blocks;         // read as a block listing, not as MA-L
+  std::string target;               // the file it replaces
+  bool blocks;                      // read as a block listing, not as MA-L
   std::size_t current_records = 0;  // of the listing it is held to; 0: none
 };
 
@@ -252,10 +252,9 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
 
   std::vector<Listing> listings = {
       {"базу производителей", options.sources.ma_l, options.database, false}};
-  const auto references =
-      options.reference.empty()
-          ? std::optional<std::array<CompanionFile, 3>>()
-          : CompanionFiles(options.reference);
+  const auto references = options.reference.empty()
+                              ? std::optional<std::array<CompanionFile, 3>>()
+                              : CompanionFiles(options.reference);
   for (const CompanionFile& companion : CompanionFiles(options.database)) {
     const std::string& url =
         companion.kind == BlockKind::kMaM   ? options.sources.ma_m
@@ -271,7 +270,8 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
   std::vector<std::string> refused(listings.size());
   for (std::size_t i = 0; i < listings.size(); ++i) {
     Listing& listing = listings[i];
-    const CurrentListing current = InspectListing(listing.target, listing.blocks);
+    const CurrentListing current =
+        InspectListing(listing.target, listing.blocks);
     if (!current.error.empty()) {
       if (i == 0) return Failed(current.error);
       refused[i] = current.error;

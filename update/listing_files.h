@@ -48,9 +48,9 @@ class TempFile {
   bool Write(std::string_view bytes, int* error_number);
 
   // Writes what is buffered, gives the file the owner, group and
-  // permissions of target (or those the umask gives a new file) and modification time mtime (seconds
-  // since 1970, when given), syncs it to disk and closes it. Returns 0 or
-  // the errno value of the first failure.
+  // permissions of target (or those the umask gives a new file) and
+  // modification time mtime (seconds since 1970, when given), syncs it to disk
+  // and closes it. Returns 0 or the errno value of the first failure.
   int Finish(const std::string& target, std::optional<std::int64_t> mtime);
 
   // Puts the finished file in target's place in one step. Returns 0 or the

@@ -25,8 +25,8 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
   // reader could with flock on the folder itself).
   const std::string path = folder + "/.venmark-update.lock";
   for (int attempt = 0; attempt < 10; ++attempt) {
-    const int fd = ::open(path.c_str(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
       *error_number = errno;
       return std::nullopt;
@@ -48,7 +48,8 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
     }
     // The update before may have removed the file between our open and
     // our lock: the lock counts only on the file the name still names.
-    struct stat opened {}, named {};
+    struct stat opened {
+    }, named{};
     if (::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
       return FolderLock(fd, path);

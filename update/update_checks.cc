@@ -84,10 +84,9 @@ void RemoveLeftovers(const std::vector<std::string>& targets) {
     const fs::path path = PathFromUtf8(target);
     const std::string prefix = Utf8FromPath(path.filename()) + ".new-";
     std::error_code error;
-    for (fs::directory_iterator it(path.parent_path().empty()
-                                       ? fs::path(".")
-                                       : path.parent_path(),
-                                   error),
+    for (fs::directory_iterator
+             it(path.parent_path().empty() ? fs::path(".") : path.parent_path(),
+                error),
          end;
          !error && it != end; it.increment(error)) {
       const std::string name = Utf8FromPath(it->path().filename());

@@ -11,6 +11,11 @@
 #include <set>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "lookup/listing_file.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
@@ -129,11 +134,17 @@ TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
 
 TEST_F(UpdateLogicTest, TriesABrowserAgentOnlyWhenTurnedAway) {
   transport_.admitted_prefix = "Mozilla/5.0 (";
-  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-  ASSERT_EQ(transport_.agents.size(), 5u);  // MA-L twice, then the rest
-  EXPECT_EQ(transport_.agents[0], "fake/1.0");
-  for (std::size_t i = 1; i < 5; ++i) {
-    EXPECT_TRUE(transport_.agents[i].starts_with("Mozilla/5.0 ("));
+  for (const int refusal : {403, 418}) {
+    SCOPED_TRACE(refusal);
+    transport_.refusal = refusal;
+    transport_.agents.clear();
+    ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+    ASSERT_EQ(transport_.agents.size(), 5u);  // MA-L twice, then the rest
+    EXPECT_EQ(transport_.agents[0], "fake/1.0");
+    for (std::size_t i = 1; i < 5; ++i) {
+      EXPECT_TRUE(transport_.agents[i].starts_with("Mozilla/5.0 ("));
+    }
+    Write("base.dat", old_);
   }
   transport_.agents.clear();
   transport_.admitted_prefix = "";
@@ -148,6 +159,15 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
   EXPECT_EQ(cancelled.status, UpdateStatus::kCancelled);
   EXPECT_EQ(Read("base.dat"), old_);
   EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
+  // A cancel that comes once every listing has arrived still keeps them
+  // out.
+  const std::int64_t all = static_cast<std::int64_t>(
+      MakeListing(30, "New").size() + 3 * MakeBlockListing(5, "B").size());
+  EXPECT_EQ(
+      Update([&](std::int64_t received) { return received < all; }).status,
+      UpdateStatus::kCancelled);
+  EXPECT_EQ(Read("base.dat"), old_);
+  EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 
   int error = 0;
   const std::optional<FolderLock> held =
@@ -158,6 +178,100 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
       << busy.message;
   EXPECT_EQ(Read("base.dat"), old_);
 }
+
+// Each transfer gets what is left of the time of the whole update.
+TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
+  options_.time_limit = std::chrono::seconds(7);
+  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+  ASSERT_EQ(transport_.time_limits.size(), 4u);
+  for (const std::chrono::milliseconds left : transport_.time_limits) {
+    EXPECT_GT(left.count(), 0);
+    EXPECT_LE(left.count(), 7000);
+  }
+}
+
+// Only a listing is ever replaced, only by a listing much like it, and
+// only what killed updates left is cleared away.
+TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
+  Write("base.dat.new-Ab12Cd", "half a listing");
+  Write("base-mas.dat.new-x9Y8z7", "");
+  Write("base.dat.new-mine", "not ours");
+  Write("notes.txt.new-Ab12Cd", "not ours");
+  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+  EXPECT_EQ(Files(),
+            (std::set<std::string>{"base.dat", "base-iab.dat", "base-mam.dat",
+                                   "base-mas.dat", "base.dat.new-mine",
+                                   "notes.txt.new-Ab12Cd"}));
+
+  // A file that is no listing stays as it is, and says why.
+  Write("base.dat", "notes\n");
+  Write("base-mas.dat", "more notes\n");
+  UpdateResult result = Update();
+  EXPECT_EQ(result.status, UpdateStatus::kFailed);
+  EXPECT_NE(result.message.find("не похож на список"), std::string::npos)
+      << result.message;
+  EXPECT_EQ(Read("base.dat"), "notes\n");
+  Write("base.dat", old_);
+  result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  EXPECT_EQ(Read("base-mas.dat"), "more notes\n");
+  ASSERT_FALSE(result.kept.empty());
+  EXPECT_NE(result.kept[0].find("не похож на список"), std::string::npos);
+
+  // A new listing is held to the one in use: 30 records against 100.
+  fs::remove(dir_ / "base.dat");
+  Write("in-use.dat", MakeListing(100, "In use"));
+  options_.reference = Utf8FromPath(dir_ / "in-use.dat");
+  result = Update();
+  EXPECT_NE(result.message.find("записей в нём 30, а в нынешнем файле 100"),
+            std::string::npos)
+      << result.message;
+  EXPECT_FALSE(fs::exists(dir_ / "base.dat"));
+  MaL() = {200, MakeListing(120, "New")};
+  EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
+
+  // Addresses the update cannot fetch are named as such.
+  options_.sources.iab = "ftp://ieee/iab.txt";
+  result = Update();
+  EXPECT_NE(result.message.find("неподдерживаемый адрес сервера "
+                                "«ftp://ieee/iab.txt»"),
+            std::string::npos)
+      << result.message;
+}
+
+#ifndef _WIN32
+// The system's files are never written, and a replaced file keeps its
+// owner, group and mode, a new one the umask's.
+TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
+  options_.database = "/usr/share/ieee-data/oui.txt";
+  const UpdateResult refused = Update();
+  EXPECT_EQ(refused.status, UpdateStatus::kFailed);
+  EXPECT_NE(refused.message.find("принадлежит системе"), std::string::npos)
+      << refused.message;
+  options_.database = Utf8FromPath(dir_ / "base.dat");
+
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown((dir_ / "base.dat").c_str(), 1000, 1001), 0);
+  }
+  ::chmod((dir_ / "base.dat").c_str(), 0640);
+  fs::remove(dir_ / "base-mas.dat");
+  const mode_t saved = ::umask(077);
+  const UpdateResult result = Update();
+  ::umask(saved);
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  struct stat replaced {
+  }, made{};
+  ASSERT_EQ(::stat((dir_ / "base.dat").c_str(), &replaced), 0);
+  ASSERT_EQ(::stat((dir_ / "base-mas.dat").c_str(), &made), 0);
+  EXPECT_EQ(replaced.st_mode & 07777, 0640u);
+  EXPECT_EQ(made.st_mode & 07777, 0600u);
+  if (root) {
+    EXPECT_EQ(replaced.st_uid, 1000u);
+    EXPECT_EQ(replaced.st_gid, 1001u);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace venmark
