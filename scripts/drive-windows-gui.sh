@@ -48,40 +48,48 @@ name=windows-$arch
 
 (cd "$work" && exec wine "$exe") &
 app=$!
-main=$(timeout 60 xdotool search --sync --name '^Venmark$' | head -1)
-sleep 1
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
 xdotool windowfocus --sync "$main"
 
 # Types text into the input box through the clipboard (xdotool cannot type
-# Cyrillic into Wine) and searches with Ctrl+Return.
+# Cyrillic into Wine) and searches with Ctrl+Return. The keys queue behind
+# the paste, which the box takes from the clipboard before the next key.
 search() {
   printf '%s' "$1" | xclip -selection clipboard
   xdotool mousemove --window "$main" 200 200 click 1
-  xdotool key ctrl+a ctrl+v
-  sleep 0.5
-  xdotool key ctrl+Return
+  xdotool key ctrl+a ctrl+v ctrl+Return
 }
-# The whole results text, copied out of its box with Ctrl+A, Ctrl+C.
+# The whole results text once it holds at least $1 lines (two minutes at
+# the most), copied out of its box with Ctrl+A, Ctrl+C. No fixed pause
+# decides: the clipboard is read until it holds that much.
 results_text() {
-  xdotool windowfocus --sync "$results"
-  xdotool mousemove --window "$results" 100 100 click 1
-  xdotool key ctrl+a ctrl+c
-  sleep 1
-  xclip -selection clipboard -o | tr -d '\r'
+  local want=$1 got="" deadline=$((SECONDS + 120))
+  printf '' | xclip -selection clipboard
+  while [ $SECONDS -lt $deadline ]; do
+    xdotool windowfocus --sync "$results"
+    xdotool mousemove --window "$results" 100 100 click 1
+    xdotool key ctrl+a ctrl+c
+    for _ in $(seq 50); do
+      got=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r')
+      [ -n "$got" ] && break
+      sleep 0.1
+    done
+    [ "$(printf '%s\n' "$got" | grep -c .)" -ge "$want" ] && break
+    printf '' | xclip -selection clipboard
+  done
+  printf '%s\n' "$got"
 }
 first=$(cat samples/ipconfig-all.txt)
 second=$(cat samples/huawei-display-mac-address.txt)
 search "$first"
-results=$(timeout 30 xdotool search --sync --name '^Результаты поиска$' | head -1)
-sleep 1
+results=$(timeout 30 xdotool search --sync --onlyvisible --name '^Результаты поиска$' | head -1)
 search "$second"
-sleep 1
+expected=$(cd "$work" && printf '%s' "$first" | "$linux_scan" && printf '%s' "$second" | "$linux_scan")
+got=$(results_text "$(printf '%s\n' "$expected" | grep -c .)")
 import -window "$main" "$out/$name-form1.png"
 import -window "$results" "$out/$name-form2.png"
 import -window root "$out/$name-screen.png"
 
-got=$(results_text)
-expected=$(cd "$work" && printf '%s' "$first" | "$linux_scan" && printf '%s' "$second" | "$linux_scan")
 if [ "$got" != "$expected" ]; then
   echo "venmark.exe ($arch) показал не те результаты:" >&2
   diff <(echo "$expected") <(echo "$got") | head -20 >&2
@@ -92,8 +100,7 @@ fi
 # unless told otherwise.
 big=$(seq 20000 | sed 's/.*/   Physical Address. . . . . . . . . : 00-50-56-00-00-01/')
 search "$big"
-sleep 3
-lines=$(results_text | grep -c '^00-50-56-00-00-01 - VMware, Inc.' || true)
+lines=$(results_text $(( $(printf "%s\n" "$expected" | grep -c .) + 20000 )) | grep -c '^00-50-56-00-00-01 - VMware, Inc.' || true)
 if [ "$lines" -ne 20000 ]; then
   echo "venmark.exe ($arch): из 20000 MAC-адресов мегабайтного текста найдено $lines" >&2
   exit 1

@@ -1,27 +1,45 @@
 #include "testing/test_server.h"
 
-#include <chrono>
-#include <stdexcept>
+#include <cstdlib>
+#include <fstream>
 
 namespace venmark {
+namespace {
 
-TestHttpServer::TestHttpServer() {
-  port_ = server_.bind_to_any_port("127.0.0.1");
-  if (port_ <= 0) throw std::runtime_error("no free port on 127.0.0.1");
-  thread_ = std::thread([this] { server_.listen_after_bind(); });
-  // This version of httplib has no wait_until_ready().
-  while (!server_.is_running()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+void Run(const std::string& command) {
+  if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) {
+    throw std::runtime_error("failed: " + command);
   }
 }
 
-TestHttpServer::~TestHttpServer() {
-  server_.stop();
-  thread_.join();
+std::string Quoted(const std::filesystem::path& path) {
+  return "'" + path.string() + "'";
 }
 
-std::string TestHttpServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}  // namespace
+
+TestCertificates::TestCertificates(const std::filesystem::path& folder)
+    : folder_(folder) {
+  Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+      "-nodes -days 2 -subj '/CN=Venmark Test CA' -keyout " +
+      Quoted(folder_ / "ca.key") + " -out " + Quoted(folder_ / "ca.pem"));
+}
+
+std::string TestCertificates::Issue(const std::string& name,
+                                    const std::string& subject_alt_name) {
+  const auto key = folder_ / (name + ".key");
+  const auto request = folder_ / (name + ".csr");
+  const auto extensions = folder_ / (name + ".ext");
+  const auto certificate = folder_ / (name + ".pem");
+  std::ofstream(extensions) << "subjectAltName=" << subject_alt_name << "\n";
+  Run("openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+      "-subj '/CN=" +
+      name + "' -keyout " + Quoted(key) + " -out " + Quoted(request));
+  Run("openssl x509 -req -days 2 -in " + Quoted(request) + " -CA " +
+      Quoted(folder_ / "ca.pem") + " -CAkey " + Quoted(folder_ / "ca.key") +
+      " -CAcreateserial -extfile " + Quoted(extensions) + " -out " +
+      Quoted(certificate));
+  return certificate.string();
 }
 
 }  // namespace venmark

@@ -315,6 +315,72 @@ TEST_F(DatabaseUpdateTest, ReportsNetworkFailuresInRussian) {
       });
   options_.sources.ma_l = server_.Url("/ftp/oui.txt");
   ExpectUntouched(Update(), "неподдерживаемый");
+
+  // A server that redirects for ever is left after a few.
+  server_.server().Get("/loop/oui.txt",
+                       [&](const httplib::Request&, httplib::Response& r) {
+                         r.set_redirect(server_.Url("/loop/oui.txt"), 302);
+                       });
+  options_.sources.ma_l = server_.Url("/loop/oui.txt");
+  ExpectUntouched(Update(), "перенаправляет запрос слишком много раз");
+}
+
+// Over TLS the server's certificate is checked against the system's store,
+// or the bundle that SSL_CERT_FILE or CURL_CA_BUNDLE names, as behind a
+// TLS-inspecting proxy; and a redirect never leaves TLS.
+TEST_F(DatabaseUpdateTest, ChecksTheCertificateAndNeverLeavesTls) {
+  const TestFolder folder;
+  TestCertificates certificates(folder.path());
+  const std::string good = certificates.Issue("good", "IP:127.0.0.1");
+  const std::string wrong = certificates.Issue("wrong", "DNS:example.org");
+  TestHttpsServer right_name(good.c_str(), certificates.Key("good").c_str());
+  TestHttpsServer wrong_name(wrong.c_str(), certificates.Key("wrong").c_str());
+  const std::string fresh = MakeListing(21, "Secure");
+  for (TestHttpsServer* tls : {&right_name, &wrong_name}) {
+    tls->server().Get("/oui/oui.txt",
+                      [&](const httplib::Request&, httplib::Response& r) {
+                        r.set_content(fresh, "text/plain");
+                      });
+    tls->server().Get("/down/oui.txt",
+                      [&](const httplib::Request&, httplib::Response& r) {
+                        r.set_redirect(server_.Url("/oui/oui.txt"), 302);
+                      });
+  }
+  Serve("/oui/oui.txt", 200, fresh);
+  const struct {
+    TestHttpsServer* server;
+    const char* path;
+    const char* bundle;  // the variable that names the test's CA, if any
+    const char* says;    // nullptr: the update goes through
+  } cases[] = {
+      {&right_name, "/oui/oui.txt", nullptr, "не заслуживает доверия"},
+      {&right_name, "/oui/oui.txt", "SSL_CERT_FILE", nullptr},
+      {&right_name, "/oui/oui.txt", "CURL_CA_BUNDLE", nullptr},
+      {&wrong_name, "/oui/oui.txt", "CURL_CA_BUNDLE", "не заслуживает доверия"},
+      {&right_name, "/down/oui.txt", "SSL_CERT_FILE", "незащищённый адрес"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + " " + (c.bundle ? c.bundle : "-"));
+    ::unsetenv("SSL_CERT_FILE");
+    ::unsetenv("CURL_CA_BUNDLE");
+    if (c.bundle != nullptr) ::setenv(c.bundle, certificates.ca().c_str(), 1);
+    options_.sources = IeeeSources(c.server->Url(""));
+    options_.sources.ma_l = c.server->Url(c.path);
+    const UpdateResult result = Update();
+    if (c.says != nullptr) {
+      ExpectUntouched(result, c.says);
+    } else {
+      EXPECT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+      EXPECT_TRUE(ReadFile("base.dat") == fresh);
+      for (const char* name :
+           {"base.dat", "base-mas.dat", "base-mam.dat", "base-iab.dat"}) {
+        fs::remove(dir_ / name);
+      }
+      Write("base.dat", old_listing_);
+    }
+  }
+  ::unsetenv("SSL_CERT_FILE");
+  ::unsetenv("CURL_CA_BUNDLE");
 }
 
 // A server that sends a first line and then nothing for `stall`.

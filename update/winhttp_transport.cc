@@ -148,6 +148,10 @@ FetchResult Transfer(Shared* shared) {
   DWORD redirects = 5;
   WinHttpSetOption(call, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
                    &redirects, sizeof redirects);
+  // A redirect never leaves TLS (the default, said outright).
+  DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+  WinHttpSetOption(call, WINHTTP_OPTION_REDIRECT_POLICY, &policy,
+                   sizeof policy);
 
   if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
