@@ -4,9 +4,26 @@
 
 namespace venmark::text {
 
-std::string Credits() {
+std::string Credits(const ListingAge& age) {
   return "Venmark " + std::string(kVersion) +
-         " © 2026, venmark.org\nДанные о производителях: IEEE";
+         " © 2026, venmark.org\nДанные о производителях: " +
+         (age.path.empty() ? std::string("нет базы") : "IEEE, " + age.day);
+}
+
+std::string AgeTooltip(const ListingAge& age) {
+  if (age.path.empty()) {
+    return "Список производителей не найден. Чтобы загрузить его, нажмите "
+           "«" +
+           std::string(kUpdate) + "».";
+  }
+  std::string tip = "Список производителей: " + age.path + ", от " + age.day;
+  if (age.old) {
+    tip +=
+        ".\nЕму больше года: новые устройства в нём не названы. Чтобы "
+        "загрузить свежий, нажмите «" +
+        std::string(kUpdate) + "».";
+  }
+  return tip;
 }
 
 std::string FormatBytes(std::int64_t bytes) {

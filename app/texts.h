@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/listing_age.h"
+
 // Every caption and message the windows show, written once for every
 // frontend (UTF-8).
 namespace venmark::text {
@@ -37,8 +39,13 @@ inline constexpr std::string_view kNoDisplay =
     "есть venmark-scan.";
 
 // The credits line of the main window: the version, and where the data
-// comes from.
-std::string Credits();
+// comes from with the day of the listing in use ("IEEE, 27.08.2022"), or
+// that there is none.
+std::string Credits(const ListingAge& age);
+
+// What the credits line's tooltip says: where the listing is and, when it
+// is old, how to update it.
+std::string AgeTooltip(const ListingAge& age);
 
 // "850 КБ", "5,2 МБ": a size as a Russian reader writes it.
 std::string FormatBytes(std::int64_t bytes);

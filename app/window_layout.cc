@@ -16,62 +16,60 @@ constexpr int kFrameTitleHeight = 240;
 // A window's frame around its client area, at 96 dpi.
 constexpr int kWindowFrameWidth = 16, kWindowFrameHeight = 48;
 
+ControlSpec Control(std::string name, ControlKind kind,
+                    std::string_view caption, Twips rect) {
+  ControlSpec control;
+  control.name = std::move(name);
+  control.kind = kind;
+  control.caption = std::string(caption);
+  control.rect = rect;
+  return control;
+}
+
 WindowSpec MakeMainWindow() {
   using enum ControlKind;
-  return {"Form1",
-          std::string(text::kAppTitle),
-          11685,
-          7215,
-          {
-              {"Text1", kTextBox, "", {240, 600, 11175, 5655}, false, ""},
-              {"Command1",
-               kButton,
-               std::string(text::kSearch),
-               {4920, 6480, 1935, 615},
-               false,
-               ""},
-              {"Label2",
-               kLabel,
-               std::string(text::kPrompt),
-               {240, 240, 4935, 255},
-               false,
-               ""},
-              {"Command2",
-               kButton,
-               std::string(text::kExit),
-               {10320, 6480, 1095, 615},
-               false,
-               ""},
-              {"Label1",
-               kLabel,
-               text::Credits(),
-               {120, 6720, 4215, 495},
-               false,
-               ""},
-              {"Command3",
-               kButton,
-               std::string(text::kUpdate),
-               {8520, 6480, 1575, 615},
-               true,
-               ""},
-          }};
+  WindowSpec window;
+  window.name = "Form1";
+  window.caption = std::string(text::kAppTitle);
+  window.width = 11685;
+  window.height = 7215;
+  ControlSpec input = Control("Text1", kTextBox, "", {240, 600, 11175, 5655});
+  // Named by the instruction above it.
+  input.accessible_name = std::string(text::kPrompt);
+  input.labelled_by = "Label2";
+  ControlSpec update =
+      Control("Command3", kButton, text::kUpdate, {8520, 6480, 1575, 615});
+  update.wraps = true;
+  window.controls = {
+      input,
+      Control("Command1", kButton, text::kSearch, {4920, 6480, 1935, 615}),
+      Control("Label2", kLabel, text::kPrompt, {240, 240, 4935, 255}),
+      Control("Command2", kButton, text::kExit, {10320, 6480, 1095, 615}),
+      // Measured with the longest date it may show.
+      Control("Label1", kLabel, text::Credits({"-", "00.00.0000", false}),
+              {120, 6720, 4215, 495}),
+      update,
+  };
+  return window;
 }
 
 WindowSpec MakeResultsWindow() {
   using enum ControlKind;
-  return {"Form2",
-          std::string(text::kResultsTitle),
-          6105,
-          7515,
-          {
-              {"Frame1",
-               kFrame,
-               std::string(text::kResultsFrame),
-               {120, 120, 5895, 7215},
-               false,
-               ""},
-              {"Text1", kTextBox, "", {120, 240, 5655, 6855}, false, "Frame1"},
-          }};
+  WindowSpec window;
+  window.name = "Form2";
+  window.caption = std::string(text::kResultsTitle);
+  window.width = 6105;
+  window.height = 7515;
+  window.resizable = true;
+  ControlSpec frame =
+      Control("Frame1", kFrame, text::kResultsFrame, {120, 120, 5895, 7215});
+  frame.stretches = true;
+  ControlSpec box = Control("Text1", kTextBox, "", {120, 240, 5655, 6855});
+  box.parent = "Frame1";
+  box.accessible_name = std::string(text::kResultsTitle);
+  box.stretches = true;
+  window.controls = {frame, box};
+  return window;
 }
 
 std::vector<std::string_view> Paragraphs(std::string_view text) {
@@ -99,6 +97,16 @@ const WindowSpec& MainWindowSpec() {
 const WindowSpec& ResultsWindowSpec() {
   static const WindowSpec spec = MakeResultsWindow();
   return spec;
+}
+
+Pixels PlaceAnchored(const ControlSpec& control, const Scale& scale, int grow_x,
+                     int grow_y) {
+  Pixels place = scale.Rect(control.rect);
+  if (control.stretches) {
+    place.right += grow_x;
+    place.bottom += grow_y;
+  }
+  return place;
 }
 
 int Scale::Px(int twips) const {

@@ -21,11 +21,18 @@ struct Twips {
 
 struct ControlSpec {
   std::string name;  // "Command1": the objectName and the Win32 name
-  ControlKind kind;
+  ControlKind kind = ControlKind::kLabel;
   std::string caption;  // UTF-8; empty for a text box
   Twips rect;           // relative to the window, or to parent
   bool wraps = false;   // the caption may wrap at spaces (a long button)
   std::string parent;   // the frame it stands in; empty: the window
+  // What a screen reader calls it; empty: its caption.
+  std::string accessible_name;
+  // The label that names it, created right before it (where z-order names
+  // controls, as MSAA does) and made its buddy; empty: none.
+  std::string labelled_by;
+  // Anchored to all four edges: it grows and shrinks with its window.
+  bool stretches = false;
 };
 
 struct WindowSpec {
@@ -33,6 +40,7 @@ struct WindowSpec {
   std::string caption;                // the title bar
   int width = 0, height = 0;          // the client area, in twips
   std::vector<ControlSpec> controls;  // in tab order
+  bool resizable = false;             // the user may resize and maximise it
   // The control named name; it must be there.
   const ControlSpec& Control(std::string_view name) const;
 };
@@ -41,6 +49,12 @@ struct WindowSpec {
 const WindowSpec& MainWindowSpec();
 // Form2: the results in their frame.
 const WindowSpec& ResultsWindowSpec();
+
+// Where control stands at scale in a window grown by grow_x x grow_y pixels
+// beyond its drawn client size: as drawn, its right and bottom edges moved
+// along when it stretches.
+Pixels PlaceAnchored(const ControlSpec& control, const class Scale& scale,
+                     int grow_x, int grow_y);
 
 // Twips to pixels at dpi, the whole layout scaled by one more factor as
 // dialog units are.

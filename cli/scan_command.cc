@@ -15,6 +15,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/listing_age.h"
 #include "app/search_flow.h"
 #include "app/texts.h"
 #include "app/update_flow.h"
@@ -62,23 +63,6 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
-// "2022-08-27": the day a file was last changed, in local time.
-std::string FileDate(const std::string& path) {
-  std::error_code error;
-  const auto written =
-      std::filesystem::last_write_time(PathFromUtf8(path), error);
-  if (error) return "?";
-  const std::time_t time = std::chrono::system_clock::to_time_t(
-      std::chrono::file_clock::to_sys(written));
-  const std::tm* local = std::localtime(&time);
-  char text[16];
-  if (local == nullptr ||
-      std::strftime(text, sizeof text, "%Y-%m-%d", local) == 0) {
-    return "?";
-  }
-  return text;
-}
-
 // The listings named by --db or found, read; nothing, with the reason
 // told on err, when there are none or they cannot be read.
 std::optional<ListingSet> LoadListings(const std::string& path,
@@ -101,13 +85,13 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   if (!listings) return kExitNoDatabase;
   out->Write("Списки производителей:\n  MA-L  " + path + ": записей " +
              std::to_string(listings->ma_l().record_count()) + ", от " +
-             FileDate(path) + "\n");
+             FileDay(path, "%Y-%m-%d") + "\n");
   for (const CompanionFile& file : CompanionFiles(path)) {
     if (const BlockDb* blocks = listings->companion(file.kind)) {
       out->Write("  " + std::string(BlockKindName(file.kind)) + "  " +
                  file.path + ": записей " +
                  std::to_string(blocks->record_count()) + ", от " +
-                 FileDate(file.path) + "\n");
+                 FileDay(file.path, "%Y-%m-%d") + "\n");
     }
   }
   return kExitOk;

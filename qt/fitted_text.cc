@@ -20,8 +20,8 @@ bool IsMonospaced(const QFont& font) {
              metrics.horizontalAdvance(QLatin1Char('.'));
 }
 
-QFont TextBoxFont(const QFont& captions) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+QFont TextBoxFont(const QFont& captions, QFont fixed) {
+  QFont font = std::move(fixed);
   if (captions.pointSizeF() > 0) font.setPointSizeF(captions.pointSizeF());
   // The system's pick is not always monospaced in Cyrillic too; DejaVu Sans
   // Mono, which the package depends on, is.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QRect>
@@ -19,8 +20,11 @@ QFont CaptionFont(const QFont& desktop);
 bool IsMonospaced(const QFont& font);
 
 // The monospaced font of the text boxes, as large as the captions', so that
-// pasted tables keep their columns.
-QFont TextBoxFont(const QFont& captions);
+// pasted tables keep their columns: the system's fixed font (fixed), or
+// DejaVu Sans Mono where that is not monospaced in Cyrillic too.
+QFont TextBoxFont(
+    const QFont& captions,
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
 // Measures text in one Qt font for the layout rules.
 class QtMeasure : public TextMeasure {

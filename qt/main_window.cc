@@ -4,9 +4,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <chrono>
 
+#include "app/listing_age.h"
 #include "app/placement.h"
 #include "app/search_flow.h"
 #include "app/texts.h"
@@ -75,6 +78,7 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
   setFont(desktop);
   const Controls controls = CreateControls(spec, this);
   input_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
+  credits_ = qobject_cast<QLabel*>(controls.at("Label1"));
   auto* search = qobject_cast<QPushButton*>(controls.at("Command1"));
 
   if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
@@ -90,6 +94,7 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
     }
   }
   PlaceControls(spec, Scale(96, fit.factor), controls, this);
+  ShowListingAge();
 
   auto* keys = new KeyboardPresses(this, input_, search);
   for (const char* name : {"Text1", "Command1", "Command2", "Command3"}) {
@@ -130,6 +135,28 @@ void MainWindow::PlaceBeside(ResultsWindow* results) const {
   results->move(at.left, at.top);
 }
 
+void MainWindow::ShowListingAge() {
+  const ListingAge age =
+      AgeOfListing(files_.database, std::chrono::system_clock::now());
+  const QString credits = Qs(text::Credits(age));
+  credits_->setAccessibleName(credits);
+  credits_->setToolTip(Qs(text::AgeTooltip(age)));
+  if (!age.old) {
+    credits_->setTextFormat(Qt::PlainText);
+    credits_->setText(credits);
+    return;
+  }
+  // The day in a warning colour that reads on a light window and on a
+  // dark one alike (contrast 7:1 or more on either).
+  const bool dark = palette().color(QPalette::Window).lightness() < 128;
+  const QString day = Qs(age.day);
+  QString html = credits.toHtmlEscaped().replace('\n', QStringLiteral("<br>"));
+  html.replace(day, QStringLiteral("<span style=\"color:%1\">%2</span>")
+                        .arg(dark ? "#ffb4a8" : "#a30000", day));
+  credits_->setTextFormat(Qt::RichText);
+  credits_->setText(html);
+}
+
 void MainWindow::Search() {
   SearchOutcome outcome;
   {
@@ -160,6 +187,7 @@ void MainWindow::Update() {
                     return progress == nullptr || progress->Update(received, 0);
                   });
   }
+  ShowListingAge();
   const QString message = QString::fromStdString(CompletionMessage(result));
   if (result.status == UpdateStatus::kUpdated) dialogs_->Inform(message);
   if (result.status == UpdateStatus::kFailed) dialogs_->Error(message);

@@ -11,6 +11,8 @@
 #include "qt/results_window.h"
 #include "update/database_update.h"
 
+class QLabel;
+
 namespace venmark {
 
 // Files the main window works on; bare names resolve against the current
@@ -55,6 +57,9 @@ class MainWindow : public QWidget {
  private:
   // The results window, created hidden when there is none.
   ResultsWindow* TouchResults();
+  // Names the listing in use with its day in the credits line, as a
+  // warning when it is old.
+  void ShowListingAge();
   // Puts a new results window beside this one, on the right when the screen
   // has room there.
   void PlaceBeside(ResultsWindow* results) const;
@@ -62,6 +67,7 @@ class MainWindow : public QWidget {
   Dialogs* dialogs_;
   MainWindowFiles files_;
   QPlainTextEdit* input_;
+  QLabel* credits_;
   QPointer<ResultsWindow> results_;
 };
 

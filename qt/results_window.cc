@@ -18,12 +18,17 @@ ResultsWindow::ResultsWindow() : QWidget(nullptr) {
   setWindowTitle(Qs(spec.caption));
   const QFont captions = CaptionFont(QApplication::font());
   setFont(captions);
-  const Controls controls = CreateControls(spec, this);
-  text_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
+  controls_ = CreateControls(spec, this);
+  text_ = qobject_cast<QPlainTextEdit*>(controls_.at("Text1"));
   // Scaled as one until the frame's title shows whole, descenders
   // included, above the box.
-  PlaceControls(spec, Scale(96, FitFactor(spec, QtMeasure(captions), 96)),
-                controls, this);
+  factor_ = FitFactor(spec, QtMeasure(captions), 96);
+  PlaceControls(spec, Scale(96, factor_), controls_, this);
+}
+
+void ResultsWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FollowSize(ResultsWindowSpec(), Scale(96, factor_), controls_, size());
 }
 
 QString ResultsWindow::Text() const { return text_->toPlainText(); }

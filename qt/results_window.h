@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include "qt/spec_widgets.h"
+
 namespace venmark {
 
 // "Результаты поиска" (Form2): the lines of every search made while it stays
@@ -20,8 +22,14 @@ class ResultsWindow : public QWidget {
   // Appends result lines in one edit, starting on a line of their own.
   void AppendLines(const QString& lines);
 
+ protected:
+  // The frame and the box follow the window's edges.
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   QPlainTextEdit* text_;
+  Controls controls_;
+  double factor_ = 1;
 };
 
 }  // namespace venmark

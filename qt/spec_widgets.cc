@@ -48,20 +48,44 @@ Controls CreateControls(const WindowSpec& window, QWidget* form) {
     QWidget* parent =
         control.parent.empty() ? form : controls.find(control.parent)->second;
     QWidget* widget = CreateControl(control, parent);
+    // What a screen reader says of it: its caption, or the name given.
+    widget->setAccessibleName(Qs(control.accessible_name.empty()
+                                     ? control.caption
+                                     : control.accessible_name));
     controls.emplace(control.name, widget);
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
+  }
+  for (const ControlSpec& control : window.controls) {
+    if (control.labelled_by.empty()) continue;
+    if (auto* label = qobject_cast<QLabel*>(controls.at(control.labelled_by))) {
+      label->setBuddy(controls.at(control.name));
+    }
   }
   return controls;
 }
 
 void PlaceControls(const WindowSpec& window, const Scale& scale,
                    const Controls& controls, QWidget* form) {
+  const QSize drawn(scale.Px(window.width), scale.Px(window.height));
+  FollowSize(window, scale, controls, drawn);
+  if (window.resizable) {
+    form->setMinimumSize(drawn / 2);
+    form->resize(drawn);
+  } else {
+    form->setFixedSize(drawn);
+  }
+}
+
+void FollowSize(const WindowSpec& window, const Scale& scale,
+                const Controls& controls, QSize now) {
+  const int grow_x = now.width() - scale.Px(window.width);
+  const int grow_y = now.height() - scale.Px(window.height);
   for (const ControlSpec& control : window.controls) {
     controls.find(control.name)
-        ->second->setGeometry(ToQRect(scale.Rect(control.rect)));
+        ->second->setGeometry(
+            ToQRect(PlaceAnchored(control, scale, grow_x, grow_y)));
   }
-  form->setFixedSize(scale.Px(window.width), scale.Px(window.height));
 }
 
 }  // namespace venmark

@@ -16,9 +16,15 @@ using Controls = std::map<std::string, QWidget*, std::less<>>;
 // form, called by its name and showing its caption.
 Controls CreateControls(const WindowSpec& window, QWidget* form);
 
-// Lays window's controls out at scale and gives form its client size.
+// Lays window's controls out at scale and gives form its client size as
+// drawn: fixed, or to start with when the window is resizable.
 void PlaceControls(const WindowSpec& window, const Scale& scale,
                    const Controls& controls, QWidget* form);
+
+// Lays the controls of a resizable window out for its client size now,
+// those that stretch following its edges.
+void FollowSize(const WindowSpec& window, const Scale& scale,
+                const Controls& controls, QSize now);
 
 // A UTF-8 text of the program as Qt holds it.
 inline QString Qs(std::string_view utf8) {

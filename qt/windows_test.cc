@@ -1,4 +1,6 @@
+#include <QAccessible>
 #include <QApplication>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -164,6 +166,84 @@ class WindowsTest : public QObject {
             prompt->width());
   }
 
+  // As a screen reader hears them: the input box by its instruction, the
+  // results box by its window, the buttons by their captions.
+  void ScreenReadersHearEveryControlsName() {
+    const auto name = [](QWidget* widget) {
+      QAccessibleInterface* face =
+          QAccessible::queryAccessibleInterface(widget);
+      return face != nullptr ? face->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(name(Input()), Find<QLabel>("Label2")->text());
+    QCOMPARE(Find<QLabel>("Label2")->buddy(), Input());
+    for (const char* button : {"Command1", "Command2", "Command3"}) {
+      QCOMPARE(name(Find<QPushButton>(button)),
+               Find<QPushButton>(button)->text());
+    }
+    QVERIFY(name(Find<QLabel>("Label1"))
+                .contains("Данные о производителях: IEEE, "));
+    Search("00-1a-2b-00-00-01");
+    QCOMPARE(name(window_->results_window()->findChild<QWidget*>("Text1")),
+             QStringLiteral("Результаты поиска"));
+  }
+
+  // The results window opens as drawn and can be enlarged: its frame and
+  // box follow its edges, the main window stays as it is.
+  void ResultsBoxGrowsWithItsWindow() {
+    Search("00-1a-2b-00-00-01");
+    ResultsWindow* results = window_->results_window();
+    auto* box = results->findChild<QWidget*>("Text1");
+    auto* frame = results->findChild<QWidget*>("Frame1");
+    const QSize drawn = results->size();
+    const QRect box_before = box->geometry();
+    const QRect frame_before = frame->geometry();
+    QVERIFY(results->maximumSize() != results->minimumSize());
+    QCOMPARE(window_->minimumSize(), window_->maximumSize());
+    results->resize(drawn + QSize(300, 120));
+    QCOMPARE(box->geometry(), box_before.adjusted(0, 0, 300, 120));
+    QCOMPARE(frame->geometry(), frame_before.adjusted(0, 0, 300, 120));
+  }
+
+  // The credits name the listing's day, as a warning with a hint once it
+  // is a year old, and say when there is none.
+  void CreditsNameTheListingsDayAndWarnWhenOld() {
+    const auto make = [&](const std::string& database) {
+      return std::make_unique<MainWindow>(
+          dialogs_.get(), MainWindowFiles{.database = database, .sources = {}});
+    };
+    const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+    auto fresh = make(database_.toStdString());
+    auto* label = fresh->findChild<QLabel*>("Label1");
+    QVERIFY2(label->text().endsWith("Данные о производителях: IEEE, " + today),
+             qPrintable(label->text()));
+    QVERIFY(!label->toolTip().contains("больше года"));
+
+    QFile file(database_);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime(QDate(2022, 8, 27), QTime(12, 0)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    auto old = make(database_.toStdString());
+    label = old->findChild<QLabel*>("Label1");
+    QCOMPARE(label->textFormat(), Qt::RichText);
+    QVERIFY2(label->text().contains("27.08.2022</span>"),
+             qPrintable(label->text()));
+    QVERIFY(label->toolTip().contains("больше года"));
+    QVERIFY(label->toolTip().contains(
+        "«Обновить базу MAC-адресов с сервера IEEE»"));
+
+    auto none = make(dir_.filePath("missing.dat").toStdString());
+    QVERIFY(none->findChild<QLabel*>("Label1")->text().endsWith(
+        "Данные о производителях: нет базы"));
+  }
+
+  // A system fixed font without Cyrillic gives way to DejaVu Sans Mono.
+  void TextBoxesStayMonospacedWhateverTheSystemOffers() {
+    QFont latin_only(QStringLiteral("No Such Latin Only Mono"));
+    latin_only.setStyleHint(QFont::SansSerif);
+    QVERIFY(IsMonospaced(TextBoxFont(QApplication::font(), latin_only)));
+  }
+
   void TabOrderFollowsTheTable() {
     const QStringList controls{"Text1",    "Command1", "Label2",
                                "Command2", "Label1",   "Command3"};
@@ -285,6 +365,7 @@ class WindowsTest : public QObject {
     auto* box = window_->results_window()->findChild<QPlainTextEdit*>("Text1");
     QCOMPARE(box->verticalScrollBar()->value(), 200);
     QCOMPARE(box->cursorForPosition(QPoint(4, 4)).block().blockNumber(), 200);
+    QCOMPARE(box->textCursor().blockNumber(), 200);  // the caret there too
     // Too few to reach the top: the view ends with them instead.
     Search("00-1a-2b-00-00-03");
     const QRect line =
@@ -309,9 +390,13 @@ class WindowsTest : public QObject {
     update->setFocus();
     QTest::keyClick(update, Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_COMPARE(dialogs_->confirmed.size(), 1);
-    // In the text box Return breaks the line; Ctrl+Return searches.
+    // In the text box Return and Shift+Return break the line; Ctrl+Return
+    // searches.
     Input()->setFocus();
     Input()->moveCursor(QTextCursor::End);
+    QTest::keyClick(Input(), Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(window_->results_window()->Text().count('\n'), 1);
+    QTest::keyClick(Input(), Qt::Key_Backspace);
     QTest::keyClick(Input(), Qt::Key_Return);
     QTest::keyClicks(Input(), "00:50:56:00:00:02");
     QTest::keyClick(Input(), Qt::Key_Return, Qt::ControlModifier);
