@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "lookup/text_codec.h"
 
@@ -35,7 +36,19 @@ int ControlId(const WindowSpec& window, std::string_view name) {
 }
 
 void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
+  // A label that names a box comes right before it in z-order, where MSAA
+  // looks for a name; labels take no focus, so the tab order stays.
+  std::vector<const ControlSpec*> order;
   for (const ControlSpec& control : window.controls) {
+    if (!control.labelled_by.empty()) {
+      order.push_back(&window.Control(control.labelled_by));
+    }
+    if (std::find(order.begin(), order.end(), &control) == order.end()) {
+      order.push_back(&control);
+    }
+  }
+  for (const ControlSpec* named : order) {
+    const ControlSpec& control = *named;
     const wchar_t* kind = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
@@ -53,7 +66,8 @@ void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
         break;
       case ControlKind::kLabel:
         kind = L"STATIC";
-        style |= SS_LEFT | SS_NOPREFIX;
+        // SS_NOTIFY: a tooltip may tell more of it.
+        style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
         break;
       case ControlKind::kFrame:
         style |= BS_GROUPBOX | WS_CLIPCHILDREN;
@@ -62,6 +76,15 @@ void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
     const HWND parent = control.parent.empty()
                             ? form
                             : FindControl(window, form, control.parent);
+    // MSAA names a box by the label right before it in z-order; a box
+    // named otherwise gets a label of its own there, of no size, which
+    // screen readers find and no one sees.
+    if (!control.accessible_name.empty() && control.labelled_by.empty()) {
+      CreateWindowExW(0, L"STATIC",
+                      WideFromUtf8(control.accessible_name).c_str(),
+                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                      parent, nullptr, instance, nullptr);
+    }
     const HWND child = CreateWindowExW(
         extended, kind, WideFromUtf8(control.caption).c_str(), style, 0, 0, 10,
         10, parent,
@@ -72,6 +95,19 @@ void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
     if (control.kind == ControlKind::kTextBox) {
       SendMessageW(child, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     }
+  }
+}
+
+void FollowSize(const WindowSpec& window, const Scale& scale, HWND form) {
+  RECT client{};
+  GetClientRect(form, &client);
+  const int grow_x = client.right - scale.Px(window.width);
+  const int grow_y = client.bottom - scale.Px(window.height);
+  for (const ControlSpec& control : window.controls) {
+    if (!control.stretches) continue;
+    const Pixels r = PlaceAnchored(control, scale, grow_x, grow_y);
+    MoveWindow(FindControl(window, form, control.name), r.left, r.top,
+               r.width(), r.height(), TRUE);
   }
 }
 

@@ -20,6 +20,9 @@ int ControlId(const WindowSpec& window, std::string_view name);
 // frame), each called by its name and showing its caption.
 void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance);
 
+// Places window's controls that stretch for its client size now.
+void FollowSize(const WindowSpec& window, const Scale& scale, HWND form);
+
 // The control called name in form.
 HWND FindControl(const WindowSpec& window, HWND form, std::string_view name);
 

@@ -1,7 +1,11 @@
 #include "win32/main_form.h"
 
+#include <commctrl.h>
+
+#include <chrono>
 #include <memory>
 
+#include "app/listing_age.h"
 #include "app/placement.h"
 #include "app/search_flow.h"
 #include "app/texts.h"
@@ -51,8 +55,34 @@ MainWindow::MainWindow(HINSTANCE instance, std::string database)
       CW_USEDEFAULT, 800, 500, nullptr, nullptr, instance, this);
   ++OpenWindows();
   CreateControls(spec, hwnd_, instance);
+  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
   LayOut(WindowDpi(hwnd_));
+  ShowListingAge();
   SetFocus(Control("Text1"));
+}
+
+void MainWindow::ShowListingAge() {
+  const ListingAge age =
+      AgeOfListing(database_, std::chrono::system_clock::now());
+  listing_old_ = age.old;
+  const HWND label = Control("Label1");
+  SetWindowTextW(label, WithCrLf(WideFromUtf8(text::Credits(age))).c_str());
+  if (tooltip_ != nullptr) {
+    tip_ = WithCrLf(WideFromUtf8(text::AgeTooltip(age)));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = tip_.data();
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  InvalidateRect(label, nullptr, TRUE);
 }
 
 MainWindow::~MainWindow() {
@@ -123,6 +153,7 @@ void MainWindow::Update() {
         {database_, std::nullopt, nullptr},
         [&](std::int64_t received) { return progress.Pump(received); });
   }
+  ShowListingAge();
   if (result.status != UpdateStatus::kCancelled) {
     Tell(hwnd_, CompletionMessage(result));
   }
@@ -185,6 +216,21 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
           Update();
           return 0;
         }
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      // An old listing's credits in a warning colour that reads on the
+      // system's light or dark face alike.
+      if (listing_old_ && reinterpret_cast<HWND>(l) == Control("Label1")) {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        const int light = (GetRValue(face) * 299 + GetGValue(face) * 587 +
+                           GetBValue(face) * 114) /
+                          1000;
+        const HDC dc = reinterpret_cast<HDC>(w);
+        SetTextColor(dc,
+                     light >= 128 ? RGB(0xA3, 0, 0) : RGB(0xFF, 0xB4, 0xA8));
+        SetBkColor(dc, face);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
     case WM_DRAWITEM: {

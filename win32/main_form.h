@@ -35,6 +35,9 @@ class MainWindow {
   void LayOut(int dpi);
   ResultsWindow* TouchResults();
   HWND Control(const char* name) const;
+  // Names the listing in use with its day in the credits line, in a
+  // warning colour and with a hint when it is old.
+  void ShowListingAge();
 
   HINSTANCE instance_;
   std::string database_;
@@ -42,6 +45,9 @@ class MainWindow {
   HFONT captions_ = nullptr;
   HFONT text_font_ = nullptr;
   ResultsWindow* results_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::wstring tip_;
+  bool listing_old_ = false;
 };
 
 }  // namespace venmark::win32

@@ -13,17 +13,19 @@ ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
   const std::wstring name = WideFromUtf8(spec.name);
   RegisterWindowClass<ResultsWindow>(instance, name.c_str());
   auto* window = new ResultsWindow();
-  window->hwnd_ = CreateWindowExW(
-      0, name.c_str(), WideFromUtf8(spec.caption).c_str(),
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-      CW_USEDEFAULT, 400, 500, nullptr, nullptr, instance, window);
+  window->hwnd_ =
+      CreateWindowExW(0, name.c_str(), WideFromUtf8(spec.caption).c_str(),
+                      WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
+                      500, nullptr, nullptr, instance, window);
   ++OpenWindows();
   CreateControls(spec, window->hwnd_, instance);
   window->text_ = FindControl(spec, window->hwnd_, "Text1");
   // The frame's title must show whole, descenders and all, above the box.
   const GdiMeasure measure(captions);
-  PlaceControls(spec, Scale(dpi, FitFactor(spec, measure, dpi)), window->hwnd_,
-                captions, text);
+  window->dpi_ = dpi;
+  window->factor_ = FitFactor(spec, measure, dpi);
+  PlaceControls(spec, Scale(dpi, window->factor_), window->hwnd_, captions,
+                text);
   return window;
 }
 
@@ -48,6 +50,10 @@ void ResultsWindow::Append(const std::wstring& lines) {
 
 LRESULT ResultsWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w,
                                      LPARAM l) {
+  if (message == WM_SIZE && text_ != nullptr) {
+    // The frame and the box follow the window's edges.
+    FollowSize(ResultsWindowSpec(), Scale(dpi_, factor_), hwnd);
+  }
   if (message == WM_NCDESTROY) {
     delete this;
     if (--OpenWindows() == 0) PostQuitMessage(0);

@@ -24,6 +24,8 @@ class ResultsWindow {
  private:
   HWND hwnd_ = nullptr;
   HWND text_ = nullptr;
+  int dpi_ = 96;
+  double factor_ = 1;
 };
 
 }  // namespace venmark::win32
