@@ -2,11 +2,14 @@
 # Makes venmark-windows-i686.zip and venmark-windows-x86_64.zip in the
 # repository root: both programs, the four IEEE listings of Debian's
 # ieee-data under the names the programs look for beside themselves, and a
-# short README.txt in Russian.
+# short README.txt in Russian; and the same programs and listings as
+# installers, venmark-VERSION-i686.msi and venmark-VERSION-x86_64.msi
+# (wixl, from win32/venmark.wxs.in).
+#   VENMARK_MSI_VERSION=0.9.0 scripts/package-windows.sh   # another version
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-venmark_install_missing zip ieee-data
+venmark_install_missing zip ieee-data wixl
 bash scripts/build-windows.sh >/dev/null
 
 ieee=/usr/share/ieee-data
@@ -45,6 +48,19 @@ venmark-scan --update загрузит свежие в %LOCALAPPDATA%\Venmark\ (
 README
   rm -f "venmark-windows-$arch.zip"
   (cd "$stage" && zip -q -r -9 "$OLDPWD/venmark-windows-$arch.zip" venmark)
+
+  # The installer, from the same files; wixl takes them from its folder.
+  wxs=build/windows-$arch/win32/venmark.wxs
+  version=$(sed -n 's/.*Version="\([0-9.]*\)".*/\1/p' "$wxs" | head -1)
+  version=${VENMARK_MSI_VERSION:-$version}
+  sed "s/Version=\"[0-9.]*\" Manufacturer/Version=\"$version\" Manufacturer/" \
+    "$wxs" >"$folder/venmark.wxs"
+  cp icons/venmark.ico "$folder/"
+  msi=$PWD/venmark-$version-$arch.msi
+  wixl_arch=x86
+  [ "$arch" = x86_64 ] && wixl_arch=x64
+  (cd "$folder" && wixl -a "$wixl_arch" -o "$msi" venmark.wxs 2>/dev/null)
   rm -rf "$stage"
   echo "Архив: $PWD/venmark-windows-$arch.zip"
+  echo "Установщик: $msi"
 done

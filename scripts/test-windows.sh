@@ -15,6 +15,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 venmark_install_missing "${VENMARK_WINDOWS_PACKAGES[@]}" "${VENMARK_WINE_PACKAGES[@]}"
 bash scripts/build-windows.sh
+# The installers of this build, and of an older version to upgrade from.
+venmark_install_missing wixl
+VENMARK_MSI_VERSION=0.9.0 bash scripts/package-windows.sh >/dev/null
+bash scripts/package-windows.sh >/dev/null
 
 # No Mono or Gecko: nothing here needs them, and asking for them would hang.
 export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -69,4 +73,6 @@ for arch in i686 x86_64; do
   fi
   # The windows, driven as a user would on a virtual display.
   bash scripts/drive-windows-gui.sh "$arch" "$linux"
+  # The MSI package: installed, upgraded, used and removed.
+  bash scripts/check-msi.sh "$arch" "$linux"
 done

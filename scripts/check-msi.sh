@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Installs, uses, upgrades and removes the MSI package of one architecture
+# in a fresh Wine prefix, as an administrator deploying it would:
+#   scripts/check-msi.sh ARCH LINUX_VENMARK_SCAN
+# Wants venmark-0.9.0-ARCH.msi and venmark-VERSION-ARCH.msi (made by
+# scripts/package-windows.sh) in the repository root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+arch=$1
+linux_scan=$(realpath "$2")
+new=$(ls venmark-[1-9]*-"$arch".msi | sort -V | tail -1)
+old=venmark-0.9.0-$arch.msi
+version=${new#venmark-}
+version=${version%-"$arch".msi}
+
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+WINEPREFIX=$(mktemp -d)
+work=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+wineboot --init >/dev/null 2>&1 || true
+user=$(ls "$WINEPREFIX/drive_c/users" | grep -v '^Public$' | head -1)
+home=$WINEPREFIX/drive_c/users/$user
+programs=$home/AppData/Local/Programs/Venmark
+shortcut="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Venmark.lnk"
+fail() { echo "MSI ($arch): $*" >&2; exit 1; }
+
+# The versions the uninstall entries named Venmark give, one a line.
+entries() {
+  wineserver -w
+  cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | tr -d '\r' | awk '
+    /^\[/ {
+      if (name == "Venmark" && entry) print version
+      name = ""; version = ""; entry = index($0, "\\\\Uninstall\\\\{") > 0
+    }
+    /^"DisplayName"="Venmark"$/ { name = "Venmark" }
+    /^"DisplayVersion"=/ { split($0, v, "\""); version = v[4] }
+    END { if (name == "Venmark" && entry) print version }'
+}
+
+wine msiexec /i "$old" /qn || fail "$old не устанавливается"
+[ "$(entries)" = 0.9.0 ] || fail "после установки $old записи: $(entries)"
+wine msiexec /i "$new" /qn || fail "$new не устанавливается поверх $old"
+[ "$(entries)" = "$version" ] ||
+  fail "обновление оставило записи: $(entries | tr '\n' ' ')"
+for file in venmark.exe venmark-scan.exe base.dat base-mam.dat base-mas.dat \
+    base-iab.dat; do
+  [ -f "$programs/$file" ] || fail "нет $programs/$file"
+done
+[ -f "$shortcut" ] || fail "нет ярлыка в меню «Пуск»"
+# The icon the list of programs shows (Windows reads DisplayIcon or the
+# product's ProductIcon; Wine writes the latter).
+grep -qE '"(DisplayIcon|ProductIcon)"=.*venmark\.ico' \
+  "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" ||
+  fail "у записи об удалении нет значка"
+
+# The installed venmark-scan.exe, with the listings beside it, answers a
+# real paste as Linux does with the same listings.
+for sample in samples/ipconfig-all.txt samples/field/hpux-lanscan.txt; do
+  expected=$("$linux_scan" --db /usr/share/ieee-data/oui.txt "$sample")
+  got=$(cd "$work" && wine "$programs/venmark-scan.exe" <"$OLDPWD/$sample" | tr -d '\r')
+  [ "$got" = "$expected" ] || {
+    diff <(echo "$expected") <(echo "$got") | head >&2
+    fail "установленный venmark-scan.exe ответил иначе, чем Linux"
+  }
+done
+
+# Removal leaves nothing of the program, and the user's own listings alone.
+mkdir -p "$home/AppData/Local/Venmark"
+echo "свой список" >"$home/AppData/Local/Venmark/base.dat"
+wine msiexec /x "$new" /qn || fail "$new не удаляется"
+[ -z "$(entries)" ] || fail "после удаления осталась запись: $(entries)"
+[ ! -e "$programs" ] || fail "после удаления осталось: $(ls -A "$programs")"
+[ ! -e "$shortcut" ] || fail "после удаления остался ярлык"
+[ "$(cat "$home/AppData/Local/Venmark/base.dat")" = "свой список" ] ||
+  fail "удаление тронуло списки пользователя"
+
+# For every user, into Program Files.
+wine msiexec /i "$new" ALLUSERS=1 /qn || fail "ALLUSERS=1 не устанавливается"
+machine=$(find "$WINEPREFIX/drive_c" -path '*/Program Files*/Venmark/venmark.exe' | head -1)
+[ -n "$machine" ] || fail "ALLUSERS=1 поставил программу не в Program Files"
+wine msiexec /x "$new" ALLUSERS=1 /qn || fail "установка для всех не удаляется"
+[ ! -e "$machine" ] || fail "после удаления для всех осталась программа"
+echo "MSI ($arch): установка, обновление с 0.9.0, работа и удаление проверены"
