@@ -207,16 +207,22 @@ WindowFit FitWindow(const WindowSpec& window, const FontSource& fonts,
       desktop_points};
   const Scale drawn(dpi, 1.0);
   const double width = drawn.Px(window.width) + kWindowFrameWidth * dpi / 96;
-  const double height = drawn.Px(window.height) + kWindowFrameHeight * dpi / 96;
+  const double height =
+      drawn.Px(window.height) + kWindowFrameHeight * dpi / 96;
   const double room =
-      std::max(1.0, std::min(screen.width() / width, screen.height() / height));
+      std::min(screen.width() / width, screen.height() / height);
   if (screen.width() <= 0 || screen.height() <= 0 || wanted.factor <= room) {
     return wanted;
   }
-  for (int face = 0; face < fonts.faces(); ++face) {
-    for (double points = desktop_points; points >= 8.0; points -= 0.5) {
-      if (CaptionsFit(window, *fonts.Measure(face, points), {dpi, room})) {
-        return {room, face, points};
+  // The largest layout the screen holds, its captions as large as fit,
+  // never below 8 points; where even 8 points do not fit, the smallest
+  // layout they fit in (a screen at 200 % may be narrower than any).
+  for (double factor = room; factor < wanted.factor; factor += kStep) {
+    for (int face = 0; face < fonts.faces(); ++face) {
+      for (double points = desktop_points; points >= 8.0; points -= 0.5) {
+        if (CaptionsFit(window, *fonts.Measure(face, points), {dpi, factor})) {
+          return {factor, face, points};
+        }
       }
     }
   }

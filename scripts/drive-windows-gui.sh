@@ -56,6 +56,8 @@ xdotool windowfocus --sync "$main"
 # the paste, which the box takes from the clipboard before the next key.
 search() {
   printf '%s' "$1" | xclip -selection clipboard
+  # Above the results window, which may cover it on a small screen.
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
   xdotool mousemove --window "$main" 200 200 click 1
   xdotool key ctrl+a ctrl+v ctrl+Return
 }
