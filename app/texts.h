@@ -27,6 +27,8 @@ inline constexpr std::string_view kUpdateFinished = "Синхронизация 
 inline constexpr std::string_view kProgressLabel =
     "Загрузка списков производителей с сервера IEEE…";
 inline constexpr std::string_view kCancel = "Отмена";
+// The progress window's title, told apart from the message boxes'.
+inline constexpr std::string_view kProgressTitle = "Venmark — загрузка";
 
 // What the windows' programs say on a console.
 inline constexpr std::string_view kGuiDescription =

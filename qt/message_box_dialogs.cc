@@ -31,7 +31,7 @@ class DialogProgress : public Progress {
  public:
   DialogProgress(QWidget* parent, const QString& label)
       : dialog_(label, Qs(text::kCancel), 0, 0, parent), label_(label) {
-    dialog_.setWindowTitle(Qs(text::kAppTitle));
+    dialog_.setWindowTitle(Qs(text::kProgressTitle));
     dialog_.setWindowModality(Qt::ApplicationModal);
     dialog_.setMinimumDuration(0);
     dialog_.setAutoClose(false);

@@ -38,7 +38,7 @@ VENMARK_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 VENMARK_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix googletest)
 VENMARK_WINE_PACKAGES=(wine wine64 wine32:i386 xvfb xdotool xclip imagemagick
-  x11-utils wixl msitools zip)
+  x11-utils wixl msitools zip python3)
 # What driving the GUI under a virtual display needs.
 VENMARK_SCREEN_PACKAGES=(xvfb xdotool imagemagick x11-utils qt6-gtk-platformtheme)
 

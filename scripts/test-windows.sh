@@ -73,6 +73,8 @@ for arch in i686 x86_64; do
   fi
   # The windows, driven as a user would on a virtual display.
   bash scripts/drive-windows-gui.sh "$arch" "$linux"
+  # The update driven through the windows against a local server.
+  bash scripts/drive-windows-update.sh "$arch"
   # The MSI package: installed, upgraded, used and removed.
   bash scripts/check-msi.sh "$arch" "$linux"
 done

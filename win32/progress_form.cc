@@ -16,7 +16,7 @@ ProgressWindow::ProgressWindow(HINSTANCE instance, HWND owner, HFONT font)
     : owner_(owner) {
   RegisterWindowClass<ProgressWindow>(instance, kProgressClass);
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass,
-                          WideFromUtf8(text::kAppTitle).c_str(),
+                          WideFromUtf8(text::kProgressTitle).c_str(),
                           WS_POPUP | WS_CAPTION, CW_USEDEFAULT, CW_USEDEFAULT,
                           400, 140, owner, nullptr, instance, this);
   const int dpi = WindowDpi(hwnd_);

@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# Drives the update of the Windows venmark.exe under Wine on a virtual
+# display as a user would, against a local stand-in for the IEEE's server
+# (VENMARK_IEEE_ORIGIN): «Обновить базу…», the confirmation answered with
+# OK, the progress window, «Отмена» on a stalled transfer (the old listings
+# stay byte for byte), a refused download ending in the error box, and a
+# good one ending in «Синхронизация завершена» with the listings replaced.
+# (Wine's message boxes give no text to the clipboard: which box came is
+# told by the files, and the screenshots show it.)
+# Saves screenshots of each step to screenshots/windows-ARCH-update-*.png.
+#   scripts/drive-windows-update.sh ARCH
+set -euo pipefail
+cd "$(dirname "$0")/.."
+arch=$1
+exe=$PWD/build/windows-$arch/win32/venmark.exe
+out=$PWD/screenshots
+mkdir -p "$out"
+export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+name=windows-$arch-update
+
+work=$(mktemp -d)
+served=$work/server
+mkdir "$served"
+ieee=/usr/share/ieee-data
+for file in oui.txt mam.txt oui36.txt iab.txt; do cp "$ieee/$file" "$served/"; done
+cp -p "$ieee/oui.txt" "$work/base.dat"
+cp -p "$ieee/mam.txt" "$work/base-mam.dat"
+cp -p "$ieee/oui36.txt" "$work/base-mas.dat"
+cp -p "$ieee/iab.txt" "$work/base-iab.dat"
+# The served listings differ from the old ones by a record, so that a
+# replaced file can be told.
+printf '00-00-00   (hex)\t\tVENMARK TEST\r\n000000     (base 16)\t\tVENMARK TEST\r\n\r\n' \
+  >>"$served/oui.txt"
+echo stall >"$served/mode"
+python3 testing/listing_server.py "$served" "$work/port" &
+server=$!
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+
+display=:${VENMARK_WINE_DISPLAY:-94}
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
+xvfb=$!
+app=""
+cleanup() {
+  [ -n "$app" ] && import -window root "$out/$name-failure.png" 2>/dev/null
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+  /d "${VENMARK_WINE_DPI:-96}" /f >/dev/null 2>&1
+wineserver -w 2>/dev/null || true
+
+fail() { echo "обновление в venmark.exe ($arch): $*" >&2; exit 1; }
+(cd "$work" && VENMARK_IEEE_ORIGIN=http://127.0.0.1:$(cat "$work/port") \
+  exec wine "$exe") &
+app=$!
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
+
+# A message box (called Venmark, not the main window), waited for up to a
+# minute; not $1.
+other_window() {
+  local deadline=$((SECONDS + 60)) id
+  while [ $SECONDS -lt $deadline ]; do
+    for id in $(xdotool search --onlyvisible --name '^Venmark$' 2>/dev/null); do
+      [ "$id" != "$main" ] && [ "$id" != "${1:-}" ] && { echo "$id"; return; }
+    done
+    sleep 0.1
+  done
+  fail "окно не появилось"
+}
+# The progress window, waited for up to a minute.
+progress_window() {
+  timeout 60 xdotool search --sync --onlyvisible --name '^Venmark — загрузка$' |
+    head -1 | grep . || fail "нет окна хода загрузки"
+}
+# Presses keys in window $1, given the focus by a click at its corner
+# (there is no window manager to activate it).
+keys_to() {
+  local window=$1
+  shift
+  xdotool mousemove --window "$window" 8 8 click 1 2>/dev/null ||
+    fail "окно исчезло раньше времени"
+  xdotool key "$@"
+}
+# Waits until window $1 is gone (a minute at the most).
+gone() {
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
+    xdotool search --onlyvisible --name '^Venmark' 2>/dev/null | grep -qx "$1" ||
+      return 0
+    sleep 0.1
+  done
+  fail "окно не закрылось"
+}
+# «Обновить базу…» from the keyboard: Tab from the text box to the
+# third button, Return.
+press_update() {
+  xdotool mousemove --window "$main" 200 200 click 1
+  xdotool key Tab Tab Tab Return
+}
+# A screenshot of the screen named $1 once window $2 is painted (it holds
+# more than a few colours; ten seconds at the most).
+shot() {
+  local deadline=$((SECONDS + 10))
+  while [ $SECONDS -lt $deadline ]; do
+    [ "$(timeout 2 import -window "$2" -format %k info: 2>/dev/null || echo 0)" -gt 4 ] &&
+      break
+    sleep 0.1
+  done
+  import -window root "$out/$name-$1.png"
+}
+unchanged() {
+  for file in base.dat base-mam.dat base-mas.dat base-iab.dat; do
+    cmp -s "$work/$file" "$ieee/$(case $file in base.dat) echo oui.txt ;;
+      base-mam.dat) echo mam.txt ;; base-mas.dat) echo oui36.txt ;;
+      *) echo iab.txt ;; esac)" || fail "$1: $file изменён"
+  done
+  ! ls "$work" | grep -q '\.new-' || fail "$1: остались временные файлы"
+}
+
+# A stalled transfer, cancelled.
+press_update
+confirm=$(other_window)
+shot 1-confirm "$confirm"
+keys_to "$confirm" Return
+progress=$(progress_window)
+shot 2-progress "$progress"
+keys_to "$progress" Escape  # «Отмена»
+gone "$progress"
+unchanged "после «Отмена»"
+
+# A page that is no listing: the error box, nothing replaced.
+echo bad >"$served/mode"
+press_update
+confirm=$(other_window)
+keys_to "$confirm" Return
+gone "$confirm"
+error=$(other_window "$confirm")
+shot 3-refused "$error"
+keys_to "$error" Return
+gone "$error"
+unchanged "после отказа"
+
+# The listings whole: «Синхронизация завершена», all four replaced.
+echo ok >"$served/mode"
+press_update
+confirm=$(other_window)
+keys_to "$confirm" Return
+gone "$confirm"
+finished=$(other_window "$confirm")
+shot 4-done "$finished"
+keys_to "$finished" Return
+gone "$finished"
+for pair in base.dat:oui.txt base-mam.dat:mam.txt base-mas.dat:oui36.txt \
+    base-iab.dat:iab.txt; do
+  cmp -s "$work/${pair%%:*}" "$served/${pair#*:}" || fail "${pair%%:*} не заменён"
+done
+xdotool mousemove --window "$main" 200 200 click 1
+xdotool key Tab Tab Return  # «Выход»
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "не закрылся по «Выход»"
+app=""
+echo "venmark.exe ($arch): обновление через окна — отмена, отказ и успех; снимки в $out"
