@@ -48,3 +48,34 @@ venmark_build_release() {
     -DVENMARK_BUILD_TESTS=OFF -DVENMARK_BUILD_BENCH=OFF >/dev/null &&
     cmake --build build/release --parallel "$(nproc)"
 }
+
+# Copies Debian's four IEEE listings into folder $1 under the names the
+# programs look for (base.dat, base-mam.dat, base-mas.dat, base-iab.dat),
+# keeping their dates.
+venmark_seed_listings() {
+  local ieee=/usr/share/ieee-data
+  cp -p "$ieee/oui.txt" "$1/base.dat"
+  cp -p "$ieee/mam.txt" "$1/base-mam.dat"
+  cp -p "$ieee/oui36.txt" "$1/base-mas.dat"
+  cp -p "$ieee/iab.txt" "$1/base-iab.dat"
+}
+
+# Starts a virtual 1280x1024 display $1 (further Xvfb options after it),
+# waits until it answers and makes it the DISPLAY; its pid goes into
+# VENMARK_XVFB.
+venmark_start_xvfb() {
+  Xvfb "$1" -screen 0 1280x1024x24 -nolisten tcp "${@:2}" &
+  VENMARK_XVFB=$!
+  export DISPLAY=$1
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+# A Wine server started by console programs before has no display: this
+# one starts afresh on ours, at DPI $1 (96: 100 %).
+venmark_wine_on_display() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$1" /f >/dev/null 2>&1
+  wineserver -w 2>/dev/null || true
+}

@@ -7,6 +7,7 @@
 #   scripts/drive-windows-gui.sh ARCH LINUX_VENMARK_SCAN
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/common.sh
 arch=$1
 linux_scan=$(realpath "$2")
 exe=$PWD/build/windows-$arch/win32/venmark.exe
@@ -16,33 +17,20 @@ export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
 work=$(mktemp -d)
-cp /usr/share/ieee-data/oui.txt "$work/base.dat"
-cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
-cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
-cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
+venmark_seed_listings "$work"
 
-display=:${VENMARK_WINE_DISPLAY:-93}
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
-xvfb=$!
+venmark_start_xvfb ":${VENMARK_WINE_DISPLAY:-93}"
 app=""
 cleanup() {
   # What the screen showed when it went wrong.
   [ -n "$app" ] && import -window root "$out/$name-failure.png" 2>/dev/null
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  kill "$VENMARK_XVFB" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-# A Wine server started by console programs before has no display; this
-# one must start afresh on ours, at the DPI asked for (96: 100 %).
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
 dpi=${VENMARK_WINE_DPI:-96}
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-  /d "$dpi" /f >/dev/null 2>&1
-wineserver -w 2>/dev/null || true
+venmark_wine_on_display "$dpi"
 name=windows-$arch
 [ "$dpi" = 96 ] || name=windows-$arch-dpi$dpi
 

@@ -11,6 +11,7 @@
 #   scripts/drive-windows-update.sh ARCH
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/common.sh
 arch=$1
 exe=$PWD/build/windows-$arch/win32/venmark.exe
 out=$PWD/screenshots
@@ -24,10 +25,7 @@ served=$work/server
 mkdir "$served"
 ieee=/usr/share/ieee-data
 for file in oui.txt mam.txt oui36.txt iab.txt; do cp "$ieee/$file" "$served/"; done
-cp -p "$ieee/oui.txt" "$work/base.dat"
-cp -p "$ieee/mam.txt" "$work/base-mam.dat"
-cp -p "$ieee/oui36.txt" "$work/base-mas.dat"
-cp -p "$ieee/iab.txt" "$work/base-iab.dat"
+venmark_seed_listings "$work"
 # The served listings differ from the old ones by a record, so that a
 # replaced file can be told.
 printf '00-00-00   (hex)\t\tVENMARK TEST\r\n000000     (base 16)\t\tVENMARK TEST\r\n\r\n' \
@@ -37,24 +35,16 @@ python3 testing/listing_server.py "$served" "$work/port" &
 server=$!
 for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
 
-display=:${VENMARK_WINE_DISPLAY:-94}
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
-xvfb=$!
+venmark_start_xvfb ":${VENMARK_WINE_UPDATE_DISPLAY:-94}"
 app=""
 cleanup() {
   [ -n "$app" ] && import -window root "$out/$name-failure.png" 2>/dev/null
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" "$server" 2>/dev/null || true
+  kill "$VENMARK_XVFB" "$server" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-  /d "${VENMARK_WINE_DPI:-96}" /f >/dev/null 2>&1
-wineserver -w 2>/dev/null || true
+venmark_wine_on_display "${VENMARK_WINE_DPI:-96}"
 
 fail() { echo "обновление в venmark.exe ($arch): $*" >&2; exit 1; }
 (cd "$work" && VENMARK_IEEE_ORIGIN=http://127.0.0.1:$(cat "$work/port") \

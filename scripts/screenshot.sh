@@ -14,10 +14,9 @@ venmark_build_release >/dev/null
 work=$(mktemp -d)
 out=$PWD/screenshots
 mkdir -p "$out"
-cp /usr/share/ieee-data/oui.txt "$work/base.dat"
-cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
-cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
-cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
+# Debian's listings keep their dates (2022): the main window shows an old
+# listing's warning.
+venmark_seed_listings "$work"
 sample=$PWD/samples/mixed.txt
 binary=$PWD/$build/qt/venmark
 
@@ -25,18 +24,14 @@ binary=$PWD/$build/qt/venmark
 mkdir -p "$work/config/gtk-3.0"
 printf '[Settings]\ngtk-font-name = DejaVu Sans 11\n' >"$work/config/gtk-3.0/settings.ini"
 
-display=:${VENMARK_DISPLAY:-97}
-Xvfb "$display" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp &
-xvfb_pid=$!
+venmark_start_xvfb ":${VENMARK_DISPLAY:-97}" -dpi 96
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
+  kill "$VENMARK_XVFB" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # shoot NAME [VARIABLE=VALUE...]: one run of the program with those settings.
 shoot() {
@@ -57,6 +52,12 @@ shoot() {
   import -window "$main" "$out/$name-form1.png"
   import -window "$results" "$out/$name-form2.png"
   import -window root "$out/$name-screen.png"
+  # The results window enlarged: its box follows, long lines show whole.
+  xdotool windowmove "$results" 40 40
+  xdotool windowsize --sync "$results" 1000 700 2>/dev/null ||
+    xdotool windowsize "$results" 1000 700
+  sleep 0.5
+  import -window "$results" "$out/$name-form2-enlarged.png"
   kill "$app_pid"
   wait "$app_pid" 2>/dev/null || true
   app_pid=""
@@ -70,7 +71,6 @@ shoot font11 QT_QPA_PLATFORMTHEME=gtk3 XDG_CONFIG_HOME="$work/config"
 # The Windows build's windows, under Wine.
 trap - EXIT
 cleanup
-. scripts/common.sh
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386
 fi

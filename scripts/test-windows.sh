@@ -33,22 +33,16 @@ trap 'rm -rf "$work"' EXIT
 cp samples/*.txt "$work/"
 printf '\xff\xfe' >"$work/ipconfig-utf16.txt"
 iconv -f UTF-8 -t UTF-16LE samples/mixed.txt >>"$work/ipconfig-utf16.txt"
-cp /usr/share/ieee-data/oui.txt "$work/base.dat"
-cp /usr/share/ieee-data/oui36.txt "$work/base-mas.dat"
-cp /usr/share/ieee-data/mam.txt "$work/base-mam.dat"
-cp /usr/share/ieee-data/iab.txt "$work/base-iab.dat"
+venmark_seed_listings "$work"
 
 # The window tests want a display: Wine's stand-in without one corrupts its
 # heap when windows are made and resized.
-display=:${VENMARK_WINE_TEST_DISPLAY:-92}
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp &
-xvfb=$!
-trap 'rm -rf "$work"; kill "$xvfb" 2>/dev/null || true' EXIT
-for _ in $(seq 100); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+venmark_start_xvfb ":${VENMARK_WINE_TEST_DISPLAY:-92}"
+trap 'kill "$VENMARK_XVFB" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 for arch in i686 x86_64; do
   echo "Тесты Windows $arch под Wine:"
-  DISPLAY=$display ctest --test-dir "build/windows-$arch" --output-on-failure
+  ctest --test-dir "build/windows-$arch" --output-on-failure
   exe=$PWD/build/windows-$arch/cli/venmark-scan.exe
   for format in text tsv json; do
     for input in "$work"/*.txt; do
