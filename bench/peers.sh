@@ -19,9 +19,11 @@ AWK
 regex='([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}|[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}'
 hyperfine -N --warmup 3 --export-markdown one-mac.md \
   "$scan one.txt" "cat base.dat base-mam.dat base-mas.dat base-iab.dat"
+# Into files: GNU grep stops at the first match when its output is
+# /dev/null.
 hyperfine --warmup 1 --export-markdown w1.md \
-  "$scan w1.txt > /dev/null" \
-  "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > /dev/null"
+  "$scan w1.txt > out-scan.txt" \
+  "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt"
 hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
-  "$scan syslog.txt > /dev/null" \
-  "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > /dev/null"
+  "$scan syslog.txt > out-scan.txt" \
+  "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > out-peer.txt"

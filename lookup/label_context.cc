@@ -116,44 +116,24 @@ std::size_t FieldIndex(std::string_view prefix, char separator) {
 }
 
 // Whether line may hold a label at all: every label has "dd" ("addr"),
-// "mac", "user-n", "lling-s", "thern" or "д" in it. Most lines of a log
-// have none, and are passed over at the cost of one look at each byte.
+// "mac", "r-n" ("user-name"), "g-s" ("calling-station-id"), "war"
+// ("hardware") or a Cyrillic letter in it. Most lines of a log have none.
 bool MayHoldLabel(std::string_view line) {
-  const auto at = [&](std::size_t i) {
-    return i < line.size() ? static_cast<char>(line[i] | 0x20) : '\0';
-  };
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    switch (line[i] | 0x20) {
-      case 'd':
-        if (at(i + 1) == 'd') return true;
-        break;
-      case 'm':
-        if (at(i + 1) == 'a' && at(i + 2) == 'c') return true;
-        break;
-      case 'u':
-        if (at(i + 1) == 's' && at(i + 2) == 'e' && at(i + 4) == '-') {
-          return true;
-        }
-        break;
-      case 'l':
-        if (at(i + 1) == 'l' && at(i + 2) == 'i' && at(i + 5) == '-') {
-          return true;
-        }
-        break;
-      case 't':
-        if (at(i + 1) == 'h' && at(i + 2) == 'e' && at(i + 3) == 'r') {
-          return true;
-        }
-        break;
-      default:
-        // д and Д in UTF-8.
-        if (line[i] == '\xD0' && i + 1 < line.size() &&
-            (line[i + 1] == '\xB4' || line[i + 1] == '\x94')) {
-          return true;
-        }
-    }
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const std::size_t n = line.size();
+  unsigned hit = 0;
+  for (std::size_t i = 0; i + 2 < n; ++i) {
+    const unsigned a = p[i] | 0x20u, b = p[i + 1] | 0x20u, c = p[i + 2] | 0x20u;
+    hit |= (a == 'd') & (b == 'd');
+    hit |= (a == 'm') & (b == 'a') & (c == 'c');
+    hit |= (a == 'w') & (b == 'a') & (c == 'r');
+    hit |= (a == 'r') & (p[i + 1] == '-') & (c == 'n');
+    hit |= (a == 'g') & (p[i + 1] == '-') & (c == 's');
+    hit |= p[i] == 0xD0;
   }
-  return false;
+  // The last two bytes: a Cyrillic letter still counts.
+  for (std::size_t i = n >= 2 ? n - 2 : 0; i < n; ++i) hit |= p[i] == 0xD0;
+  return hit != 0;
 }
 
 }  // namespace
