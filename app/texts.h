@@ -52,7 +52,7 @@ std::string AgeTooltip(const ListingAge& age);
 // "850 КБ", "5,2 МБ": a size as a Russian reader writes it.
 std::string FormatBytes(std::int64_t bytes);
 
-// The progress of an update: "Получено 5,2 МБ".
+// The progress of an update: how much has arrived, in FormatBytes.
 std::string Received(std::int64_t bytes);
 
 // error (a sentence without its full stop), then how to get a listing.

@@ -7,7 +7,7 @@
 
 namespace venmark {
 
-// "Результаты поиска" (Form2): the lines of every search made while it stays
+// The results window (Form2): the lines of every search made while it stays
 // open, one after another. A top-level window without owner that deletes
 // itself, text and all, when closed.
 class ResultsWindow : public QWidget {

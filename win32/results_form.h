@@ -6,7 +6,7 @@
 
 namespace venmark::win32 {
 
-// "Результаты поиска" (Form2): the lines of every search made while it
+// The results window (Form2): the lines of every search made while it
 // stays open. Destroys itself, text and all, when closed.
 class ResultsWindow {
  public:
