@@ -1,6 +1,9 @@
 // «Обновить базу MAC-адресов с сервера IEEE» against a local server.
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,6 +30,13 @@ class UpdateButtonTest : public QObject {
       QVERIFY(folder.remove(name));
     }
     WriteFile("base.dat", old_listing_);
+    {
+      // An old listing, so that its day in the credits tells.
+      QFile old(dir_.filePath("base.dat"));
+      QVERIFY(old.open(QIODevice::ReadWrite));
+      QVERIFY(old.setFileTime(QDateTime(QDate(2022, 8, 27), QTime(12, 0)),
+                              QFileDevice::FileModificationTime));
+    }
     server_ = std::make_unique<TestHttpServer>();
     for (const std::string path : kListingPaths) {
       server_->server().Get(path, [this, path](const httplib::Request&,
@@ -82,12 +92,17 @@ class UpdateButtonTest : public QObject {
     Search("00-00-01-aa-bb-cc");
     const QString before = window_->results_window()->Text();
     QCOMPARE(before, QStringLiteral("00-00-01-aa-bb-cc - Old 1\n"));
+    QVERIFY(
+        window_->findChild<QLabel*>("Label1")->text().contains("27.08.2022"));
 
     const std::string fresh = MakeListing(30, "New");
     Serve(200, fresh);
     ClickUpdate();
     QVERIFY2(dialogs_->errors.isEmpty(),
              qPrintable(dialogs_->errors.join("; ")));
+    // The credits name the new listing's day at once.
+    QVERIFY(window_->findChild<QLabel*>("Label1")->text().endsWith(
+        "IEEE, " + QDate::currentDate().toString("dd.MM.yyyy")));
     QCOMPARE(dialogs_->informed,
              QStringList{QStringLiteral("Синхронизация завершена")});
     QVERIFY(dialogs_->progress_updates > 0);
