@@ -48,6 +48,28 @@ TEST(SearchFlowTest, NamesEveryMacOrTheFix) {
             std::string::npos);
 }
 
+#ifndef _WIN32
+// With no listing anywhere, a search says where it looked and how to get
+// one.
+TEST(SearchFlowTest, NamesThePlacesWhenThereIsNoListingAnywhere) {
+  const TestFolder folder;
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  ::setenv("HOME", folder.path().c_str(), 1);
+  ::setenv("XDG_DATA_HOME", "", 1);
+  ::setenv("XDG_DATA_DIRS", (folder / "system").c_str(), 1);
+  const SearchOutcome outcome = RunSearch("00-1a-2b-00-00-01", "", "\n");
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(outcome.lines, "");
+  EXPECT_TRUE(outcome.error.starts_with("Не найден список производителей"))
+      << outcome.error;
+  EXPECT_NE(outcome.error.find((folder / "system/ieee-data/oui.txt").string()),
+            std::string::npos)
+      << outcome.error;
+  EXPECT_NE(outcome.error.find("нажмите «Обновить базу"), std::string::npos);
+}
+#endif
+
 TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   const TestFolder folder;
   const std::string listing = Utf8FromPath(folder / "base.dat");
