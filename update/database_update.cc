@@ -32,25 +32,6 @@ struct Listing {
   std::size_t current_records = 0;  // of the listing it is held to; 0: none
 };
 
-// Whether a download ends as the IEEE's files do: with a line break after
-// a last record whose "(base 16)" line follows its "(hex)" line. A body cut
-// off at a line break in the middle of a record fails this.
-bool EndsWhole(std::string_view text) {
-  if (text.empty() || (text.back() != '\n' && text.back() != '\r')) {
-    return false;
-  }
-  bool waiting_for_range = false;
-  bool last_whole = true;
-  ForEachLine(text, [&](std::string_view line) {
-    if (waiting_for_range) {
-      last_whole = line.find("(base 16)") != std::string_view::npos;
-      waiting_for_range = false;
-    }
-    if (line.find("(hex)") != std::string_view::npos) waiting_for_range = true;
-  });
-  return !waiting_for_range && last_whole;
-}
-
 // A listing downloaded and checked, waiting to be put in place.
 struct Fetched {
   std::optional<TempFile> file;

@@ -41,6 +41,22 @@ std::size_t CountRecords(std::string_view text, bool blocks) {
                 : VendorDb::Parse(text).record_count();
 }
 
+bool EndsWhole(std::string_view text) {
+  if (text.empty() || (text.back() != '\n' && text.back() != '\r')) {
+    return false;
+  }
+  bool waiting_for_range = false;
+  bool last_whole = true;
+  ForEachLine(text, [&](std::string_view line) {
+    if (waiting_for_range) {
+      last_whole = line.find("(base 16)") != std::string_view::npos;
+      waiting_for_range = false;
+    }
+    if (line.find("(hex)") != std::string_view::npos) waiting_for_range = true;
+  });
+  return !waiting_for_range && last_whole;
+}
+
 CurrentListing InspectListing(const std::string& path, bool blocks) {
   CurrentListing current;
   std::error_code error;

@@ -22,6 +22,11 @@ bool InSystemFolder(const std::string& path);
 // How many records listing text holds, read as the program reads it.
 std::size_t CountRecords(std::string_view text, bool blocks);
 
+// Whether a download ends as the IEEE's files do: with a line break after
+// a last record whose "(base 16)" line follows its "(hex)" line. A body cut
+// off at a line break in the middle of a record fails this.
+bool EndsWhole(std::string_view text);
+
 // A listing an update may replace.
 struct CurrentListing {
   bool exists = false;
