@@ -74,6 +74,11 @@ bool ParseRangeLine(std::string_view line, std::uint32_t* low,
   return rest.starts_with("(base 16)");
 }
 
+const Finder& MarkerFinder() {
+  static const Finder finder("(hex)");
+  return finder;
+}
+
 bool ByPrefixSpanLow(const BlockDb::Record& a, const BlockDb::Record& b) {
   return std::tie(a.prefix, a.span, a.low, a.order) <
          std::tie(b.prefix, b.span, b.low, b.order);
@@ -127,11 +132,10 @@ void BlockDb::ForEachRecord(Each&& each) const {
   // The markers are found by a fast search rather than line by line: the
   // files are megabytes of address lines between a few thousand records.
   const std::string_view text = bytes_.view();
-  static const Finder kMarker("(hex)");
   std::size_t last_line = std::string_view::npos;
-  for (std::size_t marker = kMarker.In(text, 0);
+  for (std::size_t marker = MarkerFinder().In(text, 0);
        marker != std::string_view::npos;
-       marker = kMarker.In(text, marker + 1)) {
+       marker = MarkerFinder().In(text, marker + 1)) {
     const std::size_t start = LineStartBefore(text, marker);
     if (start == last_line) continue;  // another marker on the same line
     last_line = start;
@@ -168,22 +172,30 @@ std::optional<BlockDb::Block> BlockDb::Find(
     Index();
     return FindIn(records_, address, names);
   }
-  // The records of the prefix alone, found by its "70-B3-D5" in any case
-  // at the start of a line.
-  static constexpr char kHex[] = "0123456789ABCDEF";
+  // The records of the prefix alone: the "(hex)" lines found as the index
+  // finds them, those of another prefix passed over before parsing.
+  static constexpr char kHex[] = "0123456789abcdef";
   const char key[] = {kHex[prefix >> 20 & 0xF], kHex[prefix >> 16 & 0xF], '-',
                       kHex[prefix >> 12 & 0xF], kHex[prefix >> 8 & 0xF],  '-',
                       kHex[prefix >> 4 & 0xF],  kHex[prefix & 0xF]};
   const std::string_view text = bytes_.view();
-  const Finder finder(std::string_view(key, sizeof key), true);
   std::vector<Record> records;
-  for (std::size_t at = finder.In(text, 0); at != std::string_view::npos;
-       at = finder.In(text, at + 1)) {
-    const std::size_t start = LineStartBefore(text, at);
-    const std::string_view before = text.substr(start, at - start);
+  std::size_t last_line = std::string_view::npos;
+  for (std::size_t marker = MarkerFinder().In(text, 0);
+       marker != std::string_view::npos;
+       marker = MarkerFinder().In(text, marker + 1)) {
+    const std::size_t start = LineStartBefore(text, marker);
+    if (start == last_line) continue;
+    last_line = start;
+    std::size_t at = start;
+    while (at < marker && IsBlank(text[at])) ++at;
+    if (marker - at < sizeof key) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < sizeof key; ++i) {
+      same = same && (text[at + i] | 0x20) == key[i];
+    }
     Record record{};
-    if (before.find_first_not_of(" \t") == std::string_view::npos &&
-        RecordAt(start, &record) && record.prefix == prefix) {
+    if (same && RecordAt(start, &record) && record.prefix == prefix) {
       record.order = static_cast<std::uint32_t>(records.size());
       records.push_back(record);
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cctype>
 #include <cstddef>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <new>
@@ -120,6 +122,33 @@ class Finder {
   }
 
   std::size_t In(std::string_view text, std::size_t from) const {
+    // A needle that starts with a byte lines seldom hold ("(hex)"): memchr
+    // goes to each one at memory speed.
+    const unsigned char first = static_cast<unsigned char>(needle_[0]);
+    if (!fold_ && !std::isalnum(first)) {
+      const std::size_t m = needle_.size();
+      while (from + m <= text.size()) {
+        const void* hit = std::memchr(text.data() + from, needle_[0],
+                                      text.size() - from - m + 1);
+        if (hit == nullptr) return std::string_view::npos;
+        const std::size_t at = static_cast<std::size_t>(
+            static_cast<const char*>(hit) - text.data());
+        if (text.compare(at, m, needle_) == 0) return at;
+        from = at + 1;
+      }
+      return std::string_view::npos;
+    }
+#ifdef __GLIBC__
+    // glibc's memmem looks at two bytes at a time and outruns Horspool.
+    if (!fold_ && from < text.size()) {
+      const void* found = memmem(text.data() + from, text.size() - from,
+                                 needle_.data(), needle_.size());
+      return found == nullptr
+                 ? std::string_view::npos
+                 : static_cast<std::size_t>(static_cast<const char*>(found) -
+                                            text.data());
+    }
+#endif
     const std::size_t m = needle_.size();
     if (m == 0 || text.size() < m) return std::string_view::npos;
     for (std::size_t at = from; at + m <= text.size();
