@@ -74,11 +74,6 @@ bool ParseRangeLine(std::string_view line, std::uint32_t* low,
   return rest.starts_with("(base 16)");
 }
 
-const Finder& MarkerFinder() {
-  static const Finder finder("(hex)");
-  return finder;
-}
-
 bool ByPrefixSpanLow(const BlockDb::Record& a, const BlockDb::Record& b) {
   return std::tie(a.prefix, a.span, a.low, a.order) <
          std::tie(b.prefix, b.span, b.low, b.order);
@@ -128,26 +123,34 @@ bool BlockDb::RecordAt(std::size_t start, Record* record) const {
 }
 
 template <typename Each>
-void BlockDb::ForEachRecord(Each&& each) const {
+void BlockDb::ForEachRecord(std::string_view key, Each&& each) const {
   // The markers are found by a fast search rather than line by line: the
   // files are megabytes of address lines between a few thousand records.
   const std::string_view text = bytes_.view();
   std::size_t last_line = std::string_view::npos;
-  for (std::size_t marker = MarkerFinder().In(text, 0);
+  for (std::size_t marker = RecordMarker().In(text, 0);
        marker != std::string_view::npos;
-       marker = MarkerFinder().In(text, marker + 1)) {
+       marker = RecordMarker().In(text, marker + 1)) {
     const std::size_t start = LineStartBefore(text, marker);
     if (start == last_line) continue;  // another marker on the same line
     last_line = start;
+    // A line of another prefix is passed over before it is parsed.
+    std::size_t at = start;
+    while (at < marker && IsBlank(text[at])) ++at;
+    if (marker - at < key.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      same = same && (text[at + i] | 0x20) == key[i];
+    }
     Record record{};
-    if (RecordAt(start, &record) && !each(record)) return;
+    if (same && RecordAt(start, &record) && !each(record)) return;
   }
 }
 
 bool BlockDb::HasRecord() const {
   if (indexed_) return !records_.empty();
   bool found = false;
-  ForEachRecord([&](const Record&) {
+  ForEachRecord({}, [&](const Record&) {
     found = true;
     return false;
   });
@@ -157,7 +160,7 @@ bool BlockDb::HasRecord() const {
 void BlockDb::Index() const {
   if (indexed_) return;
   indexed_ = true;
-  ForEachRecord([&](Record record) {
+  ForEachRecord({}, [&](Record record) {
     record.order = static_cast<std::uint32_t>(records_.size());
     records_.push_back(record);
     return true;
@@ -172,34 +175,19 @@ std::optional<BlockDb::Block> BlockDb::Find(
     Index();
     return FindIn(records_, address, names);
   }
-  // The records of the prefix alone: the "(hex)" lines found as the index
-  // finds them, those of another prefix passed over before parsing.
+  // The records of the prefix alone ("70-b3-d5", in either case).
   static constexpr char kHex[] = "0123456789abcdef";
   const char key[] = {kHex[prefix >> 20 & 0xF], kHex[prefix >> 16 & 0xF], '-',
                       kHex[prefix >> 12 & 0xF], kHex[prefix >> 8 & 0xF],  '-',
                       kHex[prefix >> 4 & 0xF],  kHex[prefix & 0xF]};
-  const std::string_view text = bytes_.view();
   std::vector<Record> records;
-  std::size_t last_line = std::string_view::npos;
-  for (std::size_t marker = MarkerFinder().In(text, 0);
-       marker != std::string_view::npos;
-       marker = MarkerFinder().In(text, marker + 1)) {
-    const std::size_t start = LineStartBefore(text, marker);
-    if (start == last_line) continue;
-    last_line = start;
-    std::size_t at = start;
-    while (at < marker && IsBlank(text[at])) ++at;
-    if (marker - at < sizeof key) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < sizeof key; ++i) {
-      same = same && (text[at + i] | 0x20) == key[i];
-    }
-    Record record{};
-    if (same && RecordAt(start, &record) && record.prefix == prefix) {
+  ForEachRecord(std::string_view(key, sizeof key), [&](Record record) {
+    if (record.prefix == prefix) {
       record.order = static_cast<std::uint32_t>(records.size());
       records.push_back(record);
     }
-  }
+    return true;
+  });
   std::sort(records.begin(), records.end(), ByPrefixSpanLow);
   return FindIn(records, address, names);
 }

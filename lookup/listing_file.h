@@ -103,76 +103,22 @@ void ForEachLine(std::string_view listing, Line&& line) {
   }
 }
 
-// Finds needle in text from `from` on, faster than string_view::find for
-// the short needles of the listings ("(hex)", "00-1A-2B"), which start
-// with characters every line has (Horspool's search); with fold, letters
-// match whatever their case.
+// Finds a short needle of the listings ("(hex)", "00-1A-2B") in text from
+// `from` on, faster than string_view::find, whose first-byte search stops
+// at every digit of them: memchr to each "(" of "(hex)", glibc's memmem,
+// else Horspool's search. npos when it is not there.
 class Finder {
  public:
-  explicit Finder(std::string_view needle, bool fold = false)
-      : needle_(needle), fold_(fold) {
-    skip_.fill(needle.size());
-    for (std::size_t i = 0; i + 1 < needle.size(); ++i) {
-      const std::size_t shift = needle.size() - 1 - i;
-      skip_[static_cast<unsigned char>(needle[i])] = shift;
-      if (fold) {
-        skip_[static_cast<unsigned char>(Other(needle[i]))] = shift;
-      }
-    }
-  }
-
-  std::size_t In(std::string_view text, std::size_t from) const {
-    // A needle that starts with a byte lines seldom hold ("(hex)"): memchr
-    // goes to each one at memory speed.
-    const unsigned char first = static_cast<unsigned char>(needle_[0]);
-    if (!fold_ && !std::isalnum(first)) {
-      const std::size_t m = needle_.size();
-      while (from + m <= text.size()) {
-        const void* hit = std::memchr(text.data() + from, needle_[0],
-                                      text.size() - from - m + 1);
-        if (hit == nullptr) return std::string_view::npos;
-        const std::size_t at = static_cast<std::size_t>(
-            static_cast<const char*>(hit) - text.data());
-        if (text.compare(at, m, needle_) == 0) return at;
-        from = at + 1;
-      }
-      return std::string_view::npos;
-    }
-#ifdef __GLIBC__
-    // glibc's memmem looks at two bytes at a time and outruns Horspool.
-    if (!fold_ && from < text.size()) {
-      const void* found = memmem(text.data() + from, text.size() - from,
-                                 needle_.data(), needle_.size());
-      return found == nullptr
-                 ? std::string_view::npos
-                 : static_cast<std::size_t>(static_cast<const char*>(found) -
-                                            text.data());
-    }
-#endif
-    const std::size_t m = needle_.size();
-    if (m == 0 || text.size() < m) return std::string_view::npos;
-    for (std::size_t at = from; at + m <= text.size();
-         at += skip_[static_cast<unsigned char>(text[at + m - 1])]) {
-      std::size_t k = m;
-      while (k > 0 && Same(text[at + k - 1], needle_[k - 1])) --k;
-      if (k == 0) return at;
-    }
-    return std::string_view::npos;
-  }
+  explicit Finder(std::string_view needle);
+  std::size_t In(std::string_view text, std::size_t from) const;
 
  private:
-  // c in the other case, if it is a Latin letter.
-  static char Other(char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-    return c;
-  }
-  bool Same(char a, char b) const { return a == b || (fold_ && a == Other(b)); }
-
   std::string_view needle_;
-  bool fold_;
   std::array<std::size_t, 256> skip_{};
 };
+
+// The marker of a record line, "(hex)".
+const Finder& RecordMarker();
 
 // Where the line holding offset at ends (its CR or LF, or the end).
 inline std::size_t LineEndFrom(std::string_view text, std::size_t at) {

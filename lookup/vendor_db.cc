@@ -38,18 +38,13 @@ bool OneLine(std::string_view text, std::size_t start) {
   return LineEndFrom(text, start) >= start + kMarkerColumn;
 }
 
-const Finder& MarkerFinder() {
-  static const Finder finder(kHexMarker);
-  return finder;
-}
-
 // Calls line(start) for each line of text that has the marker at its
 // column, start being where the line begins, until line returns false.
 template <typename Line>
 void ForEachRecordLine(std::string_view text, Line&& line) {
   std::size_t from = 0;
   while (true) {
-    const std::size_t marker = MarkerFinder().In(text, from);
+    const std::size_t marker = RecordMarker().In(text, from);
     if (marker == std::string_view::npos) return;
     from = marker + 1;
     if (marker < kMarkerColumn) continue;
