@@ -30,6 +30,7 @@ struct Listing {
   std::string target;               // the file it replaces
   bool blocks;                      // read as a block listing, not as MA-L
   std::size_t current_records = 0;  // of the listing it is held to; 0: none
+  std::string refused = {};         // why it is not fetched; empty: it is
 };
 
 // A listing downloaded and checked, waiting to be put in place.
@@ -248,14 +249,13 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
                    listings[3].target});
   // Only a listing is ever replaced, and by one much like it: like the
   // file it replaces or, where there is none, like the listing in use.
-  std::vector<std::string> refused(listings.size());
   for (std::size_t i = 0; i < listings.size(); ++i) {
     Listing& listing = listings[i];
     const CurrentListing current =
         InspectListing(listing.target, listing.blocks);
     if (!current.error.empty()) {
       if (i == 0) return Failed(current.error);
-      refused[i] = current.error;
+      listing.refused = current.error;
       continue;
     }
     listing.current_records = current.records;
@@ -269,11 +269,10 @@ UpdateResult UpdateDatabase(const UpdateOptions& options, Transport& transport,
 
   Updater updater(options, transport, progress);
   std::vector<Fetched> fetched;
-  for (std::size_t i = 0; i < listings.size(); ++i) {
-    const Listing& listing = listings[i];
-    if (!refused[i].empty()) {
+  for (const Listing& listing : listings) {
+    if (!listing.refused.empty()) {
       Fetched kept;
-      kept.error = refused[i];
+      kept.error = listing.refused;
       fetched.push_back(std::move(kept));
       continue;
     }

@@ -1,6 +1,7 @@
 #include "update/update_checks.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "lookup/block_db.h"
@@ -36,6 +37,16 @@ bool InSystemFolder(const std::string& path) {
 #endif
 }
 
+namespace {
+
+template <typename Db>
+std::optional<std::size_t> RecordsOf(const std::optional<Db>& db) {
+  if (!db) return std::nullopt;
+  return db->record_count();
+}
+
+}  // namespace
+
 std::size_t CountRecords(std::string_view text, bool blocks) {
   return blocks ? BlockDb::Parse(text).record_count()
                 : VendorDb::Parse(text).record_count();
@@ -62,14 +73,16 @@ CurrentListing InspectListing(const std::string& path, bool blocks) {
   std::error_code error;
   if (!std::filesystem::exists(PathFromUtf8(path), error)) return current;
   current.exists = true;
-  std::vector<char> bytes;
+  // Counted where it lies (mapped), not copied first.
   std::string reason;
-  if (!ReadListingFile(path, &bytes, &reason)) {
+  const std::optional<std::size_t> records =
+      blocks ? RecordsOf(BlockDb::Load(path, &reason))
+             : RecordsOf(VendorDb::Load(path, &reason));
+  if (!records) {
     current.error = "«" + path + "» не читается: " + reason;
     return current;
   }
-  current.records =
-      CountRecords(std::string_view(bytes.data(), bytes.size()), blocks);
+  current.records = *records;
   if (current.records == 0) {
     current.error = "«" + path +
                     "» не похож на список производителей (в нём нет ни одной "
