@@ -16,9 +16,9 @@ constexpr int kFrameTitleHeight = 240;
 // A window's frame around its client area, at 96 dpi.
 constexpr int kWindowFrameWidth = 16, kWindowFrameHeight = 48;
 
-ControlSpec Control(std::string name, ControlKind kind,
-                    std::string_view caption, Twips rect) {
-  ControlSpec control;
+ControlLayout Control(std::string name, ControlKind kind,
+                      std::string_view caption, Twips rect) {
+  ControlLayout control;
   control.name = std::move(name);
   control.kind = kind;
   control.caption = std::string(caption);
@@ -26,18 +26,18 @@ ControlSpec Control(std::string name, ControlKind kind,
   return control;
 }
 
-WindowSpec MakeMainWindow() {
+FormLayout MakeMainWindow() {
   using enum ControlKind;
-  WindowSpec window;
+  FormLayout window;
   window.name = "Form1";
   window.caption = std::string(text::kAppTitle);
   window.width = 11685;
   window.height = 7215;
-  ControlSpec input = Control("Text1", kTextBox, "", {240, 600, 11175, 5655});
+  ControlLayout input = Control("Text1", kTextBox, "", {240, 600, 11175, 5655});
   // Named by the instruction above it.
   input.accessible_name = std::string(text::kPrompt);
   input.labelled_by = "Label2";
-  ControlSpec update =
+  ControlLayout update =
       Control("Command3", kButton, text::kUpdate, {8520, 6480, 1575, 615});
   update.wraps = true;
   window.controls = {
@@ -53,18 +53,18 @@ WindowSpec MakeMainWindow() {
   return window;
 }
 
-WindowSpec MakeResultsWindow() {
+FormLayout MakeResultsWindow() {
   using enum ControlKind;
-  WindowSpec window;
+  FormLayout window;
   window.name = "Form2";
   window.caption = std::string(text::kResultsTitle);
   window.width = 6105;
   window.height = 7515;
   window.resizable = true;
-  ControlSpec frame =
+  ControlLayout frame =
       Control("Frame1", kFrame, text::kResultsFrame, {120, 120, 5895, 7215});
   frame.stretches = true;
-  ControlSpec box = Control("Text1", kTextBox, "", {120, 240, 5655, 6855});
+  ControlLayout box = Control("Text1", kTextBox, "", {120, 240, 5655, 6855});
   box.parent = "Frame1";
   box.accessible_name = std::string(text::kResultsTitle);
   box.stretches = true;
@@ -84,23 +84,24 @@ std::vector<std::string_view> Paragraphs(std::string_view text) {
 
 }  // namespace
 
-const ControlSpec& WindowSpec::Control(std::string_view wanted) const {
-  return *std::find_if(controls.begin(), controls.end(),
-                       [&](const ControlSpec& c) { return c.name == wanted; });
+const ControlLayout& FormLayout::Control(std::string_view wanted) const {
+  return *std::find_if(
+      controls.begin(), controls.end(),
+      [&](const ControlLayout& c) { return c.name == wanted; });
 }
 
-const WindowSpec& MainWindowSpec() {
-  static const WindowSpec spec = MakeMainWindow();
-  return spec;
+const FormLayout& MainFormLayout() {
+  static const FormLayout layout = MakeMainWindow();
+  return layout;
 }
 
-const WindowSpec& ResultsWindowSpec() {
-  static const WindowSpec spec = MakeResultsWindow();
-  return spec;
+const FormLayout& ResultsFormLayout() {
+  static const FormLayout layout = MakeResultsWindow();
+  return layout;
 }
 
-Pixels PlaceAnchored(const ControlSpec& control, const Scale& scale, int grow_x,
-                     int grow_y) {
+Pixels PlaceAnchored(const ControlLayout& control, const Scale& scale,
+                     int grow_x, int grow_y) {
   Pixels place = scale.Rect(control.rect);
   if (control.stretches) {
     place.right += grow_x;
@@ -161,7 +162,7 @@ bool FitsBox(std::string_view text, const TextMeasure& measure, int width,
   });
 }
 
-Pixels CaptionRoom(const ControlSpec& control, const Scale& scale) {
+Pixels CaptionRoom(const ControlLayout& control, const Scale& scale) {
   Pixels room = scale.Rect(control.rect);
   switch (control.kind) {
     case ControlKind::kButton:
@@ -179,10 +180,10 @@ Pixels CaptionRoom(const ControlSpec& control, const Scale& scale) {
   return room;
 }
 
-bool CaptionsFit(const WindowSpec& window, const TextMeasure& measure,
+bool CaptionsFit(const FormLayout& window, const TextMeasure& measure,
                  const Scale& scale) {
   return std::all_of(window.controls.begin(), window.controls.end(),
-                     [&](const ControlSpec& control) {
+                     [&](const ControlLayout& control) {
                        if (control.caption.empty()) return true;
                        const Pixels room = CaptionRoom(control, scale);
                        return FitsBox(control.caption, measure, room.width(),
@@ -190,7 +191,7 @@ bool CaptionsFit(const WindowSpec& window, const TextMeasure& measure,
                      });
 }
 
-double FitFactor(const WindowSpec& window, const TextMeasure& measure,
+double FitFactor(const FormLayout& window, const TextMeasure& measure,
                  int dpi) {
   // Drawn for an 8-point font, whose lines are 13 pixels high at 96 dpi.
   double factor = std::max(1.0, measure.LineHeight() * 96.0 / (13.0 * dpi));
@@ -200,15 +201,14 @@ double FitFactor(const WindowSpec& window, const TextMeasure& measure,
   return factor;
 }
 
-WindowFit FitWindow(const WindowSpec& window, const FontSource& fonts,
+WindowFit FitWindow(const FormLayout& window, const FontSource& fonts,
                     double desktop_points, int dpi, Pixels screen) {
   const WindowFit wanted{
       FitFactor(window, *fonts.Measure(0, desktop_points), dpi), 0,
       desktop_points};
   const Scale drawn(dpi, 1.0);
   const double width = drawn.Px(window.width) + kWindowFrameWidth * dpi / 96;
-  const double height =
-      drawn.Px(window.height) + kWindowFrameHeight * dpi / 96;
+  const double height = drawn.Px(window.height) + kWindowFrameHeight * dpi / 96;
   const double room =
       std::min(screen.width() / width, screen.height() / height);
   if (screen.width() <= 0 || screen.height() <= 0 || wanted.factor <= room) {

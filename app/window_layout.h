@@ -19,7 +19,7 @@ struct Twips {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
-struct ControlSpec {
+struct ControlLayout {
   std::string name;  // "Command1": the objectName and the Win32 name
   ControlKind kind = ControlKind::kLabel;
   std::string caption;  // UTF-8; empty for a text box
@@ -35,25 +35,25 @@ struct ControlSpec {
   bool stretches = false;
 };
 
-struct WindowSpec {
-  std::string name;                   // "Form1"
-  std::string caption;                // the title bar
-  int width = 0, height = 0;          // the client area, in twips
-  std::vector<ControlSpec> controls;  // in tab order
-  bool resizable = false;             // the user may resize and maximise it
+struct FormLayout {
+  std::string name;                     // "Form1"
+  std::string caption;                  // the title bar
+  int width = 0, height = 0;            // the client area, in twips
+  std::vector<ControlLayout> controls;  // in tab order
+  bool resizable = false;               // the user may resize and maximise it
   // The control named name; it must be there.
-  const ControlSpec& Control(std::string_view name) const;
+  const ControlLayout& Control(std::string_view name) const;
 };
 
 // Form1: the text to search and the three buttons.
-const WindowSpec& MainWindowSpec();
+const FormLayout& MainFormLayout();
 // Form2: the results in their frame.
-const WindowSpec& ResultsWindowSpec();
+const FormLayout& ResultsFormLayout();
 
 // Where control stands at scale in a window grown by grow_x x grow_y pixels
 // beyond its drawn client size: as drawn, its right and bottom edges moved
 // along when it stretches.
-Pixels PlaceAnchored(const ControlSpec& control, const class Scale& scale,
+Pixels PlaceAnchored(const ControlLayout& control, const class Scale& scale,
                      int grow_x, int grow_y);
 
 // Twips to pixels at dpi, the whole layout scaled by one more factor as
@@ -96,15 +96,15 @@ inline constexpr int kButtonBevelWidth = 8, kButtonBevelHeight = 4;
 
 // The room control leaves its caption: a button's less its bevel, a
 // frame's title line, a label's whole rectangle.
-Pixels CaptionRoom(const ControlSpec& control, const Scale& scale);
+Pixels CaptionRoom(const ControlLayout& control, const Scale& scale);
 
 // Whether every caption of window shows whole at scale.
-bool CaptionsFit(const WindowSpec& window, const TextMeasure& measure,
+bool CaptionsFit(const FormLayout& window, const TextMeasure& measure,
                  const Scale& scale);
 
 // The smallest factor, from the font's line height against 13 pixels at 96
 // dpi up, at which every caption of window shows whole.
-double FitFactor(const WindowSpec& window, const TextMeasure& measure, int dpi);
+double FitFactor(const FormLayout& window, const TextMeasure& measure, int dpi);
 
 // The fonts a toolkit can measure captions in: face 0 is the desktop's,
 // the others narrower ones to fall back on.
@@ -127,7 +127,7 @@ struct WindowFit {
 // caption shows whole. Where that would not fit screen (pixels; empty: any
 // size), the layout takes what the screen allows and the captions get
 // smaller, never below 8 points, in a narrower face if need be.
-WindowFit FitWindow(const WindowSpec& window, const FontSource& fonts,
+WindowFit FitWindow(const FormLayout& window, const FontSource& fonts,
                     double desktop_points, int dpi, Pixels screen);
 
 }  // namespace venmark

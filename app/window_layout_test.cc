@@ -38,15 +38,15 @@ class FixedFonts : public FontSource {
 };
 
 TEST(WindowLayoutTest, BothWindowsAreLaidOutAsDrawn) {
-  const WindowSpec& main = MainWindowSpec();
-  const WindowSpec& results = ResultsWindowSpec();
+  const FormLayout& main = MainFormLayout();
+  const FormLayout& results = ResultsFormLayout();
   EXPECT_EQ(main.name, "Form1");
   EXPECT_EQ(results.caption, "Результаты поиска");
   // At 96 dpi a twip is 1/15 pixel: the rectangles as the table draws them,
   // in tab order.
   const Scale scale(96, 1.0);
   const struct {
-    const WindowSpec* window;
+    const FormLayout* window;
     const char* name;
     Pixels pixels;
   } cases[] = {
@@ -67,7 +67,7 @@ TEST(WindowLayoutTest, BothWindowsAreLaidOutAsDrawn) {
         std::tie(c.pixels.left, c.pixels.top, c.pixels.right, c.pixels.bottom))
         << c.name;
   }
-  for (const ControlSpec& control : main.controls)
+  for (const ControlLayout& control : main.controls)
     order.push_back(control.name);
   EXPECT_EQ(order,
             (std::vector<std::string>{"Text1", "Command1", "Label2", "Command2",
@@ -95,11 +95,11 @@ TEST(WindowLayoutTest, CaptionsWrapAtSpacesOnlyAndFitTheirRoom) {
   // A button's caption leaves its bevel free; a frame's title has a line.
   const Scale scale(96, 1.0);
   const Pixels button =
-      CaptionRoom(MainWindowSpec().Control("Command1"), scale);
+      CaptionRoom(MainFormLayout().Control("Command1"), scale);
   EXPECT_EQ(button.width(), 129 - kButtonBevelWidth);
   EXPECT_EQ(button.height(), 41 - kButtonBevelHeight);
   const Pixels title =
-      CaptionRoom(ResultsWindowSpec().Control("Frame1"), scale);
+      CaptionRoom(ResultsFormLayout().Control("Frame1"), scale);
   EXPECT_EQ(title.width(), 393 - 16);
   EXPECT_EQ(title.height(), 16);
 }
@@ -110,18 +110,18 @@ TEST(WindowLayoutTest, ScalesJustUntilEveryCaptionFits) {
   for (const int dpi : {96, 192}) {
     for (const int width : {5, 7, 9, 12}) {
       const FixedMeasure measure(width * dpi / 96, 13 * dpi / 96);
-      const double factor = FitFactor(MainWindowSpec(), measure, dpi);
-      EXPECT_TRUE(CaptionsFit(MainWindowSpec(), measure, {dpi, factor}))
+      const double factor = FitFactor(MainFormLayout(), measure, dpi);
+      EXPECT_TRUE(CaptionsFit(MainFormLayout(), measure, {dpi, factor}))
           << width;
       if (factor > 1.0) {
         EXPECT_FALSE(
-            CaptionsFit(MainWindowSpec(), measure, {dpi, factor - 0.025}))
+            CaptionsFit(MainFormLayout(), measure, {dpi, factor - 0.025}))
             << width;
       }
     }
   }
   // A taller font starts the layout larger.
-  EXPECT_GE(FitFactor(ResultsWindowSpec(), FixedMeasure(1, 26), 96), 2.0);
+  EXPECT_GE(FitFactor(ResultsFormLayout(), FixedMeasure(1, 26), 96), 2.0);
 }
 
 TEST(WindowLayoutTest, OnASmallScreenCaptionsGiveWayDownToEightPoints) {
@@ -129,18 +129,18 @@ TEST(WindowLayoutTest, OnASmallScreenCaptionsGiveWayDownToEightPoints) {
   // Room enough: the desktop's face and size, the layout as large as the
   // captions want.
   const WindowFit roomy =
-      FitWindow(MainWindowSpec(), fonts, 14, 96, {0, 0, 4000, 3000});
+      FitWindow(MainFormLayout(), fonts, 14, 96, {0, 0, 4000, 3000});
   EXPECT_EQ(roomy.face, 0);
   EXPECT_EQ(roomy.points, 14);
   EXPECT_GT(roomy.factor, 1.5);
   // 1308 x 900: the window takes what the screen allows, and the captions
   // get smaller, or narrower, to fit it.
   const Pixels screen{0, 0, 1308, 900};
-  const WindowFit tight = FitWindow(MainWindowSpec(), fonts, 14, 96, screen);
-  EXPECT_LE(Scale(96, tight.factor).Px(MainWindowSpec().width) + 16,
+  const WindowFit tight = FitWindow(MainFormLayout(), fonts, 14, 96, screen);
+  EXPECT_LE(Scale(96, tight.factor).Px(MainFormLayout().width) + 16,
             screen.width());
   EXPECT_GE(tight.points, 8);
-  EXPECT_TRUE(CaptionsFit(MainWindowSpec(),
+  EXPECT_TRUE(CaptionsFit(MainFormLayout(),
                           *fonts.Measure(tight.face, tight.points),
                           {96, tight.factor}));
   EXPECT_LT(tight.points, 14);

@@ -10,9 +10,9 @@
 
 #include "app/texts.h"
 #include "app/version.h"
+#include "qt/form_widgets.h"
 #include "qt/main_window.h"
 #include "qt/message_box_dialogs.h"
-#include "qt/spec_widgets.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "app/update_flow.h"
 #include "app/window_layout.h"
 #include "qt/fitted_text.h"
-#include "qt/spec_widgets.h"
+#include "qt/form_widgets.h"
 
 namespace venmark {
 namespace {
@@ -71,12 +71,12 @@ Pixels Box(const QRect& r) {
 
 MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
     : QWidget(nullptr), dialogs_(dialogs), files_(std::move(files)) {
-  const WindowSpec& spec = MainWindowSpec();
-  setObjectName(QString::fromStdString(spec.name));
-  setWindowTitle(Qs(spec.caption));
+  const FormLayout& layout = MainFormLayout();
+  setObjectName(QString::fromStdString(layout.name));
+  setWindowTitle(Qs(layout.caption));
   const QFont desktop = CaptionFont(QApplication::font());
   setFont(desktop);
-  const Controls controls = CreateControls(spec, this);
+  const Controls controls = CreateControls(layout, this);
   input_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
   credits_ = qobject_cast<QLabel*>(controls.at("Label1"));
   auto* search = qobject_cast<QPushButton*>(controls.at("Command1"));
@@ -85,15 +85,15 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
     screen = QGuiApplication::primaryScreen()->availableSize();
   }
   const QtFonts fonts(desktop);
-  const WindowFit fit = FitWindow(spec, fonts, desktop.pointSizeF(), 96,
+  const WindowFit fit = FitWindow(layout, fonts, desktop.pointSizeF(), 96,
                                   {0, 0, screen.width(), screen.height()});
   const QFont captions = fonts.Font(fit.face, fit.points);
-  for (const ControlSpec& control : spec.controls) {
+  for (const ControlLayout& control : layout.controls) {
     if (control.kind != ControlKind::kTextBox) {
       controls.at(control.name)->setFont(captions);
     }
   }
-  PlaceControls(spec, Scale(96, fit.factor), controls, this);
+  PlaceControls(layout, Scale(96, fit.factor), controls, this);
   ShowListingAge();
 
   auto* keys = new KeyboardPresses(this, input_, search);

@@ -7,7 +7,7 @@
 #include <climits>
 
 #include "app/texts.h"
-#include "qt/spec_widgets.h"
+#include "qt/form_widgets.h"
 
 namespace venmark {
 namespace {

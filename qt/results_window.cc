@@ -7,28 +7,28 @@
 
 #include "app/window_layout.h"
 #include "qt/fitted_text.h"
-#include "qt/spec_widgets.h"
+#include "qt/form_widgets.h"
 
 namespace venmark {
 
 ResultsWindow::ResultsWindow() : QWidget(nullptr) {
-  const WindowSpec& spec = ResultsWindowSpec();
-  setObjectName(QString::fromStdString(spec.name));
+  const FormLayout& layout = ResultsFormLayout();
+  setObjectName(QString::fromStdString(layout.name));
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(Qs(spec.caption));
+  setWindowTitle(Qs(layout.caption));
   const QFont captions = CaptionFont(QApplication::font());
   setFont(captions);
-  controls_ = CreateControls(spec, this);
+  controls_ = CreateControls(layout, this);
   text_ = qobject_cast<QPlainTextEdit*>(controls_.at("Text1"));
   // Scaled as one until the frame's title shows whole, descenders
   // included, above the box.
-  factor_ = FitFactor(spec, QtMeasure(captions), 96);
-  PlaceControls(spec, Scale(96, factor_), controls_, this);
+  factor_ = FitFactor(layout, QtMeasure(captions), 96);
+  PlaceControls(layout, Scale(96, factor_), controls_, this);
 }
 
 void ResultsWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  FollowSize(ResultsWindowSpec(), Scale(96, factor_), controls_, size());
+  FollowSize(ResultsFormLayout(), Scale(96, factor_), controls_, size());
 }
 
 QString ResultsWindow::Text() const { return text_->toPlainText(); }

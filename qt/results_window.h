@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
-#include "qt/spec_widgets.h"
+#include "qt/form_widgets.h"
 
 namespace venmark {
 

@@ -11,10 +11,10 @@ namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
-std::size_t IndexOf(const WindowSpec& window, std::string_view name) {
+std::size_t IndexOf(const FormLayout& window, std::string_view name) {
   const auto found =
       std::find_if(window.controls.begin(), window.controls.end(),
-                   [&](const ControlSpec& c) { return c.name == name; });
+                   [&](const ControlLayout& c) { return c.name == name; });
   return static_cast<std::size_t>(found - window.controls.begin());
 }
 
@@ -30,16 +30,16 @@ void SetClientSize(HWND window, int width, int height) {
 
 }  // namespace
 
-int ControlId(const WindowSpec& window, std::string_view name) {
+int ControlId(const FormLayout& window, std::string_view name) {
   const int base = window.name == "Form1" ? 1000 : 2000;
   return base + 1 + static_cast<int>(IndexOf(window, name));
 }
 
-void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
+void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
   // A label that names a box comes right before it in z-order, where MSAA
   // looks for a name; labels take no focus, so the tab order stays.
-  std::vector<const ControlSpec*> order;
-  for (const ControlSpec& control : window.controls) {
+  std::vector<const ControlLayout*> order;
+  for (const ControlLayout& control : window.controls) {
     if (!control.labelled_by.empty()) {
       order.push_back(&window.Control(control.labelled_by));
     }
@@ -47,8 +47,8 @@ void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
       order.push_back(&control);
     }
   }
-  for (const ControlSpec* named : order) {
-    const ControlSpec& control = *named;
+  for (const ControlLayout* named : order) {
+    const ControlLayout& control = *named;
     const wchar_t* kind = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
@@ -98,12 +98,12 @@ void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance) {
   }
 }
 
-void FollowSize(const WindowSpec& window, const Scale& scale, HWND form) {
+void FollowSize(const FormLayout& window, const Scale& scale, HWND form) {
   RECT client{};
   GetClientRect(form, &client);
   const int grow_x = client.right - scale.Px(window.width);
   const int grow_y = client.bottom - scale.Px(window.height);
-  for (const ControlSpec& control : window.controls) {
+  for (const ControlLayout& control : window.controls) {
     if (!control.stretches) continue;
     const Pixels r = PlaceAnchored(control, scale, grow_x, grow_y);
     MoveWindow(FindControl(window, form, control.name), r.left, r.top,
@@ -111,17 +111,17 @@ void FollowSize(const WindowSpec& window, const Scale& scale, HWND form) {
   }
 }
 
-HWND FindControl(const WindowSpec& window, HWND form, std::string_view name) {
-  const ControlSpec& control = window.Control(name);
+HWND FindControl(const FormLayout& window, HWND form, std::string_view name) {
+  const ControlLayout& control = window.Control(name);
   const HWND parent =
       control.parent.empty() ? form : FindControl(window, form, control.parent);
   return GetDlgItem(parent, ControlId(window, name));
 }
 
-void PlaceControls(const WindowSpec& window, const Scale& scale, HWND form,
+void PlaceControls(const FormLayout& window, const Scale& scale, HWND form,
                    HFONT captions, HFONT text) {
   SetClientSize(form, scale.Px(window.width), scale.Px(window.height));
-  for (const ControlSpec& control : window.controls) {
+  for (const ControlLayout& control : window.controls) {
     const HWND child = FindControl(window, form, control.name);
     const Pixels r = scale.Rect(control.rect);
     MoveWindow(child, r.left, r.top, r.width(), r.height(), TRUE);

@@ -14,21 +14,21 @@ namespace venmark::win32 {
 // The control identifier of a control of the layout data, by its place in
 // its window's tab order (far from IDOK and IDCANCEL, which the dialog
 // manager sends for Enter and Escape).
-int ControlId(const WindowSpec& window, std::string_view name);
+int ControlId(const FormLayout& window, std::string_view name);
 
 // Creates window's controls in tab order as children of form (or of their
 // frame), each called by its name and showing its caption.
-void CreateControls(const WindowSpec& window, HWND form, HINSTANCE instance);
+void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance);
 
 // Places window's controls that stretch for its client size now.
-void FollowSize(const WindowSpec& window, const Scale& scale, HWND form);
+void FollowSize(const FormLayout& window, const Scale& scale, HWND form);
 
 // The control called name in form.
-HWND FindControl(const WindowSpec& window, HWND form, std::string_view name);
+HWND FindControl(const FormLayout& window, HWND form, std::string_view name);
 
 // Lays window's controls out at scale, in the captions' and the text
 // boxes' fonts, and gives form its client size.
-void PlaceControls(const WindowSpec& window, const Scale& scale, HWND form,
+void PlaceControls(const FormLayout& window, const Scale& scale, HWND form,
                    HFONT captions, HFONT text);
 
 // The whole text of a window or control.

@@ -28,19 +28,19 @@ class Win32FormsTest : public testing::Test {
 // to read the name back from; on Windows the test reads it too.)
 TEST_F(Win32FormsTest, BoxesAreNamedForScreenReaders) {
   MainWindow main(instance_, "");
-  const WindowSpec& spec = MainWindowSpec();
-  const HWND input = FindControl(spec, main.hwnd(), "Text1");
+  const FormLayout& layout = MainFormLayout();
+  const HWND input = FindControl(layout, main.hwnd(), "Text1");
   EXPECT_EQ(GetWindow(input, GW_HWNDPREV),
-            FindControl(spec, main.hwnd(), "Label2"));
+            FindControl(layout, main.hwnd(), "Label2"));
   HWND focus = input;
   for (const char* next : {"Command1", "Command2", "Command3", "Text1"}) {
     focus = GetNextDlgTabItem(main.hwnd(), focus, FALSE);
-    EXPECT_EQ(focus, FindControl(spec, main.hwnd(), next)) << next;
+    EXPECT_EQ(focus, FindControl(layout, main.hwnd(), next)) << next;
   }
   const GdiFonts fonts(96);
   const HFONT font = fonts.Create(0, 9);
   ResultsWindow* results = ResultsWindow::Create(instance_, font, font, 96);
-  const HWND box = FindControl(ResultsWindowSpec(), results->hwnd(), "Text1");
+  const HWND box = FindControl(ResultsFormLayout(), results->hwnd(), "Text1");
   const HWND label = GetWindow(box, GW_HWNDPREV);
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(Utf8FromWide(WindowText(label)), text::kResultsTitle);
@@ -73,9 +73,9 @@ TEST_F(Win32FormsTest, TheResultsBoxGrowsWithItsWindow) {
   const GdiFonts fonts(96);
   const HFONT font = fonts.Create(0, 9);
   ResultsWindow* results = ResultsWindow::Create(instance_, font, font, 96);
-  const WindowSpec& spec = ResultsWindowSpec();
-  const HWND box = FindControl(spec, results->hwnd(), "Text1");
-  const HWND frame = FindControl(spec, results->hwnd(), "Frame1");
+  const FormLayout& layout = ResultsFormLayout();
+  const HWND box = FindControl(layout, results->hwnd(), "Text1");
+  const HWND frame = FindControl(layout, results->hwnd(), "Frame1");
   RECT window{}, box_before{}, frame_before{};
   GetWindowRect(results->hwnd(), &window);
   GetWindowRect(box, &box_before);

@@ -46,15 +46,15 @@ int& OpenWindows() {
 
 MainWindow::MainWindow(HINSTANCE instance, std::string database)
     : instance_(instance), database_(std::move(database)) {
-  const WindowSpec& spec = MainWindowSpec();
-  const std::wstring name = WideFromUtf8(spec.name);
+  const FormLayout& layout = MainFormLayout();
+  const std::wstring name = WideFromUtf8(layout.name);
   RegisterWindowClass<MainWindow>(instance, name.c_str(), 1);
   hwnd_ = CreateWindowExW(
-      0, name.c_str(), WideFromUtf8(spec.caption).c_str(),
+      0, name.c_str(), WideFromUtf8(layout.caption).c_str(),
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
       CW_USEDEFAULT, 800, 500, nullptr, nullptr, instance, this);
   ++OpenWindows();
-  CreateControls(spec, hwnd_, instance);
+  CreateControls(layout, hwnd_, instance);
   tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -91,17 +91,17 @@ MainWindow::~MainWindow() {
 }
 
 HWND MainWindow::Control(const char* name) const {
-  return FindControl(MainWindowSpec(), hwnd_, name);
+  return FindControl(MainFormLayout(), hwnd_, name);
 }
 
 void MainWindow::LayOut(int dpi) {
-  const WindowSpec& spec = MainWindowSpec();
+  const FormLayout& layout = MainFormLayout();
   const GdiFonts fonts(dpi);
-  const WindowFit fit =
-      FitWindow(spec, fonts, fonts.desktop_points(), dpi, Box(WorkArea(hwnd_)));
+  const WindowFit fit = FitWindow(layout, fonts, fonts.desktop_points(), dpi,
+                                  Box(WorkArea(hwnd_)));
   const HFONT captions = fonts.Create(fit.face, fit.points);
   const HFONT text_font = CreateTextBoxFont(captions);
-  PlaceControls(spec, Scale(dpi, fit.factor), hwnd_, captions, text_font);
+  PlaceControls(layout, Scale(dpi, fit.factor), hwnd_, captions, text_font);
   if (captions_ != nullptr) DeleteObject(captions_);
   if (text_font_ != nullptr) DeleteObject(text_font_);
   captions_ = captions;
@@ -199,20 +199,20 @@ bool MainWindow::HandleKey(const MSG& message) {
 }
 
 LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-  const WindowSpec& spec = MainWindowSpec();
+  const FormLayout& layout = MainFormLayout();
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(w) == BN_CLICKED) {
         const int id = LOWORD(w);
-        if (id == ControlId(spec, "Command1")) {
+        if (id == ControlId(layout, "Command1")) {
           Search();
           return 0;
         }
-        if (id == ControlId(spec, "Command2")) {
+        if (id == ControlId(layout, "Command2")) {
           Exit();
           return 0;
         }
-        if (id == ControlId(spec, "Command3")) {
+        if (id == ControlId(layout, "Command3")) {
           Update();
           return 0;
         }
@@ -235,7 +235,7 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
-      if (static_cast<int>(item->CtlID) != ControlId(spec, "Command3")) break;
+      if (static_cast<int>(item->CtlID) != ControlId(layout, "Command3")) break;
       DrawWrappingButton(*item, captions_, WindowDpi(hwnd));
       return TRUE;
     }

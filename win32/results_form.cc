@@ -9,22 +9,22 @@ namespace venmark::win32 {
 
 ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
                                      HFONT text, int dpi) {
-  const WindowSpec& spec = ResultsWindowSpec();
-  const std::wstring name = WideFromUtf8(spec.name);
+  const FormLayout& layout = ResultsFormLayout();
+  const std::wstring name = WideFromUtf8(layout.name);
   RegisterWindowClass<ResultsWindow>(instance, name.c_str());
   auto* window = new ResultsWindow();
   window->hwnd_ =
-      CreateWindowExW(0, name.c_str(), WideFromUtf8(spec.caption).c_str(),
+      CreateWindowExW(0, name.c_str(), WideFromUtf8(layout.caption).c_str(),
                       WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
                       500, nullptr, nullptr, instance, window);
   ++OpenWindows();
-  CreateControls(spec, window->hwnd_, instance);
-  window->text_ = FindControl(spec, window->hwnd_, "Text1");
+  CreateControls(layout, window->hwnd_, instance);
+  window->text_ = FindControl(layout, window->hwnd_, "Text1");
   // The frame's title must show whole, descenders and all, above the box.
   const GdiMeasure measure(captions);
   window->dpi_ = dpi;
-  window->factor_ = FitFactor(spec, measure, dpi);
-  PlaceControls(spec, Scale(dpi, window->factor_), window->hwnd_, captions,
+  window->factor_ = FitFactor(layout, measure, dpi);
+  PlaceControls(layout, Scale(dpi, window->factor_), window->hwnd_, captions,
                 text);
   return window;
 }
@@ -52,7 +52,7 @@ LRESULT ResultsWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w,
                                      LPARAM l) {
   if (message == WM_SIZE && text_ != nullptr) {
     // The frame and the box follow the window's edges.
-    FollowSize(ResultsWindowSpec(), Scale(dpi_, factor_), hwnd);
+    FollowSize(ResultsFormLayout(), Scale(dpi_, factor_), hwnd);
   }
   if (message == WM_NCDESTROY) {
     delete this;

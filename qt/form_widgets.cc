@@ -1,4 +1,4 @@
-#include "qt/spec_widgets.h"
+#include "qt/form_widgets.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -10,7 +10,7 @@
 namespace venmark {
 namespace {
 
-QWidget* CreateControl(const ControlSpec& control, QWidget* parent) {
+QWidget* CreateControl(const ControlLayout& control, QWidget* parent) {
   const QString caption = Qs(control.caption);
   QWidget* widget = nullptr;
   switch (control.kind) {
@@ -41,10 +41,10 @@ QWidget* CreateControl(const ControlSpec& control, QWidget* parent) {
 
 }  // namespace
 
-Controls CreateControls(const WindowSpec& window, QWidget* form) {
+Controls CreateControls(const FormLayout& window, QWidget* form) {
   Controls controls;
   QWidget* previous = nullptr;
-  for (const ControlSpec& control : window.controls) {
+  for (const ControlLayout& control : window.controls) {
     QWidget* parent =
         control.parent.empty() ? form : controls.find(control.parent)->second;
     QWidget* widget = CreateControl(control, parent);
@@ -56,7 +56,7 @@ Controls CreateControls(const WindowSpec& window, QWidget* form) {
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
-  for (const ControlSpec& control : window.controls) {
+  for (const ControlLayout& control : window.controls) {
     if (control.labelled_by.empty()) continue;
     if (auto* label = qobject_cast<QLabel*>(controls.at(control.labelled_by))) {
       label->setBuddy(controls.at(control.name));
@@ -65,7 +65,7 @@ Controls CreateControls(const WindowSpec& window, QWidget* form) {
   return controls;
 }
 
-void PlaceControls(const WindowSpec& window, const Scale& scale,
+void PlaceControls(const FormLayout& window, const Scale& scale,
                    const Controls& controls, QWidget* form) {
   const QSize drawn(scale.Px(window.width), scale.Px(window.height));
   FollowSize(window, scale, controls, drawn);
@@ -77,11 +77,11 @@ void PlaceControls(const WindowSpec& window, const Scale& scale,
   }
 }
 
-void FollowSize(const WindowSpec& window, const Scale& scale,
+void FollowSize(const FormLayout& window, const Scale& scale,
                 const Controls& controls, QSize now) {
   const int grow_x = now.width() - scale.Px(window.width);
   const int grow_y = now.height() - scale.Px(window.height);
-  for (const ControlSpec& control : window.controls) {
+  for (const ControlLayout& control : window.controls) {
     controls.find(control.name)
         ->second->setGeometry(
             ToQRect(PlaceAnchored(control, scale, grow_x, grow_y)));

@@ -14,16 +14,16 @@ using Controls = std::map<std::string, QWidget*, std::less<>>;
 
 // Creates window's controls in tab order, each a child of its frame or of
 // form, called by its name and showing its caption.
-Controls CreateControls(const WindowSpec& window, QWidget* form);
+Controls CreateControls(const FormLayout& window, QWidget* form);
 
 // Lays window's controls out at scale and gives form its client size as
 // drawn: fixed, or to start with when the window is resizable.
-void PlaceControls(const WindowSpec& window, const Scale& scale,
+void PlaceControls(const FormLayout& window, const Scale& scale,
                    const Controls& controls, QWidget* form);
 
 // Lays the controls of a resizable window out for its client size now,
 // those that stretch following its edges.
-void FollowSize(const WindowSpec& window, const Scale& scale,
+void FollowSize(const FormLayout& window, const Scale& scale,
                 const Controls& controls, QSize now);
 
 // A UTF-8 text of the program as Qt holds it.
