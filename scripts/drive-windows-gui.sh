@@ -54,7 +54,9 @@ search() {
 # decides: the clipboard is read until it holds that much.
 results_text() {
   local want=$1 got="" deadline=$((SECONDS + 120))
-  printf '' | xclip -selection clipboard
+  # xclip stays behind to serve the clipboard: not on this function's
+  # output, which $(...) would wait for.
+  printf '' | xclip -selection clipboard >/dev/null 2>&1
   while [ $SECONDS -lt $deadline ]; do
     xdotool windowfocus --sync "$results"
     xdotool mousemove --window "$results" 100 100 click 1
@@ -65,7 +67,7 @@ results_text() {
       sleep 0.1
     done
     [ "$(printf '%s\n' "$got" | grep -c .)" -ge "$want" ] && break
-    printf '' | xclip -selection clipboard
+    printf '' | xclip -selection clipboard >/dev/null 2>&1
   done
   printf '%s\n' "$got"
 }

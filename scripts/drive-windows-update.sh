@@ -105,13 +105,31 @@ shot() {
   done
   import -window root "$out/$name-$1.png"
 }
-unchanged() {
-  for file in base.dat base-mam.dat base-mas.dat base-iab.dat; do
-    cmp -s "$work/$file" "$ieee/$(case $file in base.dat) echo oui.txt ;;
-      base-mam.dat) echo mam.txt ;; base-mas.dat) echo oui36.txt ;;
-      *) echo iab.txt ;; esac)" || fail "$1: $file изменён"
+# Each listing the program keeps and the IEEE's file it comes from.
+listings="base.dat:oui.txt base-mam.dat:mam.txt base-mas.dat:oui36.txt
+  base-iab.dat:iab.txt"
+# Fails ($2) unless every listing in the work folder equals its file in
+# folder $1, and no temporary file is left.
+listings_as_in() {
+  local pair
+  for pair in $listings; do
+    cmp -s "$work/${pair%%:*}" "$1/${pair#*:}" || fail "$2: ${pair%%:*}"
   done
-  ! ls "$work" | grep -q '\.new-' || fail "$1: остались временные файлы"
+  ! ls "$work" | grep -q '\.new-' || fail "$2: остались временные файлы"
+}
+# With the server answering as $1, an update through the windows ends in a
+# message box: confirmed, waited for, shot as $2 and closed.
+update_to_box() {
+  echo "$1" >"$served/mode"
+  press_update
+  local confirm box
+  confirm=$(other_window)
+  keys_to "$confirm" Return
+  gone "$confirm"
+  box=$(other_window "$confirm")
+  shot "$2" "$box"
+  keys_to "$box" Return
+  gone "$box"
 }
 
 # A stalled transfer, cancelled.
@@ -123,34 +141,15 @@ progress=$(progress_window)
 shot 2-progress "$progress"
 keys_to "$progress" Escape  # «Отмена»
 gone "$progress"
-unchanged "после «Отмена»"
+listings_as_in "$ieee" "после «Отмена» изменён"
 
 # A page that is no listing: the error box, nothing replaced.
-echo bad >"$served/mode"
-press_update
-confirm=$(other_window)
-keys_to "$confirm" Return
-gone "$confirm"
-error=$(other_window "$confirm")
-shot 3-refused "$error"
-keys_to "$error" Return
-gone "$error"
-unchanged "после отказа"
+update_to_box bad 3-refused
+listings_as_in "$ieee" "после отказа изменён"
 
 # The listings whole: «Синхронизация завершена», all four replaced.
-echo ok >"$served/mode"
-press_update
-confirm=$(other_window)
-keys_to "$confirm" Return
-gone "$confirm"
-finished=$(other_window "$confirm")
-shot 4-done "$finished"
-keys_to "$finished" Return
-gone "$finished"
-for pair in base.dat:oui.txt base-mam.dat:mam.txt base-mas.dat:oui36.txt \
-    base-iab.dat:iab.txt; do
-  cmp -s "$work/${pair%%:*}" "$served/${pair#*:}" || fail "${pair%%:*} не заменён"
-done
+update_to_box ok 4-done
+listings_as_in "$served" "не заменён"
 xdotool mousemove --window "$main" 200 200 click 1
 xdotool key Tab Tab Return  # «Выход»
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
