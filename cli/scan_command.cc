@@ -136,8 +136,9 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   const bool terminal = IsTerminal(err);
   std::int64_t shown = -1;
   const StopSignals signals;
-  PrintLine(err, "загрузка списков OUI с сервера IEEE в «" +
-                     UpdateDestination(request) + "» и рядом");
+  const std::string destination = UpdateDestination(request);
+  PrintLine(err, "загрузка списков OUI с сервера IEEE в «" + destination +
+                     "» и рядом");
   const UpdateResult result = RunUpdate(request, [&](std::int64_t received) {
     // A line a quarter of a megabyte, not one per packet.
     if (terminal && received / (256 * 1024) != shown) {
@@ -152,8 +153,7 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   if (terminal && shown >= 0) std::fputc('\n', err);
   switch (result.status) {
     case UpdateStatus::kUpdated:
-      PrintLine(err, "база «" + UpdateDestination(request) +
-                         "» обновлена, записей в ней: " +
+      PrintLine(err, "база «" + destination + "» обновлена, записей в ней: " +
                          std::to_string(result.records));
       for (const std::string& kept : result.kept) {
         PrintLine(err, "прежним оставлен " + kept);
