@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -84,6 +85,8 @@ class BlockDb {
   mutable bool indexed_ = false;
   mutable int lookups_ = 0;
   mutable std::vector<Record> records_;  // by prefix, span, low, order
+  // Bit (prefix * kSpread) >> 20 of 4096 set for each prefix of records_.
+  mutable std::array<std::uint64_t, 64> prefix_filter_{};
 };
 
 }  // namespace venmark

@@ -134,7 +134,8 @@ void ListingSet::Resolve(const MacFinding& finding,
     assignment->digits = HexDigits(best->first, (48 - free_bits) / 4);
     return;
   }
-  const std::span<const std::string_view> found = ma_l_.Find(finding.oui_key);
+  const std::span<const std::string_view> found =
+      ma_l_.Find(static_cast<std::uint32_t>(finding.address >> 24));
   if (found.empty()) return;
   names.assign(found.begin(), found.end());
   assignment->digits = HexDigits(finding.address, 6);

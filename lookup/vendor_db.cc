@@ -105,6 +105,14 @@ void VendorDb::Index() const {
     keys_.push_back(entry.key);
     names_.push_back(entry.name);
   }
+  // A look-up searches the keys of one bucket of 256 prefixes only, in a
+  // cache line or two, instead of the whole list.
+  starts_.resize((std::size_t{1} << 16) + 1);
+  std::size_t at = 0;
+  for (std::size_t bucket = 0; bucket < starts_.size(); ++bucket) {
+    while (at < keys_.size() && (keys_[at] >> 8) < bucket) ++at;
+    starts_[bucket] = static_cast<std::uint32_t>(at);
+  }
 }
 
 std::span<const std::string_view> VendorDb::SearchText(
@@ -129,9 +137,22 @@ std::span<const std::string_view> VendorDb::Find(
     std::string_view oui_key) const {
   const std::optional<std::uint32_t> key = PackKey(oui_key);
   if (!key) return {};
-  if (!indexed_ && ++lookups_ <= kDirectLookups) return SearchText(oui_key);
+  return Find(*key);
+}
+
+std::span<const std::string_view> VendorDb::Find(std::uint32_t prefix) const {
+  if (prefix > 0xFFFFFF) return {};
+  if (!indexed_ && ++lookups_ <= kDirectLookups) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const char key[] = {kHex[prefix >> 20 & 0xF], kHex[prefix >> 16 & 0xF], '-',
+                        kHex[prefix >> 12 & 0xF], kHex[prefix >> 8 & 0xF],  '-',
+                        kHex[prefix >> 4 & 0xF],  kHex[prefix & 0xF]};
+    return SearchText(std::string_view(key, sizeof key));
+  }
   Index();
-  const auto [first, last] = std::equal_range(keys_.begin(), keys_.end(), *key);
+  const auto begin = keys_.begin() + starts_[prefix >> 8];
+  const auto end = keys_.begin() + starts_[(prefix >> 8) + 1];
+  const auto [first, last] = std::equal_range(begin, end, prefix);
   return std::span<const std::string_view>(names_).subspan(
       static_cast<std::size_t>(first - keys_.begin()),
       static_cast<std::size_t>(last - first));

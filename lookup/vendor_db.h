@@ -47,6 +47,9 @@ class VendorDb {
   // empty when there are none. Valid until the next call.
   std::span<const std::string_view> Find(std::string_view oui_key) const;
 
+  // The same for the prefix as a number, 0x001A2B.
+  std::span<const std::string_view> Find(std::uint32_t prefix) const;
+
   // How many record lines the listing holds, the ones no key can match
   // (a lower-case prefix, say) included.
   std::size_t record_count() const;
@@ -65,7 +68,9 @@ class VendorDb {
   mutable std::deque<std::string> decoded_names_;  // names that were not UTF-8
   mutable bool indexed_ = false;
   mutable int lookups_ = 0;
-  mutable std::vector<std::uint32_t> keys_;      // sorted prefixes
+  mutable std::vector<std::uint32_t> keys_;  // sorted prefixes
+  // keys_[starts_[k >> 8]] is the first key no lower than k & ~0xFF.
+  mutable std::vector<std::uint32_t> starts_;
   mutable std::vector<std::string_view> names_;  // names_[i] is keys_[i]'s
   mutable std::vector<std::string_view> found_;  // a search's answer
   mutable std::size_t record_count_ = 0;
