@@ -33,7 +33,7 @@ long ReadSome(std::FILE* input, char* buffer, std::size_t size) {
 
 bool ScanStream(std::FILE* input, const ListingSet& listings,
                 ResultFormat format, Output* out, int* error_number) {
-  constexpr std::size_t kBlock = 1 << 16;
+  constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
   std::string results;
@@ -77,10 +77,10 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     if (got == 0) scanner.Finish(found);
     out->Write(results);
     results.clear();
-    out->Flush();
-    if (out->failed() || got == 0)
-      return true;  // a failure is reported
-                    // by the caller
+    // A short read has caught up with the writer: what it found is shown
+    // now. A file read in full pieces is written in large ones.
+    if (static_cast<std::size_t>(got) < kBlock) out->Flush();
+    if (out->failed() || got == 0) return true;  // the caller reports it
   }
 }
 
@@ -97,13 +97,22 @@ std::FILE* OpenInput(const std::string& name) {
 
 void Output::Write(std::string_view text) {
   if (error_ != 0 || text.empty()) return;
-  errno = 0;
-  if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
-    error_ = errno != 0 ? errno : EIO;
+  held_.append(text);
+  if (held_.size() >= kPiece) Hand();
+}
+
+void Output::Hand() {
+  if (error_ == 0 && !held_.empty()) {
+    errno = 0;
+    if (std::fwrite(held_.data(), 1, held_.size(), stream_) != held_.size()) {
+      error_ = errno != 0 ? errno : EIO;
+    }
   }
+  held_.clear();
 }
 
 int Output::Flush() {
+  Hand();
   errno = 0;
   if (std::fflush(stream_) != 0 && error_ == 0) {
     error_ = errno != 0 ? errno : EIO;

@@ -10,7 +10,8 @@
 namespace venmark {
 
 // Standard output that remembers its first failure, so that a full disk or
-// a closed pipe is reported instead of passing for success.
+// a closed pipe is reported instead of passing for success. Text is handed
+// on in large pieces, and at once on Flush.
 class Output {
  public:
   explicit Output(std::FILE* stream) : stream_(stream) {}
@@ -22,15 +23,20 @@ class Output {
   bool failed() const { return error_ != 0; }
 
  private:
+  void Hand();
+
+  static constexpr std::size_t kPiece = std::size_t{1} << 18;
   std::FILE* stream_;
+  std::string held_;
   int error_ = 0;
 };
 
 // Writes the result lines of the file called name (UTF-8), or of in for
-// "-", as its text arrives: each piece read is scanned and its lines
-// flushed at once, so a pipe that stays open (tail -f) shows each MAC as its
-// line comes. UTF-16 with a byte-order mark is decoded first. On a read
-// error returns false with *error_number set.
+// "-", as its text arrives: each piece read is scanned, and its lines are
+// flushed whenever the reading has caught up with the writer, so a pipe
+// that stays open (tail -f) shows each MAC as its line comes. UTF-16 with a
+// byte-order mark is decoded first. On a read error returns false with
+// *error_number set.
 bool ScanInput(const std::string& name, std::FILE* in,
                const ListingSet& listings, ResultFormat format, Output* out,
                int* error_number);
