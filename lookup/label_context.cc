@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "lookup/byte_passes.h"
+
 namespace venmark {
 namespace {
 
@@ -115,25 +117,9 @@ std::size_t FieldIndex(std::string_view prefix, char separator) {
   return index;
 }
 
-// Whether line may hold a label at all: every label has "dd" ("addr"),
-// "mac", "r-n" ("user-name"), "g-s" ("calling-station-id"), "war"
-// ("hardware") or a Cyrillic letter in it. Most lines of a log have none.
+// A line holds no line break, so only a label makes a mark in it.
 bool MayHoldLabel(std::string_view line) {
-  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
-  const std::size_t n = line.size();
-  unsigned hit = 0;
-  for (std::size_t i = 0; i + 2 < n; ++i) {
-    const unsigned a = p[i] | 0x20u, b = p[i + 1] | 0x20u, c = p[i + 2] | 0x20u;
-    hit |= (a == 'd') & (b == 'd');
-    hit |= (a == 'm') & (b == 'a') & (c == 'c');
-    hit |= (a == 'w') & (b == 'a') & (c == 'r');
-    hit |= (a == 'r') & (p[i + 1] == '-') & (c == 'n');
-    hit |= (a == 'g') & (p[i + 1] == '-') & (c == 's');
-    hit |= p[i] == 0xD0;
-  }
-  // The last two bytes: a Cyrillic letter still counts.
-  for (std::size_t i = n >= 2 ? n - 2 : 0; i < n; ++i) hit |= p[i] == 0xD0;
-  return hit != 0;
+  return NextLabelMark(line, 0, line.size()) < line.size();
 }
 
 }  // namespace
@@ -150,10 +136,10 @@ bool LabelContext::HasLabel(std::string_view line) {
                      });
 }
 
-void LabelContext::EndLine() {
-  if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+void LabelContext::EndLine(std::string_view line, bool cut) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const bool blank =
-      !line_cut_ && line_.find_first_not_of(" \t\f\v\r") == std::string::npos;
+      !cut && line.find_first_not_of(" \t\f\v\r") == std::string_view::npos;
   if (blank) {
     header_.clear();
     below_header_.clear();
@@ -161,40 +147,63 @@ void LabelContext::EndLine() {
     first_.clear();
     second_.clear();
     lines_in_block_ = 0;
-  } else if (!line_cut_ && HasLabel(line_)) {
-    header_ = line_;
+  } else if (!cut && HasLabel(line)) {
+    header_ = line;
     below_header_.clear();
     after_header_ = true;
   } else if (after_header_) {
-    below_header_ = line_cut_ ? std::string() : line_;
+    below_header_ = cut ? std::string_view() : line;
     after_header_ = false;
   }
   if (!blank && lines_in_block_ < 2) {
-    (lines_in_block_ == 0 ? first_ : second_) = line_cut_ ? "" : line_;
+    (lines_in_block_ == 0 ? first_ : second_) = cut ? std::string_view() : line;
     ++lines_in_block_;
   }
-  line_.clear();
-  line_cut_ = false;
 }
 
 void LabelContext::Advance(std::string_view text, std::size_t to) {
-  std::size_t at = done_;
-  while (at < to) {
-    const void* found = std::memchr(text.data() + at, '\n', to - at);
-    const std::size_t end =
-        found == nullptr ? to
-                         : static_cast<std::size_t>(
-                               static_cast<const char*>(found) - text.data());
-    line_.append(text.substr(at, end - at));
+  const std::size_t from = done_;
+  done_ = std::max(done_, to);
+  if (from >= to) return;
+  const char* const base = text.data();
+  auto line_end = [&](std::size_t at) {
+    const void* found = std::memchr(base + at, '\n', to - at);
+    return found == nullptr ? std::string_view::npos
+                            : static_cast<std::size_t>(
+                                  static_cast<const char*>(found) - base);
+  };
+  auto take_in = [&](std::size_t begin, std::size_t end) {
+    line_.append(text.substr(begin, end - begin));
     if (line_.size() > kReach) {
       line_.erase(0, line_.size() - kReach);
       line_cut_ = true;
     }
-    if (found == nullptr) break;
-    EndLine();
+  };
+  std::size_t end = line_end(from);
+  if (end == std::string_view::npos) {
+    take_in(from, to);
+    return;
+  }
+  // The line begun before ends here.
+  take_in(from, end);
+  EndLine(line_, line_cut_);
+  line_.clear();
+  line_cut_ = false;
+  std::size_t at = end + 1;
+  for (;;) {
+    if (lines_in_block_ >= 2 && !after_header_) {
+      // Now a line changes nothing unless it may hold a label or a blank
+      // line follows it: the walk leaps to the first that may.
+      const std::size_t mark = NextLabelMark(text, at - 1, to);
+      std::size_t last = mark < to ? mark : to;
+      while (last > at && text[last - 1] != '\n') --last;
+      at = mark < to && text[mark] == '\n' ? mark + 1 : last;
+    }
+    if ((end = line_end(at)) == std::string_view::npos) break;
+    EndLine(text.substr(at, end - at), end - at > kReach);
     at = end + 1;
   }
-  done_ = std::max(done_, to);
+  take_in(at, to);
 }
 
 void LabelContext::Drop(std::string_view text, std::size_t to, std::size_t n) {

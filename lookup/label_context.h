@@ -35,7 +35,8 @@ class LabelContext {
  private:
   // Takes in the lines of text from done_ to offset to.
   void Advance(std::string_view text, std::size_t to);
-  void EndLine();
+  // Ends a line; cut: only its last kReach bytes are known.
+  void EndLine(std::string_view line, bool cut);
   // Whether the cells of top over columns [column, column + width), alone
   // or followed by those of bottom, name a MAC.
   static bool HeadsColumn(std::string_view top, std::string_view bottom,

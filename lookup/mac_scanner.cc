@@ -2,19 +2,34 @@
 
 #include <algorithm>
 
+#include "lookup/byte_passes.h"
 #include "lookup/mac_shapes.h"
+#include "lookup/text_search.h"
 
 namespace venmark {
-using shapes::AfterHexStringTag;
+namespace {
+
+constexpr std::string_view kHexStringTag = "Hex-STRING:";
+
+const Finder& HexStringTag() {
+  // Capital G is rare in text; memchr goes from one to the next.
+  static const Finder tag(kHexStringTag, kHexStringTag.find('G'));
+  return tag;
+}
+
+}  // namespace
+
 using shapes::IsAlnum;
 using shapes::IsHardByte;
 using shapes::IsHex;
+using shapes::IsSoft;
 using shapes::IsWhole;
 using shapes::IsWholeBare;
 using shapes::JoinKey;
 using shapes::kClientIdLength;
 using shapes::kGroupedLength;
 using shapes::kQuadLength;
+using shapes::kShortestMac;
 using shapes::kSixSixLength;
 using shapes::MatchClientId;
 using shapes::MatchColonShort;
@@ -66,6 +81,15 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
     case 1:
     case 2: {
       std::size_t mac_length = 0;
+      // Two digits a group, as most systems write them, is told first.
+      if (after == ':' && length == 2 && word + kGroupedLength <= size &&
+          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, ':',
+                      &address)) {
+        if (IsWhole(text_, word, kGroupedLength, ':')) {
+          return finding(kGroupedLength, Notation::kColon);
+        }
+        return std::nullopt;
+      }
       if (after == ':' && MatchColonShort(text_, word, &address, &mac_length)) {
         // With one-digit groups no colon may stand before it at all: the
         // tail of an IPv6 address ("fe80::1:2:3:4:5:6") is no MAC.
@@ -81,14 +105,6 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
                       &address) &&
           IsWhole(text_, word, kGroupedLength, '-')) {
         return finding(kGroupedLength, Notation::kDash);
-      }
-      if (length == 2 && after == ' ' && word + kGroupedLength <= size &&
-          AfterHexStringTag(text_, word) &&
-          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, ' ',
-                      &address) &&
-          IsWhole(text_, word, kGroupedLength, ' ') &&
-          !PairFollows(text_, word + kGroupedLength)) {
-        return finding(kGroupedLength, Notation::kHexString);
       }
       return std::nullopt;
     }
@@ -133,33 +149,94 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
   }
 }
 
+std::optional<MacFinding> MacScanner::MatchHexString(std::size_t pairs) {
+  std::uint64_t address = 0;
+  if (pairs + kGroupedLength > text_.size() ||
+      !MatchGroups(text_.substr(pairs, kGroupedLength), 6, 2, ' ', &address) ||
+      !IsWhole(text_, pairs, kGroupedLength, ' ') ||
+      PairFollows(text_, pairs + kGroupedLength)) {
+    return std::nullopt;
+  }
+  return MacFinding{pairs, Notation::kHexString,
+                    text_.substr(pairs, kGroupedLength), OuiKey(address),
+                    address};
+}
+
+std::size_t MacScanner::PairsFrom(std::size_t from) {
+  if (pairs_known_ && pairs_ >= from) return pairs_;
+  // The tag may stand before from, with blanks between it and from.
+  std::size_t tag_from = from;
+  while (tag_from > 0 && text_[tag_from - 1] == ' ') --tag_from;
+  tag_from -= std::min(tag_from, kHexStringTag.size());
+  pairs_known_ = true;
+  for (std::size_t tag = HexStringTag().In(text_, tag_from);
+       tag != std::string_view::npos; tag = HexStringTag().In(text_, tag + 1)) {
+    const std::size_t blanks = tag + kHexStringTag.size();
+    std::size_t pairs = blanks;
+    while (pairs < text_.size() && text_[pairs] == ' ') ++pairs;
+    if (pairs > blanks && pairs >= from) return pairs_ = pairs;
+  }
+  return pairs_ = std::string_view::npos;
+}
+
 std::optional<MacFinding> MacScanner::Next() {
   const std::size_t size = text_.size();
   const std::size_t limit = std::min(size, start_limit_);
-  // A MAC starts where a word of letters and digits starts; every notation
-  // but 0x begins with a word of hex digits alone, as long as its first
-  // group. Words of other letters are passed over whole.
   std::size_t i = position_;
   // A word that began before position_ had its turn already.
   while (i < size && i > 0 && IsAlnum(text_[i - 1]) && IsAlnum(text_[i])) ++i;
   while (i < limit) {
-    while (i < limit && !IsAlnum(text_[i])) ++i;
-    if (i >= limit) break;
-    const std::size_t word = i;
-    bool hex = true;
-    while (i < size && IsAlnum(text_[i])) {
-      hex = hex && IsHex(text_[i]);
-      ++i;
-    }
-    const std::size_t length = i - word;
-    if (!hex && !(length == 14 && text_[word] == '0' &&
-                  (text_[word + 1] | 0x20) == 'x')) {
+    // Every byte of a MAC but the Hex-STRING pairs is soft, and a MAC is
+    // at least kShortestMac long; most of any text is not.
+    std::size_t run_end = 0;
+    const std::size_t run = runs_.Next(i, &run_end);
+    // Blanks join the pairs after "Hex-STRING:", so no run holds them;
+    // they are found by their tag.
+    if (const std::size_t pairs = PairsFrom(i); pairs < std::min(run, limit)) {
+      if (std::optional<MacFinding> found = MatchHexString(pairs)) {
+        position_ = pairs + found->candidate_mac.size() - 2;
+        return found;
+      }
+      // Not pairs after all: on with the word that starts there.
+      i = pairs + 1;
+      while (i < size && IsAlnum(text_[i - 1]) && IsAlnum(text_[i])) ++i;
       continue;
     }
-    if (std::optional<MacFinding> found = MatchAt(word, i)) {
-      position_ = i;
-      return found;
+    if (run >= limit) break;
+    // A MAC starts where a word of letters and digits starts; every
+    // notation but 0x begins with a word of hex digits alone, as long as
+    // its first group. A word a letter past f began before the run is no
+    // MAC, nor are words of other letters.
+    i = run;
+    while (i < run_end && i > 0 && IsAlnum(text_[i - 1]) && IsAlnum(text_[i]))
+      ++i;
+    while (i < run_end && i < limit) {
+      if (!IsAlnum(text_[i])) {
+        ++i;
+        continue;
+      }
+      const std::size_t word = i;
+      bool hex = true;
+      while (i < size && IsAlnum(text_[i])) {
+        hex = hex && IsHex(text_[i]);
+        ++i;
+      }
+      const std::size_t length = i - word;
+      if (!hex && !(length == 14 && text_[word] == '0' &&
+                    (text_[word + 1] | 0x20) == 'x')) {
+        continue;
+      }
+      if (std::optional<MacFinding> found = MatchAt(word, i)) {
+        // No MAC starts at an inner group of a whole one: each stands
+        // between the MAC's own separators and hex words. Its last group
+        // may start another ("00-11-22-33-44-55:66:77:88:99:aa").
+        std::size_t last = word + found->candidate_mac.size();
+        while (last > word && IsAlnum(text_[last - 1])) --last;
+        position_ = std::max(i, last);
+        return found;
+      }
     }
+    i = std::max(i, run_end);
   }
   position_ = std::max(position_, limit);
   return std::nullopt;

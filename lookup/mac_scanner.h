@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/byte_passes.h"
 #include "lookup/label_context.h"
 
 namespace venmark {
@@ -58,7 +59,7 @@ std::string OuiKey(std::uint64_t address);
 // as it is. The text must outlive the scanner and its findings.
 class MacScanner {
  public:
-  explicit MacScanner(std::string_view text) : text_(text) {}
+  explicit MacScanner(std::string_view text) : text_(text), runs_(text) {}
 
   // Yields only the MACs that start from position from and before
   // start_limit; the text around serves to decide them. labels, when
@@ -66,6 +67,7 @@ class MacScanner {
   MacScanner(std::string_view text, std::size_t from, std::size_t start_limit,
              LabelContext* labels = nullptr)
       : text_(text),
+        runs_(text),
         start_limit_(start_limit),
         position_(from),
         labels_(labels) {}
@@ -76,13 +78,21 @@ class MacScanner {
  private:
   // The MAC whose first group is the hex word [word, end), if any.
   std::optional<MacFinding> MatchAt(std::size_t word, std::size_t end);
+  // The MAC in the pairs after "Hex-STRING:" that start at pairs, if any.
+  std::optional<MacFinding> MatchHexString(std::size_t pairs);
+  // Where the first pairs after a "Hex-STRING:" tag that start at or
+  // after from begin, or npos.
+  std::size_t PairsFrom(std::size_t from);
   bool Labelled(std::size_t at, std::size_t end);
 
   std::string_view text_;
+  SoftRuns runs_;  // where MACs may stand
   std::size_t start_limit_ = std::string_view::npos;
   std::size_t position_ = 0;
   LabelContext* labels_ = nullptr;
   std::optional<LabelContext> own_labels_;
+  bool pairs_known_ = false;  // pairs_ holds PairsFrom's last answer
+  std::size_t pairs_ = 0;
 };
 
 // Every MAC written in text, by position.

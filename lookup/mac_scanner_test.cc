@@ -176,6 +176,8 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        0x001A2B3C4D5E},
       // A blank line ends the table the heading stood over.
       {"Name  MacAddress\n\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress\n----  ----------\n\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress\n----  ----------\n \t\r\nvm1   00155D010203\n", {}},
       {"Name  MacAddress    Id\nvm1   x             00155D010203\n", {}},
       // net-snmp Hex-STRING: six pairs, not seven.
       {"ifPhysAddress.2 = Hex-STRING: 00 1A 2B 3C 4D 5E \n",
@@ -197,6 +199,20 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
     }
     EXPECT_EQ(got, c.macs) << c.text;
     EXPECT_EQ(first, c.first_address) << c.text;
+    // The same in two blocks, cut anywhere: what decides a bare word may
+    // lie on either side of the cut.
+    const std::string_view text = c.text;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      std::vector<std::string> blockwise;
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      StreamScanner stream;
+      stream.Feed(text.substr(0, cut), found);
+      stream.Feed(text.substr(cut), found);
+      stream.Finish(found);
+      EXPECT_EQ(blockwise, got) << "cut at " << cut << " of " << text;
+    }
     if (!got.empty()) {
       EXPECT_EQ(FindMacs(c.text)[0].oui_key, OuiKey(first));
     }

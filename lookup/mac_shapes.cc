@@ -11,11 +11,15 @@ constexpr std::array<unsigned char, 256> MakeClassTable() {
   for (char c = 'G'; c <= 'Z'; ++c)
     table[static_cast<unsigned char>(c)] = kAlnum;
   for (char c = '0'; c <= '9'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
   for (char c = 'a'; c <= 'f'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
   for (char c = 'A'; c <= 'F'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
+  for (const char c : {'x', 'X'})
+    table[static_cast<unsigned char>(c)] = kAlnum | kSoft;
+  for (const char c : {':', '-', '.'})
+    table[static_cast<unsigned char>(c)] = kSoft;
   return table;
 }
 
@@ -123,15 +127,6 @@ bool MatchColonShort(std::string_view text, std::size_t start,
   *address = value;
   *length = i - start;
   return true;
-}
-
-// Whether "Hex-STRING:" and blanks stand right before start.
-bool AfterHexStringTag(std::string_view text, std::size_t start) {
-  constexpr std::string_view kTag = "Hex-STRING:";
-  std::size_t i = start;
-  while (i > 0 && text[i - 1] == ' ') --i;
-  return i < start && i >= kTag.size() &&
-         text.substr(i - kTag.size(), kTag.size()) == kTag;
 }
 
 // Whether " HH" (a seventh pair) follows at position at.

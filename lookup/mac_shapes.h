@@ -15,7 +15,9 @@ inline constexpr std::size_t kQuadLength = 14;      // 001a.2b3c.4d5e
 inline constexpr std::size_t kSixSixLength = 13;    // 001e49-7a33c1
 inline constexpr std::size_t kClientIdLength = 17;  // 0100.1a2b.3c4d.5e
 
-enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2 };
+// kSoft: a byte a MAC may hold, blanks aside (hex digits, the separators,
+// the x of 0x).
+enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2, kSoft = 4 };
 extern const std::array<unsigned char, 256> kClass;
 
 inline bool IsHex(char c) {
@@ -24,6 +26,14 @@ inline bool IsHex(char c) {
 inline bool IsAlnum(char c) {
   return kClass[static_cast<unsigned char>(c)] & kAlnum;
 }
+
+inline bool IsSoft(char c) {
+  return kClass[static_cast<unsigned char>(c)] & kSoft;
+}
+
+// The fewest bytes any MAC but the Hex-STRING pairs is written in:
+// "0:0:0:0:0:0".
+inline constexpr std::size_t kShortestMac = 11;
 
 // The value of hex digit c.
 int HexValue(char c);
@@ -50,9 +60,6 @@ bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length);
 // start; their value into *address, their length into *length.
 bool MatchColonShort(std::string_view text, std::size_t start,
                      std::uint64_t* address, std::size_t* length);
-
-// Whether "Hex-STRING:" and blanks stand right before start.
-bool AfterHexStringTag(std::string_view text, std::size_t start);
 
 // Whether " HH" (a seventh pair) follows at position at.
 bool PairFollows(std::string_view text, std::size_t at);
