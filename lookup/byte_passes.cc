@@ -16,14 +16,63 @@ namespace passes {
 
 #if defined(VENMARK_AVX2_PASSES)
 // In byte_passes_avx2.cc.
-void SoftMasksAvx2(const unsigned char* p, std::size_t windows,
-                   std::uint64_t* masks);
+void ClassesAvx2(const unsigned char* p, std::size_t windows, ByteClasses* out);
 std::size_t MarkAvx2(const unsigned char* p, std::size_t* from, std::size_t to);
 #endif
 
 namespace {
 
-static_assert(shapes::kShortestMac == 11, "RunStarts looks for eleven");
+// Bit k set where bits k to k + 10 of the 128 of high:low all are, for k
+// below 64: where eleven soft bytes, the shortest MAC, start.
+std::uint64_t RunStarts(std::uint64_t low, std::uint64_t high) {
+  static_assert(shapes::kShortestMac == 11);
+  // Two set in a row, then four, eight, eleven.
+  const std::uint64_t low2 = low & (low >> 1 | high << 63);
+  const std::uint64_t high2 = high & high >> 1;
+  const std::uint64_t low4 = low2 & (low2 >> 2 | high2 << 62);
+  const std::uint64_t high4 = high2 & high2 >> 2;
+  const std::uint64_t low8 = low4 & (low4 >> 4 | high4 << 60);
+  const std::uint64_t high8 = high4 & high4 >> 4;
+  return low8 & (low8 >> 3 | high8 << 61);
+}
+
+// Bits of the 128 of high:low from bit n on, 0 < n < 64.
+std::uint64_t From(std::uint64_t low, std::uint64_t high, unsigned n) {
+  return low >> n | high << (64 - n);
+}
+
+// The classes of one byte.
+ByteClasses ClassesOfByte(unsigned char c, unsigned k) {
+  const std::uint64_t bit = std::uint64_t{1} << k;
+  ByteClasses out{};
+  out.hex = shapes::IsHex(static_cast<char>(c)) ? bit : 0;
+  out.alnum = shapes::IsAlnum(static_cast<char>(c)) ? bit : 0;
+  out.colon = c == ':' ? bit : 0;
+  out.dash = c == '-' ? bit : 0;
+  out.dot = c == '.' ? bit : 0;
+  out.x = (c | 0x20) == 'x' ? bit : 0;
+  out.g = c == 'G' ? bit : 0;
+  return out;
+}
+
+void Add(ByteClasses* to, const ByteClasses& more) {
+  to->hex |= more.hex;
+  to->alnum |= more.alnum;
+  to->colon |= more.colon;
+  to->dash |= more.dash;
+  to->dot |= more.dot;
+  to->x |= more.x;
+  to->g |= more.g;
+}
+
+// The plain classes of the bytes [p, p + n), n <= 64.
+ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
+  ByteClasses out{};
+  for (std::size_t k = 0; k < n; ++k) {
+    Add(&out, ClassesOfByte(p[k], static_cast<unsigned>(k)));
+  }
+  return out;
+}
 
 #if defined(__SSE2__)
 struct Sse2 {
@@ -94,61 +143,107 @@ Simd BestSimd() {
   return best;
 }
 
-std::uint64_t SoftRuns::Mask(std::size_t window) {
-  if (window - first_ < count_) return masks_[window - first_];
+namespace passes {
+namespace {
+
+// The places of a window whose bytes are of classes here, those of the
+// next window being next (for what a place needs ahead of it), and whose
+// byte before is alphanumeric or not.
+std::uint64_t StartsOf(const ByteClasses& here, const ByteClasses& next,
+                       bool alnum_before) {
+  // Most windows of a text hold no run long enough: they are done first.
+  const std::uint64_t soft =
+      here.hex | here.colon | here.dash | here.dot | here.x;
+  const std::uint64_t soft_next =
+      next.hex | next.colon | next.dash | next.dot | next.x;
+  const std::uint64_t runs = RunStarts(soft, soft_next);
+  if (runs == 0) return 0;
+  const std::uint64_t h = here.hex, hn = next.hex;
+  const std::uint64_t h2 = h & From(h, hn, 1), h2n = hn & hn >> 1;
+  const std::uint64_t h4 = h2 & From(h2, h2n, 2), h4n = h2n & h2n >> 2;
+  const std::uint64_t h6 = h4 & From(h2, h2n, 4);
+  const std::uint64_t h8 = h4 & From(h4, h4n, 4), h8n = h4n & h4n >> 4;
+  const std::uint64_t h12 = h8 & From(h4, h4n, 8), h12n = h8n & h4n >> 8;
+  const std::uint64_t colon_dash = here.colon | here.dash;
+  const std::uint64_t dot_dash = here.dot | here.dash;
+  const std::uint64_t shapes =
+      // 0:1d:aa:8f:23:ed
+      From(here.colon, next.colon, 1) |
+      // 00:1a:2b:3c:4d:5e, 00-1a-2b-3c-4d-5e
+      (From(h, hn, 1) & From(colon_dash, next.colon | next.dash, 2)) |
+      // 001a.2b3c.4d5e, 001a-2b3c-4d5e, 0100.1a2b.3c4d.5e
+      (h4 & From(dot_dash, next.dot | next.dash, 4)) |
+      // 001e49-7a33c1
+      (h6 & From(here.dash, next.dash, 6)) |
+      // 001A2B3C4D5E
+      (h12 & ~From(here.alnum, next.alnum, 12)) |
+      // 0x001A2B3C4D5E
+      (From(here.x, next.x, 1) & From(h12, h12n, 2) &
+       ~From(here.alnum, next.alnum, 14));
+  const std::uint64_t word_starts =
+      h & ~(here.alnum << 1 | std::uint64_t{alnum_before});
+  return word_starts & shapes & runs;
+}
+
+}  // namespace
+}  // namespace passes
+
+void MacStarts::Fill(std::size_t window) {
   const auto* p = reinterpret_cast<const unsigned char*>(text_.data());
-  const std::size_t whole = text_.size() / 64;
+  const std::size_t windows = (text_.size() + 63) / 64;
   first_ = window;
-  count_ = window < whole ? std::min(kWindows, whole - window) : 0;
+  count_ = window < windows ? std::min(kWindows, windows - window) : 0;
+  // The classes of the windows and of the one after them: what a place
+  // needs ahead of it may lie there. Whole windows go to the vectors.
+  std::array<passes::ByteClasses, kWindows + 1> classes;
+  const std::size_t whole = std::min(
+      count_ + 1, text_.size() / 64 - std::min(window, text_.size() / 64));
   switch (simd_) {
 #if defined(VENMARK_AVX2_PASSES)
     case Simd::kAvx2:
-      passes::SoftMasksAvx2(p + 64 * window, count_, masks_.data());
+      passes::ClassesAvx2(p + 64 * window, whole, classes.data());
       break;
 #endif
 #if defined(__SSE2__)
     case Simd::kSse2:
-      passes::SoftMasksOf<passes::Sse2>(p + 64 * window, count_, masks_.data());
+      passes::ClassesOfWindows<passes::Sse2>(p + 64 * window, whole,
+                                             classes.data());
       break;
 #endif
     default:
-      for (std::size_t w = 0; w < count_; ++w) {
-        const unsigned char* bytes = p + 64 * (window + w);
-        masks_[w] = 0;
-        for (std::size_t k = 0; k < 64; ++k) {
-          masks_[w] |=
-              std::uint64_t{shapes::IsSoft(static_cast<char>(bytes[k]))} << k;
-        }
+      for (std::size_t w = 0; w < whole; ++w) {
+        classes[w] = passes::ClassesPlain(p + 64 * (window + w), 64);
       }
       break;
   }
-  if (count_ == kWindows) return masks_[0];
-  // The last window, short or empty, ends the text.
-  std::uint64_t last = 0;
-  for (std::size_t at = 64 * (window + count_); at < text_.size(); ++at) {
-    last |= std::uint64_t{shapes::IsSoft(text_[at])} << (at % 64);
+  if (whole < count_ + 1) {
+    // The short window that ends the text, and none past it.
+    const std::size_t at = std::min(64 * (window + whole), text_.size());
+    classes[whole] = passes::ClassesPlain(p + at, text_.size() - at);
+    for (std::size_t w = whole + 1; w <= count_; ++w) classes[w] = {};
   }
-  masks_[count_++] = last;
-  return masks_[0];
+  const char before = window > 0 ? text_[64 * window - 1] : ' ';
+  bool alnum_before = shapes::IsAlnum(before);
+  std::uint64_t g_before = before == 'G';
+  for (std::size_t w = 0; w < count_; ++w) {
+    starts_[w] = passes::StartsOf(classes[w], classes[w + 1], alnum_before);
+    tags_[w] = classes[w].colon & (classes[w].g << 1 | g_before);
+    alnum_before = classes[w].alnum >> 63;
+    g_before = classes[w].g >> 63;
+  }
 }
 
-std::size_t SoftRuns::Next(std::size_t from, std::size_t* end) {
+std::size_t MacStarts::Next(std::size_t from, bool* tag) {
   for (std::size_t window = from / 64; 64 * window < text_.size(); ++window) {
+    if (window - first_ >= count_) Fill(window);
     const std::size_t skip = window == from / 64 ? from % 64 : 0;
-    const std::uint64_t low = Mask(window) >> skip << skip;
-    const std::uint64_t high = Mask(window + 1);
-    if (const std::uint64_t runs = passes::RunStarts(low, high)) {
-      const std::size_t start =
-          64 * window + static_cast<std::size_t>(std::countr_zero(runs));
-      std::size_t stop = start;
-      for (;;) {
-        const std::size_t ones = static_cast<std::size_t>(
-            std::countr_one(Mask(stop / 64) >> (stop % 64)));
-        stop += ones;
-        if (stop % 64 != 0 || ones == 0) break;
-      }
-      *end = std::min(stop, text_.size());
-      return start;
+    const std::uint64_t tags = tags_[window - first_] >> skip << skip;
+    const std::uint64_t places =
+        (starts_[window - first_] >> skip << skip) | tags;
+    if (places != 0) {
+      const int bit = std::countr_zero(places);
+      *tag = (tags >> bit & 1) != 0;
+      return 64 * window + static_cast<std::size_t>(bit);
     }
   }
   return std::string_view::npos;

@@ -10,6 +10,20 @@
 // where the processor has them: the scanner's search for bytes a MAC may
 // be made of, and the label context's search for lines that matter.
 namespace venmark {
+namespace passes {
+
+// What the bytes of a window of 64 are, a bit each.
+// Left unset when made, as it is filled a kilobyte at a time: ByteClasses{}
+// for one of zeros.
+struct ByteClasses {
+  std::uint64_t hex;    // 0-9 a-f A-F
+  std::uint64_t alnum;  // 0-9 a-z A-Z
+  std::uint64_t colon, dash, dot;
+  std::uint64_t x;  // x X
+  std::uint64_t g;  // G, the end of "Hex-STRING"
+};
+
+}  // namespace passes
 
 // How a pass runs: plain C++ (any processor), SSE2 (every x86-64), AVX2.
 enum class Simd { kPlain, kSse2, kAvx2 };
@@ -20,29 +34,35 @@ std::vector<Simd> SupportedSimd();
 // The best of SupportedSimd, asked of the processor once.
 Simd BestSimd();
 
-// The runs of bytes a MAC may be made of (hex digits, : - . and the x of
-// 0x) that are at least shapes::kShortestMac long, found in order. Each
-// byte of the text is classed once, 64 at a time, a kilobyte ahead.
-class SoftRuns {
+// The places of a text where a MAC may start, found in order: a word of
+// hex digits (nothing alphanumeric before it) as long as a notation's first
+// group and followed by its separator (one or two digits and ":", two and
+// "-", four and "." or "-", six and "-"), or of twelve digits alone, or 0x
+// and twelve; with shapes::kShortestMac bytes a MAC may hold (hex digits,
+// : - . x) from it on. Besides, as tags, the colons right after a "G",
+// where "Hex-STRING:" may end and its pairs follow. Each byte is classed
+// once, 64 at a time, a kilobyte ahead.
+class MacStarts {
  public:
-  explicit SoftRuns(std::string_view text, Simd simd = BestSimd())
+  explicit MacStarts(std::string_view text, Simd simd = BestSimd())
       : text_(text), simd_(simd) {}
 
-  // The start of the first such run that starts at or after from, and its
-  // end into *end; npos when there is none. from must not go back between
-  // calls by more than a kilobyte, or the classing is done again.
-  std::size_t Next(std::size_t from, std::size_t* end);
+  // The first such place at or after from, or npos; *tag tells a tag from
+  // a start. from should not go back by more than a kilobyte between
+  // calls, or bytes are classed again.
+  std::size_t Next(std::size_t from, bool* tag);
 
  private:
-  // Bit k set when byte 64 * window + k is soft; bytes past the end are not.
-  std::uint64_t Mask(std::size_t window);
+  // Finds the places of the windows of 64 bytes from window on.
+  void Fill(std::size_t window);
 
   static constexpr std::size_t kWindows = 16;
   std::string_view text_;
   Simd simd_;
-  std::size_t first_ = 0;  // the window masks_[0] is of
-  std::size_t count_ = 0;  // how many masks_ holds
-  std::array<std::uint64_t, kWindows> masks_{};
+  std::size_t first_ = 0;                         // the window starts_[0] is of
+  std::size_t count_ = 0;                         // how many starts_ holds
+  std::array<std::uint64_t, kWindows> starts_{};  // a bit a place
+  std::array<std::uint64_t, kWindows> tags_{};    // a bit a tag
 };
 
 // The first offset in [from, to) of text where a label may start ("dd" of

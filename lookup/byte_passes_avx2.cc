@@ -31,9 +31,9 @@ struct Avx2 {
 
 }  // namespace
 
-void SoftMasksAvx2(const unsigned char* p, std::size_t windows,
-                   std::uint64_t* masks) {
-  SoftMasksOf<Avx2>(p, windows, masks);
+void ClassesAvx2(const unsigned char* p, std::size_t windows,
+                 ByteClasses* out) {
+  ClassesOfWindows<Avx2>(p, windows, out);
 }
 
 std::size_t MarkAvx2(const unsigned char* p, std::size_t* from,

@@ -12,48 +12,39 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lookup/byte_passes.h"  // ByteClasses, a plain struct
+
 namespace venmark::passes {
 
-// Where runs of eleven set bits (the shortest MAC) start among the low 64
-// bits of the 128 of high:low; a run may reach on into high.
-static inline std::uint64_t RunStarts(std::uint64_t low, std::uint64_t high) {
-  // Two set in a row, then four, eight, eleven.
-  const std::uint64_t low2 = low & (low >> 1 | high << 63);
-  const std::uint64_t high2 = high & high >> 1;
-  const std::uint64_t low4 = low2 & (low2 >> 2 | high2 << 62);
-  const std::uint64_t high4 = high2 & high2 >> 2;
-  const std::uint64_t low8 = low4 & (low4 >> 4 | high4 << 60);
-  const std::uint64_t high8 = high4 & high4 >> 4;
-  return low8 & (low8 >> 3 | high8 << 61);
-}
-
-// Bit k set when p[k] is a byte a MAC may hold (a hex digit, : - . or the
-// x of 0x), for the 64 bytes from p.
+// The classes of the 64 bytes from p.
 template <typename Ops>
-static inline std::uint64_t SoftMaskOf(const unsigned char* p) {
+static inline ByteClasses ClassesOf(const unsigned char* p) {
   using V = typename Ops::V;
-  std::uint64_t mask = 0;
+  ByteClasses out{};
   for (std::size_t k = 0; k < 64; k += Ops::kWidth) {
     const V v = Ops::Load(p + k);
     const V lower = Ops::Or(v, Ops::Set(0x20));
     const V digit = Ops::Below(Ops::Sub(v, Ops::Set('0')), 10);
-    const V letter = Ops::Below(Ops::Sub(lower, Ops::Set('a')), 6);
-    const V dash_dot = Ops::Below(Ops::Sub(v, Ops::Set('-')), 2);
-    const V x_colon =
-        Ops::Or(Ops::Eq(lower, Ops::Set('x')), Ops::Eq(v, Ops::Set(':')));
-    mask |= std::uint64_t{Ops::Bits(
-                Ops::Or(Ops::Or(digit, letter), Ops::Or(dash_dot, x_colon)))}
-            << k;
+    const V from_a = Ops::Sub(lower, Ops::Set('a'));
+    const V hex = Ops::Or(digit, Ops::Below(from_a, 6));
+    const V alnum = Ops::Or(digit, Ops::Below(from_a, 26));
+    auto bits = [k](unsigned b) { return std::uint64_t{b} << k; };
+    out.hex |= bits(Ops::Bits(hex));
+    out.alnum |= bits(Ops::Bits(alnum));
+    out.colon |= bits(Ops::Bits(Ops::Eq(v, Ops::Set(':'))));
+    out.dash |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('-'))));
+    out.dot |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('.'))));
+    out.x |= bits(Ops::Bits(Ops::Eq(lower, Ops::Set('x'))));
+    out.g |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('G'))));
   }
-  return mask;
+  return out;
 }
 
-// The soft masks of `windows` windows of 64 bytes from p into masks.
+// The classes of `windows` windows of 64 bytes from p into out.
 template <typename Ops>
-static inline void SoftMasksOf(const unsigned char* p, std::size_t windows,
-                               std::uint64_t* masks) {
-  for (std::size_t w = 0; w < windows; ++w)
-    masks[w] = SoftMaskOf<Ops>(p + 64 * w);
+static inline void ClassesOfWindows(const unsigned char* p, std::size_t windows,
+                                    ByteClasses* out) {
+  for (std::size_t w = 0; w < windows; ++w) out[w] = ClassesOf<Ops>(p + 64 * w);
 }
 
 // The label context's marks at p .. p + kWidth - 1, a bit each (kWidth + 2

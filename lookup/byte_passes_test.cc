@@ -17,14 +17,35 @@ bool Soft(char c) {
 }
 
 // The passes written the obvious way.
-std::size_t SlowSoftRun(std::string_view text, std::size_t from,
-                        std::size_t* end) {
-  for (std::size_t at = from; at + 11 <= text.size(); ++at) {
-    std::size_t n = 0;
-    while (at + n < text.size() && Soft(text[at + n])) ++n;
-    if (n >= 11) {
-      *end = at + n;
-      return at;
+std::size_t SlowMacStart(std::string_view text, std::size_t from, bool* tag) {
+  auto hex = [&](std::size_t at, std::size_t n) {
+    for (std::size_t i = at; i < at + n; ++i) {
+      if (i >= text.size() ||
+          !std::isxdigit(static_cast<unsigned char>(text[i]))) {
+        return false;
+      }
+    }
+    return true;
+  };
+  auto is = [&](std::size_t at, std::string_view any) {
+    return at < text.size() && any.find(text[at]) != std::string_view::npos;
+  };
+  auto ends = [&](std::size_t at) {
+    return at >= text.size() ||
+           !std::isalnum(static_cast<unsigned char>(text[at]));
+  };
+  for (std::size_t k = from; k < text.size(); ++k) {
+    *tag = k > 0 && text[k - 1] == 'G' && text[k] == ':';
+    if (*tag) return k;
+    if (!hex(k, 1) || (k > 0 && !ends(k - 1))) continue;
+    std::size_t soft = 0;
+    while (k + soft < text.size() && Soft(text[k + soft])) ++soft;
+    if (soft < 11) continue;
+    if (is(k + 1, ":") || (hex(k, 2) && is(k + 2, ":-")) ||
+        (hex(k, 4) && is(k + 4, ".-")) || (hex(k, 6) && is(k + 6, "-")) ||
+        (hex(k, 12) && ends(k + 12)) ||
+        (is(k + 1, "xX") && hex(k + 2, 12) && ends(k + 14))) {
+      return k;
     }
   }
   return std::string_view::npos;
@@ -55,13 +76,14 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
 
 // Every way this processor runs the passes gives what the obvious code
 // gives, on texts of plain filler with a few pieces planted anywhere:
-// runs of soft bytes a little shorter or longer than a MAC, marks and
-// near misses, across the edges of the vectors and windows. The text ends
-// where its buffer does, so that a read past it is caught.
+// runs of bytes a MAC may hold a little shorter or longer than one, the
+// first groups of the notations, marks and near misses, across the edges of the
+// vectors and windows. The text ends where its buffer does, so that a read past
+// it is caught.
 TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
   const std::vector<std::string> pieces = {
-      "dd",   "mAc",  "WAR", "r-n", "G-s", "\xD0", "\n ",  "\n\n",
-      "\n\t", "\n\r", "d",   "ma",  "r-",  "\n",   "\xD1", "x"};
+      "dd", "mAc", "WAR", "r-n", "G-s",  "\xD0", "\n ", "\n\n", "\n\t", "\n\r",
+      "d",  "ma",  "r-",  "\n",  "\xD1", "x",    "G:",  "g:",   "G"};
   std::mt19937 rng(11);
   auto below = [&](std::size_t n) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
@@ -74,16 +96,30 @@ TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
     for (std::size_t n = below(12); n > 0 && !text.empty(); --n) {
       std::string piece = pieces[below(pieces.size())];
       if (below(3) == 0) {
+        // Runs of bytes a MAC may hold, shorter and longer than one, with
+        // the first group of a notation in them.
         piece.clear();
-        for (std::size_t k = 9 + below(below(4) == 0 ? 200 : 5); k > 0; --k)
-          piece += "0aF:-.x9"[below(8)];
+        for (std::size_t k = 9 + below(below(4) == 0 ? 200 : 5); k > 0; --k) {
+          piece += below(2) == 0 ? "0aF9"[below(4)] : ":-.xg"[below(5)];
+        }
+        static const char* const kGroups[] = {
+            "0:",           "0a:",     "0a-",          "0a1b.",
+            "0a1b-",        "0a1b2c-", "0a1b2c3d4e5f", "0x0a1b2c3d4e5f",
+            "0a1b2c3d4e5f6"};
+        piece.insert(below(piece.size()), kGroups[below(std::size(kGroups))]);
       }
-      text.replace(below(text.size()), piece.size(), piece);
+      // Often across the edge of a window of 64 bytes.
+      std::size_t at = below(text.size());
+      if (below(2) == 0 && at >= 64) {
+        at = at / 64 * 64 - below(std::min<std::size_t>(piece.size(), 64));
+      }
+      text.replace(at, piece.size(), piece);
     }
     const auto buffer = std::make_unique<char[]>(text.size());
     std::copy(text.begin(), text.end(), buffer.get());
     const std::string_view view(buffer.get(), text.size());
-    const std::size_t from = below(text.size() + 1);
+    std::size_t from = below(text.size() + 1);
+    if (below(2) == 0) from = from / 64 * 64;  // where a window starts
     const std::size_t to =
         below(2) == 0 ? text.size() : from + below(text.size() - from + 1);
     for (const Simd simd : levels) {
@@ -92,15 +128,15 @@ TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
                    << ", to " << to << ": " << text);
       ASSERT_EQ(NextLabelMark(view, from, to, simd),
                 SlowLabelMark(view, from, to));
-      // Every run in turn, as the scanner asks for them.
-      SoftRuns runs(view, simd);
+      // Every place in turn, as the scanner asks for them.
+      MacStarts starts(view, simd);
       for (std::size_t at = from;;) {
-        std::size_t end = 0, slow_end = 0;
-        const std::size_t start = runs.Next(at, &end);
-        ASSERT_EQ(start, SlowSoftRun(view, at, &slow_end)) << "at " << at;
+        bool tag = false, slow_tag = false;
+        const std::size_t start = starts.Next(at, &tag);
+        ASSERT_EQ(start, SlowMacStart(view, at, &slow_tag)) << "at " << at;
         if (start == std::string_view::npos) break;
-        ASSERT_EQ(end, slow_end) << "at " << at;
-        at = start + 1 + below(end - start);
+        ASSERT_EQ(tag, slow_tag) << "at " << at;
+        at = start + 1 + below(20);
       }
     }
   }

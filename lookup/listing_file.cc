@@ -163,6 +163,48 @@ bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
   return true;
 }
 
+Finder::Finder(std::string_view needle) : needle_(needle) {
+  skip_.fill(needle.size());
+  for (std::size_t i = 0; i + 1 < needle.size(); ++i) {
+    skip_[static_cast<unsigned char>(needle[i])] = needle.size() - 1 - i;
+  }
+}
+
+std::size_t Finder::In(std::string_view text, std::size_t from) const {
+  const std::size_t m = needle_.size();
+  if (m == 0 || from >= text.size() || text.size() - from < m) {
+    return std::string_view::npos;
+  }
+  // A needle that starts with a byte lines seldom hold ("(hex)"): memchr
+  // goes to each one at memory speed.
+  if (!std::isalnum(static_cast<unsigned char>(needle_[0]))) {
+    while (from + m <= text.size()) {
+      const void* hit = std::memchr(text.data() + from, needle_[0],
+                                    text.size() - from - m + 1);
+      if (hit == nullptr) return std::string_view::npos;
+      const auto at =
+          static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+      if (text.compare(at, m, needle_) == 0) return at;
+      from = at + 1;
+    }
+    return std::string_view::npos;
+  }
+#ifdef __GLIBC__
+  // glibc's memmem looks at two bytes at a time and outruns Horspool.
+  const void* found =
+      memmem(text.data() + from, text.size() - from, needle_.data(), m);
+  return found == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(
+                                static_cast<const char*>(found) - text.data());
+#else
+  for (std::size_t at = from; at + m <= text.size();
+       at += skip_[static_cast<unsigned char>(text[at + m - 1])]) {
+    if (text.compare(at, m, needle_) == 0) return at;
+  }
+  return std::string_view::npos;
+#endif
+}
+
 const Finder& RecordMarker() {
   static const Finder marker("(hex)");
   return marker;

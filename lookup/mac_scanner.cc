@@ -4,25 +4,17 @@
 
 #include "lookup/byte_passes.h"
 #include "lookup/mac_shapes.h"
-#include "lookup/text_search.h"
 
 namespace venmark {
 namespace {
 
 constexpr std::string_view kHexStringTag = "Hex-STRING:";
 
-const Finder& HexStringTag() {
-  // Capital G is rare in text; memchr goes from one to the next.
-  static const Finder tag(kHexStringTag, kHexStringTag.find('G'));
-  return tag;
-}
-
 }  // namespace
 
 using shapes::IsAlnum;
 using shapes::IsHardByte;
 using shapes::IsHex;
-using shapes::IsSoft;
 using shapes::IsWhole;
 using shapes::IsWholeBare;
 using shapes::JoinKey;
@@ -83,8 +75,8 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
       std::size_t mac_length = 0;
       // Two digits a group, as most systems write them, is told first.
       if (after == ':' && length == 2 && word + kGroupedLength <= size &&
-          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, ':',
-                      &address)) {
+          MatchGroups<6, 2>(text_.substr(word, kGroupedLength), ':',
+                            &address)) {
         if (IsWhole(text_, word, kGroupedLength, ':')) {
           return finding(kGroupedLength, Notation::kColon);
         }
@@ -101,8 +93,8 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
         }
       }
       if (length == 2 && after == '-' && word + kGroupedLength <= size &&
-          MatchGroups(text_.substr(word, kGroupedLength), 6, 2, '-',
-                      &address) &&
+          MatchGroups<6, 2>(text_.substr(word, kGroupedLength), '-',
+                            &address) &&
           IsWhole(text_, word, kGroupedLength, '-')) {
         return finding(kGroupedLength, Notation::kDash);
       }
@@ -110,7 +102,7 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
     }
     case 4:
       if ((after == '.' || after == '-') && word + kQuadLength <= size &&
-          MatchGroups(text_.substr(word, kQuadLength), 3, 4, after, &address) &&
+          MatchGroups<3, 4>(text_.substr(word, kQuadLength), after, &address) &&
           IsWhole(text_, word, kQuadLength, after)) {
         return finding(kQuadLength,
                        after == '.' ? Notation::kDot : Notation::kDashQuad);
@@ -125,13 +117,13 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
       return std::nullopt;
     case 6:
       if (after == '-' && word + kSixSixLength <= size &&
-          MatchGroups(text_.substr(word, kSixSixLength), 2, 6, '-', &address) &&
+          MatchGroups<2, 6>(text_.substr(word, kSixSixLength), '-', &address) &&
           IsWhole(text_, word, kSixSixLength, '-')) {
         return finding(kSixSixLength, Notation::kSixSix);
       }
       return std::nullopt;
     case 12:
-      if (MatchGroups(text_.substr(word, 12), 1, 12, '\0', &address) &&
+      if (MatchGroups<1, 12>(text_.substr(word, 12), '\0', &address) &&
           IsWholeBare(text_, word, 12) && Labelled(word, end)) {
         return finding(12, Notation::kBare);
       }
@@ -139,7 +131,7 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
     case 14:
       // 0x001A2B3C4D5E (HP-UX lanscan).
       if (text_[word] == '0' && (text_[word + 1] | 0x20) == 'x' &&
-          MatchGroups(text_.substr(word + 2, 12), 1, 12, '\0', &address) &&
+          MatchGroups<1, 12>(text_.substr(word + 2, 12), '\0', &address) &&
           IsWholeBare(text_, word, 14) && Labelled(word, end)) {
         return finding(14, Notation::kBare);
       }
@@ -152,7 +144,7 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
 std::optional<MacFinding> MacScanner::MatchHexString(std::size_t pairs) {
   std::uint64_t address = 0;
   if (pairs + kGroupedLength > text_.size() ||
-      !MatchGroups(text_.substr(pairs, kGroupedLength), 6, 2, ' ', &address) ||
+      !MatchGroups<6, 2>(text_.substr(pairs, kGroupedLength), ' ', &address) ||
       !IsWhole(text_, pairs, kGroupedLength, ' ') ||
       PairFollows(text_, pairs + kGroupedLength)) {
     return std::nullopt;
@@ -162,81 +154,67 @@ std::optional<MacFinding> MacScanner::MatchHexString(std::size_t pairs) {
                     address};
 }
 
-std::size_t MacScanner::PairsFrom(std::size_t from) {
-  if (pairs_known_ && pairs_ >= from) return pairs_;
-  // The tag may stand before from, with blanks between it and from.
-  std::size_t tag_from = from;
-  while (tag_from > 0 && text_[tag_from - 1] == ' ') --tag_from;
-  tag_from -= std::min(tag_from, kHexStringTag.size());
-  pairs_known_ = true;
-  for (std::size_t tag = HexStringTag().In(text_, tag_from);
-       tag != std::string_view::npos; tag = HexStringTag().In(text_, tag + 1)) {
-    const std::size_t blanks = tag + kHexStringTag.size();
-    std::size_t pairs = blanks;
-    while (pairs < text_.size() && text_[pairs] == ' ') ++pairs;
-    if (pairs > blanks && pairs >= from) return pairs_ = pairs;
+std::size_t MacScanner::PairsAfter(std::size_t colon) const {
+  const std::size_t tag_size = kHexStringTag.size();
+  if (colon + 1 < tag_size ||
+      text_.substr(colon + 1 - tag_size, tag_size) != kHexStringTag) {
+    return std::string_view::npos;
   }
-  return pairs_ = std::string_view::npos;
+  std::size_t pairs = colon + 1;
+  while (pairs < text_.size() && text_[pairs] == ' ') ++pairs;
+  return pairs > colon + 1 ? pairs : std::string_view::npos;
 }
 
 std::optional<MacFinding> MacScanner::Next() {
   const std::size_t size = text_.size();
   const std::size_t limit = std::min(size, start_limit_);
   std::size_t i = position_;
-  // A word that began before position_ had its turn already.
-  while (i < size && i > 0 && IsAlnum(text_[i - 1]) && IsAlnum(text_[i])) ++i;
-  while (i < limit) {
-    // Every byte of a MAC but the Hex-STRING pairs is soft, and a MAC is
-    // at least kShortestMac long; most of any text is not.
-    std::size_t run_end = 0;
-    const std::size_t run = runs_.Next(i, &run_end);
-    // Blanks join the pairs after "Hex-STRING:", so no run holds them;
-    // they are found by their tag.
-    if (const std::size_t pairs = PairsFrom(i); pairs < std::min(run, limit)) {
-      if (std::optional<MacFinding> found = MatchHexString(pairs)) {
-        position_ = pairs + found->candidate_mac.size() - 2;
-        return found;
+  if (!began_) {
+    began_ = true;
+    // A tag whose blanks reach where the scan begins: a block may have
+    // been cut among them.
+    std::size_t blanks = i;
+    while (blanks > 0 && blanks <= size && text_[blanks - 1] == ' ') --blanks;
+    if (blanks < i && blanks > 0 && text_[blanks - 1] == ':') {
+      const std::size_t pairs = PairsAfter(blanks - 1);
+      if (pairs < limit) {
+        if (std::optional<MacFinding> found = MatchHexString(pairs)) {
+          position_ = pairs + found->candidate_mac.size() - 2;
+          return found;
+        }
       }
-      // Not pairs after all: on with the word that starts there.
-      i = pairs + 1;
-      while (i < size && IsAlnum(text_[i - 1]) && IsAlnum(text_[i])) ++i;
+    }
+  }
+  while (i < limit) {
+    // A MAC starts where a word of letters and digits starts, one whose
+    // shape fits a notation's first group; Hex-STRING pairs after their
+    // tag (MacStarts).
+    bool tag = false;
+    const std::size_t at = starts_.Next(i, &tag);
+    if (at >= limit) break;
+    if (tag) {
+      const std::size_t pairs = PairsAfter(at);
+      if (pairs < limit) {
+        if (std::optional<MacFinding> found = MatchHexString(pairs)) {
+          position_ = pairs + found->candidate_mac.size() - 2;
+          return found;
+        }
+      }
+      i = at + 1;
       continue;
     }
-    if (run >= limit) break;
-    // A MAC starts where a word of letters and digits starts; every
-    // notation but 0x begins with a word of hex digits alone, as long as
-    // its first group. A word a letter past f began before the run is no
-    // MAC, nor are words of other letters.
-    i = run;
-    while (i < run_end && i > 0 && IsAlnum(text_[i - 1]) && IsAlnum(text_[i]))
-      ++i;
-    while (i < run_end && i < limit) {
-      if (!IsAlnum(text_[i])) {
-        ++i;
-        continue;
-      }
-      const std::size_t word = i;
-      bool hex = true;
-      while (i < size && IsAlnum(text_[i])) {
-        hex = hex && IsHex(text_[i]);
-        ++i;
-      }
-      const std::size_t length = i - word;
-      if (!hex && !(length == 14 && text_[word] == '0' &&
-                    (text_[word + 1] | 0x20) == 'x')) {
-        continue;
-      }
-      if (std::optional<MacFinding> found = MatchAt(word, i)) {
-        // No MAC starts at an inner group of a whole one: each stands
-        // between the MAC's own separators and hex words. Its last group
-        // may start another ("00-11-22-33-44-55:66:77:88:99:aa").
-        std::size_t last = word + found->candidate_mac.size();
-        while (last > word && IsAlnum(text_[last - 1])) --last;
-        position_ = std::max(i, last);
-        return found;
-      }
+    std::size_t end = at;
+    while (end < size && IsAlnum(text_[end])) ++end;
+    if (std::optional<MacFinding> found = MatchAt(at, end)) {
+      // No MAC starts at an inner group of a whole one: each stands
+      // between the MAC's own separators and hex words. Its last group
+      // may start another ("00-11-22-33-44-55:66:77:88:99:aa").
+      std::size_t last = at + found->candidate_mac.size();
+      while (last > at && IsAlnum(text_[last - 1])) --last;
+      position_ = std::max(end, last);
+      return found;
     }
-    i = std::max(i, run_end);
+    i = end;
   }
   position_ = std::max(position_, limit);
   return std::nullopt;

@@ -59,7 +59,7 @@ std::string OuiKey(std::uint64_t address);
 // as it is. The text must outlive the scanner and its findings.
 class MacScanner {
  public:
-  explicit MacScanner(std::string_view text) : text_(text), runs_(text) {}
+  explicit MacScanner(std::string_view text) : text_(text), starts_(text) {}
 
   // Yields only the MACs that start from position from and before
   // start_limit; the text around serves to decide them. labels, when
@@ -67,7 +67,7 @@ class MacScanner {
   MacScanner(std::string_view text, std::size_t from, std::size_t start_limit,
              LabelContext* labels = nullptr)
       : text_(text),
-        runs_(text),
+        starts_(text),
         start_limit_(start_limit),
         position_(from),
         labels_(labels) {}
@@ -80,19 +80,18 @@ class MacScanner {
   std::optional<MacFinding> MatchAt(std::size_t word, std::size_t end);
   // The MAC in the pairs after "Hex-STRING:" that start at pairs, if any.
   std::optional<MacFinding> MatchHexString(std::size_t pairs);
-  // Where the first pairs after a "Hex-STRING:" tag that start at or
-  // after from begin, or npos.
-  std::size_t PairsFrom(std::size_t from);
+  // Where the pairs after the "Hex-STRING:" that ends in the colon at
+  // colon begin (after one blank or more), or npos.
+  std::size_t PairsAfter(std::size_t colon) const;
   bool Labelled(std::size_t at, std::size_t end);
 
   std::string_view text_;
-  SoftRuns runs_;  // where MACs may stand
+  MacStarts starts_;  // where MACs may start
   std::size_t start_limit_ = std::string_view::npos;
   std::size_t position_ = 0;
   LabelContext* labels_ = nullptr;
   std::optional<LabelContext> own_labels_;
-  bool pairs_known_ = false;  // pairs_ holds PairsFrom's last answer
-  std::size_t pairs_ = 0;
+  bool began_ = false;  // Next has been called
 };
 
 // Every MAC written in text, by position.

@@ -34,25 +34,6 @@ int HexValue(char c) {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
-// Whether s (at least `groups * (width + 1) - 1` bytes) holds `groups` groups
-// of `width` hex digits with `separator` between them; the digits, in order,
-// go into *address.
-bool MatchGroups(std::string_view s, std::size_t groups, std::size_t width,
-                 char separator, std::uint64_t* address) {
-  std::uint64_t value = 0;
-  for (std::size_t group = 0; group < groups; ++group) {
-    const std::size_t at = group * (width + 1);
-    for (std::size_t i = 0; i < width; ++i) {
-      const char c = s[at + i];
-      if (!IsHex(c)) return false;
-      value = (value << 4) | static_cast<std::uint64_t>(HexValue(c));
-    }
-    if (group + 1 < groups && s[at + width] != separator) return false;
-  }
-  *address = value;
-  return true;
-}
-
 // Whether the longest run of letters and digits that ends just before end
 // is not empty and all hex digits.
 bool HexWordEndsAt(std::string_view text, std::size_t end) {

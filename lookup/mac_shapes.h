@@ -41,11 +41,30 @@ int HexValue(char c);
 // c in upper case, if it is a Latin letter.
 char Upper(char c);
 
-// Whether s (at least `groups * (width + 1) - 1` bytes) holds `groups` groups
-// of `width` hex digits with `separator` between them; the digits, in order,
-// go into *address.
-bool MatchGroups(std::string_view s, std::size_t groups, std::size_t width,
-                 char separator, std::uint64_t* address);
+// The value of c, a hex digit, without a branch.
+inline unsigned Nibble(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u & 0xFu) + 9u * (u >> 6);
+}
+
+// Whether s (at least kGroups * (kWidth + 1) - 1 bytes) holds kGroups
+// groups of kWidth hex digits with separator between them; the digits, in
+// order, go into *address. Written out for each shape, without a branch.
+template <std::size_t kGroups, std::size_t kWidth>
+bool MatchGroups(std::string_view s, char separator, std::uint64_t* address) {
+  std::uint64_t value = 0;
+  bool ok = true;
+  for (std::size_t group = 0; group < kGroups; ++group) {
+    const std::size_t at = group * (kWidth + 1);
+    for (std::size_t i = 0; i < kWidth; ++i) {
+      ok &= IsHex(s[at + i]);
+      value = value << 4 | Nibble(s[at + i]);
+    }
+    if (group + 1 < kGroups) ok &= s[at + kWidth] == separator;
+  }
+  if (ok) *address = value;
+  return ok;
+}
 
 // Whether the MAC at [start, start + length) stands on its own: no letter
 // or digit touches it, and its separator does not carry it on into a hex
