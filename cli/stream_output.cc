@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "cli/mapped_input.h"
 #include "lookup/listing_file.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/text_codec.h"
@@ -84,6 +85,39 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
   }
 }
 
+// The lines of a text held whole, handed on in pieces as they come.
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out) {
+  std::string results;
+  Assignment scratch;
+  MacScanner scanner(text);
+  while (const std::optional<MacFinding> finding = scanner.Next()) {
+    SearchMacBase(listings, *finding, format, "\n", &results, &scratch);
+    if (results.size() >= (std::size_t{1} << 16)) {
+      out->Write(results);
+      results.clear();
+      if (out->failed()) return;
+    }
+  }
+  out->Write(results);
+  out->Flush();
+}
+
+// A regular file is mapped and scanned whole; a pipe, a terminal or UTF-16
+// text is read a piece at a time.
+bool ScanFile(std::FILE* file, const ListingSet& listings, ResultFormat format,
+              Output* out, int* error_number) {
+  if (std::optional<MappedInput> mapped = MappedInput::Map(fileno(file))) {
+    const std::string_view text = mapped->text();
+    if (!text.starts_with("\xFF\xFE") && !text.starts_with("\xFE\xFF")) {
+      ScanWhole(text, listings, format, out);
+      *error_number = mapped->ReadError();
+      return *error_number == 0;
+    }
+  }
+  return ScanStream(file, listings, format, out, error_number);
+}
+
 // Opens the file called name (UTF-8) for reading.
 std::FILE* OpenInput(const std::string& name) {
 #ifdef _WIN32
@@ -123,14 +157,14 @@ int Output::Flush() {
 bool ScanInput(const std::string& name, std::FILE* in,
                const ListingSet& listings, ResultFormat format, Output* out,
                int* error_number) {
-  if (name == "-") return ScanStream(in, listings, format, out, error_number);
+  if (name == "-") return ScanFile(in, listings, format, out, error_number);
   errno = 0;
   std::FILE* file = OpenInput(name);
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
   }
-  const bool ok = ScanStream(file, listings, format, out, error_number);
+  const bool ok = ScanFile(file, listings, format, out, error_number);
   std::fclose(file);
   return ok;
 }
