@@ -169,6 +169,14 @@ std::optional<MacFinding> MacScanner::Next() {
   const std::size_t size = text_.size();
   const std::size_t limit = std::min(size, start_limit_);
   std::size_t i = position_;
+  // The MAC in the pairs after the tag that ends at colon, if any.
+  auto after_tag = [&](std::size_t colon) -> std::optional<MacFinding> {
+    const std::size_t pairs = PairsAfter(colon);
+    if (pairs >= limit) return std::nullopt;
+    std::optional<MacFinding> found = MatchHexString(pairs);
+    if (found) position_ = pairs + found->candidate_mac.size() - 2;
+    return found;
+  };
   if (!began_) {
     began_ = true;
     // A tag whose blanks reach where the scan begins: a block may have
@@ -176,13 +184,7 @@ std::optional<MacFinding> MacScanner::Next() {
     std::size_t blanks = i;
     while (blanks > 0 && blanks <= size && text_[blanks - 1] == ' ') --blanks;
     if (blanks < i && blanks > 0 && text_[blanks - 1] == ':') {
-      const std::size_t pairs = PairsAfter(blanks - 1);
-      if (pairs < limit) {
-        if (std::optional<MacFinding> found = MatchHexString(pairs)) {
-          position_ = pairs + found->candidate_mac.size() - 2;
-          return found;
-        }
-      }
+      if (std::optional<MacFinding> found = after_tag(blanks - 1)) return found;
     }
   }
   while (i < limit) {
@@ -193,13 +195,7 @@ std::optional<MacFinding> MacScanner::Next() {
     const std::size_t at = starts_.Next(i, &tag);
     if (at >= limit) break;
     if (tag) {
-      const std::size_t pairs = PairsAfter(at);
-      if (pairs < limit) {
-        if (std::optional<MacFinding> found = MatchHexString(pairs)) {
-          position_ = pairs + found->candidate_mac.size() - 2;
-          return found;
-        }
-      }
+      if (std::optional<MacFinding> found = after_tag(at)) return found;
       i = at + 1;
       continue;
     }
@@ -229,15 +225,41 @@ std::vector<MacFinding> FindMacs(std::string_view text) {
   return findings;
 }
 
-std::size_t StreamScanner::DecidedLength() const {
+void StreamScanner::Keep(std::size_t from) {
+  std::size_t keep = std::min(from, kLookBehind);
+  // Blanks may stand between "Hex-STRING:" and its pairs, any number of
+  // them: a tag further back than the bytes kept is kept as the tag and
+  // one blank, which tell the same.
+  constexpr std::string_view kTagged = "Hex-STRING: ";
+  std::size_t blanks = from;
+  while (blanks > 0 && pending_[blanks - 1] == ' ') --blanks;
+  const bool tagged =
+      blanks < from && blanks >= kHexStringTag.size() &&
+      std::string_view(pending_).substr(blanks - kHexStringTag.size(),
+                                        kHexStringTag.size()) == kHexStringTag;
+  if (tagged && from - blanks + kHexStringTag.size() > keep) {
+    keep = kTagged.size();
+    labels_.Drop(pending_, from, from - keep);
+    pending_.replace(0, from, kTagged);
+  } else {
+    labels_.Drop(pending_, from, from - keep);
+    pending_.erase(0, from - keep);
+  }
+  plain_ -= std::min(plain_, from - keep);
+  from_ = keep;
+}
+
+std::size_t StreamScanner::DecidedLength() {
   // A byte that is neither a hex digit nor a separator can be part of no
   // MAC, and no hex word runs across it: whether a MAC before it or after
   // it stands whole is settled on its own side. So the text up to the last
   // such byte is decided.
-  for (std::size_t i = pending_.size(); i > 1; --i) {
-    const char c = pending_[i - 1];
-    if (IsHardByte(c)) return i;
+  // Bytes before from_ were decided before, and those up to plain_ were
+  // looked at already.
+  for (std::size_t i = pending_.size(); i > std::max(from_, plain_); --i) {
+    if (IsHardByte(pending_[i - 1])) return i;
   }
+  plain_ = pending_.size();
   return 0;
 }
 

@@ -143,11 +143,12 @@ class StreamScanner {
   void Finish(Found&& found) {
     Drain(pending_.size(), found);
     pending_.clear();
+    plain_ = 0;
   }
 
  private:
   // How much of pending_ no later text can change the findings of.
-  std::size_t DecidedLength() const;
+  std::size_t DecidedLength();
 
   template <typename Found>
   void Drain(std::size_t decided, Found& found) {
@@ -161,19 +162,15 @@ class StreamScanner {
 
   // Drops what stands before `from` but the bytes that tell what precedes
   // the next MAC; the next MAC starts at from or later.
-  void Keep(std::size_t from) {
-    const std::size_t keep = from < kLookBehind ? from : kLookBehind;
-    labels_.Drop(pending_, from, from - keep);
-    pending_.erase(0, from - keep);
-    from_ = keep;
-  }
+  void Keep(std::size_t from);
 
   // What stands before a MAC and tells whether it counts: "Hex-STRING: ".
   static constexpr std::size_t kLookBehind = 16;
 
   std::size_t longest_run_, context_;
   std::string pending_;
-  std::size_t from_ = 0;  // where the next MAC may start in pending_
+  std::size_t from_ = 0;   // where the next MAC may start in pending_
+  std::size_t plain_ = 0;  // pending_ holds no hard byte from from_ to here
   LabelContext labels_;
 };
 

@@ -306,46 +306,61 @@ TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
 TEST(MacScannerTest, CutsHeldTextWithoutLosingContext) {
   std::string prefix;
   for (int i = 0; i < 19; ++i) prefix += "0:";  // 38 bytes, no break
-  // Held 60 bytes with 20 of context: the cut falls at byte 40.
+  const std::string blanks(50, ' ');
+  // Held 40 bytes with 20 of context: the cut falls at byte 40, or among
+  // the blanks between a tag and its pairs.
   for (const std::string& text :
-       {prefix + "00-1a-2b-3c-4d-5e:0:0:", prefix + "0-00-1a-2b-3c-4d-5e:0:"}) {
-    std::vector<std::string> blockwise, whole;
-    StreamScanner stream(40, 20);
-    auto found = [&](const MacFinding& f) {
-      blockwise.emplace_back(f.candidate_mac);
-    };
-    stream.Feed(text, found);
-    stream.Finish(found);
-    for (const MacFinding& f : FindMacs(text))
-      whole.emplace_back(f.candidate_mac);
-    EXPECT_EQ(blockwise, whole) << text;
+       {prefix + "00-1a-2b-3c-4d-5e:0:0:", prefix + "0-00-1a-2b-3c-4d-5e:0:",
+        "g Hex-STRING:" + blanks + "00 1A 2B 3C 4D 5E." + prefix}) {
+    for (const std::size_t piece : {text.size(), std::size_t{7}}) {
+      std::vector<std::string> blockwise, whole;
+      StreamScanner stream(40, 20);
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      for (std::size_t at = 0; at < text.size(); at += piece) {
+        stream.Feed(std::string_view(text).substr(at, piece), found);
+      }
+      stream.Finish(found);
+      for (const MacFinding& f : FindMacs(text))
+        whole.emplace_back(f.candidate_mac);
+      EXPECT_EQ(blockwise, whole) << text;
+      if (text[0] == 'g') {
+        EXPECT_EQ(whole, std::vector<std::string>{"00 1A 2B 3C 4D 5E"});
+      }
+    }
   }
 }
 
 // Megabytes without a letter or a space: memory stays bounded, and the MACs
 // at either end are still found, the ones continued by hex digits not.
 TEST(MacScannerTest, StreamsEndlessHexRunsInBoundedMemory) {
-  std::string text = "00-1a-2b-3c-4d-5e ";
-  for (int i = 0; i < 300000; ++i) text += "0:1";
-  text += "-00-1a-2b-3c-4d-5e- 001a.2b3c.4d5e";
-  std::vector<std::string> blockwise;
-  StreamScanner stream;
-  std::size_t most = 0;
-  for (std::size_t at = 0; at < text.size(); at += 4096) {
-    stream.Feed(
-        std::string_view(text).substr(at, 4096),
+  // Also after a letter, which is decided already and must not hold the
+  // rest back.
+  for (const std::string prefix : {"", "g "}) {
+    std::string text = prefix + "00-1a-2b-3c-4d-5e ";
+    for (int i = 0; i < 400000; ++i) text += "0:1";
+    text += "-00-1a-2b-3c-4d-5e- 001a.2b3c.4d5e";
+    std::vector<std::string> blockwise;
+    StreamScanner stream;
+    std::size_t most = 0;
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+      stream.Feed(std::string_view(text).substr(at, 4096),
+                  [&](const MacFinding& f) {
+                    blockwise.emplace_back(f.candidate_mac);
+                  });
+      most = std::max(most, stream.pending());
+    }
+    stream.Finish(
         [&](const MacFinding& f) { blockwise.emplace_back(f.candidate_mac); });
-    most = std::max(most, stream.pending());
+    EXPECT_LE(most, StreamScanner::kLongestRun + 4096) << prefix;
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    EXPECT_EQ(blockwise, whole);
+    EXPECT_EQ(whole, (std::vector<std::string>{"00-1a-2b-3c-4d-5e",
+                                               "001a.2b3c.4d5e"}));
   }
-  stream.Finish(
-      [&](const MacFinding& f) { blockwise.emplace_back(f.candidate_mac); });
-  EXPECT_LE(most, StreamScanner::kLongestRun + 4096);
-  std::vector<std::string> whole;
-  for (const MacFinding& f : FindMacs(text))
-    whole.emplace_back(f.candidate_mac);
-  EXPECT_EQ(blockwise, whole);
-  EXPECT_EQ(whole,
-            (std::vector<std::string>{"00-1a-2b-3c-4d-5e", "001a.2b3c.4d5e"}));
 }
 
 }  // namespace
