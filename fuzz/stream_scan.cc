@@ -1,6 +1,8 @@
 // libFuzzer: a text handed to StreamScanner in blocks must give exactly the
 // findings of a scan of the whole text, whatever the limits on held text.
 // The first byte sets the block size.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,15 +23,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     whole.emplace_back(f.candidate_mac);
   }
   // With the held text's limits as shipped, and so small that text of hex
-  // digits, separators and blanks alone is cut all the time.
+  // digits, separators and blanks alone is cut all the time: then only
+  // words shorter than the context less a MAC are sure to be seen whole.
+  std::size_t word = 0, longest_word = 0;
+  for (const char c : text) {
+    word = std::isalnum(static_cast<unsigned char>(c)) ? word + 1 : 0;
+    longest_word = std::max(longest_word, word);
+  }
+  constexpr std::size_t kSmall = 160, kSmallContext = 64;
   for (const std::size_t longest :
-       {venmark::StreamScanner::kLongestRun, std::size_t{96}}) {
+       {venmark::StreamScanner::kLongestRun, kSmall}) {
+    if (longest == kSmall && longest_word + 18 >= kSmallContext) break;
     std::vector<std::string> blockwise;
     auto found = [&](const venmark::MacFinding& f) {
       blockwise.emplace_back(f.candidate_mac);
     };
     venmark::StreamScanner scanner(
-        longest, longest == 96 ? 32 : venmark::StreamScanner::kContext);
+        longest,
+        longest == kSmall ? kSmallContext : venmark::StreamScanner::kContext);
     for (std::size_t at = 0; at < text.size(); at += block) {
       scanner.Feed(text.substr(at, block), found);
     }

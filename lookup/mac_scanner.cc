@@ -226,7 +226,15 @@ std::vector<MacFinding> FindMacs(std::string_view text) {
 }
 
 void StreamScanner::Keep(std::size_t from) {
-  std::size_t keep = std::min(from, kLookBehind);
+  // A MAC at from or later may follow a separator and a hex word, and is
+  // whole only if that word has a letter past f: the word is kept, up to
+  // context_ bytes of it.
+  std::size_t word = from;
+  if (word > 0 && !IsAlnum(pending_[word - 1])) --word;
+  while (word > 0 && IsAlnum(pending_[word - 1]) && from - word < context_) {
+    --word;
+  }
+  std::size_t keep = std::min(from, std::max(kLookBehind, from - word));
   // Blanks may stand between "Hex-STRING:" and its pairs, any number of
   // them: a tag further back than the bytes kept is kept as the tag and
   // one blank, which tell the same.

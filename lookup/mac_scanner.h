@@ -100,9 +100,10 @@ std::vector<MacFinding> FindMacs(std::string_view text);
 // Scans a text handed over a block at a time, with exactly the findings of
 // a scan of the whole text. Memory stays at a block plus the run of hex
 // digits and separators that straddles a block edge, and at most about
-// kLongestRun: past that, only a run of letters and digits longer than
-// kContext could make a finding differ. What decides a bare word from
-// further back is carried in a LabelContext.
+// kLongestRun: past that, text without a hard byte is cut, and only a word
+// of letters and digits of about kContext bytes or more at the cut could
+// make a finding differ. What decides a bare word from further back is
+// carried in a LabelContext.
 class StreamScanner {
  public:
   static constexpr std::size_t kLongestRun = std::size_t{1} << 20;
