@@ -21,9 +21,12 @@ hyperfine -N --warmup 3 --export-markdown one-mac.md \
   "$scan one.txt" "cat base.dat base-mam.dat base-mas.dat base-iab.dat"
 # Into files: GNU grep stops at the first match when its output is
 # /dev/null.
+# The peer twice: in the C locale, and in the one the shell has (C.UTF-8 on
+# Debian, where grep reads multibyte characters).
 hyperfine --warmup 1 --export-markdown w1.md \
   "$scan w1.txt > out-scan.txt" \
-  "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt"
+  "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt" \
+  "grep -oE '$regex' w1.txt | awk -f peer.awk base.dat - > out-peer.txt"
 hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
   "$scan syslog.txt > out-scan.txt" \
   "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > out-peer.txt"
