@@ -43,7 +43,7 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
   std::optional<Utf16Decoder> utf16;
   // A byte-order mark is told by the first two bytes, which may come apart.
   std::string head;
-  bool first = true;
+  bool first = true, first_piece = true;
   auto found = [&](const MacFinding& finding) {
     SearchMacBase(listings, finding, format, "\n", &results, &scratch);
   };
@@ -74,6 +74,11 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
       }
       text = utf8;
     }
+    // A first piece read in full: a long text is coming.
+    if (first_piece && static_cast<std::size_t>(got) == kBlock) {
+      listings.IndexAll();
+    }
+    first_piece = false;
     scanner.Feed(text, found);
     if (got == 0) scanner.Finish(found);
     out->Write(results);
@@ -90,6 +95,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
                ResultFormat format, Output* out) {
   std::string results;
   Assignment scratch;
+  if (text.size() >= ListingSet::kLongText) listings.IndexAll();
   MacScanner scanner(text);
   while (const std::optional<MacFinding> finding = scanner.Next()) {
     SearchMacBase(listings, *finding, format, "\n", &results, &scratch);

@@ -62,6 +62,11 @@ class BlockDb {
   // built.
   static constexpr int kDirectLookups = 2;
 
+  // Builds the index now, not after kDirectLookups look-ups: for a text
+  // that will name many MACs, searching the listing for the first few is
+  // time lost.
+  void Index() const;
+
   struct Record {
     std::uint32_t prefix;  // the top 24 bits
     std::uint32_t span;    // high - low
@@ -71,7 +76,6 @@ class BlockDb {
   };
 
  private:
-  void Index() const;
   // Calls each(r) for the records of the listing in file order, those whose
   // prefix is key ("70-b3-d5", either case) or all for an empty key, until
   // it returns false.

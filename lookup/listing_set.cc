@@ -105,6 +105,13 @@ const BlockDb* ListingSet::companion(BlockKind kind) const {
   return blocks ? &*blocks : nullptr;
 }
 
+void ListingSet::IndexAll() const {
+  ma_l_.Index();
+  for (const std::optional<BlockDb>& blocks : companions_) {
+    if (blocks) blocks->Index();
+  }
+}
+
 void ListingSet::Resolve(const MacFinding& finding,
                          Assignment* assignment) const {
   std::vector<std::string_view>& names = assignment->names;

@@ -56,6 +56,13 @@ class ListingSet {
   // storage is reused.
   void Resolve(const MacFinding& finding, Assignment* assignment) const;
 
+  // Indexes every listing now (VendorDb::Index), for a long text.
+  void IndexAll() const;
+
+  // Texts this long or longer are looked up with the indexes from the
+  // start.
+  static constexpr std::size_t kLongText = std::size_t{1} << 16;
+
   const VendorDb& ma_l() const { return ma_l_; }
   // The companion of kind, or null when there is none.
   const BlockDb* companion(BlockKind kind) const;

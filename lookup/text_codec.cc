@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace venmark {
 namespace {
@@ -39,6 +40,15 @@ bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
   while (i < n) {
+    // Names and texts are mostly ASCII: eight bytes at a time.
+    if (n - i >= 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, bytes.data() + i, 8);
+      if ((eight & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const auto b0 = static_cast<std::uint8_t>(bytes[i]);
     if (b0 < 0x80) {
       ++i;

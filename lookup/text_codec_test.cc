@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace venmark {
 namespace {
 
@@ -18,7 +20,11 @@ TEST(TextCodecTest, AcceptsOnlyWellFormedUtf8) {
            "\xfc\x80\x80\x80\x80\x80",
            "M\xfcller",
        }) {
-    EXPECT_FALSE(IsValidUtf8(bad)) << testing::PrintToString(bad);
+    // Also after and before ASCII, which is read eight bytes at a time.
+    for (const std::string ascii : {"", "1234567", "12345678"}) {
+      const std::string text = ascii + bad + ascii;
+      EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
+    }
   }
 }
 

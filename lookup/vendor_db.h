@@ -60,8 +60,12 @@ class VendorDb {
   // Look-ups that search the text before the index is built.
   static constexpr int kDirectLookups = 2;
 
- private:
+  // Builds the index now, not after kDirectLookups look-ups: for a text
+  // that will name many MACs, searching the listing for the first few is
+  // time lost.
   void Index() const;
+
+ private:
   std::span<const std::string_view> SearchText(std::string_view key) const;
 
   ListingBytes bytes_;
@@ -69,7 +73,9 @@ class VendorDb {
   mutable bool indexed_ = false;
   mutable int lookups_ = 0;
   mutable std::vector<std::uint32_t> keys_;  // sorted prefixes
-  // keys_[starts_[k >> 8]] is the first key no lower than k & ~0xFF.
+  // keys_[starts_[k >> kBucketShift]] is the first key in k's bucket.
+  static constexpr unsigned kBucketShift = 12;
+  static constexpr std::size_t kBuckets = std::size_t{1} << (24 - kBucketShift);
   mutable std::vector<std::uint32_t> starts_;
   mutable std::vector<std::string_view> names_;  // names_[i] is keys_[i]'s
   mutable std::vector<std::string_view> found_;  // a search's answer
