@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "cli/mapped_input.h"
+#include "cli/whole_text.h"
 #include "lookup/listing_file.h"
 #include "lookup/mac_scanner.h"
 #include "lookup/text_codec.h"
@@ -74,8 +75,8 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
       }
       text = utf8;
     }
-    // A first piece read in full: a long text is coming.
-    if (first_piece && static_cast<std::size_t>(got) == kBlock) {
+    // A long first piece: a long text is coming.
+    if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
       listings.IndexAll();
     }
     first_piece = false;
@@ -88,25 +89,6 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     if (static_cast<std::size_t>(got) < kBlock) out->Flush();
     if (out->failed() || got == 0) return true;  // the caller reports it
   }
-}
-
-// The lines of a text held whole, handed on in pieces as they come.
-void ScanWhole(std::string_view text, const ListingSet& listings,
-               ResultFormat format, Output* out) {
-  std::string results;
-  Assignment scratch;
-  if (text.size() >= ListingSet::kLongText) listings.IndexAll();
-  MacScanner scanner(text);
-  while (const std::optional<MacFinding> finding = scanner.Next()) {
-    SearchMacBase(listings, *finding, format, "\n", &results, &scratch);
-    if (results.size() >= (std::size_t{1} << 16)) {
-      out->Write(results);
-      results.clear();
-      if (out->failed()) return;
-    }
-  }
-  out->Write(results);
-  out->Flush();
 }
 
 // A regular file is mapped and scanned whole; a pipe, a terminal or UTF-16

@@ -1,0 +1,151 @@
+#include "cli/whole_text.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "lookup/mac_scanner.h"
+
+namespace venmark {
+namespace {
+
+using Batch = std::vector<MacFinding>;
+
+// Batches of findings handed from the scanning thread to the writing one;
+// a few wait at most, so that a slow output holds the scan back instead of
+// filling the memory.
+class BatchQueue {
+ public:
+  // Waits while the queue is full; false once the writer has stopped.
+  bool Push(Batch batch) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return stopped_ || batches_.size() < kWaiting; });
+    if (stopped_) return false;
+    batches_.push_back(std::move(batch));
+    changed_.notify_all();
+    return true;
+  }
+
+  // The next batch, waiting for one; nothing once Close was called and all
+  // are taken.
+  std::optional<Batch> Pop() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return closed_ || !batches_.empty(); });
+    if (batches_.empty()) return std::nullopt;
+    Batch batch = std::move(batches_.front());
+    batches_.pop_front();
+    changed_.notify_all();
+    return batch;
+  }
+
+  // No batch follows.
+  void Close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+  // The writer takes no more (the output failed): Push returns false.
+  void Stop() {
+    const std::lock_guard lock(mutex_);
+    stopped_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  static constexpr std::size_t kWaiting = 4;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> batches_;
+  bool closed_ = false, stopped_ = false;
+};
+
+// Looks up and writes the lines of findings; false once the output failed.
+class LineWriter {
+ public:
+  LineWriter(const ListingSet& listings, ResultFormat format, Output* out)
+      : listings_(listings), format_(format), out_(out) {}
+
+  bool Write(const MacFinding& finding) {
+    SearchMacBase(listings_, finding, format_, "\n", &results_, &scratch_);
+    if (results_.size() >= (std::size_t{1} << 16)) return Hand();
+    return true;
+  }
+
+  bool Hand() {
+    out_->Write(results_);
+    results_.clear();
+    return !out_->failed();
+  }
+
+ private:
+  const ListingSet& listings_;
+  ResultFormat format_;
+  Output* out_;
+  std::string results_;
+  Assignment scratch_;
+};
+
+}  // namespace
+
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out) {
+  MacScanner scanner(text);
+  LineWriter writer(listings, format, out);
+  if (text.size() < ListingSet::kLongText) {
+    while (const std::optional<MacFinding> finding = scanner.Next()) {
+      if (!writer.Write(*finding)) return;
+    }
+    writer.Hand();
+    out->Flush();
+    return;
+  }
+  // The listings are indexed before the second thread reads them; from
+  // then on a look-up only reads, and only that thread looks up.
+  listings.IndexAll();
+  BatchQueue queue;
+  std::exception_ptr failure;
+  std::thread writing([&] {
+    try {
+      while (const std::optional<Batch> batch = queue.Pop()) {
+        for (const MacFinding& finding : *batch) {
+          if (!writer.Write(finding)) {
+            queue.Stop();
+            return;
+          }
+        }
+      }
+      writer.Hand();
+    } catch (...) {
+      failure = std::current_exception();
+      queue.Stop();
+    }
+  });
+  try {
+    constexpr std::size_t kBatch = 4096;
+    Batch batch;
+    for (bool more = true; more;) {
+      std::optional<MacFinding> finding = scanner.Next();
+      more = finding.has_value();
+      if (more) batch.push_back(std::move(*finding));
+      if ((batch.size() == kBatch || !more) && !batch.empty()) {
+        if (!queue.Push(std::exchange(batch, Batch()))) break;
+      }
+    }
+  } catch (...) {
+    queue.Close();
+    writing.join();
+    throw;
+  }
+  queue.Close();
+  writing.join();
+  if (failure) std::rethrow_exception(failure);
+  out->Flush();
+}
+
+}  // namespace venmark

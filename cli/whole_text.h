@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+#include "cli/stream_output.h"
+#include "lookup/listing_set.h"
+#include "lookup/search.h"
+
+namespace venmark {
+
+// Writes the result lines of a text held whole (a mapped file), in the
+// order its MACs stand. A long text is scanned on this thread while a
+// second looks its MACs up and writes their lines, a batch behind.
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out);
+
+}  // namespace venmark
