@@ -5,8 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "lookup/mac_scanner.h"
 
 namespace venmark {
 namespace {
@@ -69,6 +73,34 @@ TEST(VendorDbTest, KeepsEveryRecordOfAPrefixInFileOrder) {
     if (ours) expected.push_back("Owner " + std::to_string(i));
   }
   EXPECT_EQ(Lookup(VendorDb::Parse(listing), "08-00-30"), expected);
+}
+
+// Prefixes from all over the 24 bits, at the edges of the index's buckets
+// and beyond them, some given twice, in random order: each is found, its
+// names in file order, and a prefix next to one is not.
+TEST(VendorDbTest, FindsEveryPrefixThroughTheIndex) {
+  std::mt19937 rng(5);
+  std::vector<std::uint32_t> prefixes = {0x000000, 0x000FFF, 0x001000, 0x7FFFFF,
+                                         0x800000, 0xFFF000, 0xFFFFFF};
+  for (int i = 0; i < 3000; ++i) prefixes.push_back(rng() & 0xFFFFFF);
+  std::string listing;
+  std::map<std::uint32_t, Names> expected;
+  for (int i = 0; i < 4000; ++i) {
+    const std::uint32_t prefix = prefixes[rng() % prefixes.size()];
+    char line[64];
+    std::snprintf(line, sizeof line, "%02X-%02X-%02X   (hex)\t\tOwner %d\r\n",
+                  prefix >> 16, prefix >> 8 & 0xFF, prefix & 0xFF, i);
+    listing += line;
+    expected[prefix].push_back("Owner " + std::to_string(i));
+  }
+  const VendorDb db = VendorDb::Parse(listing);
+  db.Index();
+  for (const auto& [prefix, names] : expected) {
+    ASSERT_EQ(Lookup(db, OuiKey(std::uint64_t{prefix} << 24)), names);
+    if (!expected.contains(prefix ^ 1)) {
+      ASSERT_TRUE(db.Find(prefix ^ 1).empty()) << prefix;
+    }
+  }
 }
 
 TEST(VendorDbTest, RecognisesRecordsOnlyByTheMarkerColumns) {
