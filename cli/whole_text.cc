@@ -105,13 +105,13 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
     out->Flush();
     return;
   }
-  // The listings are indexed before the second thread reads them; from
-  // then on a look-up only reads, and only that thread looks up.
-  listings.IndexAll();
+  // Only the second thread touches the listings: it indexes them while
+  // this one scans the first batch.
   BatchQueue queue;
   std::exception_ptr failure;
   std::thread writing([&] {
     try {
+      listings.IndexAll();
       while (const std::optional<Batch> batch = queue.Pop()) {
         for (const MacFinding& finding : *batch) {
           if (!writer.Write(finding)) {
