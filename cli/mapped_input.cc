@@ -21,6 +21,8 @@ volatile std::size_t mapped_size = 0;
 struct sigaction previous_bus {};
 // The lowest offset of the mapping that faulted, or the size: none did.
 volatile std::size_t first_fault = 0;
+// Asked before, as the handler keeps to system calls.
+volatile std::size_t page_size = 4096;
 
 // A page of the mapping the file no longer reaches is replaced by a page
 // of zeros, and the read that faulted is tried again. A SIGBUS from
@@ -29,7 +31,7 @@ void OnBusError(int signal_number, siginfo_t* info, void* context) {
   const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
   const auto begin = reinterpret_cast<std::uintptr_t>(mapped_begin);
   if (begin != 0 && at >= begin && at - begin < mapped_size) {
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t page = page_size;
     void* start = reinterpret_cast<void*>(at - at % page);
     if (at - begin < first_fault) first_fault = at - begin;
     if (::mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_FIXED | MAP_ANONYMOUS,
@@ -66,6 +68,7 @@ std::optional<MappedInput> MappedInput::Map(int fd) {
   sigemptyset(&action.sa_mask);
   mapped_size = size;
   first_fault = size;
+  page_size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   mapped_begin = static_cast<const char*>(data);
   ::sigaction(SIGBUS, &action, &previous_bus);
   return MappedInput(fd, static_cast<const char*>(data), size);
