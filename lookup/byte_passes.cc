@@ -1,6 +1,7 @@
 #include "lookup/byte_passes.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -41,37 +42,49 @@ std::uint64_t From(std::uint64_t low, std::uint64_t high, unsigned n) {
   return low >> n | high << (64 - n);
 }
 
-// The classes of one byte.
-ByteClasses ClassesOfByte(unsigned char c, unsigned k) {
-  const std::uint64_t bit = std::uint64_t{1} << k;
-  ByteClasses out{};
-  out.hex = shapes::IsHex(static_cast<char>(c)) ? bit : 0;
-  out.alnum = shapes::IsAlnum(static_cast<char>(c)) ? bit : 0;
-  out.colon = c == ':' ? bit : 0;
-  out.dash = c == '-' ? bit : 0;
-  out.dot = c == '.' ? bit : 0;
-  out.x = (c | 0x20) == 'x' ? bit : 0;
-  out.g = c == 'G' ? bit : 0;
-  return out;
-}
-
-void Add(ByteClasses* to, const ByteClasses& more) {
-  to->hex |= more.hex;
-  to->alnum |= more.alnum;
-  to->colon |= more.colon;
-  to->dash |= more.dash;
-  to->dot |= more.dot;
-  to->x |= more.x;
-  to->g |= more.g;
-}
-
-// The plain classes of the bytes [p, p + n), n <= 64.
-ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
-  ByteClasses out{};
-  for (std::size_t k = 0; k < n; ++k) {
-    Add(&out, ClassesOfByte(p[k], static_cast<unsigned>(k)));
+// The classes of each byte value, a bit each, in the order of ByteClasses.
+enum : unsigned char {
+  kHexBit = 1,
+  kAlnumBit = 2,
+  kColonBit = 4,
+  kDashBit = 8,
+  kDotBit = 16,
+  kXBit = 32,
+  kGBit = 64
+};
+constexpr std::array<unsigned char, 256> MakeClassBits() {
+  std::array<unsigned char, 256> bits{};
+  for (int c = 0; c < 256; ++c) {
+    const bool digit = c >= '0' && c <= '9';
+    const int lower = c | 0x20;
+    const bool letter = lower >= 'a' && lower <= 'z';
+    bits[c] = static_cast<unsigned char>(
+        ((digit || (lower >= 'a' && lower <= 'f')) ? kHexBit : 0) |
+        ((digit || letter) ? kAlnumBit : 0) | (c == ':' ? kColonBit : 0) |
+        (c == '-' ? kDashBit : 0) | (c == '.' ? kDotBit : 0) |
+        (lower == 'x' ? kXBit : 0) | (c == 'G' ? kGBit : 0));
   }
-  return out;
+  return bits;
+}
+constexpr std::array<unsigned char, 256> kClassBits = MakeClassBits();
+
+// The plain classes of the bytes [p, p + n), n <= 64: eight bytes' class
+// bits gathered into a word, and each class's bit of the eight moved into
+// one byte by a multiplication.
+ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
+  std::uint64_t planes[7] = {};
+  for (std::size_t k = 0; k < n; k += 8) {
+    std::uint64_t gathered = 0;
+    for (std::size_t i = 0; i < 8 && k + i < n; ++i) {
+      gathered |= std::uint64_t{kClassBits[p[k + i]]} << (8 * i);
+    }
+    for (unsigned plane = 0; plane < 7; ++plane) {
+      const std::uint64_t ones = gathered >> plane & 0x0101010101010101u;
+      planes[plane] |= (ones * 0x0102040810204080u >> 56) << k;
+    }
+  }
+  return {planes[0], planes[1], planes[2], planes[3],
+          planes[4], planes[5], planes[6]};
 }
 
 #if defined(__SSE2__)

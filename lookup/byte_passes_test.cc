@@ -100,12 +100,18 @@ TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
         // the first group of a notation in them.
         piece.clear();
         for (std::size_t k = 9 + below(below(4) == 0 ? 200 : 5); k > 0; --k) {
-          piece += below(2) == 0 ? "0aF9"[below(4)] : ":-.xg"[below(5)];
+          piece += below(2) == 0 ? "0aF9"[below(4)] : ":-.xXg"[below(6)];
         }
-        static const char* const kGroups[] = {
-            "0:",           "0a:",     "0a-",          "0a1b.",
-            "0a1b-",        "0a1b2c-", "0a1b2c3d4e5f", "0x0a1b2c3d4e5f",
-            "0a1b2c3d4e5f6"};
+        static const char* const kGroups[] = {"0:",
+                                              "0a:",
+                                              "0a-",
+                                              "0a1b.",
+                                              "0a1b-",
+                                              "0a1b2c-",
+                                              "0a1b2c3d4e5f",
+                                              "0x0a1b2c3d4e5f",
+                                              "0X0A1B2C3D4E5F",
+                                              "0a1b2c3d4e5f6"};
         piece.insert(below(piece.size()), kGroups[below(std::size(kGroups))]);
       }
       // Often across the edge of a window of 64 bytes.
