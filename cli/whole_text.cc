@@ -105,13 +105,15 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
     out->Flush();
     return;
   }
-  // Only the second thread touches the listings: it indexes them while
-  // this one scans the first batch.
+  // The second thread indexes the MA-L listing while this one indexes the
+  // listings of blocks and scans the first batch; the queue hands those
+  // indexes over with the batch, and from then on only the second thread
+  // touches the listings.
   BatchQueue queue;
   std::exception_ptr failure;
   std::thread writing([&] {
     try {
-      listings.IndexAll();
+      listings.ma_l().Index();
       while (const std::optional<Batch> batch = queue.Pop()) {
         for (const MacFinding& finding : *batch) {
           if (!writer.Write(finding)) {
@@ -127,6 +129,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
     }
   });
   try {
+    listings.IndexBlocks();
     constexpr std::size_t kBatch = 4096;
     Batch batch;
     for (bool more = true; more;) {

@@ -107,6 +107,10 @@ const BlockDb* ListingSet::companion(BlockKind kind) const {
 
 void ListingSet::IndexAll() const {
   ma_l_.Index();
+  IndexBlocks();
+}
+
+void ListingSet::IndexBlocks() const {
   for (const std::optional<BlockDb>& blocks : companions_) {
     if (blocks) blocks->Index();
   }

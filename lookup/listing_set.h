@@ -58,6 +58,8 @@ class ListingSet {
 
   // Indexes every listing now (VendorDb::Index), for a long text.
   void IndexAll() const;
+  // The same for the listings of blocks alone.
+  void IndexBlocks() const;
 
   // Texts this long or longer are looked up with the indexes from the
   // start.
