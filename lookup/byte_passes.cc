@@ -286,17 +286,11 @@ std::size_t NextLabelMark(std::string_view text, std::size_t from,
   for (; i + 2 < to; ++i) {
     if (passes::IsMark(p + i)) return i;
   }
-  // The last two bytes: "dd", a Cyrillic letter and a blank line still
-  // count.
+  // The last two bytes, followed by zeros, which end every mark.
   for (; i < to; ++i) {
-    const bool two = i + 1 < to;
-    if (p[i] == 0xD0 ||
-        (two && (p[i] | 0x20) == 'd' && (p[i + 1] | 0x20) == 'd') ||
-        (two && p[i] == '\n' &&
-         (p[i + 1] == ' ' ||
-          static_cast<unsigned char>(p[i + 1] - '\t') < 5))) {
-      return i;
-    }
+    const unsigned char next = i + 1 < to ? p[i + 1] : 0;
+    const unsigned char last[3] = {p[i], next, 0};
+    if (passes::IsMark(last)) return i;
   }
   return to;
 }
