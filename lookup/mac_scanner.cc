@@ -10,18 +10,28 @@ namespace {
 
 constexpr std::string_view kHexStringTag = "Hex-STRING:";
 
+// The colon of a "Hex-STRING:" followed by blanks up to at, or npos.
+std::size_t TagBefore(std::string_view text, std::size_t at) {
+  std::size_t blanks = at;
+  while (blanks > 0 && text[blanks - 1] == ' ') --blanks;
+  if (blanks == at || blanks < kHexStringTag.size() ||
+      text.substr(blanks - kHexStringTag.size(), kHexStringTag.size()) !=
+          kHexStringTag) {
+    return std::string_view::npos;
+  }
+  return blanks - 1;
+}
+
 }  // namespace
 
 using shapes::IsAlnum;
 using shapes::IsHardByte;
-using shapes::IsHex;
 using shapes::IsWhole;
 using shapes::IsWholeBare;
 using shapes::JoinKey;
 using shapes::kClientIdLength;
 using shapes::kGroupedLength;
 using shapes::kQuadLength;
-using shapes::kShortestMac;
 using shapes::kSixSixLength;
 using shapes::MatchClientId;
 using shapes::MatchColonShort;
@@ -181,10 +191,9 @@ std::optional<MacFinding> MacScanner::Next() {
     began_ = true;
     // A tag whose blanks reach where the scan begins: a block may have
     // been cut among them.
-    std::size_t blanks = i;
-    while (blanks > 0 && blanks <= size && text_[blanks - 1] == ' ') --blanks;
-    if (blanks < i && blanks > 0 && text_[blanks - 1] == ':') {
-      if (std::optional<MacFinding> found = after_tag(blanks - 1)) return found;
+    if (const std::size_t colon = TagBefore(text_, std::min(i, size));
+        colon != std::string_view::npos) {
+      if (std::optional<MacFinding> found = after_tag(colon)) return found;
     }
   }
   while (i < limit) {
@@ -239,13 +248,9 @@ void StreamScanner::Keep(std::size_t from) {
   // them: a tag further back than the bytes kept is kept as the tag and
   // one blank, which tell the same.
   constexpr std::string_view kTagged = "Hex-STRING: ";
-  std::size_t blanks = from;
-  while (blanks > 0 && pending_[blanks - 1] == ' ') --blanks;
-  const bool tagged =
-      blanks < from && blanks >= kHexStringTag.size() &&
-      std::string_view(pending_).substr(blanks - kHexStringTag.size(),
-                                        kHexStringTag.size()) == kHexStringTag;
-  if (tagged && from - blanks + kHexStringTag.size() > keep) {
+  const std::size_t colon = TagBefore(pending_, from);
+  if (colon != std::string_view::npos &&
+      from - (colon + 1 - kHexStringTag.size()) > keep) {
     keep = kTagged.size();
     labels_.Drop(pending_, from, from - keep);
     pending_.replace(0, from, kTagged);
