@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "lookup/mac_scanner.h"
+
 namespace venmark {
 namespace {
 
@@ -155,11 +157,7 @@ std::span<const std::string_view> VendorDb::Find(
 std::span<const std::string_view> VendorDb::Find(std::uint32_t prefix) const {
   if (prefix > 0xFFFFFF) return {};
   if (!indexed_ && ++lookups_ <= kDirectLookups) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const char key[] = {kHex[prefix >> 20 & 0xF], kHex[prefix >> 16 & 0xF], '-',
-                        kHex[prefix >> 12 & 0xF], kHex[prefix >> 8 & 0xF],  '-',
-                        kHex[prefix >> 4 & 0xF],  kHex[prefix & 0xF]};
-    return SearchText(std::string_view(key, sizeof key));
+    return SearchText(OuiKey(std::uint64_t{prefix} << 24));
   }
   Index();
   const auto begin = keys_.begin() + starts_[prefix >> kBucketShift];
