@@ -33,21 +33,23 @@ long ReadSome(std::FILE* input, char* buffer, std::size_t size) {
   }
 }
 
+// Whether text starts with a UTF-16 byte-order mark, either way round.
+bool HasUtf16Mark(std::string_view text) {
+  return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
 bool ScanStream(std::FILE* input, const ListingSet& listings,
                 ResultFormat format, Output* out, int* error_number) {
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
-  std::string results;
-  Assignment scratch;
+  LineWriter writer(listings, format, out);
   StreamScanner scanner;
   std::optional<Utf16Decoder> utf16;
   // A byte-order mark is told by the first two bytes, which may come apart.
   std::string head;
   bool first = true, first_piece = true;
-  auto found = [&](const MacFinding& finding) {
-    SearchMacBase(listings, finding, format, "\n", &results, &scratch);
-  };
+  auto found = [&](const MacFinding& finding) { writer.Write(finding); };
   for (;;) {
     errno = 0;
     const long got = ReadSome(input, block.data(), kBlock);
@@ -61,7 +63,7 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
       if (head.size() < 2 && got > 0) continue;
       first = false;
       text = head;
-      if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+      if (HasUtf16Mark(text)) {
         utf16.emplace(text[0] == '\xFE');
         text.remove_prefix(2);
       }
@@ -82,8 +84,6 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     first_piece = false;
     scanner.Feed(text, found);
     if (got == 0) scanner.Finish(found);
-    out->Write(results);
-    results.clear();
     // A short read has caught up with the writer: what it found is shown
     // now. A file read in full pieces is written in large ones.
     if (static_cast<std::size_t>(got) < kBlock) out->Flush();
@@ -97,7 +97,7 @@ bool ScanFile(std::FILE* file, const ListingSet& listings, ResultFormat format,
               Output* out, int* error_number) {
   if (std::optional<MappedInput> mapped = MappedInput::Map(fileno(file))) {
     const std::string_view text = mapped->text();
-    if (!text.starts_with("\xFF\xFE") && !text.starts_with("\xFE\xFF")) {
+    if (!HasUtf16Mark(text)) {
       ScanWhole(text, listings, format, out);
       *error_number = mapped->ReadError();
       return *error_number == 0;
@@ -116,6 +116,13 @@ std::FILE* OpenInput(const std::string& name) {
 }
 
 }  // namespace
+
+bool LineWriter::Write(const MacFinding& finding) {
+  lines_.clear();
+  SearchMacBase(listings_, finding, format_, "\n", &lines_, &scratch_);
+  out_->Write(lines_);
+  return !out_->failed();
+}
 
 void Output::Write(std::string_view text) {
   if (error_ != 0 || text.empty()) return;

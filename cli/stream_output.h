@@ -31,6 +31,23 @@ class Output {
   int error_ = 0;
 };
 
+// Looks up and writes the lines of each finding.
+class LineWriter {
+ public:
+  LineWriter(const ListingSet& listings, ResultFormat format, Output* out)
+      : listings_(listings), format_(format), out_(out) {}
+
+  // The lines of finding on to out; false once the output failed.
+  bool Write(const MacFinding& finding);
+
+ private:
+  const ListingSet& listings_;
+  ResultFormat format_;
+  Output* out_;
+  std::string lines_;
+  Assignment scratch_;
+};
+
 // Writes the result lines of the file called name (UTF-8), or of in for
 // "-", as its text arrives: each piece read is scanned, and its lines are
 // flushed whenever the reading has caught up with the writer, so a pipe

@@ -65,32 +65,6 @@ class BatchQueue {
   bool closed_ = false, stopped_ = false;
 };
 
-// Looks up and writes the lines of findings; false once the output failed.
-class LineWriter {
- public:
-  LineWriter(const ListingSet& listings, ResultFormat format, Output* out)
-      : listings_(listings), format_(format), out_(out) {}
-
-  bool Write(const MacFinding& finding) {
-    SearchMacBase(listings_, finding, format_, "\n", &results_, &scratch_);
-    if (results_.size() >= (std::size_t{1} << 16)) return Hand();
-    return true;
-  }
-
-  bool Hand() {
-    out_->Write(results_);
-    results_.clear();
-    return !out_->failed();
-  }
-
- private:
-  const ListingSet& listings_;
-  ResultFormat format_;
-  Output* out_;
-  std::string results_;
-  Assignment scratch_;
-};
-
 }  // namespace
 
 void ScanWhole(std::string_view text, const ListingSet& listings,
@@ -101,7 +75,6 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
     while (const std::optional<MacFinding> finding = scanner.Next()) {
       if (!writer.Write(*finding)) return;
     }
-    writer.Hand();
     out->Flush();
     return;
   }
@@ -122,7 +95,6 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
           }
         }
       }
-      writer.Hand();
     } catch (...) {
       failure = std::current_exception();
       queue.Stop();
