@@ -11,15 +11,11 @@ constexpr std::array<unsigned char, 256> MakeClassTable() {
   for (char c = 'G'; c <= 'Z'; ++c)
     table[static_cast<unsigned char>(c)] = kAlnum;
   for (char c = '0'; c <= '9'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
   for (char c = 'a'; c <= 'f'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
   for (char c = 'A'; c <= 'F'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum | kSoft;
-  for (const char c : {'x', 'X'})
-    table[static_cast<unsigned char>(c)] = kAlnum | kSoft;
-  for (const char c : {':', '-', '.'})
-    table[static_cast<unsigned char>(c)] = kSoft;
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
   return table;
 }
 

@@ -15,9 +15,7 @@ inline constexpr std::size_t kQuadLength = 14;      // 001a.2b3c.4d5e
 inline constexpr std::size_t kSixSixLength = 13;    // 001e49-7a33c1
 inline constexpr std::size_t kClientIdLength = 17;  // 0100.1a2b.3c4d.5e
 
-// kSoft: a byte a MAC may hold, blanks aside (hex digits, the separators,
-// the x of 0x).
-enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2, kSoft = 4 };
+enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2 };
 extern const std::array<unsigned char, 256> kClass;
 
 inline bool IsHex(char c) {
@@ -25,10 +23,6 @@ inline bool IsHex(char c) {
 }
 inline bool IsAlnum(char c) {
   return kClass[static_cast<unsigned char>(c)] & kAlnum;
-}
-
-inline bool IsSoft(char c) {
-  return kClass[static_cast<unsigned char>(c)] & kSoft;
 }
 
 // The fewest bytes any MAC but the Hex-STRING pairs is written in:
