@@ -6,7 +6,7 @@
 #include "app/search_flow.h"
 #include "app/texts.h"
 #include "app/update_flow.h"
-#include "lookup/listing_file.h"
+#include "listings/listing_file.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
 
@@ -84,19 +84,21 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
         last = received;
         return true;
       });
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated)
+      << text::UpdateFailed(result.problem);
   EXPECT_EQ(ReadWholeFile(listing), MakeListing(101, "New"));
   EXPECT_GT(last, 0);
   // The companions the mirror lacks keep their old files, and say so.
-  const std::string message = CompletionMessage(result);
+  const std::string message = text::UpdateCompletion(result);
   EXPECT_TRUE(
       message.starts_with("Синхронизация завершена\nПрежними "
                           "оставлены: список IAB"))
       << message;
   EXPECT_NE(message.find("; список MA-M"), std::string::npos);
-  EXPECT_EQ(CompletionMessage({UpdateStatus::kCancelled, "", 0, {}}), "");
-  EXPECT_EQ(CompletionMessage({UpdateStatus::kFailed, "Не удалось", 0, {}}),
-            "Не удалось");
+  EXPECT_EQ(text::UpdateCompletion({UpdateStatus::kCancelled, {}, 0, {}}), "");
+  EXPECT_EQ(text::UpdateCompletion(
+                {UpdateStatus::kFailed, {.kind = UpdateFailure::kBusy}, 0, {}}),
+            "Не удалось обновить базу: обновление уже идёт");
 }
 
 // The folder of a listing the user named is never made: a typo must not
@@ -110,8 +112,9 @@ TEST(UpdateFlowTest, MakesNoFolderForANamedListing) {
   const UpdateResult result =
       RunUpdate({Utf8FromPath(missing), sources, &transport}, {});
   EXPECT_EQ(result.status, UpdateStatus::kFailed);
-  EXPECT_NE(result.message.find("папка не найдена"), std::string::npos)
-      << result.message;
+  EXPECT_NE(text::UpdateFailed(result.problem).find("папка не найдена"),
+            std::string::npos)
+      << text::UpdateFailed(result.problem);
   EXPECT_FALSE(std::filesystem::exists(folder / "typo"));
 }
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "app/search_flow.h"
-#include "lookup/listing_file.h"
+#include "listings/listing_file.h"
 
 namespace venmark {
 namespace {

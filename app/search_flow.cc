@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/texts.h"
-#include "lookup/listing_file.h"
-#include "lookup/listing_places.h"
-#include "lookup/listing_set.h"
-#include "lookup/mac_scanner.h"
-#include "lookup/search.h"
+#include "listings/listing_file.h"
+#include "listings/listing_places.h"
+#include "listings/listing_set.h"
+#include "listings/result_lines.h"
+#include "scan/mac_scanner.h"
 
 namespace venmark {
 
@@ -27,16 +27,17 @@ SearchOutcome RunSearch(std::string_view text, const std::string& named,
   if (!MacScanner(text).Next()) return outcome;
   const std::string path = ChooseListing(named);
   if (path.empty()) {
-    outcome.error = text::WithUpdateHint(NoListingMessage(ListingPlaces()));
+    outcome.error = text::WithUpdateHint(text::NoListing(ListingPlaces()));
     return outcome;
   }
-  std::string error;
-  const std::optional<ListingSet> listings = ListingSet::Load(path, &error);
+  ListingProblem problem;
+  const std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
   if (!listings) {
-    outcome.error = text::WithUpdateHint(error);
+    outcome.error = text::WithUpdateHint(text::CannotRead(problem));
     return outcome;
   }
-  outcome.lines = SearchText(text, *listings, eol);
+  outcome.lines =
+      SearchText(text, *listings, {ResultFormat::kText, eol, &text::ResultLineWords()});
   return outcome;
 }
 

@@ -39,6 +39,10 @@ std::string Received(std::int64_t bytes) {
   return "Получено " + FormatBytes(bytes);
 }
 
+std::string ProgressText(std::int64_t received) {
+  return std::string(kProgressLabel) + "\n" + Received(received);
+}
+
 std::string WithUpdateHint(std::string_view error) {
   return std::string(error) + ".\n\nЧтобы загрузить базу с сервера IEEE, " +
          "нажмите «" + std::string(kUpdate) + "».";

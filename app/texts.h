@@ -4,7 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include <optional>
+#include <vector>
+
 #include "app/listing_age.h"
+#include "listings/problem.h"
+#include "listings/result_lines.h"
+#include "update/listing_update.h"
 
 // Every caption and message the windows show, written once for every
 // frontend (UTF-8).
@@ -31,10 +37,6 @@ inline constexpr std::string_view kCancel = "Отмена";
 inline constexpr std::string_view kProgressTitle = "Venmark — загрузка";
 
 // What the windows' programs say on a console.
-inline constexpr std::string_view kGuiDescription =
-    "Venmark — производители сетевых устройств по MAC-адресам.\n"
-    "Вставьте в окно любой текст с MAC-адресами и нажмите «Поиск».\n"
-    "Для поиска из командной строки есть venmark-scan.";
 inline constexpr std::string_view kNoDisplay =
     "venmark: нет графического дисплея (не заданы DISPLAY и "
     "WAYLAND_DISPLAY), окно открыть нельзя.\nДля поиска из командной строки "
@@ -55,7 +57,138 @@ std::string FormatBytes(std::int64_t bytes);
 // The progress of an update: how much has arrived, in FormatBytes.
 std::string Received(std::int64_t bytes);
 
+// The progress window's text: what is fetched, and how much has arrived.
+std::string ProgressText(std::int64_t received);
+
 // error (a sentence without its full stop), then how to get a listing.
 std::string WithUpdateHint(std::string_view error);
+
+// The words of the result lines.
+const ResultWords& ResultLineWords();
+
+// errno value error met while reading a file, in words ("файл не найден").
+std::string SystemError(int error);
+
+// The same for making, writing or replacing a file, in words that say what
+// to do about it ("нет прав на запись в папку").
+std::string WriteError(int error);
+
+// What a listing is called in messages: "базу производителей" for MA-L,
+// "список MA-S" for a companion.
+std::string ListingTitle(std::optional<BlockKind> companion);
+
+// Why a file is no listing ("в файле нет ни одной записи OUI").
+std::string ReadFailureText(const ReadFailure& why);
+
+// "Не удалось прочитать базу производителей «…»: файл не найден".
+std::string CannotRead(const ListingProblem& problem);
+
+// The message for a search that found no listing, naming the places.
+std::string NoListing(const std::vector<std::string>& places);
+
+// failure on the way to a server, with the transport's detail in brackets.
+std::string NetworkFailureText(NetworkFailure failure, std::string_view detail);
+
+// What failed in an update, as a phrase ("сервер ответил HTTP 404").
+std::string UpdateProblemText(const UpdateProblem& problem);
+
+// The sentence that tells an update failed: "Не удалось обновить базу: …".
+std::string UpdateFailed(const UpdateProblem& problem);
+
+// A companion that kept its old file: "список MA-S «…»: сервер ответил …".
+std::string KeptText(const KeptListing& kept);
+
+// What the windows tell when an update ends: the completion text with the
+// companions that kept their old files, or the failure; empty when the
+// user cancelled.
+std::string UpdateCompletion(const UpdateResult& result);
+
+// The command lines' help and messages.
+
+inline constexpr std::string_view kScanUsage =
+    "Использование: venmark-scan [--db ФАЙЛ] [--format ВИД] [ФАЙЛ...]\n"
+    "               venmark-scan [--db ФАЙЛ] --update\n"
+    "               venmark-scan [--db ФАЙЛ] --version\n"
+    "\n"
+    "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
+    "001a.2b3c.4d5e, 001a-2b3c-4d5e, 0:1d:aa:8f:23:ed, 001e49-7a33c1,\n"
+    "Hex-STRING: 00 1A 2B 3C 4D 5E, 0100.1a2b.3c4d.5e, а после подписи MAC —\n"
+    "и 001A2B3C4D5E) и называет производителя каждого по\n"
+    "спискам IEEE: MA-L и, если они лежат рядом, MA-M, MA-S и IAB.\n"
+    "Каждый ФАЙЛ просматривается отдельно, по порядку; без ФАЙЛОВ и для «-»\n"
+    "читается стандартный ввод (UTF-8 или UTF-16 с меткой порядка байтов).\n"
+    "Строки результата выводятся в стандартный вывод в кодировке UTF-8.\n"
+    "\n"
+    "Без --db список MA-L ищется по порядку: base.dat в текущей папке,\n"
+    "$XDG_DATA_HOME/venmark/base.dat (~/.local/share/venmark/base.dat),\n"
+    "/usr/share/ieee-data/oui.txt.\n"
+    "\n"
+    "Параметры:\n"
+    "  --db ФАЙЛ     список MA-L (и списки рядом с ним)\n"
+    "  --format ВИД  text (по умолчанию): «MAC - производитель»;\n"
+    "                tsv: MAC, блок, производитель, примечание через "
+    "табуляцию;\n"
+    "                json: по объекту JSON в строке с полями mac, assignment,\n"
+    "                vendor, note\n"
+    "  --update      загрузить свежие списки с сервера IEEE (HTTPS) и "
+    "заменить\n"
+    "                ими прежние; ход загрузки и ошибки выводятся в stderr\n"
+    "  --version     версия программы и списки, по которым идёт поиск\n"
+    "  --help        показать эту справку\n"
+    "\n"
+    "Код завершения: 0 — поиск или обновление выполнены; 1 — ошибка в\n"
+    "параметрах, входной файл не читается или результат не записывается;\n"
+    "2 — не читается список производителей; 3 — обновить списки не удалось;\n"
+    "128 + номер сигнала — обновление прервано (130 — Ctrl+C, 143 — "
+    "SIGTERM).\n";
+
+// The windows' program's --help.
+inline constexpr std::string_view kGuiUsage =
+    "Использование: venmark [--db ФАЙЛ]\n"
+    "\n"
+    "Venmark — производители сетевых устройств по MAC-адресам.\n"
+    "Вставьте в окно любой текст с MAC-адресами и нажмите «Поиск».\n"
+    "Для поиска из командной строки есть venmark-scan.\n"
+    "\n"
+    "Параметры:\n"
+    "  --db ФАЙЛ   искать по списку MA-L ФАЙЛ (и спискам рядом с ним) и\n"
+    "              обновлять его\n"
+    "  --version   показать версию\n"
+    "  --help      показать эту справку\n";
+
+// Follows a usage error: where the help is.
+inline constexpr std::string_view kScanHelpHint = "Справка: venmark-scan --help";
+inline constexpr std::string_view kGuiHelpHint = "Справка: venmark --help";
+
+// What is wrong with a command line.
+enum class Usage {
+  kDbWithoutFile,     // --db without a file
+  kBadFormat,         // --format with a value it does not take
+  kUnknownOption,     // arg is no option the program knows
+  kUpdateWithInputs,  // --update with input files
+};
+std::string UsageProblem(Usage problem, std::string_view arg);
+
+// --version's heading over the listings in use, and one line a listing:
+// its IEEE name, path, records and day.
+inline constexpr std::string_view kListingsHeading = "Списки производителей:";
+std::string ListingLine(std::string_view name, std::string_view path,
+                        std::size_t records, std::string_view day);
+
+// What venmark-scan --update tells as it goes.
+std::string UpdateStarting(std::string_view destination);
+std::string UpdatedListing(std::string_view destination, std::size_t records);
+std::string KeptLine(const KeptListing& kept);
+inline constexpr std::string_view kUpdateCancelled =
+    "обновление прервано, база оставлена прежней";
+
+// An input that cannot be read ("-": standard input), and output that
+// cannot be written.
+std::string CannotReadInput(std::string_view name, int error);
+std::string CannotWriteOutput(int error);
+
+// sentence with its first letter, Latin or Cyrillic, in lower case: a
+// console program's messages follow its name and a colon.
+std::string LowerFirst(std::string sentence);
 
 }  // namespace venmark::text

@@ -6,8 +6,8 @@
 
 #include "app/search_flow.h"
 #include "app/texts.h"
-#include "lookup/listing_file.h"
-#include "lookup/listing_places.h"
+#include "listings/listing_file.h"
+#include "listings/listing_places.h"
 
 namespace venmark {
 namespace {
@@ -50,25 +50,7 @@ UpdateResult RunUpdate(const UpdateRequest& request,
     system = MakeSystemTransport();
     transport = system.get();
   }
-  return UpdateDatabase(options, *transport, progress);
-}
-
-std::string CompletionMessage(const UpdateResult& result) {
-  switch (result.status) {
-    case UpdateStatus::kUpdated: {
-      std::string message(text::kUpdateFinished);
-      for (std::size_t i = 0; i < result.kept.size(); ++i) {
-        message += i == 0 ? "\nПрежними оставлены: " : "; ";
-        message += result.kept[i];
-      }
-      return message;
-    }
-    case UpdateStatus::kFailed:
-      return result.message;
-    case UpdateStatus::kCancelled:
-      break;
-  }
-  return {};
+  return UpdateListings(options, *transport, progress);
 }
 
 }  // namespace venmark

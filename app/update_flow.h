@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "update/database_update.h"
+#include "update/listing_update.h"
 #include "update/transport.h"
 
 namespace venmark {
@@ -26,10 +26,5 @@ std::string UpdateDestination(const UpdateRequest& request);
 // where it goes (no other folder), and reporting progress.
 UpdateResult RunUpdate(const UpdateRequest& request,
                        const UpdateProgress& progress);
-
-// What the windows tell when an update ends: the completion text with the
-// companions that kept their old files, or the failure; empty when the
-// user cancelled.
-std::string CompletionMessage(const UpdateResult& result);
 
 }  // namespace venmark

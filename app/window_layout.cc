@@ -72,6 +72,27 @@ FormLayout MakeResultsWindow() {
   return window;
 }
 
+FormLayout MakeProgressWindow() {
+  using enum ControlKind;
+  FormLayout window;
+  window.name = "FormProgress";
+  window.caption = std::string(text::kProgressTitle);
+  window.width = 5700;
+  window.height = 1800;
+  // Measured with the longest text it may show.
+  ControlLayout label = Control("Label1", kLabel,
+                                text::ProgressText(std::int64_t{999} << 20),
+                                {180, 180, 5340, 600});
+  ControlLayout bar = Control("Progress1", kProgressBar, "", {180, 840, 5340, 270});
+  bar.accessible_name = std::string(text::kProgressLabel);
+  window.controls = {
+      label,
+      bar,
+      Control("Command1", kButton, text::kCancel, {4200, 1260, 1320, 420}),
+  };
+  return window;
+}
+
 std::vector<std::string_view> Paragraphs(std::string_view text) {
   std::vector<std::string_view> paragraphs;
   for (std::size_t start = 0;;) {
@@ -97,6 +118,11 @@ const FormLayout& MainFormLayout() {
 
 const FormLayout& ResultsFormLayout() {
   static const FormLayout layout = MakeResultsWindow();
+  return layout;
+}
+
+const FormLayout& ProgressFormLayout() {
+  static const FormLayout layout = MakeProgressWindow();
   return layout;
 }
 
@@ -175,6 +201,7 @@ Pixels CaptionRoom(const ControlLayout& control, const Scale& scale) {
       break;
     case ControlKind::kLabel:
     case ControlKind::kTextBox:
+    case ControlKind::kProgressBar:
       break;
   }
   return room;

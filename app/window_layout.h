@@ -12,7 +12,7 @@
 // shows whole. The frontends turn this into widgets or Win32 controls.
 namespace venmark {
 
-enum class ControlKind { kTextBox, kButton, kLabel, kFrame };
+enum class ControlKind { kTextBox, kButton, kLabel, kFrame, kProgressBar };
 
 // A rectangle in twips (1/1440 inch; 15 twips are a pixel at 96 dpi).
 struct Twips {
@@ -49,6 +49,8 @@ struct FormLayout {
 const FormLayout& MainFormLayout();
 // Form2: the results in their frame.
 const FormLayout& ResultsFormLayout();
+// The update's progress: what arrives, a bar and «Отмена».
+const FormLayout& ProgressFormLayout();
 
 // Where control stands at scale in a window grown by grow_x x grow_y pixels
 // beyond its drawn client size: as drawn, its right and bottom edges moved

@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/texts.h"
 #include "bench/sample_text.h"
-#include "lookup/byte_passes.h"
-#include "lookup/listing_set.h"
-#include "lookup/mac_scanner.h"
-#include "lookup/search.h"
+#include "scan/byte_passes.h"
+#include "listings/listing_set.h"
+#include "scan/mac_scanner.h"
+#include "listings/result_lines.h"
 
 namespace venmark {
 namespace {
@@ -22,11 +23,11 @@ std::string ListingPath() {
 
 void BM_LoadListing(benchmark::State& state) {
   const std::string path = ListingPath();
-  std::string error;
+  ListingProblem problem;
   for (auto _ : state) {
-    std::optional<ListingSet> listings = ListingSet::Load(path, &error);
+    std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
     if (!listings) {
-      state.SkipWithError(error.c_str());
+      state.SkipWithError(text::CannotRead(problem).c_str());
       return;
     }
     benchmark::DoNotOptimize(listings->ma_l().record_count());
@@ -35,18 +36,19 @@ void BM_LoadListing(benchmark::State& state) {
 BENCHMARK(BM_LoadListing)->Unit(benchmark::kMillisecond);
 
 void BM_SearchText(benchmark::State& state) {
-  std::string error;
+  ListingProblem problem;
   const std::optional<ListingSet> listings =
-      ListingSet::Load(ListingPath(), &error);
+      ListingSet::Load(ListingPath(), &problem);
   if (!listings) {
-    state.SkipWithError(error.c_str());
+    state.SkipWithError(text::CannotRead(problem).c_str());
     return;
   }
   const std::string text =
       MakeSampleText(static_cast<std::size_t>(state.range(0)));
   std::size_t lines = 0;
   for (auto _ : state) {
-    const std::string results = SearchText(text, *listings);
+    const std::string results = SearchText(
+        text, *listings, {ResultFormat::kText, kCrLf, &text::ResultLineWords()});
     lines = results.size();
     benchmark::DoNotOptimize(results.data());
   }

@@ -19,7 +19,7 @@ class SilentDialogs : public Dialogs {
   bool Confirm(const QString&) override { return false; }
   void Inform(const QString&) override {}
   void Error(const QString& text) override { error = text; }
-  std::unique_ptr<Progress> StartProgress(const QString&) override {
+  std::unique_ptr<ProgressView> StartProgress() override {
     return nullptr;
   }
   QString error;
@@ -34,10 +34,10 @@ void BM_SearchClick(benchmark::State& state) {
     state.PauseTiming();
     auto window = std::make_unique<MainWindow>(
         &dialogs,
-        MainWindowFiles{.database = listing != nullptr
-                                        ? listing
-                                        : "/usr/share/ieee-data/oui.txt",
-                        .sources = {}});
+        MainPresenter::Settings{.listing = listing != nullptr
+                                               ? listing
+                                               : "/usr/share/ieee-data/oui.txt",
+                                .sources = {}});
     window->show();
     window->findChild<QPlainTextEdit*>("Text1")->setPlainText(text);
     QCoreApplication::processEvents();

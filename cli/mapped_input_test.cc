@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "lookup/mac_scanner.h"
+#include "scan/mac_scanner.h"
 #include "testing/listings.h"
 
 namespace venmark {

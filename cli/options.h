@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/search.h"
+#include "listings/result_lines.h"
 
 namespace venmark {
 
@@ -18,9 +18,6 @@ struct Options {
   bool version = false;
   bool update = false;
 };
-
-// The text of --help.
-std::string_view Usage();
 
 // Parses args (program name excluded); on a usage error returns nothing
 // and sets *error.

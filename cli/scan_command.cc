@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -21,37 +22,16 @@
 #include "app/update_flow.h"
 #include "app/version.h"
 #include "cli/options.h"
-#include "cli/stream_output.h"
-#include "lookup/listing_file.h"
-#include "lookup/listing_places.h"
-#include "lookup/listing_set.h"
-#include "lookup/system_error.h"
+#include "cli/stream_scan.h"
+#include "listings/listing_file.h"
+#include "listings/listing_places.h"
+#include "listings/listing_set.h"
 
 namespace venmark {
 namespace {
 
-// sentence with its first letter, Latin or Cyrillic, in lower case: the
-// messages of this program start after "venmark-scan: ".
-std::string LowerFirst(std::string sentence) {
-  if (sentence.empty()) return sentence;
-  auto& c0 = reinterpret_cast<unsigned char&>(sentence[0]);
-  if (c0 >= 'A' && c0 <= 'Z') {
-    c0 = static_cast<unsigned char>(c0 - 'A' + 'a');
-  } else if (c0 == 0xD0 && sentence.size() > 1) {
-    // А-П (D0 90-9F) become а-п (D0 B0-BF); Р-Я (D0 A0-AF), р-я (D1 80-8F).
-    auto& c1 = reinterpret_cast<unsigned char&>(sentence[1]);
-    if (c1 >= 0x90 && c1 <= 0x9F) {
-      c1 = static_cast<unsigned char>(c1 + 0x20);
-    } else if (c1 >= 0xA0 && c1 <= 0xAF) {
-      c0 = 0xD1;
-      c1 = static_cast<unsigned char>(c1 - 0x20);
-    }
-  }
-  return sentence;
-}
-
-void PrintLine(std::FILE* stream, const std::string& line) {
-  const std::string text = "venmark-scan: " + LowerFirst(line) + "\n";
+void PrintLine(std::FILE* stream, std::string line) {
+  const std::string text = "venmark-scan: " + text::LowerFirst(std::move(line)) + "\n";
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
@@ -68,12 +48,12 @@ bool IsTerminal(std::FILE* stream) {
 std::optional<ListingSet> LoadListings(const std::string& path,
                                        std::FILE* err) {
   if (path.empty()) {
-    PrintLine(err, NoListingMessage(ListingPlaces()));
+    PrintLine(err, text::NoListing(ListingPlaces()));
     return std::nullopt;
   }
-  std::string error;
-  std::optional<ListingSet> listings = ListingSet::Load(path, &error);
-  if (!listings) PrintLine(err, error);
+  ListingProblem problem;
+  std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
+  if (!listings) PrintLine(err, text::CannotRead(problem));
   return listings;
 }
 
@@ -82,16 +62,17 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   out->Write("venmark-scan " + std::string(kVersion) + "\n");
   const std::string path = ChooseListing(options.db_path);
   const std::optional<ListingSet> listings = LoadListings(path, err);
-  if (!listings) return kExitNoDatabase;
-  out->Write("Списки производителей:\n  MA-L  " + path + ": записей " +
-             std::to_string(listings->ma_l().record_count()) + ", от " +
-             FileDay(path, "%Y-%m-%d") + "\n");
+  if (!listings) return kExitNoListing;
+  out->Write(std::string(text::kListingsHeading) + "\n" +
+             text::ListingLine("MA-L", path, listings->ma_l().record_count(),
+                               FileDay(path, "%Y-%m-%d")) +
+             "\n");
   for (const CompanionFile& file : CompanionFiles(path)) {
-    if (const BlockDb* blocks = listings->companion(file.kind)) {
-      out->Write("  " + std::string(BlockKindName(file.kind)) + "  " +
-                 file.path + ": записей " +
-                 std::to_string(blocks->record_count()) + ", от " +
-                 FileDay(file.path, "%Y-%m-%d") + "\n");
+    if (const BlockListing* blocks = listings->companion(file.kind)) {
+      out->Write(text::ListingLine(BlockKindName(file.kind), file.path,
+                                   blocks->record_count(),
+                                   FileDay(file.path, "%Y-%m-%d")) +
+                 "\n");
     }
   }
   return kExitOk;
@@ -137,8 +118,7 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   std::int64_t shown = -1;
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);
-  PrintLine(err, "загрузка списков OUI с сервера IEEE в «" + destination +
-                     "» и рядом");
+  PrintLine(err, text::UpdateStarting(destination));
   const UpdateResult result = RunUpdate(request, [&](std::int64_t received) {
     // A line a quarter of a megabyte, not one per packet.
     if (terminal && received / (256 * 1024) != shown) {
@@ -153,19 +133,18 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   if (terminal && shown >= 0) std::fputc('\n', err);
   switch (result.status) {
     case UpdateStatus::kUpdated:
-      PrintLine(err, "база «" + destination + "» обновлена, записей в ней: " +
-                         std::to_string(result.records));
-      for (const std::string& kept : result.kept) {
-        PrintLine(err, "прежним оставлен " + kept);
+      PrintLine(err, text::UpdatedListing(destination, result.records));
+      for (const KeptListing& kept : result.kept) {
+        PrintLine(err, text::KeptLine(kept));
       }
       return kExitOk;
     case UpdateStatus::kCancelled:
-      PrintLine(err, "обновление прервано, база оставлена прежней");
+      PrintLine(err, std::string(text::kUpdateCancelled));
       return 128 + (stop_signal != 0 ? stop_signal : SIGINT);
     case UpdateStatus::kFailed:
       break;
   }
-  PrintLine(err, result.message);
+  PrintLine(err, text::UpdateFailed(result.problem));
   return kExitUpdateFailed;
 }
 
@@ -174,15 +153,13 @@ int Scan(const Options& options, Output* output, std::FILE* in,
          std::FILE* err) {
   const std::optional<ListingSet> listings =
       LoadListings(ChooseListing(options.db_path), err);
-  if (!listings) return kExitNoDatabase;
+  if (!listings) return kExitNoListing;
   int status = kExitOk;
   for (const std::string& input : options.inputs) {
     int error_number = 0;
     if (!ScanInput(input, in, *listings, options.format, output,
                    &error_number)) {
-      const std::string shown = input == "-" ? "стандартный ввод" : input;
-      PrintLine(err, "не удалось прочитать «" + shown +
-                         "»: " + DescribeSystemError(error_number));
+      PrintLine(err, text::CannotReadInput(input, error_number));
       status = kExitUsage;
     }
     if (output->failed()) break;
@@ -198,7 +175,7 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   const std::optional<Options> options = ParseArgs(args, &usage_error);
   if (!options) {
     PrintLine(err, usage_error);
-    std::fputs("Справка: venmark-scan --help\n", err);
+    std::fputs((std::string(text::kScanHelpHint) + "\n").c_str(), err);
     return kExitUsage;
   }
   if (options->update) return RunUpdateCommand(*options, err);
@@ -206,19 +183,18 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   int status = kExitOk;
   try {
     if (options->help) {
-      output.Write(Usage());
+      output.Write(text::kScanUsage);
     } else if (options->version) {
       status = PrintVersion(*options, &output, err);
     } else {
       status = Scan(*options, &output, in, err);
     }
   } catch (const std::bad_alloc&) {
-    PrintLine(err, kOutOfMemory);
-    return kExitNoDatabase;
+    PrintLine(err, text::SystemError(ENOMEM));
+    return kExitNoListing;
   }
   if (const int error = output.Flush(); error != 0) {
-    PrintLine(err,
-              "не удалось вывести результат: " + DescribeSystemError(error));
+    PrintLine(err, text::CannotWriteOutput(error));
     return kExitUsage;
   }
   return status;

@@ -9,7 +9,7 @@ namespace venmark {
 // Exit statuses of venmark-scan.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;  // bad arguments or unreadable input
-inline constexpr int kExitNoDatabase = 2;
+inline constexpr int kExitNoListing = 2;
 inline constexpr int kExitUpdateFailed = 3;
 
 // Runs venmark-scan with args (program name excluded), reading standard

@@ -105,7 +105,7 @@ TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err,
             "venmark-scan: не удалось прочитать базу производителей "
-            "«/dev/zero»: файл больше 256 МиБ — это не список OUI\n");
+            "«/dev/zero»: файл больше 256 МБ — это не список OUI\n");
 }
 
 // Without --db: ./base.dat, then the user's data folder, then the system's

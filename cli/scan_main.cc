@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/scan_command.h"
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

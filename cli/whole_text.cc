@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "lookup/mac_scanner.h"
+#include "scan/mac_scanner.h"
 
 namespace venmark {
 namespace {

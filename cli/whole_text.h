@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "cli/stream_output.h"
-#include "lookup/listing_set.h"
-#include "lookup/search.h"
+#include "cli/stream_scan.h"
+#include "listings/listing_set.h"
+#include "listings/result_lines.h"
 
 namespace venmark {
 

@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/listing_set.h"
-#include "lookup/mac_scanner.h"
+#include "listings/listing_set.h"
+#include "scan/mac_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const venmark::ListingSet set(venmark::VendorDb::Parse(text),
-                                venmark::BlockDb::Parse(text));
-  const venmark::BlockDb& blocks = *set.companion(venmark::BlockKind::kMaS);
+  const venmark::ListingSet set(venmark::MalListing::Parse(text),
+                                venmark::BlockListing::Parse(text));
+  const venmark::BlockListing& blocks = *set.companion(venmark::BlockKind::kMaS);
   blocks.record_count();  // the index, not the search
   // Ask about the MACs the listing itself writes and a few fixed ones.
   std::vector<venmark::MacFinding> asks = venmark::FindMacs(text);
@@ -25,19 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
   // The first look-ups search the text, later ones the index: both must
   // answer alike.
-  const venmark::VendorDb indexed = venmark::VendorDb::Parse(text);
+  const venmark::MalListing indexed = venmark::MalListing::Parse(text);
   indexed.record_count();
   for (const venmark::MacFinding& ask : asks) {
-    const venmark::VendorDb direct = venmark::VendorDb::Parse(text);
-    const auto a = direct.Find(ask.oui_key);
+    const venmark::MalListing direct = venmark::MalListing::Parse(text);
+    const auto a = direct.Find(static_cast<std::uint32_t>(ask.address >> 24));
     const std::vector<std::string_view> searched(a.begin(), a.end());
-    const auto b = indexed.Find(ask.oui_key);
+    const auto b = indexed.Find(static_cast<std::uint32_t>(ask.address >> 24));
     if (!std::equal(searched.begin(), searched.end(), b.begin(), b.end())) {
       std::abort();
     }
     if (direct.HasRecord() != (indexed.record_count() > 0)) std::abort();
     // Block listings likewise.
-    const venmark::BlockDb direct_blocks = venmark::BlockDb::Parse(text);
+    const venmark::BlockListing direct_blocks = venmark::BlockListing::Parse(text);
     std::vector<std::string_view> searched_names, indexed_names;
     const auto found = direct_blocks.Find(ask.address, &searched_names);
     const auto expected = blocks.Find(ask.address, &indexed_names);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/mac_scanner.h"
+#include "scan/mac_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

@@ -4,17 +4,9 @@
 #include <QtGlobal>
 #include <memory>
 
+#include "app/main_view.h"
+
 namespace venmark {
-
-// A progress display for a long operation; closing it is destroying it.
-class Progress {
- public:
-  virtual ~Progress() = default;
-
-  // Shows that received bytes of total (0 when unknown) have arrived.
-  // Returns false once the user has asked to cancel.
-  virtual bool Update(qint64 received, qint64 total) = 0;
-};
 
 // The message boxes the windows raise, behind an interface so that tests can
 // answer them without a modal loop.
@@ -31,8 +23,8 @@ class Dialogs {
   // Reports a failure with an OK button and waits until it is dismissed.
   virtual void Error(const QString& text) = 0;
 
-  // Opens a modal progress display with a cancel button, captioned label.
-  virtual std::unique_ptr<Progress> StartProgress(const QString& label) = 0;
+  // Opens the modal progress window (ProgressFormLayout).
+  virtual std::unique_ptr<ProgressView> StartProgress() = 0;
 };
 
 }  // namespace venmark

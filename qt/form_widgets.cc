@@ -2,9 +2,10 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 
-#include "qt/fitted_text.h"
+#include "qt/qt_fonts.h"
 #include "qt/text_box.h"
 
 namespace venmark {
@@ -34,6 +35,12 @@ QWidget* CreateControl(const ControlLayout& control, QWidget* parent) {
     case ControlKind::kFrame:
       widget = new QGroupBox(caption, parent);
       break;
+    case ControlKind::kProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      widget = bar;
+      break;
+    }
   }
   widget->setObjectName(QString::fromStdString(control.name));
   return widget;

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -7,10 +6,12 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "app/main_presenter.h"
 #include "app/texts.h"
 #include "app/version.h"
-#include "qt/form_widgets.h"
 #include "qt/main_window.h"
 #include "qt/message_box_dialogs.h"
 
@@ -26,11 +27,6 @@ bool HaveDisplay() {
   return false;
 }
 
-void Print(std::FILE* stream, const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  std::fwrite(bytes.data(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,52 +35,13 @@ int main(int argc, char** argv) {
 
   // The options are read before anything opens the display, so --help and
   // --version work on a console without one.
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i)
-    arguments.append(QString::fromLocal8Bit(argv[i]));
-  QCommandLineParser parser;
-  parser.setApplicationDescription(venmark::Qs(venmark::text::kGuiDescription));
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Показать эту справку."));
-  const QCommandLineOption version(QStringLiteral("version"),
-                                   QStringLiteral("Показать версию."));
-  const QCommandLineOption database(
-      QStringLiteral("db"),
-      QStringLiteral("Искать по списку MA-L ФАЙЛ (и спискам рядом с ним) и "
-                     "обновлять его."),
-      QStringLiteral("ФАЙЛ"));
-  parser.addOption(help);
-  parser.addOption(version);
-  parser.addOption(database);
-  if (!parser.parse(arguments)) {
-    const QStringList unknown = parser.unknownOptionNames();
-    Print(stderr,
-          QStringLiteral("venmark: ") +
-              (unknown.isEmpty() ? parser.errorText()
-                                 : QStringLiteral("неизвестный параметр «%1»")
-                                       .arg(unknown.first())) +
-              QStringLiteral("\nСправка: venmark --help\n"));
-    return 1;
-  }
-  if (parser.isSet(help)) {
-    // Qt writes these few words in English whatever the translation.
-    Print(
-        stdout,
-        parser.helpText()
-            .replace(QStringLiteral("Usage:"), QStringLiteral("Использование:"))
-            .replace(QStringLiteral("<executable_name>"),
-                     QStringLiteral("venmark"))
-            .replace(QStringLiteral("[options]"), QStringLiteral("[параметры]"))
-            .replace(QStringLiteral("Options:"), QStringLiteral("Параметры:")));
-    return 0;
-  }
-  if (parser.isSet(version)) {
-    Print(stdout, QStringLiteral("venmark %1\n").arg(venmark::kVersion));
-    return 0;
-  }
-  if (!HaveDisplay()) {
-    Print(stderr, venmark::Qs(venmark::text::kNoDisplay) + "\n");
-    return 1;
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  const venmark::GuiStart start = venmark::DecideGuiStart(args, HaveDisplay());
+  if (start.action != venmark::GuiStart::Action::kRun) {
+    std::FILE* stream =
+        start.action == venmark::GuiStart::Action::kPrint ? stdout : stderr;
+    std::fwrite(start.text.data(), 1, start.text.size(), stream);
+    return start.action == venmark::GuiStart::Action::kPrint ? 0 : 1;
   }
 
   QApplication app(argc, argv);
@@ -107,9 +64,8 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(icon);
 
   venmark::MessageBoxDialogs dialogs;
-  venmark::MainWindow window(
-      &dialogs,
-      {.database = parser.value(database).toStdString(), .sources = {}});
+  venmark::MainWindow window(&dialogs,
+                             {.listing = start.listing, .sources = {}});
   dialogs.set_parent(&window);
   window.show();
   return QApplication::exec();

@@ -7,70 +7,38 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <chrono>
 
-#include "app/listing_age.h"
-#include "app/placement.h"
-#include "app/search_flow.h"
-#include "app/texts.h"
-#include "app/update_flow.h"
 #include "app/window_layout.h"
-#include "qt/fitted_text.h"
 #include "qt/form_widgets.h"
+#include "qt/qt_fonts.h"
 
 namespace venmark {
 namespace {
-
-// Keeps the wait cursor up for as long as it lives.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// Return and Enter press the focused button, as Space does, without making
-// any button a default one (Return in the text box still breaks the line);
-// Ctrl+Return in the text box runs the search.
-class KeyboardPresses : public QObject {
- public:
-  KeyboardPresses(QObject* parent, QWidget* input, QPushButton* search)
-      : QObject(parent), input_(input), search_(search) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
-      return false;
-    }
-    const Qt::KeyboardModifiers modifiers =
-        key->modifiers() & ~Qt::KeypadModifier;
-    if (watched == input_) {
-      if (modifiers != Qt::ControlModifier) return false;
-      search_->click();
-      return true;
-    }
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button == nullptr || modifiers != Qt::NoModifier) return false;
-    button->animateClick();
-    return true;
-  }
-
- private:
-  QWidget* input_;
-  QPushButton* search_;
-};
 
 Pixels Box(const QRect& r) {
   return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
+KeyCode CodeOf(int key) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return KeyCode::kReturn;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return KeyCode::kTab;
+    case Qt::Key_A:
+      return KeyCode::kA;
+    default:
+      return KeyCode::kOther;
+  }
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
-    : QWidget(nullptr), dialogs_(dialogs), files_(std::move(files)) {
+MainWindow::MainWindow(Dialogs* dialogs, MainPresenter::Settings settings,
+                       QSize screen)
+    : QWidget(nullptr), dialogs_(dialogs), presenter_(this, std::move(settings)) {
   const FormLayout& layout = MainFormLayout();
   setObjectName(QString::fromStdString(layout.name));
   setWindowTitle(Qs(layout.caption));
@@ -79,7 +47,6 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
   const Controls controls = CreateControls(layout, this);
   input_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
   credits_ = qobject_cast<QLabel*>(controls.at("Label1"));
-  auto* search = qobject_cast<QPushButton*>(controls.at("Command1"));
 
   if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
     screen = QGuiApplication::primaryScreen()->availableSize();
@@ -92,15 +59,13 @@ MainWindow::MainWindow(Dialogs* dialogs, MainWindowFiles files, QSize screen)
     if (control.kind != ControlKind::kTextBox) {
       controls.at(control.name)->setFont(captions);
     }
+    controls.at(control.name)->installEventFilter(this);
   }
   PlaceControls(layout, Scale(96, fit.factor), controls, this);
-  ShowListingAge();
+  presenter_.Start();
 
-  auto* keys = new KeyboardPresses(this, input_, search);
-  for (const char* name : {"Text1", "Command1", "Command2", "Command3"}) {
-    controls.at(name)->installEventFilter(keys);
-  }
-  connect(search, &QPushButton::clicked, this, &MainWindow::Search);
+  connect(qobject_cast<QPushButton*>(controls.at("Command1")),
+          &QPushButton::clicked, this, &MainWindow::Search);
   connect(qobject_cast<QPushButton*>(controls.at("Command2")),
           &QPushButton::clicked, this, &MainWindow::Exit);
   connect(qobject_cast<QPushButton*>(controls.at("Command3")),
@@ -112,88 +77,137 @@ MainWindow::~MainWindow() {
   if (results_) delete results_.data();
 }
 
-ResultsWindow* MainWindow::TouchResults() {
-  if (!results_) {
-    results_ = new ResultsWindow();
-    PlaceBeside(results_);
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr) return false;
+  const std::string name = widget->objectName().toStdString();
+  const std::string window = widget->window()->objectName().toStdString();
+  KeyPress press;
+  press.key = CodeOf(key->key());
+  press.control = (key->modifiers() & Qt::ControlModifier) != 0;
+  press.shift = (key->modifiers() & Qt::ShiftModifier) != 0 ||
+                key->key() == Qt::Key_Backtab;
+  press.window = window;
+  press.target = name;
+  press.target_kind = qobject_cast<QPlainTextEdit*>(widget) != nullptr
+                          ? ControlKind::kTextBox
+                      : qobject_cast<QPushButton*>(widget) != nullptr
+                          ? ControlKind::kButton
+                          : ControlKind::kLabel;
+  // Alt, Meta and the like make another key of it.
+  const Qt::KeyboardModifiers others =
+      key->modifiers() & ~(Qt::ControlModifier | Qt::ShiftModifier |
+                           Qt::KeypadModifier);
+  if (others != Qt::NoModifier) return false;
+  // The control the key came to is the one the presenter's answer is for.
+  key_target_ = widget;
+  const bool handled = presenter_.OnKey(press);
+  key_target_ = nullptr;
+  return handled;
+}
+
+std::string MainWindow::InputText() const {
+  return input_->toPlainText().toStdString();
+}
+
+void MainWindow::SetBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
   }
-  return results_;
 }
 
-void MainWindow::PlaceBeside(ResultsWindow* results) const {
-  const QRect main = frameGeometry();
-  const QMargins frame(
-      geometry().left() - main.left(), geometry().top() - main.top(),
-      main.right() - geometry().right(), main.bottom() - geometry().bottom());
-  const QWidget* search = findChild<QWidget*>("Command1");
-  const QRect button_row(QPoint(main.left(), mapToGlobal(search->pos()).y()),
-                         main.bottomRight());
-  const QSize size = results->size().grownBy(frame);
-  const Pixels at =
-      PlaceResults(Box(main), Box(button_row), size.width(), size.height(),
-                   Box(screen()->availableGeometry()));
-  results->move(at.left, at.top);
+Rgb MainWindow::Background() const {
+  const QColor face = palette().color(QPalette::Window);
+  return {face.red(), face.green(), face.blue()};
 }
 
-void MainWindow::ShowListingAge() {
-  const ListingAge age =
-      AgeOfListing(files_.database, std::chrono::system_clock::now());
-  const QString credits = Qs(text::Credits(age));
-  credits_->setAccessibleName(credits);
-  credits_->setToolTip(Qs(text::AgeTooltip(age)));
-  if (!age.old) {
+void MainWindow::ShowCredits(const CreditsLine& credits) {
+  const QString text = Qs(credits.text);
+  credits_->setAccessibleName(text);
+  credits_->setToolTip(Qs(credits.tooltip));
+  if (credits.warned.empty()) {
     credits_->setTextFormat(Qt::PlainText);
-    credits_->setText(credits);
+    credits_->setText(text);
     return;
   }
-  // The day in a warning colour that reads on a light window and on a
-  // dark one alike (contrast 7:1 or more on either).
-  const bool dark = palette().color(QPalette::Window).lightness() < 128;
-  const QString day = Qs(age.day);
-  QString html = credits.toHtmlEscaped().replace('\n', QStringLiteral("<br>"));
-  html.replace(day, QStringLiteral("<span style=\"color:%1\">%2</span>")
-                        .arg(dark ? "#ffb4a8" : "#a30000", day));
+  const QColor colour(credits.warning_colour.red, credits.warning_colour.green,
+                      credits.warning_colour.blue);
+  const QString warned = Qs(credits.warned).toHtmlEscaped();
+  QString html = text.toHtmlEscaped().replace('\n', QStringLiteral("<br>"));
+  html.replace(warned, QStringLiteral("<span style=\"color:%1\">%2</span>")
+                           .arg(colour.name(), warned));
   credits_->setTextFormat(Qt::RichText);
   credits_->setText(html);
 }
 
-void MainWindow::Search() {
-  SearchOutcome outcome;
-  {
-    WaitCursor wait;
-    outcome =
-        RunSearch(input_->toPlainText().toStdString(), files_.database, "\n");
-  }
-  if (!outcome.error.empty()) {
-    dialogs_->Error(QString::fromStdString(outcome.error));
-    return;
-  }
-  ResultsWindow* window = TouchResults();
-  window->AppendLines(QString::fromStdString(outcome.lines));
-  window->show();
-  window->raise();
-  window->activateWindow();
+bool MainWindow::Confirm(std::string_view question) {
+  return dialogs_->Confirm(Qs(question));
 }
 
-void MainWindow::Update() {
-  if (!dialogs_->Confirm(Qs(text::kConfirmUpdate))) return;
-  UpdateResult result;
-  {
-    std::unique_ptr<Progress> progress =
-        dialogs_->StartProgress(Qs(text::kProgressLabel));
-    result =
-        RunUpdate({files_.database, files_.sources, nullptr},
-                  [&progress](std::int64_t received) {
-                    return progress == nullptr || progress->Update(received, 0);
-                  });
+void MainWindow::Tell(MessageKind kind, std::string_view text) {
+  if (kind == MessageKind::kSuccess) {
+    dialogs_->Inform(Qs(text));
+  } else {
+    dialogs_->Error(Qs(text));
   }
-  ShowListingAge();
-  const QString message = QString::fromStdString(CompletionMessage(result));
-  if (result.status == UpdateStatus::kUpdated) dialogs_->Inform(message);
-  if (result.status == UpdateStatus::kFailed) dialogs_->Error(message);
 }
 
-void MainWindow::Exit() {
+std::unique_ptr<ProgressView> MainWindow::OpenProgress() {
+  return dialogs_->StartProgress();
+}
+
+ResultsView* MainWindow::OpenResults() { return results_.data(); }
+
+ResultsView* MainWindow::CreateResults() {
+  // Sized as this window's frame is, for placing it before it is shown.
+  const QRect outer = frameGeometry();
+  const QMargins frame(
+      geometry().left() - outer.left(), geometry().top() - outer.top(),
+      outer.right() - geometry().right(), outer.bottom() - geometry().bottom());
+  results_ = new ResultsWindow(frame);
+  results_->text_box()->installEventFilter(this);
+  return results_.data();
+}
+
+MainGeometry MainWindow::Geometry() const {
+  const QWidget* search = findChild<QWidget*>("Command1");
+  return {Box(frameGeometry()), mapToGlobal(search->pos()).y(),
+          Box(screen()->availableGeometry())};
+}
+
+void MainWindow::Click(std::string_view button) {
+  auto* target = qobject_cast<QPushButton*>(key_target_.data());
+  if (target != nullptr && target->objectName() == Qs(button)) {
+    target->animateClick();
+  }
+}
+
+void MainWindow::MoveFocus(bool backwards) {
+  QWidget* from = key_target_.data();
+  if (from == nullptr) return;
+  for (QWidget* next = from;;) {
+    next = backwards ? next->previousInFocusChain() : next->nextInFocusChain();
+    if (next == from) return;
+    if (next->window() == from->window() && next->isVisible() &&
+        next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
+      next->setFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void MainWindow::SelectAll(std::string_view box) {
+  auto* target = qobject_cast<QPlainTextEdit*>(key_target_.data());
+  if (target != nullptr && target->objectName() == Qs(box)) {
+    target->selectAll();
+  }
+}
+
+void MainWindow::CloseAll() {
   if (results_) results_->close();
   close();
   QCoreApplication::exit(0);

@@ -1,79 +1,97 @@
 #include "qt/message_box_dialogs.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
-#include <QProgressDialog>
+#include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
-#include <climits>
 
 #include "app/texts.h"
+#include "app/window_layout.h"
 #include "qt/form_widgets.h"
+#include "qt/qt_fonts.h"
 
 namespace venmark {
 namespace {
 
 // Runs a box to its end; QMessageBox::exec answers the escape button when the
 // box is closed from its frame.
-QMessageBox::StandardButton Ask(QWidget* parent, const QString& message,
+QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon,
+                                const QString& message,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton escape) {
-  QMessageBox box(QMessageBox::NoIcon, Qs(text::kAppTitle), message, buttons,
-                  parent);
+  QMessageBox box(icon, Qs(text::kAppTitle), message, buttons, parent);
   box.setEscapeButton(escape);
   box.setDefaultButton(QMessageBox::Ok);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-// The Qt progress dialog, driven from the thread that does the work: every
-// update lets the windows repaint while the modal dialog keeps input to
-// itself.
-class DialogProgress : public Progress {
+// The progress window, made from its layout and driven from the thread
+// that does the work: every report lets the windows repaint while the
+// modal window keeps input to itself.
+class ProgressWindow : public ProgressView {
  public:
-  DialogProgress(QWidget* parent, const QString& label)
-      : dialog_(label, Qs(text::kCancel), 0, 0, parent), label_(label) {
-    dialog_.setWindowTitle(Qs(text::kProgressTitle));
+  explicit ProgressWindow(QWidget* parent) : dialog_(parent) {
+    const FormLayout& layout = ProgressFormLayout();
+    dialog_.setObjectName(QString::fromStdString(layout.name));
+    dialog_.setWindowTitle(Qs(layout.caption));
     dialog_.setWindowModality(Qt::ApplicationModal);
-    dialog_.setMinimumDuration(0);
-    dialog_.setAutoClose(false);
-    dialog_.setAutoReset(false);
-    dialog_.setMinimumWidth(380);
+    const QFont captions = CaptionFont(QApplication::font());
+    dialog_.setFont(captions);
+    const Controls controls = CreateControls(layout, &dialog_);
+    PlaceControls(layout, Scale(96, FitFactor(layout, QtMeasure(captions), 96)),
+                  controls, &dialog_);
+    label_ = qobject_cast<QLabel*>(controls.at("Label1"));
+    label_->setText({});
+    bar_ = qobject_cast<QProgressBar*>(controls.at("Progress1"));
+    auto* cancel = qobject_cast<QPushButton*>(controls.at("Command1"));
+    QObject::connect(cancel, &QPushButton::clicked,
+                     [this] { cancelled_ = true; });
+    QObject::connect(&dialog_, &QDialog::rejected,
+                     [this] { cancelled_ = true; });
     dialog_.show();
+    cancel->setFocus();
     QCoreApplication::processEvents();
   }
 
-  bool Update(qint64 received, qint64 total) override {
-    if (total > 0) {
-      dialog_.setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
-      dialog_.setValue(static_cast<int>(std::min(received, total)));
-    }
-    dialog_.setLabelText(label_ + "\n" + Qs(text::Received(received)));
+  bool Show(std::string_view text, double done) override {
+    label_->setText(Qs(text));
+    // A busy bar where the size is not known.
+    bar_->setRange(0, done < 0 ? 0 : 1000);
+    if (done >= 0) bar_->setValue(static_cast<int>(std::min(done, 1.0) * 1000));
     QCoreApplication::processEvents();
-    return !dialog_.wasCanceled();
+    return !cancelled_;
   }
 
  private:
-  QProgressDialog dialog_;
-  QString label_;
+  QDialog dialog_;
+  QLabel* label_ = nullptr;
+  QProgressBar* bar_ = nullptr;
+  bool cancelled_ = false;
 };
 
 }  // namespace
 
 bool MessageBoxDialogs::Confirm(const QString& text) {
-  return Ask(parent_, text, QMessageBox::Ok | QMessageBox::Cancel,
+  return Ask(parent_, QMessageBox::Question, text,
+             QMessageBox::Ok | QMessageBox::Cancel,
              QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void MessageBoxDialogs::Inform(const QString& text) {
-  Ask(parent_, text, QMessageBox::Ok, QMessageBox::Ok);
+  Ask(parent_, QMessageBox::Information, text, QMessageBox::Ok,
+      QMessageBox::Ok);
 }
 
 void MessageBoxDialogs::Error(const QString& text) {
-  Ask(parent_, text, QMessageBox::Ok, QMessageBox::Ok);
+  Ask(parent_, QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-std::unique_ptr<Progress> MessageBoxDialogs::StartProgress(
-    const QString& label) {
-  return std::make_unique<DialogProgress>(parent_, label);
+std::unique_ptr<ProgressView> MessageBoxDialogs::StartProgress() {
+  return std::make_unique<ProgressWindow>(parent_);
 }
 
 }  // namespace venmark

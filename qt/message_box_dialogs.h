@@ -7,8 +7,9 @@
 
 namespace venmark {
 
-// The real dialogs: message boxes without icons captioned "Venmark", and a
-// modal progress dialog, all centred on parent.
+// The real dialogs: message boxes captioned "Venmark", a success with the
+// information icon and a failure with the error one, and the modal progress
+// window, all centred on parent.
 class MessageBoxDialogs : public Dialogs {
  public:
   MessageBoxDialogs() = default;
@@ -19,7 +20,7 @@ class MessageBoxDialogs : public Dialogs {
   bool Confirm(const QString& text) override;
   void Inform(const QString& text) override;
   void Error(const QString& text) override;
-  std::unique_ptr<Progress> StartProgress(const QString& label) override;
+  std::unique_ptr<ProgressView> StartProgress() override;
 
  private:
   QPointer<QWidget> parent_;

@@ -6,12 +6,12 @@
 #include <QTextCursor>
 
 #include "app/window_layout.h"
-#include "qt/fitted_text.h"
+#include "qt/qt_fonts.h"
 #include "qt/form_widgets.h"
 
 namespace venmark {
 
-ResultsWindow::ResultsWindow() : QWidget(nullptr) {
+ResultsWindow::ResultsWindow(QMargins frame) : QWidget(nullptr), frame_(frame) {
   const FormLayout& layout = ResultsFormLayout();
   setObjectName(QString::fromStdString(layout.name));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -31,23 +31,39 @@ void ResultsWindow::resizeEvent(QResizeEvent* event) {
   FollowSize(ResultsFormLayout(), Scale(96, factor_), controls_, size());
 }
 
-QString ResultsWindow::Text() const { return text_->toPlainText(); }
+std::string ResultsWindow::Text() const {
+  return text_->toPlainText().toStdString();
+}
 
-void ResultsWindow::AppendLines(const QString& lines) {
-  if (lines.isEmpty()) return;
+void ResultsWindow::Append(std::string_view text, std::size_t first) {
+  if (text.empty()) return;
   QTextDocument* document = text_->document();
   QTextCursor cursor(document);
   cursor.movePosition(QTextCursor::End);
   cursor.beginEditBlock();
-  // Whatever the user typed last keeps its own line.
-  if (!document->lastBlock().text().isEmpty()) cursor.insertBlock();
-  const int first = cursor.blockNumber();
-  cursor.insertText(lines);
+  cursor.insertText(Qs(text.substr(0, first)));
+  const int first_position = cursor.position();
+  cursor.insertText(Qs(text.substr(first)));
   cursor.endEditBlock();
   // The first of the new lines at the top of the view (lines do not wrap, so
   // the scroll bar counts lines), the cursor at its start.
-  text_->setTextCursor(QTextCursor(document->findBlockByNumber(first)));
-  text_->verticalScrollBar()->setValue(first);
+  const QTextBlock block = document->findBlock(first_position);
+  text_->setTextCursor(QTextCursor(block));
+  text_->verticalScrollBar()->setValue(block.blockNumber());
+}
+
+Pixels ResultsWindow::Frame() const {
+  const QRect outer = isVisible() ? frameGeometry()
+                                  : QRect(pos(), size().grownBy(frame_));
+  return {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1};
+}
+
+void ResultsWindow::MoveTo(int left, int top) { move(left, top); }
+
+void ResultsWindow::ShowAndRaise() {
+  show();
+  raise();
+  activateWindow();
 }
 
 }  // namespace venmark

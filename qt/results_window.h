@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include "app/main_view.h"
 #include "qt/form_widgets.h"
 
 namespace venmark {
@@ -10,17 +11,22 @@ namespace venmark {
 // The results window (Form2): the lines of every search made while it stays
 // open, one after another. A top-level window without owner that deletes
 // itself, text and all, when closed.
-class ResultsWindow : public QWidget {
+class ResultsWindow : public QWidget, public ResultsView {
   Q_OBJECT
 
  public:
-  ResultsWindow();
+  // frame: what the system's frame adds around the window, for its size
+  // before it is first shown.
+  explicit ResultsWindow(QMargins frame = {});
 
-  // The whole text of the results box.
-  QString Text() const;
+  QPlainTextEdit* text_box() const { return text_; }
 
-  // Appends result lines in one edit, starting on a line of their own.
-  void AppendLines(const QString& lines);
+  // ResultsView.
+  std::string Text() const override;
+  void Append(std::string_view text, std::size_t first) override;
+  Pixels Frame() const override;
+  void MoveTo(int left, int top) override;
+  void ShowAndRaise() override;
 
  protected:
   // The frame and the box follow the window's edges.
@@ -29,6 +35,7 @@ class ResultsWindow : public QWidget {
  private:
   QPlainTextEdit* text_;
   Controls controls_;
+  QMargins frame_;
   double factor_ = 1;
 };
 

@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "qt/fitted_text.h"
+#include "qt/qt_fonts.h"
 
 namespace venmark {
 namespace {

@@ -51,7 +51,7 @@ class UpdateButtonTest : public QObject {
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
         dialogs_.get(),
-        MainWindowFiles{.database = dir_.filePath("base.dat").toStdString(),
+        MainPresenter::Settings{.listing = dir_.filePath("base.dat").toStdString(),
                         .sources = IeeeSources(server_->Url(""))});
     window_->show();
   }
@@ -71,7 +71,7 @@ class UpdateButtonTest : public QObject {
                  "Процесс может занять две-три минуты, программа может "
                  "сделать вид, что висит, подождите вывода сообщения о "
                  "завершении")});
-    QVERIFY(dialogs_->progress_labels.isEmpty());
+    QVERIFY(dialogs_->progress_windows == 0);
     QVERIFY(dialogs_->informed.isEmpty() && dialogs_->errors.isEmpty());
     ExpectFilesUntouched();
   }
@@ -82,7 +82,7 @@ class UpdateButtonTest : public QObject {
     QCOMPARE(dialogs_->errors,
              QStringList{QStringLiteral(
                  "Не удалось обновить базу: сервер ответил HTTP 418")});
-    QVERIFY(dialogs_->progress_labels.size() == 1);
+    QCOMPARE(dialogs_->progress_windows, 1);
     QVERIFY(dialogs_->informed.isEmpty());
     QVERIFY(!dialogs_->progress_open);
     ExpectFilesUntouched();
@@ -90,7 +90,7 @@ class UpdateButtonTest : public QObject {
 
   void GoodServerReplacesTheDatabaseAndKeepsTheResults() {
     Search("00-00-01-aa-bb-cc");
-    const QString before = window_->results_window()->Text();
+    const QString before = window_->results_window()->text_box()->toPlainText();
     QCOMPARE(before, QStringLiteral("00-00-01-aa-bb-cc - Old 1\n"));
     QVERIFY(
         window_->findChild<QLabel*>("Label1")->text().contains("27.08.2022"));
@@ -108,11 +108,11 @@ class UpdateButtonTest : public QObject {
     QVERIFY(dialogs_->progress_updates > 0);
     QVERIFY(!dialogs_->progress_open);
     QCOMPARE(ReadFile("base.dat"), QByteArray::fromStdString(fresh));
-    QCOMPARE(window_->results_window()->Text(), before);
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(), before);
 
     // The next search reads the new listing.
     Search("00-00-01-aa-bb-cc");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              before + QStringLiteral("00-00-01-aa-bb-cc - New 1\n"));
   }
 

@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -14,7 +14,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "qt/fitted_text.h"
+#include "qt/qt_fonts.h"
 #include "qt/main_window.h"
 #include "qt/message_box_dialogs.h"
 #include "testing/fake_dialogs.h"
@@ -44,11 +44,11 @@ class WindowsTest : public QObject {
   void init() {
     QVERIFY(dir_.isValid());
     database_ = dir_.filePath("base.dat");
-    WriteDatabase(kListing);
+    WriteListing(kListing);
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
         dialogs_.get(),
-        MainWindowFiles{.database = database_.toStdString(), .sources = {}});
+        MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}});
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
@@ -97,7 +97,7 @@ class WindowsTest : public QObject {
       QApplication::setFont(desktop);
       MainWindow main(
           dialogs_.get(),
-          MainWindowFiles{.database = database_.toStdString(), .sources = {}},
+          MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}},
           QSize(2000, 1500));
       ResultsWindow results;
       const QString at = QStringLiteral("%1 pt").arg(points);
@@ -147,7 +147,7 @@ class WindowsTest : public QObject {
     const QSize screen(853, 683);
     MainWindow main(
         dialogs_.get(),
-        MainWindowFiles{.database = database_.toStdString(), .sources = {}},
+        MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}},
         screen);
     QApplication::setFont(saved);
     QVERIFY(main.width() + 16 <= screen.width());
@@ -209,7 +209,7 @@ class WindowsTest : public QObject {
   void CreditsNameTheListingsDayAndWarnWhenOld() {
     const auto make = [&](const std::string& database) {
       return std::make_unique<MainWindow>(
-          dialogs_.get(), MainWindowFiles{.database = database, .sources = {}});
+          dialogs_.get(), MainPresenter::Settings{.listing = database, .sources = {}});
     };
     const QString today = QDate::currentDate().toString("dd.MM.yyyy");
     auto fresh = make(database_.toStdString());
@@ -292,7 +292,7 @@ class WindowsTest : public QObject {
     ResultsWindow* results = window_->results_window();
     QVERIFY(results != nullptr);
     QVERIFY(results->isVisible());
-    QCOMPARE(results->Text(),
+    QCOMPARE(results->text_box()->toPlainText(),
              QStringLiteral("00-1A-2B-3C-4D-5A - Example Networks\n"
                             "00:50:56:aa:bb:cc - VMware, Inc.\n"
                             "ff:ff:ff:ff:ff:ff - производитель не определен "
@@ -304,7 +304,7 @@ class WindowsTest : public QObject {
   void SearchesAccumulateWhileTheWindowStaysOpen() {
     Search("00-1a-2b-00-00-01");
     Search("00:50:56:00:00:02");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
                             "00:50:56:00:00:02 - VMware, Inc.\n"));
   }
@@ -315,7 +315,7 @@ class WindowsTest : public QObject {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(window_->results_window() == nullptr);
     Search("00:50:56:00:00:02");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00:50:56:00:00:02 - VMware, Inc.\n"));
   }
 
@@ -326,7 +326,7 @@ class WindowsTest : public QObject {
       Search(text);
       QVERIFY(window_->results_window() != nullptr);
       QVERIFY(window_->results_window()->isVisible());
-      QCOMPARE(window_->results_window()->Text(), QString());
+      QCOMPARE(window_->results_window()->text_box()->toPlainText(), QString());
     }
     QVERIFY(dialogs_->errors.isEmpty());
   }
@@ -337,7 +337,7 @@ class WindowsTest : public QObject {
     box->moveCursor(QTextCursor::End);
     QTest::keyClicks(box, "note");
     Search("00:50:56:00:00:02");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
                             "note\n"
                             "00:50:56:00:00:02 - VMware, Inc.\n"));
@@ -349,7 +349,7 @@ class WindowsTest : public QObject {
     box->moveCursor(QTextCursor::End);
     QTest::keyClicks(box, "note");
     Search("no MAC here");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\nnote"));
   }
 
@@ -382,7 +382,7 @@ class WindowsTest : public QObject {
     search->setFocus();
     QTest::keyClick(search, Qt::Key_Return);
     QTRY_VERIFY(window_->results_window() != nullptr);
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"));
     // Enter on the keypad, on the update button: the confirmation asks.
     dialogs_->confirm_answer = false;
@@ -395,31 +395,37 @@ class WindowsTest : public QObject {
     Input()->setFocus();
     Input()->moveCursor(QTextCursor::End);
     QTest::keyClick(Input(), Qt::Key_Return, Qt::ShiftModifier);
-    QCOMPARE(window_->results_window()->Text().count('\n'), 1);
+    QCOMPARE(window_->results_window()->text_box()->toPlainText().count('\n'), 1);
     QTest::keyClick(Input(), Qt::Key_Backspace);
     QTest::keyClick(Input(), Qt::Key_Return);
     QTest::keyClicks(Input(), "00:50:56:00:00:02");
     QTest::keyClick(Input(), Qt::Key_Return, Qt::ControlModifier);
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
                             "00-1a-2b-00-00-01 - Example Networks\n"
                             "00:50:56:00:00:02 - VMware, Inc.\n"));
   }
 
-  // The real progress dialog, not the test's stand-in.
-  void ProgressDialogSaysHowMuchHasArrived() {
+  // The real progress window, made from its layout: what it shows, its
+  // bar busy or filled, and «Отмена» cancelling.
+  void ProgressWindowShowsWhatItIsToldAndCancels() {
     MessageBoxDialogs dialogs;
     dialogs.set_parent(window_.get());
-    std::unique_ptr<Progress> progress =
-        dialogs.StartProgress(QStringLiteral("Загрузка"));
-    QVERIFY(progress->Update(1024, 0));
-    auto* dialog = window_->findChild<QProgressDialog*>();
+    std::unique_ptr<ProgressView> progress = dialogs.StartProgress();
+    QVERIFY(progress->Show("Загрузка\nПолучено 1 КБ", -1));
+    auto* dialog = window_->findChild<QWidget*>("FormProgress");
     QVERIFY(dialog != nullptr && dialog->isVisible());
-    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 1 КБ"));
-    QVERIFY(progress->Update(5 * 1024 * 1024 + 200 * 1024, 0));
-    QCOMPARE(dialog->labelText(), QStringLiteral("Загрузка\nПолучено 5,2 МБ"));
-    dialog->cancel();
-    QVERIFY(!progress->Update(6 * 1024 * 1024, 0));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Venmark — загрузка"));
+    auto* label = dialog->findChild<QLabel*>("Label1");
+    auto* bar = dialog->findChild<QProgressBar*>("Progress1");
+    QCOMPARE(label->text(), QStringLiteral("Загрузка\nПолучено 1 КБ"));
+    QCOMPARE(bar->maximum(), 0);  // busy: no size known
+    QVERIFY(progress->Show("Загрузка\nПолучено 5,2 МБ", 0.5));
+    QCOMPARE(label->text(), QStringLiteral("Загрузка\nПолучено 5,2 МБ"));
+    QCOMPARE(bar->value() * 2, bar->maximum());
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"),
+                      Qt::LeftButton);
+    QVERIFY(!progress->Show("Загрузка", 0.6));
   }
 
   void TypedLineBreaksArriveWhicheverKeyCarriesThem() {
@@ -446,11 +452,11 @@ class WindowsTest : public QObject {
                  error.contains("«Обновить базу MAC-адресов с сервера IEEE»"),
              qPrintable(error));
     // The earlier results stay as they were; the next search works again.
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"));
-    WriteDatabase(kListing);
+    WriteListing(kListing);
     Search("00:50:56:00:00:03");
-    QCOMPARE(window_->results_window()->Text(),
+    QCOMPARE(window_->results_window()->text_box()->toPlainText(),
              QStringLiteral("00-1a-2b-00-00-01 - Example Networks\n"
                             "00:50:56:00:00:03 - VMware, Inc.\n"));
   }
@@ -509,7 +515,7 @@ class WindowsTest : public QObject {
 
   QPlainTextEdit* Input() const { return Find<QPlainTextEdit>("Text1"); }
 
-  void WriteDatabase(const char* listing) {
+  void WriteListing(const char* listing) {
     QFile file(database_);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(listing);

@@ -3,14 +3,16 @@
 namespace venmark {
 namespace {
 
-class FakeProgress : public Progress {
+class FakeProgress : public ProgressView {
  public:
   explicit FakeProgress(FakeDialogs* owner) : owner_(owner) {
     owner_->progress_open = true;
   }
   ~FakeProgress() override { owner_->progress_open = false; }
 
-  bool Update(qint64, qint64) override {
+  bool Show(std::string_view text, double) override {
+    owner_->progress_texts.append(QString::fromUtf8(
+        text.data(), static_cast<qsizetype>(text.size())));
     ++owner_->progress_updates;
     return owner_->cancel_after_updates < 0 ||
            owner_->progress_updates < owner_->cancel_after_updates;
@@ -31,8 +33,8 @@ void FakeDialogs::Inform(const QString& text) { informed.append(text); }
 
 void FakeDialogs::Error(const QString& text) { errors.append(text); }
 
-std::unique_ptr<Progress> FakeDialogs::StartProgress(const QString& label) {
-  progress_labels.append(label);
+std::unique_ptr<ProgressView> FakeDialogs::StartProgress() {
+  ++progress_windows;
   return std::make_unique<FakeProgress>(this);
 }
 

@@ -13,13 +13,14 @@ class FakeDialogs : public Dialogs {
   bool Confirm(const QString& text) override;
   void Inform(const QString& text) override;
   void Error(const QString& text) override;
-  std::unique_ptr<Progress> StartProgress(const QString& label) override;
+  std::unique_ptr<ProgressView> StartProgress() override;
 
   bool confirm_answer = true;
   // The progress display asks to cancel after this many updates (-1: never).
   int cancel_after_updates = -1;
-  QStringList confirmed, informed, errors, progress_labels;
+  QStringList confirmed, informed, errors, progress_texts;
   int progress_updates = 0;
+  int progress_windows = 0;
   bool progress_open = false;
 };
 

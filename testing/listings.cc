@@ -73,4 +73,12 @@ std::string MakeBlockListing(int records, const std::string& vendor) {
   return text;
 }
 
+ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
+  static constexpr ResultWords kWords{
+      " - no vendor",
+      {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast",
+       "multicast", "local"}};
+  return {format, eol, &kWords};
+}
+
 }  // namespace venmark

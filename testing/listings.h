@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "listings/result_lines.h"
+
 // Files and listings for tests, on any system.
 namespace venmark {
 
@@ -38,6 +40,11 @@ std::string MakeListing(int records, const std::string& vendor = "Vendor");
 // A block listing (MA-M, MA-S, IAB) of `records` 36-bit blocks in 70-B3-D5,
 // laid out as the IEEE publishes it.
 std::string MakeBlockListing(int records, const std::string& vendor = "Vendor");
+
+// Result lines in the tests' own words ("- no vendor", "(broadcast)"), so
+// that what a test expects shows where the words come in.
+ResultStyle TestStyle(ResultFormat format = ResultFormat::kText,
+                      std::string_view eol = "\n");
 
 // Paths of the four IEEE listings on a server, in update order.
 inline constexpr const char* kListingPaths[] = {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/label_context.h"
+#include "scan/label_context.h"
 
 namespace venmark::model {
 

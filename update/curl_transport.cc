@@ -106,8 +106,8 @@ int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }
 
 // What went wrong on the way, with libcurl's own detail of this error.
-std::string DescribeCurlError(const Curl& api, CURLcode code,
-                              const char* detail) {
+void SetCurlError(const Curl& api, CURLcode code, const char* detail,
+                  FetchResult* result) {
   NetworkFailure failure = NetworkFailure::kOther;
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -134,8 +134,10 @@ std::string DescribeCurlError(const Curl& api, CURLcode code,
       failure = NetworkFailure::kBadRedirect;
       break;
     case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
       failure = NetworkFailure::kUntrusted;
+      break;
+    case CURLE_SSL_CACERT_BADFILE:
+      failure = NetworkFailure::kNoTrustStore;
       break;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
@@ -145,10 +147,11 @@ std::string DescribeCurlError(const Curl& api, CURLcode code,
       failure = NetworkFailure::kBadAddress;
       break;
     default:
-      return DescribeNetworkFailure(NetworkFailure::kOther,
-                                    api.easy_strerror(code));
+      detail = api.easy_strerror(code);
+      break;
   }
-  return DescribeNetworkFailure(failure, detail != nullptr ? detail : "");
+  result->failure = failure;
+  result->detail = detail != nullptr ? detail : "";
 }
 
 class CurlTransport : public Transport {
@@ -165,10 +168,9 @@ class CurlTransport : public Transport {
     const Curl* api = LoadCurl();
     CURL* curl = api != nullptr ? api->easy_init() : nullptr;
     if (curl == nullptr) {
-      result.error =
-          api == nullptr
-              ? "не удалось загрузить библиотеку libcurl (пакет libcurl4)"
-              : "не удалось запустить загрузку";
+      result.failure = api == nullptr ? NetworkFailure::kNoLibrary
+                                      : NetworkFailure::kCannotStart;
+      if (api == nullptr) result.detail = "libcurl4";
       return result;
     }
     Transfer transfer;
@@ -240,7 +242,7 @@ class CurlTransport : public Transport {
       result.outcome = FetchOutcome::kHttpStatus;
     } else if (code != CURLE_OK) {
       result.outcome = FetchOutcome::kNetwork;
-      result.error = DescribeCurlError(*api, code, detail);
+      SetCurlError(*api, code, detail, &result);
     } else {
       result.outcome = FetchOutcome::kOk;
     }

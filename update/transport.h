@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "update/update_problem.h"
+
 namespace venmark {
 
 // One HTTP GET, redirects followed, the body handed over as it arrives.
@@ -35,31 +37,12 @@ enum class FetchOutcome {
 struct FetchResult {
   FetchOutcome outcome = FetchOutcome::kNetwork;
   long http_status = 0;
-  // For kNetwork: a Russian phrase with the transport's own detail.
-  std::string error;
+  // For kNetwork: what failed, and the transport's own detail.
+  NetworkFailure failure = NetworkFailure::kOther;
+  std::string detail;
   // The answer's Last-Modified, in seconds since 1970, when it gave one.
   std::optional<std::int64_t> last_modified;
 };
-
-// What went wrong on the way, whatever the transport.
-enum class NetworkFailure {
-  kHostNotFound,
-  kProxyNotFound,
-  kCannotConnect,
-  kTimedOut,
-  kCutOff,
-  kTooManyRedirects,
-  kBadRedirect,  // to a scheme not allowed, https to http among them
-  kUntrusted,    // the server's certificate is not trusted
-  kTls,          // any other failure of the secure connection
-  kBadAddress,
-  kOther,
-};
-
-// failure in words a user can act on, with the transport's own detail in
-// brackets when there is one.
-std::string DescribeNetworkFailure(NetworkFailure failure,
-                                   std::string_view detail);
 
 // Takes the next part of the body; false stops the transfer.
 using BodyWriter = std::function<bool(std::string_view part)>;

@@ -4,18 +4,17 @@
 #include <optional>
 #include <system_error>
 
-#include "lookup/block_db.h"
-#include "lookup/listing_file.h"
-#include "lookup/vendor_db.h"
+#include "listings/block_listing.h"
+#include "listings/listing_file.h"
+#include "listings/mal_listing.h"
 
 namespace venmark {
 
-std::string CheckSources(const UpdateSources& sources) {
+UpdateProblem CheckSources(const UpdateSources& sources) {
   for (const std::string* url :
        {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
     if (!url->starts_with("https://") && !url->starts_with("http://")) {
-      return "неподдерживаемый адрес сервера «" + *url +
-             "»: нужен адрес https:// (или http:// для своего зеркала)";
+      return {.kind = UpdateFailure::kBadSource, .path = *url};
     }
   }
   return {};
@@ -48,8 +47,8 @@ std::optional<std::size_t> RecordsOf(const std::optional<Db>& db) {
 }  // namespace
 
 std::size_t CountRecords(std::string_view text, bool blocks) {
-  return blocks ? BlockDb::Parse(text).record_count()
-                : VendorDb::Parse(text).record_count();
+  return blocks ? BlockListing::Parse(text).record_count()
+                : MalListing::Parse(text).record_count();
 }
 
 bool EndsWhole(std::string_view text) {
@@ -74,37 +73,35 @@ CurrentListing InspectListing(const std::string& path, bool blocks) {
   if (!std::filesystem::exists(PathFromUtf8(path), error)) return current;
   current.exists = true;
   // Counted where it lies (mapped), not copied first.
-  std::string reason;
+  ReadFailure why;
   const std::optional<std::size_t> records =
-      blocks ? RecordsOf(BlockDb::Load(path, &reason))
-             : RecordsOf(VendorDb::Load(path, &reason));
+      blocks ? RecordsOf(BlockListing::Load(path, &why))
+             : RecordsOf(MalListing::Load(path, &why));
   if (!records) {
-    current.error = "«" + path + "» не читается: " + reason;
+    current.problem = {
+        .kind = UpdateFailure::kCurrentUnreadable, .path = path, .read = why};
     return current;
   }
   current.records = *records;
   if (current.records == 0) {
-    current.error = "«" + path +
-                    "» не похож на список производителей (в нём нет ни одной "
-                    "записи), и обновление его не заменит";
+    current.problem = {.kind = UpdateFailure::kCurrentNotAListing,
+                       .path = path};
   }
   return current;
 }
 
-std::string CheckRecordCount(std::size_t fetched, std::size_t current) {
+UpdateProblem CheckRecordCount(std::size_t fetched, std::size_t current) {
   if (current == 0) return {};
   // The IEEE's listings only grow, by a few per cent a year; a listing far
   // shorter is cut off, one far longer is not the IEEE's.
+  UpdateProblem problem{.count = static_cast<std::int64_t>(fetched),
+                        .other = static_cast<std::int64_t>(current)};
   if (fetched * 100 < current * 98) {
-    return "список неполон — записей в нём " + std::to_string(fetched) +
-           ", а в нынешнем файле " + std::to_string(current);
+    problem.kind = UpdateFailure::kTooFew;
+  } else if (fetched * 100 > current * 150) {
+    problem.kind = UpdateFailure::kTooMany;
   }
-  if (fetched * 100 > current * 150) {
-    return "список подозрительно велик — записей в нём " +
-           std::to_string(fetched) + ", а в нынешнем файле " +
-           std::to_string(current);
-  }
-  return {};
+  return problem;
 }
 
 void RemoveLeftovers(const std::vector<std::string>& targets) {

@@ -5,15 +5,15 @@
 #include <string_view>
 #include <vector>
 
-#include "update/database_update.h"
+#include "update/listing_update.h"
 
 // What an update checks before it fetches and after: that it only ever
 // replaces a listing with a listing much like it.
 namespace venmark {
 
 // Why sources cannot be fetched (an address that is neither https:// nor
-// http://), or empty.
-std::string CheckSources(const UpdateSources& sources);
+// http://); kNone when they can.
+UpdateProblem CheckSources(const UpdateSources& sources);
 
 // Whether the folder of path belongs to the system's packages (/usr),
 // where an update never writes.
@@ -31,7 +31,7 @@ bool EndsWhole(std::string_view text);
 struct CurrentListing {
   bool exists = false;
   std::size_t records = 0;  // when it exists and is a listing
-  std::string error;        // when it exists and is no listing, or unreadable
+  UpdateProblem problem;    // when it exists and is no listing, or unreadable
 };
 
 // The file at path as a listing of blocks or of MA-L records.
@@ -39,8 +39,8 @@ CurrentListing InspectListing(const std::string& path, bool blocks);
 
 // Why a new listing of `fetched` records must not replace one of
 // `current` (0: none to compare with): it must hold from 98 % to 150 % of
-// them. Empty when it may.
-std::string CheckRecordCount(std::size_t fetched, std::size_t current);
+// them. kNone when it may.
+UpdateProblem CheckRecordCount(std::size_t fetched, std::size_t current);
 
 // Removes what killed updates left beside targets ("base.dat.new-Ab12Cd").
 void RemoveLeftovers(const std::vector<std::string>& targets);

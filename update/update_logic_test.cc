@@ -16,11 +16,12 @@
 #include <unistd.h>
 #endif
 
-#include "lookup/listing_file.h"
+#include "listings/listing_file.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
-#include "update/database_update.h"
-#include "update/listing_files.h"
+#include "testing/update_problems.h"
+#include "update/listing_update.h"
+#include "update/file_replacement.h"
 
 namespace venmark {
 namespace {
@@ -60,7 +61,7 @@ class UpdateLogicTest : public testing::Test {
     return names;
   }
   UpdateResult Update(const UpdateProgress& progress = {}) {
-    return UpdateDatabase(options_, transport_, progress);
+    return UpdateListings(options_, transport_, progress);
   }
   FakeTransport::Answer& MaL() {
     return transport_.answers[options_.sources.ma_l];
@@ -75,7 +76,7 @@ class UpdateLogicTest : public testing::Test {
 TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
   MaL().last_modified = 1445412480;  // 2015-10-21 07:28:00 UTC
   const UpdateResult result = Update();
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_EQ(result.records, 30u);
   EXPECT_TRUE(result.kept.empty());
   EXPECT_EQ(Read("base.dat"), MakeListing(30, "New"));
@@ -95,26 +96,32 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
   const struct {
     int status;
     std::string body;
-    const char* says;
+    UpdateProblem says;
   } cases[] = {
-      {404, fresh, "сервер ответил HTTP 404"},
-      {200, "<html>Request Rejected</html>", "не список OUI"},
-      {200, MakeListing(9, "Short"), "записей в нём 9, а в нынешнем файле 20"},
-      {200, fresh.substr(0, fresh.size() - 5), "получен не полностью"},
-      {200, fresh.substr(0, fresh.rfind("\r\n00") + 2), "получен не полностью"},
+      {404, fresh, {.kind = UpdateFailure::kHttpStatus, .count = 404}},
+      {200, "<html>Request Rejected</html>",
+       {.kind = UpdateFailure::kNotAListing}},
+      {200, MakeListing(9, "Short"),
+       {.kind = UpdateFailure::kTooFew, .count = 9, .other = 20}},
+      {200, fresh.substr(0, fresh.size() - 5),
+       {.kind = UpdateFailure::kCutOff}},
+      {200, fresh.substr(0, fresh.rfind("\r\n00") + 2),
+       {.kind = UpdateFailure::kCutOff}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.says);
+    SCOPED_TRACE(Debug(c.says));
     MaL() = {c.status, c.body};
     const UpdateResult result = Update();
     EXPECT_EQ(result.status, UpdateStatus::kFailed);
-    EXPECT_NE(result.message.find(c.says), std::string::npos) << result.message;
+    EXPECT_EQ(Debug(result.problem), Debug(c.says));
     EXPECT_EQ(Read("base.dat"), old_);
     EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
   }
   options_.max_bytes = 1000;
   MaL() = {200, fresh};
-  EXPECT_NE(Update().message.find("это не список OUI"), std::string::npos);
+  const UpdateProblem large = Update().problem;
+  EXPECT_EQ(large.kind, UpdateFailure::kTooLarge);
+  EXPECT_EQ(large.count, 1000);
   EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 }
 
@@ -123,10 +130,14 @@ TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
   transport_.answers[options_.sources.ma_s] = {200, MakeBlockListing(4, "Few")};
   transport_.answers[options_.sources.iab] = {500, ""};
   const UpdateResult result = Update();
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   ASSERT_EQ(result.kept.size(), 2u);
-  EXPECT_NE(result.kept[0].find("список MA-S"), std::string::npos);
-  EXPECT_NE(result.kept[1].find("HTTP 500"), std::string::npos);
+  EXPECT_EQ(result.kept[0].kind, BlockKind::kMaS);
+  EXPECT_EQ(result.kept[0].path, Utf8FromPath(dir_ / "base-mas.dat"));
+  EXPECT_EQ(result.kept[0].why.kind, UpdateFailure::kTooFew);
+  EXPECT_EQ(result.kept[1].kind, BlockKind::kIab);
+  EXPECT_EQ(Debug(result.kept[1].why),
+            Debug({.kind = UpdateFailure::kHttpStatus, .count = 500}));
   EXPECT_EQ(Read("base-mas.dat"), MakeBlockListing(10, "Old"));
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
                                             "base-mas.dat"}));
@@ -174,8 +185,7 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
       FolderLock::TryTake(Utf8FromPath(dir_), &error);
   ASSERT_TRUE(held) << error;
   const UpdateResult busy = Update();
-  EXPECT_NE(busy.message.find("обновление уже идёт"), std::string::npos)
-      << busy.message;
+  EXPECT_EQ(busy.problem.kind, UpdateFailure::kBusy) << Debug(busy.problem);
   EXPECT_EQ(Read("base.dat"), old_);
 }
 
@@ -208,24 +218,24 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
   Write("base-mas.dat", "more notes\n");
   UpdateResult result = Update();
   EXPECT_EQ(result.status, UpdateStatus::kFailed);
-  EXPECT_NE(result.message.find("не похож на список"), std::string::npos)
-      << result.message;
+  EXPECT_EQ(Debug(result.problem),
+            Debug({.kind = UpdateFailure::kCurrentNotAListing,
+                   .path = Utf8FromPath(dir_ / "base.dat")}));
   EXPECT_EQ(Read("base.dat"), "notes\n");
   Write("base.dat", old_);
   result = Update();
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_EQ(Read("base-mas.dat"), "more notes\n");
   ASSERT_FALSE(result.kept.empty());
-  EXPECT_NE(result.kept[0].find("не похож на список"), std::string::npos);
+  EXPECT_EQ(result.kept[0].why.kind, UpdateFailure::kCurrentNotAListing);
 
   // A new listing is held to the one in use: 30 records against 100.
   fs::remove(dir_ / "base.dat");
   Write("in-use.dat", MakeListing(100, "In use"));
   options_.reference = Utf8FromPath(dir_ / "in-use.dat");
   result = Update();
-  EXPECT_NE(result.message.find("записей в нём 30, а в нынешнем файле 100"),
-            std::string::npos)
-      << result.message;
+  EXPECT_EQ(Debug(result.problem),
+            Debug({.kind = UpdateFailure::kTooFew, .count = 30, .other = 100}));
   EXPECT_FALSE(fs::exists(dir_ / "base.dat"));
   MaL() = {200, MakeListing(120, "New")};
   EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
@@ -233,10 +243,9 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
   // Addresses the update cannot fetch are named as such.
   options_.sources.iab = "ftp://ieee/iab.txt";
   result = Update();
-  EXPECT_NE(result.message.find("неподдерживаемый адрес сервера "
-                                "«ftp://ieee/iab.txt»"),
-            std::string::npos)
-      << result.message;
+  EXPECT_EQ(Debug(result.problem),
+            Debug({.kind = UpdateFailure::kBadSource,
+                   .path = "ftp://ieee/iab.txt"}));
 }
 
 #ifndef _WIN32
@@ -246,8 +255,8 @@ TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
   options_.database = "/usr/share/ieee-data/oui.txt";
   const UpdateResult refused = Update();
   EXPECT_EQ(refused.status, UpdateStatus::kFailed);
-  EXPECT_NE(refused.message.find("принадлежит системе"), std::string::npos)
-      << refused.message;
+  EXPECT_EQ(refused.problem.kind, UpdateFailure::kSystemFolder)
+      << Debug(refused.problem);
   options_.database = Utf8FromPath(dir_ / "base.dat");
 
   const bool root = ::geteuid() == 0;
@@ -259,7 +268,7 @@ TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
   const mode_t saved = ::umask(077);
   const UpdateResult result = Update();
   ::umask(saved);
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << result.message;
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   struct stat replaced {
   }, made{};
   ASSERT_EQ(::stat((dir_ / "base.dat").c_str(), &replaced), 0);

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "update/transport.h"
 
 namespace venmark {
@@ -23,7 +23,7 @@ struct Handle {
 };
 
 // What went wrong on the way, with WinHTTP's number for it.
-std::string DescribeWinHttpError(DWORD error) {
+void SetWinHttpError(DWORD error, FetchResult* result) {
   NetworkFailure failure = NetworkFailure::kOther;
   switch (error) {
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
@@ -57,7 +57,8 @@ std::string DescribeWinHttpError(DWORD error) {
       failure = NetworkFailure::kBadAddress;
       break;
   }
-  return DescribeNetworkFailure(failure, "WinHTTP " + std::to_string(error));
+  result->failure = failure;
+  result->detail = "WinHTTP " + std::to_string(error);
 }
 
 // 1970-based seconds of a SYSTEMTIME in UTC.
@@ -72,7 +73,7 @@ std::int64_t UnixSeconds(const SYSTEMTIME& time) {
 FetchResult Failure(DWORD error) {
   FetchResult result;
   result.outcome = FetchOutcome::kNetwork;
-  result.error = DescribeWinHttpError(error);
+  SetWinHttpError(error, &result);
   return result;
 }
 

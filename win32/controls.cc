@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 
 namespace venmark::win32 {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/texts.h"
 #include "app/window_layout.h"
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "win32/controls.h"
 #include "win32/main_form.h"
 #include "win32/results_form.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "win32/main_form.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/texts.h"
 #include "app/update_flow.h"
 #include "app/window_layout.h"
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "win32/controls.h"
 #include "win32/progress_form.h"
 #include "win32/text.h"

@@ -1,7 +1,7 @@
 #include "win32/progress_form.h"
 
 #include "app/texts.h"
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "win32/controls.h"
 #include "win32/window_class.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/window_layout.h"
-#include "lookup/text_codec.h"
+#include "scan/text_codec.h"
 #include "win32/controls.h"
 
 namespace venmark::win32 {

@@ -1,0 +1,162 @@
+#include "app/main_presenter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "app/arguments.h"
+#include "app/listing_age.h"
+#include "app/placement.h"
+#include "app/search_flow.h"
+#include "app/texts.h"
+#include "app/update_flow.h"
+#include "app/version.h"
+
+namespace venmark {
+namespace {
+
+// The relative luminance of an sRGB colour (WCAG 2).
+double Luminance(Rgb colour) {
+  const auto linear = [](int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) +
+         0.0722 * linear(colour.blue);
+}
+
+double Contrast(Rgb a, Rgb b) {
+  const double x = Luminance(a), y = Luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+}  // namespace
+
+GuiStart DecideGuiStart(const std::vector<std::string>& args,
+                        bool have_display) {
+  std::string error;
+  const std::optional<GuiArguments> parsed = ParseGuiArguments(args, &error);
+  if (!parsed) {
+    return {GuiStart::Action::kFail,
+            "venmark: " + error + "\n" + std::string(text::kGuiHelpHint) + "\n",
+            ""};
+  }
+  if (parsed->help) return {GuiStart::Action::kPrint, std::string(text::kGuiUsage), ""};
+  if (parsed->version) {
+    return {GuiStart::Action::kPrint, "venmark " + std::string(kVersion) + "\n",
+            ""};
+  }
+  if (!have_display) {
+    return {GuiStart::Action::kFail, std::string(text::kNoDisplay) + "\n", ""};
+  }
+  return {GuiStart::Action::kRun, "", parsed->listing};
+}
+
+Rgb WarningColour(Rgb background) {
+  constexpr Rgb kOnLight{0xA3, 0x00, 0x00}, kOnDark{0xFF, 0xB4, 0xA8};
+  return Contrast(kOnLight, background) >= Contrast(kOnDark, background)
+             ? kOnLight
+             : kOnDark;
+}
+
+MainPresenter::MainPresenter(MainView* view, Settings settings)
+    : view_(view), settings_(std::move(settings)) {}
+
+void MainPresenter::Start() { ShowCredits(); }
+
+void MainPresenter::ShowCredits() {
+  const ListingAge age =
+      AgeOfListing(settings_.listing, std::chrono::system_clock::now());
+  CreditsLine credits{text::Credits(age), text::AgeTooltip(age),
+                      age.old ? age.day : std::string(), {}};
+  if (!credits.warned.empty()) {
+    credits.warning_colour = WarningColour(view_->Background());
+  }
+  view_->ShowCredits(credits);
+}
+
+ResultsView* MainPresenter::TouchResults() {
+  if (ResultsView* open = view_->OpenResults()) return open;
+  ResultsView* results = view_->CreateResults();
+  // Beside the main window, never over its buttons while there is room.
+  const MainGeometry main = view_->Geometry();
+  const Pixels row{main.frame.left, main.button_row_top, main.frame.right,
+                   main.frame.bottom};
+  const Pixels frame = results->Frame();
+  const Pixels at = PlaceResults(main.frame, row, frame.width(),
+                                 frame.height(), main.work_area);
+  results->MoveTo(at.left, at.top);
+  return results;
+}
+
+void MainPresenter::Search() {
+  view_->SetBusy(true);
+  const SearchOutcome outcome =
+      RunSearch(view_->InputText(), settings_.listing, "\n");
+  view_->SetBusy(false);
+  if (!outcome.error.empty()) {
+    view_->Tell(MessageKind::kFailure, outcome.error);
+    return;
+  }
+  ResultsView* results = TouchResults();
+  if (!outcome.lines.empty()) {
+    // Whatever the user typed last keeps its own line.
+    const std::string before = results->Text();
+    const bool apart = !before.empty() && !before.ends_with('\n');
+    results->Append(apart ? "\n" + outcome.lines : outcome.lines,
+                    apart ? 1 : 0);
+  }
+  results->ShowAndRaise();
+}
+
+void MainPresenter::Update() {
+  if (!view_->Confirm(text::kConfirmUpdate)) return;
+  UpdateResult result;
+  {
+    const std::unique_ptr<ProgressView> progress = view_->OpenProgress();
+    const UpdateRequest request{settings_.listing, settings_.sources,
+                                settings_.transport};
+    result = RunUpdate(request, [&](std::int64_t received) {
+      return progress == nullptr ||
+             progress->Show(text::ProgressText(received), -1);
+    });
+  }
+  ShowCredits();
+  if (result.status == UpdateStatus::kCancelled) return;
+  view_->Tell(result.status == UpdateStatus::kUpdated ? MessageKind::kSuccess
+                                                      : MessageKind::kFailure,
+              text::UpdateCompletion(result));
+}
+
+void MainPresenter::Exit() { view_->CloseAll(); }
+
+bool MainPresenter::OnKey(const KeyPress& key) {
+  const bool box = key.target_kind == ControlKind::kTextBox;
+  switch (key.key) {
+    case KeyCode::kReturn:
+      if (key.control && key.window == MainFormLayout().name &&
+          key.target == "Text1") {
+        Search();
+        return true;
+      }
+      if (!key.control && key.target_kind == ControlKind::kButton) {
+        view_->Click(key.target);
+        return true;
+      }
+      return false;
+    case KeyCode::kTab:
+      // A multi-line box would take Tab as text; Ctrl+Tab still types one.
+      if (!box || key.control) return false;
+      view_->MoveFocus(key.shift);
+      return true;
+    case KeyCode::kA:
+      if (!box || !key.control || key.shift) return false;
+      view_->SelectAll(key.target);
+      return true;
+    case KeyCode::kOther:
+      break;
+  }
+  return false;
+}
+
+}  // namespace venmark

@@ -1,0 +1,69 @@
+// The catalog's words for the command lines.
+#include "app/texts.h"
+
+namespace venmark::text {
+
+std::string UsageProblem(Usage problem, std::string_view arg) {
+  switch (problem) {
+    case Usage::kDbWithoutFile:
+      return "после --db нужно имя файла";
+    case Usage::kBadFormat:
+      return "--format принимает text, tsv или json";
+    case Usage::kUnknownOption:
+      return "неизвестный параметр «" + std::string(arg) + "»";
+    case Usage::kUpdateWithInputs:
+      return "--update не принимает входных файлов";
+  }
+  return {};
+}
+
+std::string ListingLine(std::string_view name, std::string_view path,
+                        std::size_t records, std::string_view day) {
+  return "  " + std::string(name) + "  " + std::string(path) + ": записей " +
+         std::to_string(records) + ", от " + std::string(day);
+}
+
+std::string UpdateStarting(std::string_view destination) {
+  return "загрузка списков OUI с сервера IEEE в «" + std::string(destination) +
+         "» и рядом";
+}
+
+std::string UpdatedListing(std::string_view destination,
+                           std::size_t records) {
+  return "база «" + std::string(destination) +
+         "» обновлена, записей в ней: " + std::to_string(records);
+}
+
+std::string KeptLine(const KeptListing& kept) {
+  return "прежним оставлен " + KeptText(kept);
+}
+
+std::string CannotReadInput(std::string_view name, int error) {
+  const std::string shown =
+      name == "-" ? std::string("стандартный ввод") : std::string(name);
+  return "не удалось прочитать «" + shown + "»: " + SystemError(error);
+}
+
+std::string CannotWriteOutput(int error) {
+  return "не удалось вывести результат: " + SystemError(error);
+}
+
+std::string LowerFirst(std::string sentence) {
+  if (sentence.empty()) return sentence;
+  auto& c0 = reinterpret_cast<unsigned char&>(sentence[0]);
+  if (c0 >= 'A' && c0 <= 'Z') {
+    c0 = static_cast<unsigned char>(c0 - 'A' + 'a');
+  } else if (c0 == 0xD0 && sentence.size() > 1) {
+    // А-П (D0 90-9F) become а-п (D0 B0-BF); Р-Я (D0 A0-AF), р-я (D1 80-8F).
+    auto& c1 = reinterpret_cast<unsigned char&>(sentence[1]);
+    if (c1 >= 0x90 && c1 <= 0x9F) {
+      c1 = static_cast<unsigned char>(c1 + 0x20);
+    } else if (c1 >= 0xA0 && c1 <= 0xAF) {
+      c0 = 0xD1;
+      c1 = static_cast<unsigned char>(c1 - 0x20);
+    }
+  }
+  return sentence;
+}
+
+}  // namespace venmark::text

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listings/problem.h"
+
+namespace venmark {
+
+// No IEEE listing comes near this size; a larger file is something else
+// (a disk image, /dev/zero) and is refused before it fills the memory.
+inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
+
+// Paths travel through the program as UTF-8 strings; these turn them into
+// file system paths and back, so that Windows does not read them in its
+// ANSI code page.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+// The folder of the file at path (UTF-8), "." for a bare name.
+std::string FolderOf(const std::string& path);
+
+// Reads the whole file at path into *data, never more than
+// kMaxListingBytes + 1 bytes of it. On failure returns false and sets
+// *why.
+bool ReadListingFile(const std::string& path, std::vector<char>* data,
+                     ReadFailure* why);
+
+// The bytes of a listing: the file mapped into memory where the system
+// allows (nothing is copied, and pages no search touches are never read),
+// else read.
+class ListingBytes {
+ public:
+  ListingBytes() = default;
+  explicit ListingBytes(std::vector<char> bytes) : owned_(std::move(bytes)) {}
+  ListingBytes(ListingBytes&& other) noexcept;
+  ListingBytes& operator=(ListingBytes&& other) noexcept;
+  ~ListingBytes();
+
+  // Maps or reads the file at path, as ReadListingFile does.
+  static bool Read(const std::string& path, ListingBytes* bytes,
+                   ReadFailure* why);
+
+  std::string_view view() const {
+    return mapped_ != nullptr ? std::string_view(mapped_, mapped_size_)
+                              : std::string_view(owned_.data(), owned_.size());
+  }
+
+ private:
+  std::vector<char> owned_;
+  const char* mapped_ = nullptr;
+  std::size_t mapped_size_ = 0;
+};
+
+// A listing of type Db (built from the file's bytes) read from path. On
+// failure returns nothing and sets *why.
+template <typename Db>
+std::optional<Db> LoadListing(const std::string& path, ReadFailure* why) {
+  ReadFailure failure;
+  try {
+    ListingBytes bytes;
+    if (ListingBytes::Read(path, &bytes, &failure)) {
+      return std::optional<Db>(std::in_place, std::move(bytes));
+    }
+  } catch (const std::bad_alloc&) {
+    // A memory limit (ulimit -v) is a reason like any other.
+    failure = {ReadFailure::Kind::kSystem, ENOMEM};
+  }
+  if (why != nullptr) *why = failure;
+  return std::nullopt;
+}
+
+// Calls line(text) for each line of listing; CR LF, a lone CR and a lone LF
+// all end a line, and a last line without one counts too.
+template <typename Line>
+void ForEachLine(std::string_view listing, Line&& line) {
+  std::size_t start = 0;
+  while (start < listing.size()) {
+    std::size_t end = start;
+    while (end < listing.size() && listing[end] != '\r' &&
+           listing[end] != '\n') {
+      ++end;
+    }
+    const std::size_t next =
+        end == listing.size()
+            ? end
+            : end + ((listing[end] == '\r' && end + 1 < listing.size() &&
+                      listing[end + 1] == '\n')
+                         ? 2
+                         : 1);
+    line(listing.substr(start, end - start));
+    start = next;
+  }
+}
+
+// Finds a short needle of the listings ("(hex)", "00-1A-2B") in text from
+// `from` on, faster than string_view::find, whose first-byte search stops
+// at every digit of them: memchr to each "(" of "(hex)", glibc's memmem,
+// else Horspool's search. npos when it is not there.
+class Finder {
+ public:
+  explicit Finder(std::string_view needle);
+  std::size_t In(std::string_view text, std::size_t from) const;
+
+ private:
+  std::string_view needle_;
+  std::array<std::size_t, 256> skip_{};
+};
+
+// The marker of a record line, "(hex)".
+const Finder& RecordMarker();
+
+// Where the line holding offset at ends (its CR or LF, or the end).
+inline std::size_t LineEndFrom(std::string_view text, std::size_t at) {
+  while (at < text.size() && text[at] != '\r' && text[at] != '\n') ++at;
+  return at;
+}
+
+// Where the line holding offset at starts.
+inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {
+  while (at > 0 && text[at - 1] != '\r' && text[at - 1] != '\n') --at;
+  return at;
+}
+
+// name as UTF-8: itself when it is UTF-8 already, else decoded from
+// Windows-1252 into a string kept in *decoded.
+std::string_view NameAsUtf8(std::string_view name,
+                            std::deque<std::string>* decoded);
+
+}  // namespace venmark

@@ -1,0 +1,108 @@
+#include "listings/listing_places.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "listings/listing_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace venmark {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Absolute(const fs::path& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  return Utf8FromPath((error ? path : absolute).lexically_normal());
+}
+
+#ifdef _WIN32
+// %LOCALAPPDATA%\Venmark, read as UTF-16 so that a Cyrillic user name
+// survives.
+fs::path UserDataFolder() {
+  const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+  if (local == nullptr || local[0] == L'\0') return {};
+  return fs::path(local) / L"Venmark";
+}
+
+// Beside the program itself, where the zip puts the listings.
+std::vector<std::string> SystemListings() {
+  std::wstring program(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, program.data(),
+                                          static_cast<DWORD>(program.size()));
+  if (length == 0 || length >= program.size()) return {};
+  program.resize(length);
+  return {Absolute(fs::path(program).parent_path() / L"base.dat")};
+}
+#else
+// $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when neither
+// variable says where.
+fs::path UserDataFolder() {
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  // The XDG rules ignore a relative path here.
+  if (data_home != nullptr && fs::path(data_home).is_absolute()) {
+    return fs::path(data_home) / "venmark";
+  }
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') {
+    return fs::path(home) / ".local" / "share" / "venmark";
+  }
+  return {};
+}
+
+// Debian's copy of the IEEE's files (ieee-data/oui.txt) in the system's
+// data folders: $XDG_DATA_DIRS, by default /usr/local/share:/usr/share.
+std::vector<std::string> SystemListings() {
+  const char* dirs = std::getenv("XDG_DATA_DIRS");
+  const std::string list =
+      dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share:/usr/share";
+  std::vector<std::string> listings;
+  for (std::size_t start = 0; start <= list.size();) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    const fs::path dir = list.substr(start, end - start);
+    // The XDG rules ignore relative paths here too.
+    if (dir.is_absolute()) {
+      listings.push_back(Utf8FromPath(dir / "ieee-data" / "oui.txt"));
+    }
+    start = end + 1;
+  }
+  return listings;
+}
+#endif
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(PathFromUtf8(path), error);
+}
+
+}  // namespace
+
+std::vector<std::string> ListingPlaces() {
+  std::vector<std::string> places = {Absolute("base.dat")};
+  const fs::path user = UserDataFolder();
+  if (!user.empty()) places.push_back(Absolute(user / "base.dat"));
+  for (const std::string& system : SystemListings()) places.push_back(system);
+  return places;
+}
+
+std::string FindListing(const std::vector<std::string>& places) {
+  for (const std::string& place : places) {
+    if (Exists(place)) return place;
+  }
+  return {};
+}
+
+std::string UpdateTarget() {
+  const std::string here = Absolute("base.dat");
+  if (Exists(here)) return here;
+  const fs::path user = UserDataFolder();
+  return user.empty() ? here : Absolute(user / "base.dat");
+}
+
+}  // namespace venmark

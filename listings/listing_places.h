@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace venmark {
+
+// Where the programs look for the MA-L listing when none is named, in
+// order: base.dat in the current folder, base.dat in the user's data
+// folder ($XDG_DATA_HOME/venmark, by default ~/.local/share/venmark; on
+// Windows %LOCALAPPDATA%\Venmark), and the system's copies (Debian's
+// ieee-data/oui.txt in each of $XDG_DATA_DIRS, by default /usr/local/share
+// and /usr/share; on Windows base.dat beside the program).
+// Each path is absolute UTF-8; companions are looked for beside it.
+std::vector<std::string> ListingPlaces();
+
+// The first of places whose file exists, or an empty string.
+std::string FindListing(const std::vector<std::string>& places);
+
+// Where an update puts the MA-L listing: over ./base.dat when there is one,
+// else into the user's data folder, never into the system's copy.
+std::string UpdateTarget();
+
+}  // namespace venmark

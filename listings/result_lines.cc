@@ -1,0 +1,151 @@
+#include "listings/result_lines.h"
+
+#include <cstdio>
+
+namespace venmark {
+namespace {
+
+// A field of a text or TSV line as a terminal may show it: every control
+// character (C0, DEL and the C1 range, U+0080 to U+009F, in UTF-8) becomes
+// "?", so no escape sequence from a listing reaches the terminal and no
+// tab or line break splits a row.
+void AppendVisible(std::string_view field, std::string* out) {
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const auto c = static_cast<unsigned char>(field[i]);
+    if (c < 0x20 || c == 0x7F) {
+      out->push_back('?');
+    } else if (c == 0xC2 && i + 1 < field.size() &&
+               static_cast<unsigned char>(field[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(field[i + 1]) <= 0x9F) {
+      out->push_back('?');
+      ++i;
+    } else {
+      out->push_back(field[i]);
+    }
+  }
+}
+
+void AppendJsonString(std::string_view text, std::string* out) {
+  out->push_back('"');
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out->append("\\\"");
+        break;
+      case '\\':
+        out->append("\\\\");
+        break;
+      case '\n':
+        out->append("\\n");
+        break;
+      case '\r':
+        out->append("\\r");
+        break;
+      case '\t':
+        out->append("\\t");
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                        static_cast<unsigned>(c));
+          out->append(escaped);
+        } else {
+          out->push_back(c);
+        }
+    }
+  }
+  out->push_back('"');
+}
+
+}  // namespace
+
+SpecialAddress ClassifyAddress(std::uint64_t address) {
+  const auto first = static_cast<unsigned>(address >> 40);
+  if (address == 0) return SpecialAddress::kNull;
+  if (address == 0xFFFFFFFFFFFF) return SpecialAddress::kBroadcast;
+  // 01-00-5E-00-00-00 to 01-00-5E-7F-FF-FF (RFC 1112).
+  if ((address >> 23) == (0x01005EULL << 1)) {
+    return SpecialAddress::kIpv4Multicast;
+  }
+  if ((address >> 32) == 0x3333) return SpecialAddress::kIpv6Multicast;
+  if (first & 0x01) return SpecialAddress::kMulticast;
+  if (first & 0x02) return SpecialAddress::kLocal;
+  return SpecialAddress::kNone;
+}
+
+void AppendRow(const ResultRow& row, const ResultStyle& style,
+               std::string* out) {
+  switch (style.format) {
+    case ResultFormat::kText:
+      out->append(row.mac);
+      if (row.found) {
+        out->append(" - ");
+        AppendVisible(row.vendor, out);
+      } else {
+        out->append(style.words->vendor_not_found);
+        if (!row.note.empty()) out->append(" (").append(row.note).append(")");
+      }
+      break;
+    case ResultFormat::kTsv:
+      for (const std::string_view field :
+           {row.mac, row.assignment, row.vendor}) {
+        AppendVisible(field, out);
+        out->push_back('\t');
+      }
+      AppendVisible(row.note, out);
+      break;
+    case ResultFormat::kJson:
+      out->append("{\"mac\":");
+      AppendJsonString(row.mac, out);
+      out->append(",\"assignment\":");
+      AppendJsonString(row.assignment, out);
+      out->append(",\"vendor\":");
+      AppendJsonString(row.vendor, out);
+      out->append(",\"note\":");
+      AppendJsonString(row.note, out);
+      out->push_back('}');
+      break;
+  }
+  out->append(style.eol);
+}
+
+void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
+                   const ResultStyle& style, std::string* results,
+                   Assignment* scratch) {
+  // The null address (an incomplete ARP entry, a loopback) belongs to no
+  // one, whatever the listing says of 00-00-00.
+  if (finding.address == 0) {
+    scratch->names.clear();
+    scratch->digits.clear();
+  } else {
+    listings.Resolve(finding, scratch);
+  }
+  ResultRow row;
+  row.mac = finding.candidate_mac;
+  row.assignment = scratch->digits;
+  row.found = true;
+  for (const std::string_view name : scratch->names) {
+    row.vendor = name;
+    AppendRow(row, style, results);
+  }
+  if (scratch->names.empty()) {
+    row.found = false;
+    row.note = style.words->special[static_cast<std::size_t>(
+        ClassifyAddress(finding.address))];
+    AppendRow(row, style, results);
+  }
+}
+
+std::string SearchText(std::string_view text, const ListingSet& listings,
+                       const ResultStyle& style) {
+  std::string results;
+  Assignment scratch;
+  MacScanner scanner(text);
+  while (const std::optional<MacFinding> finding = scanner.Next()) {
+    SearchMacBase(listings, *finding, style, &results, &scratch);
+  }
+  return results;
+}
+
+}  // namespace venmark

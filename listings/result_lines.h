@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "listings/listing_set.h"
+#include "scan/mac_scanner.h"
+
+namespace venmark {
+
+// Line end of the results text as the results window keeps it.
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The special kinds of address a listing never names.
+enum class SpecialAddress {
+  kNone,            // an ordinary address
+  kNull,            // 00:00:00:00:00:00
+  kBroadcast,       // ff:ff:ff:ff:ff:ff
+  kIpv4Multicast,   // 01:00:5e:00:00:00 to 01:00:5e:7f:ff:ff
+  kIpv6Multicast,   // 33:33:…
+  kMulticast,       // any other group address
+  kLocal,           // locally administered
+};
+
+// What kind of special address a MAC is.
+SpecialAddress ClassifyAddress(std::uint64_t address);
+
+// The words result lines are written in, from the frontend's catalog.
+struct ResultWords {
+  // Follows the MAC in a line for a MAC no listing knows.
+  std::string_view vendor_not_found;
+  // The note of each SpecialAddress; kNone's is empty.
+  std::array<std::string_view, 7> special;
+};
+
+// The fields of one result line.
+struct ResultRow {
+  std::string_view mac;         // as written
+  std::string_view assignment;  // digits of the assignment, or empty
+  std::string_view vendor;      // or empty when no listing knows the MAC
+  std::string_view note;        // the special address note of a MAC not found
+  bool found = false;
+};
+
+// How result lines are written: "MAC - name" lines, tab-separated fields,
+// or one JSON object a line (mac, assignment, vendor, note).
+enum class ResultFormat { kText, kTsv, kJson };
+
+// The form of result lines: format, line end and words.
+struct ResultStyle {
+  ResultFormat format = ResultFormat::kText;
+  std::string_view eol = kCrLf;
+  const ResultWords* words = nullptr;  // must outlive every line written
+};
+
+// Appends row to *out in style.
+void AppendRow(const ResultRow& row, const ResultStyle& style,
+               std::string* out);
+
+// Appends the result lines of one finding to *results: one for each record
+// of its most specific assignment, in file order, or one saying that no
+// manufacturer is known, with the note of a special address. *scratch is
+// reused between calls.
+void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
+                   const ResultStyle& style, std::string* results,
+                   Assignment* scratch);
+
+// The results text of a whole search of text: the lines of every MAC in it,
+// in the order the MACs stand.
+std::string SearchText(std::string_view text, const ListingSet& listings,
+                       const ResultStyle& style);
+
+}  // namespace venmark

@@ -1,0 +1,298 @@
+#include "scan/byte_passes.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#include "scan/byte_passes_internal.h"
+#include "scan/mac_shapes.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace venmark {
+namespace passes {
+
+#if defined(VENMARK_AVX2_PASSES)
+// In byte_passes_avx2.cc.
+void ClassesAvx2(const unsigned char* p, std::size_t windows, ByteClasses* out);
+std::size_t MarkAvx2(const unsigned char* p, std::size_t* from, std::size_t to);
+#endif
+
+namespace {
+
+// Bit k set where bits k to k + 10 of the 128 of high:low all are, for k
+// below 64: where eleven soft bytes, the shortest MAC, start.
+std::uint64_t RunStarts(std::uint64_t low, std::uint64_t high) {
+  static_assert(shapes::kShortestMac == 11);
+  // Two set in a row, then four, eight, eleven.
+  const std::uint64_t low2 = low & (low >> 1 | high << 63);
+  const std::uint64_t high2 = high & high >> 1;
+  const std::uint64_t low4 = low2 & (low2 >> 2 | high2 << 62);
+  const std::uint64_t high4 = high2 & high2 >> 2;
+  const std::uint64_t low8 = low4 & (low4 >> 4 | high4 << 60);
+  const std::uint64_t high8 = high4 & high4 >> 4;
+  return low8 & (low8 >> 3 | high8 << 61);
+}
+
+// Bits of the 128 of high:low from bit n on, 0 < n < 64.
+std::uint64_t From(std::uint64_t low, std::uint64_t high, unsigned n) {
+  return low >> n | high << (64 - n);
+}
+
+// The classes of each byte value, a bit each, in the order of ByteClasses.
+enum : unsigned char {
+  kHexBit = 1,
+  kAlnumBit = 2,
+  kColonBit = 4,
+  kDashBit = 8,
+  kDotBit = 16,
+  kXBit = 32,
+  kGBit = 64
+};
+constexpr std::array<unsigned char, 256> MakeClassBits() {
+  std::array<unsigned char, 256> bits{};
+  for (int c = 0; c < 256; ++c) {
+    const bool digit = c >= '0' && c <= '9';
+    const int lower = c | 0x20;
+    const bool letter = lower >= 'a' && lower <= 'z';
+    bits[c] = static_cast<unsigned char>(
+        ((digit || (lower >= 'a' && lower <= 'f')) ? kHexBit : 0) |
+        ((digit || letter) ? kAlnumBit : 0) | (c == ':' ? kColonBit : 0) |
+        (c == '-' ? kDashBit : 0) | (c == '.' ? kDotBit : 0) |
+        (lower == 'x' ? kXBit : 0) | (c == 'G' ? kGBit : 0));
+  }
+  return bits;
+}
+constexpr std::array<unsigned char, 256> kClassBits = MakeClassBits();
+
+// The plain classes of the bytes [p, p + n), n <= 64: eight bytes' class
+// bits gathered into a word, and each class's bit of the eight moved into
+// one byte by a multiplication.
+ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
+  std::uint64_t planes[7] = {};
+  for (std::size_t k = 0; k < n; k += 8) {
+    std::uint64_t gathered = 0;
+    for (std::size_t i = 0; i < 8 && k + i < n; ++i) {
+      gathered |= std::uint64_t{kClassBits[p[k + i]]} << (8 * i);
+    }
+    for (unsigned plane = 0; plane < 7; ++plane) {
+      const std::uint64_t ones = gathered >> plane & 0x0101010101010101u;
+      planes[plane] |= (ones * 0x0102040810204080u >> 56) << k;
+    }
+  }
+  return {planes[0], planes[1], planes[2], planes[3],
+          planes[4], planes[5], planes[6]};
+}
+
+#if defined(__SSE2__)
+struct Sse2 {
+  using V = __m128i;
+  static constexpr std::size_t kWidth = 16;
+  static V Load(const unsigned char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  }
+  static V Set(unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); }
+  static V Or(V a, V b) { return _mm_or_si128(a, b); }
+  static V And(V a, V b) { return _mm_and_si128(a, b); }
+  static V Eq(V a, V b) { return _mm_cmpeq_epi8(a, b); }
+  static V Sub(V a, V b) { return _mm_sub_epi8(a, b); }
+  // x < n unsigned: a signed compare with the top bits turned.
+  static V Below(V x, unsigned char n) {
+    return _mm_cmplt_epi8(_mm_xor_si128(x, Set(0x80)), Set(n ^ 0x80));
+  }
+  static unsigned Bits(V v) {
+    return static_cast<unsigned>(_mm_movemask_epi8(v));
+  }
+};
+#endif
+
+// Whether a mark stands at p (three bytes readable).
+inline unsigned char IsMark(const unsigned char* p) {
+  const unsigned char a = p[0] | 0x20, b = p[1] | 0x20, c = p[2] | 0x20;
+  return static_cast<unsigned char>(
+      ((a == 'd') & (b == 'd')) | ((a == 'm') & (b == 'a') & (c == 'c')) |
+      ((a == 'w') & (b == 'a') & (c == 'r')) |
+      ((a == 'r') & (p[1] == '-') & (c == 'n')) |
+      ((a == 'g') & (p[1] == '-') & (c == 's')) | (p[0] == 0xD0) |
+      ((p[0] == '\n') &
+       ((p[1] == ' ') | (static_cast<unsigned char>(p[1] - '\t') < 5))));
+}
+
+// A block is tested whole, without a branch, which compilers turn into
+// vector code of their own; only a block with a hit is walked.
+std::size_t MarkPlain(const unsigned char* p, std::size_t* from,
+                      std::size_t to) {
+  constexpr std::size_t kBlock = 64;
+  std::size_t i = *from;
+  while (i + kBlock + 2 <= to) {
+    unsigned char hit = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) hit |= IsMark(p + i + k);
+    if (hit != 0) break;
+    i += kBlock;
+  }
+  *from = i;
+  return to;
+}
+
+}  // namespace
+}  // namespace passes
+
+std::vector<Simd> SupportedSimd() {
+  std::vector<Simd> levels = {Simd::kPlain};
+#if defined(__SSE2__)
+  levels.push_back(Simd::kSse2);
+#endif
+#if defined(VENMARK_AVX2_PASSES)
+  if (__builtin_cpu_supports("avx2")) levels.push_back(Simd::kAvx2);
+#endif
+  return levels;
+}
+
+Simd BestSimd() {
+  static const Simd best = SupportedSimd().back();
+  return best;
+}
+
+namespace passes {
+namespace {
+
+// The places of a window whose bytes are of classes here, those of the
+// next window being next (for what a place needs ahead of it), and whose
+// byte before is alphanumeric or not.
+std::uint64_t StartsOf(const ByteClasses& here, const ByteClasses& next,
+                       bool alnum_before) {
+  // Most windows of a text hold no run long enough: they are done first.
+  const std::uint64_t soft =
+      here.hex | here.colon | here.dash | here.dot | here.x;
+  const std::uint64_t soft_next =
+      next.hex | next.colon | next.dash | next.dot | next.x;
+  const std::uint64_t runs = RunStarts(soft, soft_next);
+  if (runs == 0) return 0;
+  const std::uint64_t h = here.hex, hn = next.hex;
+  const std::uint64_t h2 = h & From(h, hn, 1), h2n = hn & hn >> 1;
+  const std::uint64_t h4 = h2 & From(h2, h2n, 2), h4n = h2n & h2n >> 2;
+  const std::uint64_t h6 = h4 & From(h2, h2n, 4);
+  const std::uint64_t h8 = h4 & From(h4, h4n, 4), h8n = h4n & h4n >> 4;
+  const std::uint64_t h12 = h8 & From(h4, h4n, 8), h12n = h8n & h4n >> 8;
+  const std::uint64_t colon_dash = here.colon | here.dash;
+  const std::uint64_t dot_dash = here.dot | here.dash;
+  const std::uint64_t shapes =
+      // 0:1d:aa:8f:23:ed
+      From(here.colon, next.colon, 1) |
+      // 00:1a:2b:3c:4d:5e, 00-1a-2b-3c-4d-5e
+      (From(h, hn, 1) & From(colon_dash, next.colon | next.dash, 2)) |
+      // 001a.2b3c.4d5e, 001a-2b3c-4d5e, 0100.1a2b.3c4d.5e
+      (h4 & From(dot_dash, next.dot | next.dash, 4)) |
+      // 001e49-7a33c1
+      (h6 & From(here.dash, next.dash, 6)) |
+      // 001A2B3C4D5E
+      (h12 & ~From(here.alnum, next.alnum, 12)) |
+      // 0x001A2B3C4D5E
+      (From(here.x, next.x, 1) & From(h12, h12n, 2) &
+       ~From(here.alnum, next.alnum, 14));
+  const std::uint64_t word_starts =
+      h & ~(here.alnum << 1 | std::uint64_t{alnum_before});
+  return word_starts & shapes & runs;
+}
+
+}  // namespace
+}  // namespace passes
+
+void MacStarts::Fill(std::size_t window) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text_.data());
+  const std::size_t windows = (text_.size() + 63) / 64;
+  first_ = window;
+  count_ = window < windows ? std::min(kWindows, windows - window) : 0;
+  // The classes of the windows and of the one after them: what a place
+  // needs ahead of it may lie there. Whole windows go to the vectors.
+  std::array<passes::ByteClasses, kWindows + 1> classes;
+  const std::size_t whole = std::min(
+      count_ + 1, text_.size() / 64 - std::min(window, text_.size() / 64));
+  switch (simd_) {
+#if defined(VENMARK_AVX2_PASSES)
+    case Simd::kAvx2:
+      passes::ClassesAvx2(p + 64 * window, whole, classes.data());
+      break;
+#endif
+#if defined(__SSE2__)
+    case Simd::kSse2:
+      passes::ClassesOfWindows<passes::Sse2>(p + 64 * window, whole,
+                                             classes.data());
+      break;
+#endif
+    default:
+      for (std::size_t w = 0; w < whole; ++w) {
+        classes[w] = passes::ClassesPlain(p + 64 * (window + w), 64);
+      }
+      break;
+  }
+  if (whole < count_ + 1) {
+    // The short window that ends the text, and none past it.
+    const std::size_t at = std::min(64 * (window + whole), text_.size());
+    classes[whole] = passes::ClassesPlain(p + at, text_.size() - at);
+    for (std::size_t w = whole + 1; w <= count_; ++w) classes[w] = {};
+  }
+  const char before = window > 0 ? text_[64 * window - 1] : ' ';
+  bool alnum_before = shapes::IsAlnum(before);
+  std::uint64_t g_before = before == 'G';
+  for (std::size_t w = 0; w < count_; ++w) {
+    starts_[w] = passes::StartsOf(classes[w], classes[w + 1], alnum_before);
+    tags_[w] = classes[w].colon & (classes[w].g << 1 | g_before);
+    alnum_before = classes[w].alnum >> 63;
+    g_before = classes[w].g >> 63;
+  }
+}
+
+std::size_t MacStarts::Next(std::size_t from, bool* tag) {
+  for (std::size_t window = from / 64; 64 * window < text_.size(); ++window) {
+    if (window - first_ >= count_) Fill(window);
+    const std::size_t skip = window == from / 64 ? from % 64 : 0;
+    const std::uint64_t tags = tags_[window - first_] >> skip << skip;
+    const std::uint64_t places =
+        (starts_[window - first_] >> skip << skip) | tags;
+    if (places != 0) {
+      const int bit = std::countr_zero(places);
+      *tag = (tags >> bit & 1) != 0;
+      return 64 * window + static_cast<std::size_t>(bit);
+    }
+  }
+  return std::string_view::npos;
+}
+
+std::size_t NextLabelMark(std::string_view text, std::size_t from,
+                          std::size_t to, Simd simd) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = from;
+  std::size_t mark = to;
+  switch (simd) {
+#if defined(VENMARK_AVX2_PASSES)
+    case Simd::kAvx2:
+      mark = passes::MarkAvx2(p, &i, to);
+      break;
+#endif
+#if defined(__SSE2__)
+    case Simd::kSse2:
+      mark = passes::MarkByVectors<passes::Sse2>(p, &i, to);
+      break;
+#endif
+    default:
+      mark = passes::MarkPlain(p, &i, to);
+      break;
+  }
+  if (mark != to) return mark;
+  for (; i + 2 < to; ++i) {
+    if (passes::IsMark(p + i)) return i;
+  }
+  // The last two bytes, followed by zeros, which end every mark.
+  for (; i < to; ++i) {
+    const unsigned char next = i + 1 < to ? p[i + 1] : 0;
+    const unsigned char last[3] = {p[i], next, 0};
+    if (passes::IsMark(last)) return i;
+  }
+  return to;
+}
+
+}  // namespace venmark

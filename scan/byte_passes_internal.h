@@ -1,0 +1,95 @@
+#pragma once
+
+// The vector passes of byte_passes.cc, written once over a set of vector
+// operations (Ops: SSE2 in byte_passes.cc, AVX2 in byte_passes_avx2.cc).
+// Everything here has internal linkage on purpose: byte_passes_avx2.cc is
+// compiled for AVX2, and a function both files shared would leave the
+// linker free to keep the AVX2 copy for processors without it.
+//
+// Ops has: V (the vector), kWidth (its bytes), Load, Set, Or, And, Eq, Sub,
+// Below (unsigned x < n in each byte), Bits (the top bit of each byte).
+
+#include <cstddef>
+#include <cstdint>
+
+#include "scan/byte_passes.h"  // ByteClasses, a plain struct
+
+namespace venmark::passes {
+
+// The classes of the 64 bytes from p.
+template <typename Ops>
+static inline ByteClasses ClassesOf(const unsigned char* p) {
+  using V = typename Ops::V;
+  ByteClasses out{};
+  for (std::size_t k = 0; k < 64; k += Ops::kWidth) {
+    const V v = Ops::Load(p + k);
+    const V lower = Ops::Or(v, Ops::Set(0x20));
+    const V digit = Ops::Below(Ops::Sub(v, Ops::Set('0')), 10);
+    const V from_a = Ops::Sub(lower, Ops::Set('a'));
+    const V hex = Ops::Or(digit, Ops::Below(from_a, 6));
+    const V alnum = Ops::Or(digit, Ops::Below(from_a, 26));
+    auto bits = [k](unsigned b) { return std::uint64_t{b} << k; };
+    out.hex |= bits(Ops::Bits(hex));
+    out.alnum |= bits(Ops::Bits(alnum));
+    out.colon |= bits(Ops::Bits(Ops::Eq(v, Ops::Set(':'))));
+    out.dash |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('-'))));
+    out.dot |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('.'))));
+    out.x |= bits(Ops::Bits(Ops::Eq(lower, Ops::Set('x'))));
+    out.g |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('G'))));
+  }
+  return out;
+}
+
+// The classes of `windows` windows of 64 bytes from p into out.
+template <typename Ops>
+static inline void ClassesOfWindows(const unsigned char* p, std::size_t windows,
+                                    ByteClasses* out) {
+  for (std::size_t w = 0; w < windows; ++w) out[w] = ClassesOf<Ops>(p + 64 * w);
+}
+
+// The label context's marks at p .. p + kWidth - 1, a bit each (kWidth + 2
+// bytes readable): "dd", "mac", "war", "r-n", "g-s" in any case, a
+// Cyrillic letter's first byte, a line break before a blank or another.
+template <typename Ops>
+static inline unsigned MarksOf(const unsigned char* p) {
+  using V = typename Ops::V;
+  const V v0 = Ops::Load(p), v1 = Ops::Load(p + 1), v2 = Ops::Load(p + 2);
+  const V lift = Ops::Set(0x20);
+  const V l0 = Ops::Or(v0, lift), l1 = Ops::Or(v1, lift),
+          l2 = Ops::Or(v2, lift);
+  const V a1 = Ops::Eq(l1, Ops::Set('a')), dash1 = Ops::Eq(v1, Ops::Set('-'));
+  const V dd = Ops::And(Ops::Eq(l0, Ops::Set('d')), Ops::Eq(l1, Ops::Set('d')));
+  const V mac = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('m')), a1),
+                         Ops::Eq(l2, Ops::Set('c')));
+  const V war = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('w')), a1),
+                         Ops::Eq(l2, Ops::Set('r')));
+  const V rn = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('r')), dash1),
+                        Ops::Eq(l2, Ops::Set('n')));
+  const V gs = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('g')), dash1),
+                        Ops::Eq(l2, Ops::Set('s')));
+  // A blank after a line break: a space, or \t \n \v \f \r (9 to 13).
+  const V blank =
+      Ops::And(Ops::Eq(v0, Ops::Set('\n')),
+               Ops::Or(Ops::Eq(v1, Ops::Set(' ')),
+                       Ops::Below(Ops::Sub(v1, Ops::Set('\t')), 5)));
+  const V cyrillic = Ops::Eq(v0, Ops::Set(0xD0));
+  return Ops::Bits(Ops::Or(Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)),
+                           Ops::Or(Ops::Or(gs, cyrillic), blank)));
+}
+
+// The first mark in [*from, to) by whole vectors, or to, *from then being
+// where to go on a byte at a time.
+template <typename Ops>
+static inline std::size_t MarkByVectors(const unsigned char* p,
+                                        std::size_t* from, std::size_t to) {
+  std::size_t i = *from;
+  for (; i + Ops::kWidth + 2 <= to; i += Ops::kWidth) {
+    if (const unsigned marks = MarksOf<Ops>(p + i)) {
+      return i + static_cast<std::size_t>(__builtin_ctz(marks));
+    }
+  }
+  *from = i;
+  return to;
+}
+
+}  // namespace venmark::passes

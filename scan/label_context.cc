@@ -1,0 +1,243 @@
+#include "scan/label_context.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "scan/byte_passes.h"
+
+namespace venmark {
+namespace {
+
+// Labels of a MAC in the outputs of real systems, in lower case.
+constexpr std::string_view kLabels[] = {
+    "physical address",
+    "permanent address",
+    "permanentaddress",
+    "hardware address",
+    "hwaddr",
+    "networkaddress",
+    "network address",
+    "station address",
+    "user-name",
+    "chaddr",
+    "calling-station-id",
+    "lladdr",
+    "hardware ethernet",
+    "ethernet address",
+    "burned-in address",
+    "физический адрес",
+    "Физический адрес",
+    "ФИЗИЧЕСКИЙ АДРЕС",
+};
+
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+// "MAC" as a word of its own, or starting "MACAddress", "mac_addr",
+// "macaddress1": not "Machine" or "Macintosh".
+bool HasMacWord(std::string_view lower) {
+  for (std::size_t at = lower.find("mac"); at != std::string_view::npos;
+       at = lower.find("mac", at + 1)) {
+    if (at > 0 && IsLetter(lower[at - 1])) continue;
+    const std::string_view rest = lower.substr(at + 3);
+    if (rest.empty() || !IsLetter(rest[0]) || rest.starts_with("addr")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The column (in characters) at which byte offset bytes of line stands.
+std::size_t Column(std::string_view line, std::size_t bytes) {
+  std::size_t column = 0;
+  for (std::size_t i = 0; i < bytes && i < line.size(); ++i) {
+    column += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+  }
+  return column;
+}
+
+// The byte offset of column in line, or its size when shorter.
+std::size_t ByteOf(std::string_view line, std::size_t column) {
+  std::size_t i = 0;
+  for (std::size_t seen = 0; i < line.size(); ++i) {
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) == 0x80) continue;
+    if (seen++ == column) return i;
+  }
+  return i;
+}
+
+bool IsGap(std::string_view line, std::size_t i) {
+  // Cells of a table stand apart by a tab or two spaces; one space may
+  // stand inside a heading ("Station Address").
+  if (line[i] == '\t') return true;
+  if (line[i] != ' ') return false;
+  return (i > 0 && line[i - 1] == ' ') ||
+         (i + 1 < line.size() && (line[i + 1] == ' ' || line[i + 1] == '\t'));
+}
+
+// The heading of line that stands over column first, or else the first
+// that starts over columns (first, first + width).
+std::string_view CellsOver(std::string_view line, std::size_t first,
+                           std::size_t width) {
+  std::size_t begin = ByteOf(line, first);
+  const std::size_t last = ByteOf(line, first + width);
+  while (begin < last && begin < line.size() && IsGap(line, begin)) ++begin;
+  if (begin >= line.size() || begin >= last) return {};
+  while (begin > 0 && !IsGap(line, begin - 1)) --begin;
+  std::size_t end = begin;
+  while (end < line.size() && !IsGap(line, end)) ++end;
+  return line.substr(begin, end - begin);
+}
+
+// Field number index of line split at separator, outside double quotes.
+std::string_view Field(std::string_view line, char separator,
+                       std::size_t index) {
+  std::size_t begin = 0;
+  bool quoted = false;
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    if (i < line.size() && line[i] == '"') quoted = !quoted;
+    if (i == line.size() || (line[i] == separator && !quoted)) {
+      if (index-- == 0) return line.substr(begin, i - begin);
+      begin = i + 1;
+    }
+  }
+  return {};
+}
+
+std::size_t FieldIndex(std::string_view prefix, char separator) {
+  std::size_t index = 0;
+  bool quoted = false;
+  for (const char c : prefix) {
+    if (c == '"') quoted = !quoted;
+    index += c == separator && !quoted;
+  }
+  return index;
+}
+
+// A line holds no line break, so only a label makes a mark in it.
+bool MayHoldLabel(std::string_view line) {
+  return NextLabelMark(line, 0, line.size()) < line.size();
+}
+
+}  // namespace
+
+bool LabelContext::HasLabel(std::string_view line) {
+  if (!MayHoldLabel(line)) return false;
+  std::string lower(line);
+  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+  if (HasMacWord(lower)) return true;
+  return std::any_of(std::begin(kLabels), std::end(kLabels),
+                     [&](std::string_view label) {
+                       return lower.find(label) != std::string::npos ||
+                              line.find(label) != std::string_view::npos;
+                     });
+}
+
+void LabelContext::EndLine(std::string_view line, bool cut) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const bool blank =
+      !cut && line.find_first_not_of(" \t\f\v\r") == std::string_view::npos;
+  if (blank) {
+    header_.clear();
+    below_header_.clear();
+    after_header_ = false;
+    first_.clear();
+    second_.clear();
+    lines_in_block_ = 0;
+  } else if (!cut && HasLabel(line)) {
+    header_ = line;
+    below_header_.clear();
+    after_header_ = true;
+  } else if (after_header_) {
+    below_header_ = cut ? std::string_view() : line;
+    after_header_ = false;
+  }
+  if (!blank && lines_in_block_ < 2) {
+    (lines_in_block_ == 0 ? first_ : second_) = cut ? std::string_view() : line;
+    ++lines_in_block_;
+  }
+}
+
+void LabelContext::Advance(std::string_view text, std::size_t to) {
+  const std::size_t from = done_;
+  done_ = std::max(done_, to);
+  if (from >= to) return;
+  const char* const base = text.data();
+  auto line_end = [&](std::size_t at) {
+    const void* found = std::memchr(base + at, '\n', to - at);
+    return found == nullptr ? std::string_view::npos
+                            : static_cast<std::size_t>(
+                                  static_cast<const char*>(found) - base);
+  };
+  auto take_in = [&](std::size_t begin, std::size_t end) {
+    line_.append(text.substr(begin, end - begin));
+    if (line_.size() > kReach) {
+      line_.erase(0, line_.size() - kReach);
+      line_cut_ = true;
+    }
+  };
+  std::size_t end = line_end(from);
+  if (end == std::string_view::npos) {
+    take_in(from, to);
+    return;
+  }
+  // The line begun before ends here.
+  take_in(from, end);
+  EndLine(line_, line_cut_);
+  line_.clear();
+  line_cut_ = false;
+  std::size_t at = end + 1;
+  for (;;) {
+    if (lines_in_block_ >= 2 && !after_header_) {
+      // Now a line changes nothing unless it may hold a label or a blank
+      // line follows it: the walk leaps to the first that may.
+      const std::size_t mark = NextLabelMark(text, at - 1, to);
+      std::size_t last = mark < to ? mark : to;
+      while (last > at && text[last - 1] != '\n') --last;
+      at = mark < to && text[mark] == '\n' ? mark + 1 : last;
+    }
+    if ((end = line_end(at)) == std::string_view::npos) break;
+    EndLine(text.substr(at, end - at), end - at > kReach);
+    at = end + 1;
+  }
+  take_in(at, to);
+}
+
+void LabelContext::Drop(std::string_view text, std::size_t to, std::size_t n) {
+  Advance(text, to);
+  done_ -= n;
+}
+
+bool LabelContext::HeadsColumn(std::string_view top, std::string_view bottom,
+                               std::size_t column, std::size_t width) {
+  const std::string_view heading = CellsOver(top, column, width);
+  if (HasLabel(heading)) return true;
+  const std::string_view below = CellsOver(bottom, column, width);
+  return !heading.empty() && !below.empty() &&
+         HasLabel(std::string(heading) + " " + std::string(below));
+}
+
+bool LabelContext::Labelled(std::string_view text, std::size_t at,
+                            std::size_t end) {
+  Advance(text, at);
+  if (HasLabel(line_)) return true;
+  if (line_cut_) return false;
+  // A CSV field under a heading that names a MAC.
+  for (const char separator : {',', ';'}) {
+    if (header_.find(separator) != std::string::npos &&
+        line_.find(separator) != std::string::npos) {
+      return HasLabel(Field(header_, separator, FieldIndex(line_, separator)));
+    }
+  }
+  // A column of a table, its heading on one line or on the first two of
+  // the table.
+  const std::size_t column = Column(line_, line_.size());
+  const std::size_t width = end - at;
+  return HeadsColumn(header_, below_header_, column, width) ||
+         HeadsColumn(first_, second_, column, width);
+}
+
+}  // namespace venmark

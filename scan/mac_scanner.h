@@ -1,0 +1,174 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scan/byte_passes.h"
+#include "scan/label_context.h"
+
+namespace venmark {
+
+// The ways MAC addresses are commonly written.
+enum class Notation {
+  kDash,        // 00-1a-2b-3c-4d-5e (Windows)
+  kColon,       // 00:1a:2b:3c:4d:5e (Unix-like systems)
+  kDot,         // 001a.2b3c.4d5e (Cisco)
+  kDashQuad,    // 001a-2b3c-4d5e (Huawei, H3C, HPE Comware)
+  kColonShort,  // 0:1d:aa:8f:23:ed (macOS, AIX, Solaris, net-snmp, dhcpd)
+  kSixSix,      // 001e49-7a33c1 (HPE ProCurve, Aruba AOS-S)
+  kBare,        // 001A2B3C4D5E or 0x001A2B3C4D5E, under a MAC label
+  kHexString,   // 00 1A 2B 3C 4D 5E after "Hex-STRING:" (net-snmp)
+  kClientId,    // 0100.1a2b.3c4d.5e (Cisco DHCP client identifier)
+};
+
+// One MAC address found in a text.
+struct MacFinding {
+  std::size_t offset = 0;  // byte offset of the MAC in the text
+  Notation notation = Notation::kDash;
+  std::string_view candidate_mac;  // the MAC exactly as written in the text
+  std::uint64_t address = 0;       // the 48 bits, first byte highest
+};
+
+// Key of a dash-separated MAC: its first eight characters, upper-cased.
+std::string SearchWindows(std::string_view candidate_mac);
+
+// Key of a colon-separated MAC: its first three groups, upper-cased,
+// joined by dashes.
+std::string SearchUnix(std::string_view candidate_mac);
+
+// Key of a dot-separated MAC: its first six digits, upper-cased, in pairs
+// joined by dashes.
+std::string SearchCisco(std::string_view candidate_mac);
+
+// Key of a MAC in three dash-separated groups of four: as SearchCisco.
+std::string SearchHuawei(std::string_view candidate_mac);
+
+// Walks a text from its start and yields every whole MAC written in it, by
+// position: a MAC that letters or digits touch, or that its own separator
+// and a run of hex digits continue (a DUID, a UUID, a longer address), is
+// part of something else. A bare run of twelve hex digits counts only under
+// a label (LabelContext). Any bytes may surround a MAC, so UTF-8 text scans
+// as it is. The text must outlive the scanner and its findings.
+class MacScanner {
+ public:
+  explicit MacScanner(std::string_view text) : text_(text), starts_(text) {}
+
+  // Yields only the MACs that start from position from and before
+  // start_limit; the text around serves to decide them. labels, when
+  // given, carries what came before text; else the scanner keeps its own.
+  MacScanner(std::string_view text, std::size_t from, std::size_t start_limit,
+             LabelContext* labels = nullptr)
+      : text_(text),
+        starts_(text),
+        start_limit_(start_limit),
+        position_(from),
+        labels_(labels) {}
+
+  // The next MAC in the text, or nothing once the text is used up.
+  std::optional<MacFinding> Next();
+
+ private:
+  // The MAC whose first group is the hex word [word, end), if any.
+  std::optional<MacFinding> MatchAt(std::size_t word, std::size_t end);
+  // The MAC in the pairs after "Hex-STRING:" that start at pairs, if any.
+  std::optional<MacFinding> MatchHexString(std::size_t pairs);
+  // Where the pairs after the "Hex-STRING:" that ends in the colon at
+  // colon begin (after one blank or more), or npos.
+  std::size_t PairsAfter(std::size_t colon) const;
+  bool Labelled(std::size_t at, std::size_t end);
+
+  std::string_view text_;
+  MacStarts starts_;  // where MACs may start
+  std::size_t start_limit_ = std::string_view::npos;
+  std::size_t position_ = 0;
+  LabelContext* labels_ = nullptr;
+  std::optional<LabelContext> own_labels_;
+  bool began_ = false;  // Next has been called
+};
+
+// Every MAC written in text, by position.
+std::vector<MacFinding> FindMacs(std::string_view text);
+
+// Scans a text handed over a block at a time, with exactly the findings of
+// a scan of the whole text. Memory stays at a block plus the run of hex
+// digits and separators that straddles a block edge, and at most about
+// kLongestRun: past that, text without a hard byte is cut, and only a word
+// of letters and digits of about kContext bytes or more at the cut could
+// make a finding differ. What decides a bare word from further back is
+// carried in a LabelContext.
+class StreamScanner {
+ public:
+  static constexpr std::size_t kLongestRun = std::size_t{1} << 20;
+  static constexpr std::size_t kContext = std::size_t{1} << 16;
+
+  // Tests shrink the limits to reach them with little text.
+  explicit StreamScanner(std::size_t longest_run = kLongestRun,
+                         std::size_t context = kContext)
+      : longest_run_(longest_run), context_(context) {}
+
+  // Adds the next block of text and passes each MAC that is now decided to
+  // found. The finding's views are valid only during the call.
+  template <typename Found>
+  void Feed(std::string_view block, Found&& found) {
+    pending_.append(block);
+    if (const std::size_t decided = DecidedLength(); decided != 0) {
+      Drain(decided, found);
+    } else if (pending_.size() > longest_run_) {
+      // Text of hex digits and separators alone: what stands more than
+      // kContext before the end is decided by the kContext after it.
+      const std::size_t limit = pending_.size() - context_;
+      MacScanner scanner(pending_, from_, limit, &labels_);
+      while (const std::optional<MacFinding> finding = scanner.Next()) {
+        found(*finding);
+      }
+      // The bytes before limit stay as what stands before the next MAC (a
+      // separator and a hex word tell it is continued, "Hex-STRING: " that
+      // pairs follow), and have had their turn to start one.
+      Keep(limit);
+    }
+  }
+
+  // How many bytes wait for the text after them.
+  std::size_t pending() const { return pending_.size(); }
+
+  // Ends the text and passes the MACs that remain.
+  template <typename Found>
+  void Finish(Found&& found) {
+    Drain(pending_.size(), found);
+    pending_.clear();
+    plain_ = 0;
+  }
+
+ private:
+  // How much of pending_ no later text can change the findings of.
+  std::size_t DecidedLength();
+
+  template <typename Found>
+  void Drain(std::size_t decided, Found& found) {
+    MacScanner scanner(std::string_view(pending_).substr(0, decided), from_,
+                       std::string_view::npos, &labels_);
+    while (const std::optional<MacFinding> finding = scanner.Next()) {
+      found(*finding);
+    }
+    Keep(decided);
+  }
+
+  // Drops what stands before `from` but the bytes that tell what precedes
+  // the next MAC; the next MAC starts at from or later.
+  void Keep(std::size_t from);
+
+  // What stands before a MAC and tells whether it counts: "Hex-STRING: ".
+  static constexpr std::size_t kLookBehind = 16;
+
+  std::size_t longest_run_, context_;
+  std::string pending_;
+  std::size_t from_ = 0;   // where the next MAC may start in pending_
+  std::size_t plain_ = 0;  // pending_ holds no hard byte from from_ to here
+  LabelContext labels_;
+};
+
+}  // namespace venmark

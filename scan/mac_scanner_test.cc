@@ -1,0 +1,445 @@
+#include "scan/mac_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "scan/mac.h"
+#include "testing/mac_scanner_model.h"
+
+namespace venmark {
+namespace {
+
+struct Expected {
+  std::size_t offset;
+  Notation notation;
+  std::string candidate_mac;
+  std::string oui_key;
+};
+
+void ExpectFindings(std::string_view text, const std::vector<Expected>& want) {
+  const std::vector<MacFinding> got = FindMacs(text);
+  ASSERT_EQ(got.size(), want.size()) << "text: " << text;
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "finding " << i << " of " << text);
+    EXPECT_EQ(got[i].offset, want[i].offset);
+    EXPECT_EQ(got[i].notation, want[i].notation);
+    EXPECT_EQ(got[i].candidate_mac, want[i].candidate_mac);
+    EXPECT_EQ(mac::OuiKey(got[i].address), want[i].oui_key);
+  }
+}
+
+TEST(MacScannerTest, FindsEachNotationAndUpperCasesTheKeyOnly) {
+  ExpectFindings("00-1a-2b-3c-4d-5e",
+                 {{0, Notation::kDash, "00-1a-2b-3c-4d-5e", "00-1A-2B"}});
+  ExpectFindings("00:1A:2B:3C:4D:5E",
+                 {{0, Notation::kColon, "00:1A:2B:3C:4D:5E", "00-1A-2B"}});
+  ExpectFindings("001a.2b3c.4d5e",
+                 {{0, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("aB:cD:eF:01:23:45",
+                 {{0, Notation::kColon, "aB:cD:eF:01:23:45", "AB-CD-EF"}});
+}
+
+TEST(MacScannerTest, ShowsOnlyTheMacNotWhatFollowsIt) {
+  // A dotted MAC is 14 characters; the text after it is not part of it.
+  ExpectFindings("001a.2b3c.4d5e  Ab",
+                 {{0, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("00-1A-2B-3C-4D-5A",
+                 {{0, Notation::kDash, "00-1A-2B-3C-4D-5A", "00-1A-2B"}});
+}
+
+// Only whole MACs count: nothing alphanumeric touches them, and their own
+// separator does not carry them on into a run of hex digits.
+TEST(MacScannerTest, FindsOnlyWholeMacs) {
+  const struct {
+    const char* text;
+    std::vector<std::string> macs;
+  } cases[] = {
+      {"00-11-22-33-44-55-66", {}},
+      {"DUID . . : 00-01-00-01-2A-BC-DE-F0-8C-EC-4B-12-34-56", {}},
+      {"00-00-00-00-00-00-00-E0", {}},
+      {"00:19:e8:a1:2b:3c:4d", {}},
+      {"abc00:19:e8:a1:2b:3cdef", {}},
+      {"0011.2233.4455.6677", {}},
+      {"550e8400-e29b-41d4-a716-446655440000", {}},
+      {"x00-1a-2b-3c-4d-5e", {}},
+      {"00-1a-2b-3c-4d-5e0", {}},
+      {"0011.2233-4455", {}},
+      {"0011.2233x4455", {}},
+      {"MAC:00:1a:2b:3c:4d:5e", {"00:1a:2b:3c:4d:5e"}},
+      {"port1-00-1a-2b-3c-4d-5e", {"00-1a-2b-3c-4d-5e"}},
+      {"at 001a.2b3c.4d5e.", {"001a.2b3c.4d5e"}},
+      {"(00-1a-2b-3c-4d-5e)", {"00-1a-2b-3c-4d-5e"}},
+      {"адрес00-1a-2b-3c-4d-5eпорт", {"00-1a-2b-3c-4d-5e"}},
+      {"00-1a-2b-3c-4d-5e-", {"00-1a-2b-3c-4d-5e"}},
+      {"00-1a-2b-3c-4d-5e-xyz", {"00-1a-2b-3c-4d-5e"}},
+      {"ab.00-1a-2b-3c-4d-5e.cd", {"00-1a-2b-3c-4d-5e"}},
+      // A dash MAC ended by a colon MAC: neither continues the other.
+      {"00-11-22-33-44-55:66:77:88:99:aa",
+       {"00-11-22-33-44-55", "55:66:77:88:99:aa"}},
+      {"00e0-fc12-3456 1 Eth0/0/1", {"00e0-fc12-3456"}},
+      {"00e0-fc12-3456-7890", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> got;
+    for (const MacFinding& finding : FindMacs(c.text)) {
+      got.emplace_back(finding.candidate_mac);
+    }
+    EXPECT_EQ(got, c.macs) << c.text;
+    EXPECT_EQ(model::Macs(c.text), c.macs) << "model: " << c.text;
+  }
+}
+
+TEST(MacScannerTest, ReadsTheWholeAddress) {
+  ExpectFindings("00e0-fc12-3456",
+                 {{0, Notation::kDashQuad, "00e0-fc12-3456", "00-E0-FC"}});
+  for (const char* text : {"70:b3:d5:f2:f0:01", "70-B3-D5-F2-F0-01",
+                           "70b3.d5f2.f001", "70b3-d5f2-f001"}) {
+    const std::vector<MacFinding> found = FindMacs(text);
+    ASSERT_EQ(found.size(), 1u) << text;
+    EXPECT_EQ(found[0].address, 0x70B3D5F2F001u) << text;
+  }
+}
+
+TEST(MacScannerTest, FindsMacsAtTheEdgesOfTheText) {
+  ExpectFindings("x 00:1a:2b:3c:4d:5e",
+                 {{2, Notation::kColon, "00:1a:2b:3c:4d:5e", "00-1A-2B"}});
+  ExpectFindings("ab 001a.2b3c.4d5e",
+                 {{3, Notation::kDot, "001a.2b3c.4d5e", "00-1A-2B"}});
+  ExpectFindings("00-1a-2b-3c-4d-5", {});
+  ExpectFindings("001a.2b3c.4d5", {});
+  ExpectFindings("", {});
+  ExpectFindings("0", {});
+}
+
+TEST(MacScannerTest, RejectsTextThatOnlyLooksLikeAMac) {
+  for (const char* text : {
+           "00-1a:2b-3c-4d-5e",          // mixed separators
+           "zz-zz-zz-zz-zz-zz",          // no hex digits
+           "ab-c.-fg-.x-kl-mn",          // separators in both places
+           "1234.5678.9",                // a version number
+           "10.0.0.1 255.255.255.0",     // addresses
+           "00-1g-2b-3c-4d-5e",          // one non-hex digit
+           "001a.2b3c.4d5g",             // one non-hex digit at the end
+           "001a-2b3c.4d5e",             // two separators
+           "2024-12-07 10:11:12:13:14",  // a timestamp
+           "---------------------------------------------------",
+           "Vlan    Mac Address       Type        Ports\n"
+           "----    -----------       --------    -----",
+       }) {
+    ExpectFindings(text, {});
+  }
+}
+
+// The notations real devices print beside the four above, each with the
+// decoys that stand next to it in the same outputs; a bare word counts only
+// under a label on its line or a heading over its column or field.
+TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
+  const struct {
+    const char* text;
+    std::vector<std::string> macs;
+    std::uint64_t first_address = 0;
+  } cases[] = {
+      // macOS arp -a, net-snmp, dhcpd: one-digit groups read as 0H.
+      {"? (192.168.1.1) at 0:1d:aa:8f:23:ed on en0 ifscope [ethernet]",
+       {"0:1d:aa:8f:23:ed"},
+       0x001DAA8F23ED},
+      {"hardware ethernet 8:0:27:a:b:c;", {"8:0:27:a:b:c"}, 0x0800270A0B0C},
+      {"fe80::1:2:3:4:5:6 and 1:2:3:4:5:6:7 and 0:1d:aa:8f:23:edf", {}},
+      // HPE ProCurve, Aruba AOS-S.
+      {"  001e49-7a33c1    12   Trk1", {"001e49-7a33c1"}, 0x001E497A33C1},
+      {"001e49-7a33c1-00 and 0000001e49-7a33c1", {}},
+      // Bare words: a label on the line, 0x too.
+      {"Physical Address...: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"macaddress1=\"080027AABBCC\"", {"080027AABBCC"}, 0x080027AABBCC},
+      {"User-Name = \"a0b1c2d3e4f5\"", {"a0b1c2d3e4f5"}, 0xA0B1C2D3E4F5},
+      {"Station Address 0x001A2B3C4D5E", {"0x001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      // ... never without one, and never as a GUID's or UUID's tail.
+      {"Machine 001A2B3C4D5E", {}},
+      {"commit 001a2b3c4d5e and 0x001A2B3C4D5E", {}},
+      {"MAC {4d36e972-e325-11ce-bfc1-08002be10318}", {}},
+      {"MAC 0000-1000-8000-00805f9b34fb", {}},
+      // A heading over the column, on one line or two, or over the field.
+      {"Name  MacAddress    Status\n----  ----------    ------\n"
+       "vm1   00155D010203  Ok\n",
+       {"00155D010203"},
+       0x00155D010203},
+      {"Hardware Station        Crd\nPath     Address        In#\n"
+       "0/0/0/1  0x001A2B3C4D5E 0\n",
+       {"0x001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"ID,Date,Time,Description,IP Address,Host Name,MAC Address\n"
+       "10,05/14/24,09:01:02,Assign,10.0.0.9,pc1,001A2B3C4D5E\n"
+       "10,05/14/24,09:01:03,Assign,10.0.0.9,pc1,abcdef,001A2B3C4D5E\n",
+       {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      // A blank line ends the table the heading stood over.
+      {"Name  MacAddress\n\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress\n----  ----------\n\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress\n----  ----------\n \t\r\nvm1   00155D010203\n", {}},
+      {"Name  MacAddress    Id\nvm1   x             00155D010203\n", {}},
+      // net-snmp Hex-STRING: six pairs, not seven.
+      {"ifPhysAddress.2 = Hex-STRING: 00 1A 2B 3C 4D 5E \n",
+       {"00 1A 2B 3C 4D 5E"},
+       0x001A2B3C4D5E},
+      {"x = Hex-STRING: 00 1A 2B 3C 4D 5E 6F\nSTRING: 00 1A 2B 3C 4D 5E", {}},
+      // Cisco DHCP client identifiers: 01 and the MAC.
+      {"10.0.0.5   0100.1a2b.3c4d.5e   Mar 01 2024",
+       {"0100.1a2b.3c4d.5e"},
+       0x001A2B3C4D5E},
+      {"0063.6973.636f.2d30.3031 and 0100.1a2b.3c4d.5e.6f", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> got;
+    std::uint64_t first = 0;
+    for (const MacFinding& finding : FindMacs(c.text)) {
+      if (got.empty()) first = finding.address;
+      got.emplace_back(finding.candidate_mac);
+    }
+    EXPECT_EQ(got, c.macs) << c.text;
+    EXPECT_EQ(first, c.first_address) << c.text;
+    // The same in two blocks, cut anywhere: what decides a bare word may
+    // lie on either side of the cut.
+    const std::string_view text = c.text;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      std::vector<std::string> blockwise;
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      StreamScanner stream;
+      stream.Feed(text.substr(0, cut), found);
+      stream.Feed(text.substr(cut), found);
+      stream.Finish(found);
+      EXPECT_EQ(blockwise, got) << "cut at " << cut << " of " << text;
+    }
+  }
+}
+
+TEST(MacScannerTest, CountsBytesInUtf8Text) {
+  const std::string text = "Физический адрес. . . . : 00-1A-2B-3C-4D-5E\r\n";
+  const std::size_t at = text.find("00-1A");
+  ExpectFindings(text,
+                 {{at, Notation::kDash, "00-1A-2B-3C-4D-5E", "00-1A-2B"}});
+}
+
+TEST(MacScannerTest, FindsRealCommandOutput) {
+  const std::string ip_link =
+      "2: eth0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500\n"
+      "    link/ether 52:54:00:12:34:56 brd ff:ff:ff:ff:ff:ff\n";
+  const std::vector<MacFinding> links = FindMacs(ip_link);
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(mac::OuiKey(links[0].address), "52-54-00");
+  EXPECT_EQ(links[1].candidate_mac, "ff:ff:ff:ff:ff:ff");
+
+  const std::string cisco =
+      "          Mac Address Table\n"
+      "-------------------------------------------\n"
+      "Vlan    Mac Address       Type        Ports\n"
+      "----    -----------       --------    -----\n"
+      " 100    0050.56a3.1b2c    DYNAMIC     Gi1/0/1\n"
+      " 100    000c.29ff.fe01    STATIC      Gi1/0/2\n";
+  const std::vector<MacFinding> table = FindMacs(cisco);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(mac::OuiKey(table[0].address), "00-50-56");
+  EXPECT_EQ(mac::OuiKey(table[1].address), "00-0C-29");
+}
+
+TEST(MacScannerTest, KeyMethodsReadOnlyTheFirstThreeBytes) {
+  EXPECT_EQ(SearchWindows("0a-1b-2c-3d-4e-5f"), "0A-1B-2C");
+  EXPECT_EQ(SearchUnix("0a:1b:2c:3d:4e:5f"), "0A-1B-2C");
+  EXPECT_EQ(SearchCisco("0a1b.2c3d.4e5f"), "0A-1B-2C");
+}
+
+// Random filler around MACs planted at known places: every planted MAC must
+// come back with its key, and nothing else may.
+TEST(MacScannerTest, FindsExactlyThePlantedMacs) {
+  std::mt19937 rng(20261207);
+  // Filler never holds hex digits, so it cannot extend a planted MAC.
+  const std::string filler = "ghijklmnopqrstuvwxyz GHIJKLMNOPQRSTUVWXYZ-:.\n\t";
+  const std::string hex = "0123456789abcdefABCDEF";
+  auto pick = [&](const std::string& from) {
+    return from[std::uniform_int_distribution<std::size_t>(
+        0, from.size() - 1)(rng)];
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    std::vector<Expected> planted;
+    const int macs = std::uniform_int_distribution<int>(0, 12)(rng);
+    for (int m = 0; m < macs; ++m) {
+      const int gap = std::uniform_int_distribution<int>(1, 30)(rng);
+      for (int g = 0; g < gap; ++g) text += pick(filler);
+      text += ' ';  // keeps a filler separator from touching the MAC
+      std::string digits;
+      for (int d = 0; d < 12; ++d) digits += pick(hex);
+      const auto notation =
+          static_cast<Notation>(std::uniform_int_distribution<int>(0, 3)(rng));
+      std::string mac;
+      if (notation == Notation::kDot || notation == Notation::kDashQuad) {
+        const char separator = notation == Notation::kDot ? '.' : '-';
+        mac = digits.substr(0, 4) + separator + digits.substr(4, 4) +
+              separator + digits.substr(8, 4);
+      } else {
+        const char separator = notation == Notation::kDash ? '-' : ':';
+        for (int g = 0; g < 6; ++g) {
+          if (g > 0) mac += separator;
+          mac += digits.substr(g * 2, 2);
+        }
+      }
+      std::string key = digits.substr(0, 2) + "-" + digits.substr(2, 2) + "-" +
+                        digits.substr(4, 2);
+      for (char& c : key) c = static_cast<char>(std::toupper(c));
+      planted.push_back({text.size(), notation, mac, key});
+      text += mac;
+      text += ' ';
+    }
+    for (int g = 0; g < 5; ++g) text += pick(filler);
+    ExpectFindings(text, planted);
+  }
+}
+
+// Where the held text reaches its limit, a MAC starting just before the cut
+// is found once, and one just after it still sees what precedes it.
+TEST(MacScannerTest, CutsHeldTextWithoutLosingContext) {
+  std::string prefix;
+  for (int i = 0; i < 19; ++i) prefix += "0:";  // 38 bytes, no break
+  const std::string blanks(50, ' ');
+  // Held 40 or 100 bytes with 20 or 48 after the cut: the cut falls at
+  // byte 40, among the blanks between a tag and its pairs, or inside the
+  // word before a MAC's separator, which decides whether the MAC is whole
+  // (an x makes it no hex word).
+  const struct {
+    std::string text;
+    std::size_t longest, context;
+  } cases[] = {
+      {prefix + "00-1a-2b-3c-4d-5e:0:0:", 40, 20},
+      {prefix + "0-00-1a-2b-3c-4d-5e:0:", 40, 20},
+      {"g Hex-STRING:" + blanks + "00 1A 2B 3C 4D 5E." + prefix, 40, 20},
+      {prefix + "0x000000000000000000000000-00-1a-2b-3c-4d-5e." + prefix, 100,
+       48},
+  };
+  for (const auto& c : cases) {
+    const std::string& text = c.text;
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    for (std::size_t piece = 1; piece <= 13; ++piece) {
+      std::vector<std::string> blockwise;
+      StreamScanner stream(c.longest, c.context);
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      for (std::size_t at = 0; at < text.size(); at += piece) {
+        stream.Feed(std::string_view(text).substr(at, piece), found);
+      }
+      stream.Finish(found);
+      EXPECT_EQ(blockwise, whole) << piece << " at a time: " << text;
+    }
+  }
+  EXPECT_EQ(FindMacs(cases[2].text).size(), 1u);
+  EXPECT_EQ(FindMacs(cases[3].text).size(), 1u);
+}
+
+// Megabytes without a letter or a space: memory stays bounded, and the MACs
+// at either end are still found, the ones continued by hex digits not.
+TEST(MacScannerTest, StreamsEndlessHexRunsInBoundedMemory) {
+  // Also after a letter, which is decided already and must not hold the
+  // rest back.
+  for (const std::string prefix : {"", "g "}) {
+    std::string text = prefix + "00-1a-2b-3c-4d-5e ";
+    for (int i = 0; i < 400000; ++i) text += "0:1";
+    text += "-00-1a-2b-3c-4d-5e- 001a.2b3c.4d5e";
+    std::vector<std::string> blockwise;
+    StreamScanner stream;
+    std::size_t most = 0;
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+      stream.Feed(std::string_view(text).substr(at, 4096),
+                  [&](const MacFinding& f) {
+                    blockwise.emplace_back(f.candidate_mac);
+                  });
+      most = std::max(most, stream.pending());
+    }
+    stream.Finish(
+        [&](const MacFinding& f) { blockwise.emplace_back(f.candidate_mac); });
+    EXPECT_LE(most, StreamScanner::kLongestRun + 4096) << prefix;
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    EXPECT_EQ(blockwise, whole);
+    EXPECT_EQ(whole, (std::vector<std::string>{"00-1a-2b-3c-4d-5e",
+                                               "001a.2b3c.4d5e"}));
+  }
+}
+
+}  // namespace
+}  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// Random texts of MACs, hex words, separators and letters, scanned whole,
+// by the model, and a block at a time with random block sizes: all agree.
+TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
+  std::mt19937 rng(7);
+  auto below = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  const std::vector<std::string> pieces = {"00-1a-2b-3c-4d-5e",
+                                           "00:1A:2B:3C:4D:5E",
+                                           "001a.2b3c.4d5e",
+                                           "00e0-fc12-3456",
+                                           "0:1d:a:8f:23:ed",
+                                           "001e49-7a33c1",
+                                           "0100.1a2b.3c4d.5e",
+                                           "Hex-STRING: ",
+                                           "00 1A 2B 3C 4D 5E",
+                                           "001A2B3C4D5E",
+                                           "0x",
+                                           "MAC ",
+                                           "Station",
+                                           "Address",
+                                           ",",
+                                           "  ",
+                                           "\n",
+                                           "\n\n",
+                                           "0a",
+                                           "beef",
+                                           "-",
+                                           ":",
+                                           ".",
+                                           "g",
+                                           " ",
+                                           "Ж"};
+  for (int round = 0; round < 6000; ++round) {
+    std::string text;
+    for (std::size_t n = below(24); n > 0; --n)
+      text += pieces[below(pieces.size())];
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    ASSERT_EQ(whole, model::Macs(text)) << text;
+
+    // Also with the limit on held text reached all the time: the runs of
+    // letters and digits here are far shorter than the context kept.
+    for (const std::size_t longest :
+         {StreamScanner::kLongestRun, std::size_t{96}}) {
+      std::vector<std::string> blockwise;
+      auto found = [&](const MacFinding& f) {
+        blockwise.emplace_back(f.candidate_mac);
+      };
+      StreamScanner stream(longest, 64);
+      for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n =
+            std::uniform_int_distribution<std::size_t>(1, 20)(rng);
+        stream.Feed(std::string_view(text).substr(at, n), found);
+        at += n;
+      }
+      stream.Finish(found);
+      ASSERT_EQ(blockwise, whole) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace venmark

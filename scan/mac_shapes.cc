@@ -1,0 +1,144 @@
+// The shapes MACs are written in, and what may stand around them.
+#include "scan/mac_shapes.h"
+
+#include "scan/mac.h"
+
+namespace venmark::shapes {
+namespace {
+
+constexpr std::array<unsigned char, 256> MakeClassTable() {
+  std::array<unsigned char, 256> table{};
+  for (char c = 'g'; c <= 'z'; ++c)
+    table[static_cast<unsigned char>(c)] = kAlnum;
+  for (char c = 'G'; c <= 'Z'; ++c)
+    table[static_cast<unsigned char>(c)] = kAlnum;
+  for (char c = '0'; c <= '9'; ++c)
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+  for (char c = 'a'; c <= 'f'; ++c)
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+  for (char c = 'A'; c <= 'F'; ++c)
+    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
+  return table;
+}
+
+}  // namespace
+
+const std::array<unsigned char, 256> kClass = MakeClassTable();
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+// Whether the longest run of letters and digits that ends just before end
+// is not empty and all hex digits.
+bool HexWordEndsAt(std::string_view text, std::size_t end) {
+  if (end == 0 || !IsAlnum(text[end - 1])) return false;
+  for (std::size_t i = end; i > 0 && IsAlnum(text[i - 1]); --i) {
+    if (!IsHex(text[i - 1])) return false;
+  }
+  return true;
+}
+
+// Whether the longest run of letters and digits that starts at begin is not
+// empty and all hex digits.
+bool HexWordStartsAt(std::string_view text, std::size_t begin) {
+  if (begin >= text.size() || !IsAlnum(text[begin])) return false;
+  for (std::size_t i = begin; i < text.size() && IsAlnum(text[i]); ++i) {
+    if (!IsHex(text[i])) return false;
+  }
+  return true;
+}
+
+// Whether the MAC at [start, start + length) stands on its own: no letter
+// or digit touches it, and its separator does not carry it on into a hex
+// word on either side.
+bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
+             char separator) {
+  if (start > 0) {
+    const char before = text[start - 1];
+    if (IsAlnum(before)) return false;
+    if (before == separator && HexWordEndsAt(text, start - 1)) return false;
+  }
+  const std::size_t end = start + length;
+  if (end < text.size()) {
+    const char after = text[end];
+    if (IsAlnum(after)) return false;
+    if (after == separator && HexWordStartsAt(text, end + 1)) return false;
+  }
+  return true;
+}
+
+// Whether a bare word at [start, start + length) stands on its own: no
+// separator joins it to a hex word on either side (a GUID's last group, a
+// longer identifier).
+bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length) {
+  for (const char separator : {'-', ':', '.'}) {
+    if (!IsWhole(text, start, length, separator)) return false;
+  }
+  return true;
+}
+
+// Whether six groups of one or two hex digits joined by colons start at
+// start, the last not running on into a third digit; their value goes
+// into *address and their length into *length.
+bool MatchColonShort(std::string_view text, std::size_t start,
+                     std::uint64_t* address, std::size_t* length) {
+  std::uint64_t value = 0;
+  std::size_t i = start;
+  for (int group = 0; group < 6; ++group) {
+    if (group > 0) {
+      if (i >= text.size() || text[i] != ':') return false;
+      ++i;
+    }
+    std::size_t digits = 0;
+    unsigned byte = 0;
+    while (i < text.size() && IsHex(text[i]) && digits < 3) {
+      byte = byte << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
+      ++digits;
+      ++i;
+    }
+    if (digits == 0 || digits > 2) return false;
+    value = value << 8 | byte;
+  }
+  *address = value;
+  *length = i - start;
+  return true;
+}
+
+// Whether " HH" (a seventh pair) follows at position at.
+bool PairFollows(std::string_view text, std::size_t at) {
+  return at + 2 < text.size() && text[at] == ' ' && IsHex(text[at + 1]) &&
+         IsHex(text[at + 2]);
+}
+
+// "01HH.HHHH.HHHH.HH": the MAC is the twelve digits after the 01.
+bool MatchClientId(std::string_view s, std::uint64_t* address) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < kClientIdLength; ++i) {
+    if (i == 4 || i == 9 || i == 14) {
+      if (s[i] != '.') return false;
+      continue;
+    }
+    if (!IsHex(s[i])) return false;
+    if (i >= 2)
+      value = (value << 4) | static_cast<std::uint64_t>(mac::KnownHexValue(s[i]));
+  }
+  *address = value;
+  return true;
+}
+
+// "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
+std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
+                    std::size_t c, std::size_t d, std::size_t e,
+                    std::size_t f) {
+  return {Upper(s[a]), Upper(s[b]), '-',         Upper(s[c]),
+          Upper(s[d]), '-',         Upper(s[e]), Upper(s[f])};
+}
+
+// A byte that no MAC holds and that joins no words: text up to it is
+// decided whatever follows. Blanks join the pairs after "Hex-STRING:", and
+// x the 0x of a bare MAC.
+bool IsHardByte(char c) {
+  return !IsHex(c) && c != '-' && c != ':' && c != '.' && c != ' ' &&
+         c != 'x' && c != 'X';
+}
+
+}  // namespace venmark::shapes

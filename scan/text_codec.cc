@@ -1,0 +1,190 @@
+#include "scan/text_codec.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace venmark {
+namespace {
+
+// Code points of bytes 0x80-0x9F in Windows-1252; 0 where it defines none.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(char32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  const std::size_t n = bytes.size();
+  while (i < n) {
+    // Names and texts are mostly ASCII: eight bytes at a time.
+    if (n - i >= 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, bytes.data() + i, 8);
+      if ((eight & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    const auto b0 = static_cast<std::uint8_t>(bytes[i]);
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    char32_t cp;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      length = 2;
+      cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      length = 3;
+      cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      length = 4;
+      cp = b0 & 0x07;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto b = static_cast<std::uint8_t>(bytes[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
+        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out) {
+  for (const char c : bytes) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (b < 0x80 || b >= 0xA0) {
+      AppendUtf8(b, out);
+    } else {
+      const char16_t cp = kHighControls[b - 0x80];
+      AppendUtf8(cp != 0 ? cp : 0xFFFD, out);
+    }
+  }
+}
+
+std::u16string Utf16FromUtf8(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b0 = static_cast<std::uint8_t>(utf8[i]);
+    std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    if (length > utf8.size() - i || !IsValidUtf8(utf8.substr(i, length))) {
+      out.push_back(static_cast<char16_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    char32_t cp = length == 1 ? b0 : b0 & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    }
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::string Utf8FromUtf16(std::u16string_view utf16) {
+  std::string out;
+  Utf16Decoder decoder(false);
+  std::string bytes;
+  bytes.reserve(utf16.size() * 2);
+  for (const char16_t unit : utf16) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  decoder.Feed(bytes, &out);
+  decoder.Finish(&out);
+  return out;
+}
+
+void Utf16Decoder::Feed(std::string_view bytes, std::string* out) {
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (!have_byte_) {
+      byte_ = b;
+      have_byte_ = true;
+      continue;
+    }
+    have_byte_ = false;
+    const auto unit = static_cast<char16_t>(big_endian_ ? (byte_ << 8) | b
+                                                        : (b << 8) | byte_);
+    if (high_ != 0) {
+      if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        AppendUtf8(0x10000 + ((char32_t{high_} - 0xD800) << 10) +
+                       (char32_t{unit} - 0xDC00),
+                   out);
+        high_ = 0;
+        continue;
+      }
+      AppendUtf8(kReplacement, out);
+      high_ = 0;
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      high_ = unit;
+    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      AppendUtf8(kReplacement, out);
+    } else {
+      AppendUtf8(unit, out);
+    }
+  }
+}
+
+void Utf16Decoder::Finish(std::string* out) {
+  if (high_ != 0 || have_byte_) AppendUtf8(kReplacement, out);
+  high_ = 0;
+  have_byte_ = false;
+}
+
+#ifdef _WIN32
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+std::wstring WideFromUtf8(std::string_view utf8) {
+  const std::u16string utf16 = Utf16FromUtf8(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
+}
+#endif
+
+}  // namespace venmark

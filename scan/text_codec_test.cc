@@ -1,0 +1,97 @@
+#include "scan/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace venmark {
+namespace {
+
+TEST(TextCodecTest, AcceptsOnlyWellFormedUtf8) {
+  EXPECT_TRUE(IsValidUtf8(""));
+  EXPECT_TRUE(IsValidUtf8("ASCII, Кириллица, €, 𝄞"));
+  for (const char* bad : {
+           "\x80",              // a lone continuation byte
+           "\xc3",              // cut short
+           "\xc0\xaf",          // overlong '/'
+           "\xe0\x80\xaf",      // overlong, three bytes
+           "\xed\xa0\x80",      // a surrogate
+           "\xf4\x90\x80\x80",  // past U+10FFFF
+           "\xfc\x80\x80\x80\x80\x80",
+           "M\xfcller",
+       }) {
+    // Also after and before ASCII, which is read eight bytes at a time.
+    for (const std::string ascii : {"", "1234567", "12345678"}) {
+      const std::string text = ascii + bad + ascii;
+      EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
+    }
+  }
+}
+
+TEST(TextCodecTest, DecodesWindows1252) {
+  std::string out;
+  AppendWindows1252AsUtf8("A\x80\x8a\x9f\xa0\xe9\xff\x81", &out);
+  EXPECT_EQ(out, "A€Š\u0178\u00a0é\u00ff\uFFFD");
+}
+
+}  // namespace
+}  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// What PowerShell writes for "ipconfig /all > file", fed a byte at a time
+// and whole, in both byte orders.
+TEST(TextCodecTest, DecodesUtf16InPiecesOfAnySize) {
+  const std::u16string text = u"Физический адрес: 00-1A-2B-3C-4D-5E 𝄞";
+  for (const bool big_endian : {false, true}) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    for (const std::size_t piece : {std::size_t{1}, bytes.size()}) {
+      Utf16Decoder decoder(big_endian);
+      std::string out;
+      for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        decoder.Feed(std::string_view(bytes).substr(at, piece), &out);
+      }
+      decoder.Finish(&out);
+      EXPECT_EQ(out, "Физический адрес: 00-1A-2B-3C-4D-5E 𝄞") << piece;
+    }
+  }
+  // A lone surrogate and a dangling byte are replaced, not dropped.
+  Utf16Decoder decoder(false);
+  std::string out;
+  decoder.Feed(std::string("\x00\xD8"
+                           "A\x00"
+                           "\x00\xDC"
+                           "B",
+                           7),
+               &out);
+  decoder.Finish(&out);
+  EXPECT_EQ(out, "\uFFFDA\uFFFD\uFFFD");
+}
+
+}  // namespace
+}  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// What the Windows programs convert every caption, file name and pasted
+// text through.
+TEST(TextCodecTest, ConvertsBetweenUtf8AndUtf16BothWays) {
+  const std::string text = "Таблица соответствий, €, 𝄞, ASCII";
+  const std::u16string utf16 = Utf16FromUtf8(text);
+  EXPECT_EQ(utf16, u"Таблица соответствий, €, 𝄞, ASCII");
+  EXPECT_EQ(Utf8FromUtf16(utf16), text);
+  EXPECT_EQ(Utf16FromUtf8("a\xff"
+                          "b\xd0"),
+            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(Utf8FromUtf16(u"x\xD800y"), "x\uFFFDy");
+}
+
+}  // namespace
+}  // namespace venmark

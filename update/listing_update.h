@@ -1,0 +1,84 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listings/problem.h"
+#include "update/transport.h"
+#include "update/update_problem.h"
+
+namespace venmark {
+
+// Where the IEEE Registration Authority publishes its listings, over TLS
+// so that no one on the way can hand over a listing of their own.
+inline constexpr char kIeeeOrigin[] = "https://standards-oui.ieee.org";
+
+// The addresses of the four listings.
+struct UpdateSources {
+  std::string ma_l, ma_m, ma_s, iab;
+};
+
+// The IEEE's addresses of the listings, on origin ("https://host:port").
+UpdateSources IeeeSources(std::string_view origin = kIeeeOrigin);
+
+// Asked for when a server refuses the transport's own agent: the IEEE's
+// server filters clients by agent and lets browsers through.
+inline constexpr char kBrowserAgent[] =
+    "Mozilla/5.0 (X11; Linux x86_64; rv:128.0) Gecko/20100101 Firefox/128.0";
+
+struct UpdateOptions {
+  // The MA-L listing; its companions are the ones beside it.
+  std::string database = "base.dat";
+  // The MA-L listing in use, whose record counts (and its companions')
+  // a new listing is held to where the one it replaces is not there yet;
+  // empty: none.
+  std::string reference;
+  UpdateSources sources = IeeeSources();
+  std::string user_agent;  // empty: the transport's own
+  std::string fallback_agent = kBrowserAgent;
+  std::chrono::seconds connect_timeout{30};
+  // A transfer slower than this many bytes a second for low_speed_time has
+  // stalled.
+  long low_speed_bytes = 100;
+  std::chrono::seconds low_speed_time{60};
+  // For the whole update, all four listings.
+  std::chrono::seconds time_limit{600};
+  std::int64_t max_bytes = std::int64_t{64} << 20;  // for each listing
+};
+
+enum class UpdateStatus { kUpdated, kCancelled, kFailed };
+
+// A companion that kept its old file, and why.
+struct KeptListing {
+  BlockKind kind = BlockKind::kMaS;
+  std::string path;
+  UpdateProblem why;
+};
+
+struct UpdateResult {
+  UpdateStatus status = UpdateStatus::kFailed;
+  // For kFailed, what failed.
+  UpdateProblem problem;
+  // Record lines in the new MA-L listing, for kUpdated.
+  std::size_t records = 0;
+  // For kUpdated: each companion that kept its old file.
+  std::vector<KeptListing> kept;
+};
+
+// Told how many bytes of all the listings have arrived; returns false to
+// cancel the update.
+using UpdateProgress = std::function<bool(std::int64_t received)>;
+
+// Downloads the four listings, each to a file of its own beside the one it
+// replaces, checks each with the program's own readers, and only then puts
+// them in place: none when the MA-L listing fails or the update is
+// cancelled, and every companion that passed when it does not. One update
+// at a time per folder.
+UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
+                            const UpdateProgress& progress = {});
+
+}  // namespace venmark
