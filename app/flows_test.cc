@@ -1,6 +1,7 @@
 // The search and update flows every frontend runs, and their wording.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "app/search_flow.h"
@@ -24,6 +25,75 @@ TEST(TextsTest, SizesReadAsARussianReaderWritesThem) {
       {5452595, "Получено 5,2 МБ"},  {5505024, "Получено 5,3 МБ"},
   };
   for (const auto& c : cases) EXPECT_EQ(text::Received(c.bytes), c.text);
+}
+
+// Every kind of problem the floors below report has words of its own,
+// with the values it carries in them.
+TEST(TextsTest, WordsEveryProblemWithItsValues) {
+  using enum UpdateFailure;
+  const struct {
+    UpdateProblem problem;
+    const char* says;
+  } cases[] = {
+      {{.kind = kBadSource, .path = "ftp://x"},
+       "неподдерживаемый адрес сервера «ftp://x»: нужен адрес https://"},
+      {{.kind = kSystemFolder, .path = "/usr/x"},
+       "папка «/usr/x» принадлежит системе"},
+      {{.kind = kBusy}, "обновление уже идёт"},
+      {{.kind = kCannotLock, .path = "/d", .error_number = EACCES},
+       "не удалось открыть папку «/d»: нет прав на запись в папку"},
+      {{.kind = kCannotCreate, .path = "/d", .error_number = ENOSPC},
+       "не удалось создать файл в папке «/d»: на диске нет места"},
+      {{.kind = kCannotWrite, .path = "/f", .error_number = EFBIG},
+       "не удалось записать «/f»: файл слишком велик"},
+      {{.kind = kTooLarge, .count = 64 << 20},
+       "список больше 64 МБ — это не список OUI"},
+      {{.kind = kHttpStatus, .count = 404}, "сервер ответил HTTP 404"},
+      {{.kind = kNetwork, .network = NetworkFailure::kUntrusted,
+        .detail = "SSL"},
+       "сертификат сервера не заслуживает доверия — соединение может быть "
+       "подменено (SSL)"},
+      {{.kind = kNetwork, .network = NetworkFailure::kNoTrustStore},
+       "не удалось прочитать сертификаты системы"},
+      {{.kind = kTimeLimit, .count = 600}, "обновление не уложилось в 10 мин"},
+      {{.kind = kTimeLimit, .count = 90}, "обновление не уложилось в 90 с"},
+      {{.kind = kFetchedUnreadable, .read = {ReadFailure::Kind::kNoRecord, 0}},
+       "полученный список не читается: в файле нет ни одной записи OUI"},
+      {{.kind = kNotAListing}, "сервер прислал не список OUI"},
+      {{.kind = kCutOff}, "соединение оборвалось, список получен не полностью"},
+      {{.kind = kTooFew, .count = 9, .other = 20},
+       "список неполон — записей в нём 9, а в нынешнем файле 20"},
+      {{.kind = kTooMany, .count = 31, .other = 20},
+       "список подозрительно велик — записей в нём 31, а в нынешнем файле 20"},
+      {{.kind = kCurrentUnreadable, .path = "/b",
+        .read = {ReadFailure::Kind::kSystem, EISDIR}},
+       "«/b» не читается: это папка, а не файл"},
+      {{.kind = kCurrentNotAListing, .path = "/b"},
+       "«/b» не похож на список производителей"},
+      {{.kind = kCannotReplace, .path = "/b", .error_number = EROFS},
+       "не удалось заменить «/b»: диск доступен только для чтения"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(text::UpdateProblemText(c.problem).starts_with(c.says))
+        << text::UpdateProblemText(c.problem);
+  }
+  EXPECT_EQ(text::KeptText({BlockKind::kMaM, "/m",
+                            {.kind = kCannotReplace, .error_number = EACCES}}),
+            "список MA-M «/m»: не удалось заменить файл: нет прав на запись в "
+            "папку");
+  EXPECT_EQ(text::CannotRead({BlockKind::kIab, "/i",
+                              {ReadFailure::Kind::kTooLarge, 0}}),
+            "Не удалось прочитать список IAB «/i»: файл больше 256 МБ — это не "
+            "список OUI");
+  EXPECT_EQ(text::CannotRead({std::nullopt, "/p",
+                              {ReadFailure::Kind::kNotAFile, 0}}),
+            "Не удалось прочитать базу производителей «/p»: это не обычный "
+            "файл (канал или устройство)");
+  EXPECT_EQ(text::SystemError(EACCES), "нет прав на чтение");
+  EXPECT_EQ(text::SystemError(12345), "системная ошибка 12345");
+  EXPECT_EQ(text::LowerFirst("Не удалось"), "не удалось");
+  EXPECT_EQ(text::LowerFirst("Список"), "список");
+  EXPECT_EQ(text::LowerFirst("Ёж"), "Ёж");  // outside А-Я's two rows
 }
 
 TEST(SearchFlowTest, NamesEveryMacOrTheFix) {

@@ -1,5 +1,7 @@
 #include "win32/controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -71,6 +73,9 @@ void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
         break;
       case ControlKind::kFrame:
         style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+        break;
+      case ControlKind::kProgressBar:
+        kind = PROGRESS_CLASSW;
         break;
     }
     const HWND parent = control.parent.empty()

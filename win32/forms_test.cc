@@ -3,9 +3,12 @@
 // clang-format off
 #include <windows.h>
 #include <oleacc.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "app/texts.h"
 #include "app/window_layout.h"
@@ -27,11 +30,12 @@ class Win32FormsTest : public testing::Test {
 // order stays as drawn. (Wine's oleacc has no accessible object for an edit
 // to read the name back from; on Windows the test reads it too.)
 TEST_F(Win32FormsTest, BoxesAreNamedForScreenReaders) {
-  MainWindow main(instance_, "");
+  MainWindow main(instance_, {});
   const FormLayout& layout = MainFormLayout();
   const HWND input = FindControl(layout, main.hwnd(), "Text1");
-  EXPECT_EQ(GetWindow(input, GW_HWNDPREV),
-            FindControl(layout, main.hwnd(), "Label2"));
+  const HWND prompt = GetWindow(input, GW_HWNDPREV);
+  EXPECT_EQ(prompt, FindControl(layout, main.hwnd(), "Label2"));
+  EXPECT_EQ(Utf8FromWide(WindowText(prompt)), text::kPrompt);
   HWND focus = input;
   for (const char* next : {"Command1", "Command2", "Command3", "Text1"}) {
     focus = GetNextDlgTabItem(main.hwnd(), focus, FALSE);
@@ -94,6 +98,68 @@ TEST_F(Win32FormsTest, TheResultsBoxGrowsWithItsWindow) {
             frame_before.right - frame_before.left + 200);
   DestroyWindow(results->hwnd());
   DeleteObject(font);
+}
+
+// Keys reach the presenter from the message loop: Ctrl+A selects a box's
+// text, Tab leaves it, Return presses a button; the rest stay the box's.
+TEST_F(Win32FormsTest, KeysGoToThePresenter) {
+  MainWindow main(instance_, {});
+  const FormLayout& layout = MainFormLayout();
+  const HWND input = FindControl(layout, main.hwnd(), "Text1");
+  SetWindowTextW(input, L"00-1a-2b-00-00-01");
+  const auto press = [&](HWND control, WPARAM key) {
+    MSG message{};
+    message.hwnd = control;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    return main.HandleKey(message);
+  };
+  EXPECT_FALSE(press(input, 'B'));
+  EXPECT_FALSE(press(input, 'A'));  // without Ctrl: a letter
+  BYTE keys[256]{};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(press(input, 'A'));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  DWORD start = 1, end = 0;
+  SendMessageW(input, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 17u);
+  SetFocus(input);
+  EXPECT_TRUE(press(input, VK_TAB));
+  EXPECT_EQ(GetFocus(), FindControl(layout, main.hwnd(), "Command1"));
+  DestroyWindow(main.hwnd());
+}
+
+// The update's progress window is made from its layout: the text it is
+// told, a real bar, and «Отмена» cancelling.
+TEST_F(Win32FormsTest, ProgressWindowShowsWhatItIsToldAndCancels) {
+  // Windows closed by the tests before posted the end of the program.
+  MSG quit;
+  while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  MainWindow main(instance_, {});
+  std::unique_ptr<ProgressView> progress = main.OpenProgress();
+  const FormLayout& layout = ProgressFormLayout();
+  const HWND window = FindWindowW(WideFromUtf8(layout.name).c_str(), nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(main.hwnd()));  // modal to its owner
+  EXPECT_TRUE(progress->Show("Загрузка\nПолучено 1 КБ", 0.25));
+  EXPECT_EQ(Utf8FromWide(WindowText(FindControl(layout, window, "Label1"))),
+            "Загрузка\r\nПолучено 1 КБ");
+  const HWND bar = FindControl(layout, window, "Progress1");
+  wchar_t kind[32] = L"";
+  GetClassNameW(bar, kind, 32);
+  EXPECT_EQ(std::wstring(kind), L"msctls_progress32");
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 250);
+  SendMessageW(FindControl(layout, window, "Command1"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(progress->Show("Загрузка", 0.5));
+  progress.reset();
+  EXPECT_TRUE(IsWindowEnabled(main.hwnd()));
+  DestroyWindow(main.hwnd());
 }
 
 }  // namespace

@@ -6,37 +6,48 @@
 // clang-format on
 
 #include <string>
+#include <vector>
 
+#include "app/main_presenter.h"
+#include "app/texts.h"
 #include "scan/text_codec.h"
 #include "win32/main_form.h"
+#include "win32/text.h"
 
 namespace {
 
-// The listing named by "--db FILE" or "--db=FILE" on the command line, as
-// venmark-scan takes it; empty when none is.
-std::string NamedListing() {
+// The command line's arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments() {
   int count = 0;
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::string named;
+  std::vector<std::string> utf8;
   for (int i = 1; args != nullptr && i < count; ++i) {
-    const std::wstring arg = args[i];
-    if (arg == L"--db" && i + 1 < count) {
-      named = venmark::Utf8FromWide(args[++i]);
-    } else if (arg.starts_with(L"--db=")) {
-      named = venmark::Utf8FromWide(arg.substr(5));
-    }
+    utf8.push_back(venmark::Utf8FromWide(args[i]));
   }
   LocalFree(args);
-  return named;
+  return utf8;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  INITCOMMONCONTROLSEX controls{sizeof controls,
-                                ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{
+      sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                           ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  venmark::win32::MainWindow window(instance, NamedListing());
+  // A program without a console says what --help and a wrong option ask
+  // for in a message box.
+  const venmark::GuiStart start = venmark::DecideGuiStart(Arguments(), true);
+  if (start.action != venmark::GuiStart::Action::kRun) {
+    const bool fail = start.action == venmark::GuiStart::Action::kFail;
+    MessageBoxW(nullptr, venmark::win32::WithCrLf(
+                             venmark::WideFromUtf8(start.text)).c_str(),
+                venmark::WideFromUtf8(venmark::text::kAppTitle).c_str(),
+                MB_OK | (fail ? MB_ICONERROR : MB_ICONINFORMATION));
+    return fail ? 1 : 0;
+  }
+  venmark::win32::MainWindow window(instance,
+                                    {.listing = start.listing, .sources = {}});
   ShowWindow(window.hwnd(), show);
   UpdateWindow(window.hwnd());
 

@@ -2,14 +2,7 @@
 
 #include <commctrl.h>
 
-#include <chrono>
-#include <memory>
-
-#include "app/listing_age.h"
-#include "app/placement.h"
-#include "app/search_flow.h"
 #include "app/texts.h"
-#include "app/update_flow.h"
 #include "app/window_layout.h"
 #include "scan/text_codec.h"
 #include "win32/controls.h"
@@ -32,9 +25,22 @@ RECT WorkArea(HWND window) {
   return monitor.rcWork;
 }
 
-void Tell(HWND owner, std::string_view text) {
-  MessageBoxW(owner, WithCrLf(WideFromUtf8(text)).c_str(),
-              WideFromUtf8(text::kAppTitle).c_str(), MB_OK);
+// The window text's class, as the presenter knows controls.
+ControlKind KindOf(HWND control) {
+  wchar_t kind[16] = L"";
+  GetClassNameW(control, kind, 16);
+  if (lstrcmpiW(kind, L"EDIT") == 0) return ControlKind::kTextBox;
+  if (lstrcmpiW(kind, L"BUTTON") == 0) return ControlKind::kButton;
+  return ControlKind::kLabel;
+}
+
+// The layout name of a control of either window, or empty.
+std::string NameOf(HWND control, const FormLayout& window) {
+  const int id = GetDlgCtrlID(control);
+  for (const ControlLayout& layout : window.controls) {
+    if (ControlId(window, layout.name) == id) return layout.name;
+  }
+  return {};
 }
 
 }  // namespace
@@ -44,8 +50,8 @@ int& OpenWindows() {
   return open;
 }
 
-MainWindow::MainWindow(HINSTANCE instance, std::string database)
-    : instance_(instance), database_(std::move(database)) {
+MainWindow::MainWindow(HINSTANCE instance, MainPresenter::Settings settings)
+    : instance_(instance), presenter_(this, std::move(settings)) {
   const FormLayout& layout = MainFormLayout();
   const std::wstring name = WideFromUtf8(layout.name);
   RegisterWindowClass<MainWindow>(instance, name.c_str(), 1);
@@ -60,29 +66,8 @@ MainWindow::MainWindow(HINSTANCE instance, std::string database)
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
   LayOut(WindowDpi(hwnd_));
-  ShowListingAge();
+  presenter_.Start();
   SetFocus(Control("Text1"));
-}
-
-void MainWindow::ShowListingAge() {
-  const ListingAge age =
-      AgeOfListing(database_, std::chrono::system_clock::now());
-  listing_old_ = age.old;
-  const HWND label = Control("Label1");
-  SetWindowTextW(label, WithCrLf(WideFromUtf8(text::Credits(age))).c_str());
-  if (tooltip_ != nullptr) {
-    tip_ = WithCrLf(WideFromUtf8(text::AgeTooltip(age)));
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(label);
-    tool.lpszText = tip_.data();
-    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-  }
-  InvalidateRect(label, nullptr, TRUE);
 }
 
 MainWindow::~MainWindow() {
@@ -108,94 +93,137 @@ void MainWindow::LayOut(int dpi) {
   text_font_ = text_font;
 }
 
-ResultsWindow* MainWindow::TouchResults() {
-  if (results_ != nullptr && IsWindow(results_->hwnd())) return results_;
+std::string MainWindow::InputText() const {
+  std::wstring text = WindowText(Control("Text1"));
+  std::erase(text, L'\r');
+  return Utf8FromWide(text);
+}
+
+void MainWindow::SetBusy(bool busy) {
+  if (busy) {
+    before_busy_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  } else {
+    SetCursor(before_busy_);
+  }
+}
+
+Rgb MainWindow::Background() const {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  return {GetRValue(face), GetGValue(face), GetBValue(face)};
+}
+
+void MainWindow::ShowCredits(const CreditsLine& credits) {
+  const HWND label = Control("Label1");
+  SetWindowTextW(label, WithCrLf(WideFromUtf8(credits.text)).c_str());
+  // A static control draws in one colour: the whole line warns.
+  warning_.reset();
+  if (!credits.warned.empty()) {
+    const Rgb c = credits.warning_colour;
+    warning_ = RGB(c.red, c.green, c.blue);
+  }
+  if (tooltip_ != nullptr) {
+    tip_ = WithCrLf(WideFromUtf8(credits.tooltip));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = tip_.data();
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  InvalidateRect(label, nullptr, TRUE);
+}
+
+bool MainWindow::Confirm(std::string_view question) {
+  return MessageBoxW(hwnd_, WithCrLf(WideFromUtf8(question)).c_str(),
+                     WideFromUtf8(text::kAppTitle).c_str(),
+                     MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+void MainWindow::Tell(MessageKind kind, std::string_view text) {
+  MessageBoxW(hwnd_, WithCrLf(WideFromUtf8(text)).c_str(),
+              WideFromUtf8(text::kAppTitle).c_str(),
+              MB_OK | (kind == MessageKind::kSuccess ? MB_ICONINFORMATION
+                                                     : MB_ICONERROR));
+}
+
+std::unique_ptr<ProgressView> MainWindow::OpenProgress() {
+  return std::make_unique<ProgressWindow>(instance_, hwnd_, captions_);
+}
+
+ResultsView* MainWindow::OpenResults() {
+  return results_ != nullptr && IsWindow(results_->hwnd()) ? results_
+                                                           : nullptr;
+}
+
+ResultsView* MainWindow::CreateResults() {
   results_ =
       ResultsWindow::Create(instance_, captions_, text_font_, WindowDpi(hwnd_));
-  // Beside the main window, never over its buttons while there is room.
-  RECT main{}, results{}, button{};
-  GetWindowRect(hwnd_, &main);
-  GetWindowRect(results_->hwnd(), &results);
-  GetWindowRect(Control("Command1"), &button);
-  const RECT row{main.left, button.top, main.right, main.bottom};
-  const Pixels placed =
-      PlaceResults(Box(main), Box(row), results.right - results.left,
-                   results.bottom - results.top, Box(WorkArea(hwnd_)));
-  SetWindowPos(results_->hwnd(), nullptr, placed.left, placed.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return results_;
 }
 
-void MainWindow::Search() {
-  const std::string text = Utf8FromWide(WindowText(Control("Text1")));
-  const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  const SearchOutcome outcome = RunSearch(text, database_, "\r\n");
-  SetCursor(previous);
-  if (!outcome.error.empty()) {
-    Tell(hwnd_, outcome.error);
-    return;
-  }
-  ResultsWindow* window = TouchResults();
-  window->Append(WideFromUtf8(outcome.lines));
-  ShowWindow(window->hwnd(), SW_SHOW);
-  SetForegroundWindow(window->hwnd());
+MainGeometry MainWindow::Geometry() const {
+  RECT main{}, button{};
+  GetWindowRect(hwnd_, &main);
+  GetWindowRect(Control("Command1"), &button);
+  return {Box(main), static_cast<int>(button.top), Box(WorkArea(hwnd_))};
 }
 
-void MainWindow::Update() {
-  if (MessageBoxW(hwnd_, WideFromUtf8(text::kConfirmUpdate).c_str(),
-                  WideFromUtf8(text::kAppTitle).c_str(), MB_OKCANCEL) != IDOK) {
-    return;
-  }
-  UpdateResult result;
-  {
-    ProgressWindow progress(instance_, hwnd_, captions_);
-    result = RunUpdate(
-        {database_, std::nullopt, nullptr},
-        [&](std::int64_t received) { return progress.Pump(received); });
-  }
-  ShowListingAge();
-  if (result.status != UpdateStatus::kCancelled) {
-    Tell(hwnd_, CompletionMessage(result));
+void MainWindow::Click(std::string_view button) {
+  if (key_target_ != nullptr &&
+      NameOf(key_target_, MainFormLayout()) == button) {
+    SendMessageW(key_target_, BM_CLICK, 0, 0);
   }
 }
 
-void MainWindow::Exit() {
-  if (results_ != nullptr && IsWindow(results_->hwnd())) {
-    DestroyWindow(results_->hwnd());
-  }
+void MainWindow::MoveFocus(bool backwards) {
+  if (key_target_ == nullptr) return;
+  const HWND root = GetAncestor(key_target_, GA_ROOT);
+  SetFocus(GetNextDlgTabItem(root, key_target_, backwards));
+}
+
+void MainWindow::SelectAll(std::string_view) {
+  if (key_target_ != nullptr) SendMessageW(key_target_, EM_SETSEL, 0, -1);
+}
+
+void MainWindow::CloseAll() {
+  if (OpenResults() != nullptr) DestroyWindow(results_->hwnd());
   DestroyWindow(hwnd_);
   PostQuitMessage(0);
 }
 
 bool MainWindow::HandleKey(const MSG& message) {
   if (message.message != WM_KEYDOWN) return false;
-  const bool control = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  wchar_t kind[16] = L"";
-  GetClassNameW(message.hwnd, kind, 16);
-  const bool edit = lstrcmpiW(kind, L"EDIT") == 0;
-  const bool button = lstrcmpiW(kind, L"BUTTON") == 0;
-  if (edit && control && message.wParam == 'A') {
-    SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
-    return true;
+  KeyPress press;
+  switch (message.wParam) {
+    case VK_RETURN:
+      press.key = KeyCode::kReturn;
+      break;
+    case VK_TAB:
+      press.key = KeyCode::kTab;
+      break;
+    case 'A':
+      press.key = KeyCode::kA;
+      break;
+    default:
+      return false;
   }
-  if (message.wParam == VK_RETURN) {
-    if (control && message.hwnd == Control("Text1")) {
-      Search();
-      return true;
-    }
-    if (button && !control) {
-      SendMessageW(message.hwnd, BM_CLICK, 0, 0);
-      return true;
-    }
-  }
-  // A multi-line box would take Tab as text; Ctrl+Tab still types one.
-  if (edit && message.wParam == VK_TAB && !control) {
-    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    SetFocus(GetNextDlgTabItem(root, message.hwnd, shift));
-    return true;
-  }
-  return false;
+  if (GetKeyState(VK_MENU) < 0) return false;
+  press.control = GetKeyState(VK_CONTROL) < 0;
+  press.shift = GetKeyState(VK_SHIFT) < 0;
+  const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  const FormLayout& window =
+      root == hwnd_ ? MainFormLayout() : ResultsFormLayout();
+  const std::string target = NameOf(message.hwnd, window);
+  press.window = window.name;
+  press.target = target;
+  press.target_kind = KindOf(message.hwnd);
+  key_target_ = message.hwnd;
+  const bool handled = presenter_.OnKey(press);
+  key_target_ = nullptr;
+  return handled;
 }
 
 LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -205,31 +233,24 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
       if (HIWORD(w) == BN_CLICKED) {
         const int id = LOWORD(w);
         if (id == ControlId(layout, "Command1")) {
-          Search();
+          presenter_.Search();
           return 0;
         }
         if (id == ControlId(layout, "Command2")) {
-          Exit();
+          presenter_.Exit();
           return 0;
         }
         if (id == ControlId(layout, "Command3")) {
-          Update();
+          presenter_.Update();
           return 0;
         }
       }
       break;
     case WM_CTLCOLORSTATIC:
-      // An old listing's credits in a warning colour that reads on the
-      // system's light or dark face alike.
-      if (listing_old_ && reinterpret_cast<HWND>(l) == Control("Label1")) {
-        const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        const int light = (GetRValue(face) * 299 + GetGValue(face) * 587 +
-                           GetBValue(face) * 114) /
-                          1000;
+      if (warning_ && reinterpret_cast<HWND>(l) == Control("Label1")) {
         const HDC dc = reinterpret_cast<HDC>(w);
-        SetTextColor(dc,
-                     light >= 128 ? RGB(0xA3, 0, 0) : RGB(0xFF, 0xB4, 0xA8));
-        SetBkColor(dc, face);
+        SetTextColor(dc, *warning_);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;

@@ -2,52 +2,68 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "app/main_presenter.h"
 #include "win32/results_form.h"
 
 namespace venmark::win32 {
 
-// The main window (Form1): the text to search, and the buttons for the
-// search, the update and the exit.
-class MainWindow {
+// The main window (Form1) in the Windows API: its controls made from
+// MainFormLayout, its events handed to the presenter, which says what to
+// show.
+class MainWindow : public MainView {
  public:
-  // database: the MA-L listing the user named (UTF-8), or empty.
-  MainWindow(HINSTANCE instance, std::string database);
-  ~MainWindow();
+  MainWindow(HINSTANCE instance, MainPresenter::Settings settings);
+  ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
   HWND hwnd() const { return hwnd_; }
 
-  void Search();
-  void Update();
-  void Exit();
-
-  // Keys the dialog manager does not know: Ctrl+A in a text box, Ctrl+Return
-  // in the input box, Return on a button, Tab out of a text box. True when
-  // the message was handled.
+  // Keys of the controls of both windows, before the dialog manager sees
+  // them. True when the presenter took the message.
   bool HandleKey(const MSG& message);
 
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
+  // MainView.
+  std::string InputText() const override;
+  void SetBusy(bool busy) override;
+  Rgb Background() const override;
+  void ShowCredits(const CreditsLine& credits) override;
+  bool Confirm(std::string_view question) override;
+  void Tell(MessageKind kind, std::string_view text) override;
+  std::unique_ptr<ProgressView> OpenProgress() override;
+  ResultsView* OpenResults() override;
+  ResultsView* CreateResults() override;
+  MainGeometry Geometry() const override;
+  void Click(std::string_view button) override;
+  void MoveFocus(bool backwards) override;
+  void SelectAll(std::string_view box) override;
+  void CloseAll() override;
+
+  MainPresenter& presenter() { return presenter_; }
+
  private:
   // Lays the window out for a screen of dpi: fonts, scale and size.
   void LayOut(int dpi);
-  ResultsWindow* TouchResults();
   HWND Control(const char* name) const;
-  // Names the listing in use with its day in the credits line, in a
-  // warning colour and with a hint when it is old.
-  void ShowListingAge();
 
   HINSTANCE instance_;
-  std::string database_;
   HWND hwnd_ = nullptr;
   HFONT captions_ = nullptr;
   HFONT text_font_ = nullptr;
   ResultsWindow* results_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tip_;
-  bool listing_old_ = false;
+  HCURSOR before_busy_ = nullptr;
+  // The credits' colour while they warn.
+  std::optional<COLORREF> warning_;
+  // While a key is with the presenter: the control it came to.
+  HWND key_target_ = nullptr;
+  MainPresenter presenter_;
 };
 
 }  // namespace venmark::win32

@@ -1,48 +1,50 @@
 #include "win32/progress_form.h"
 
-#include "app/texts.h"
+#include <commctrl.h>
+
+#include "app/window_layout.h"
 #include "scan/text_codec.h"
 #include "win32/controls.h"
+#include "win32/text.h"
 #include "win32/window_class.h"
 
+#ifndef PBS_MARQUEE
+#define PBS_MARQUEE 0x08
+#endif
+#ifndef PBM_SETMARQUEE
+#define PBM_SETMARQUEE (WM_USER + 10)
+#endif
+
 namespace venmark::win32 {
-namespace {
-
-constexpr wchar_t kProgressClass[] = L"VenmarkProgress";
-
-}  // namespace
 
 ProgressWindow::ProgressWindow(HINSTANCE instance, HWND owner, HFONT font)
     : owner_(owner) {
-  RegisterWindowClass<ProgressWindow>(instance, kProgressClass);
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass,
-                          WideFromUtf8(text::kProgressTitle).c_str(),
+  const FormLayout& layout = ProgressFormLayout();
+  const std::wstring name = WideFromUtf8(layout.name);
+  RegisterWindowClass<ProgressWindow>(instance, name.c_str());
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, name.c_str(),
+                          WideFromUtf8(layout.caption).c_str(),
                           WS_POPUP | WS_CAPTION, CW_USEDEFAULT, CW_USEDEFAULT,
                           400, 140, owner, nullptr, instance, this);
+  CreateControls(layout, hwnd_, instance);
   const int dpi = WindowDpi(hwnd_);
-  const auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
-  RECT frame{0, 0, px(380), px(110)};
-  AdjustWindowRectEx(&frame, WS_POPUP | WS_CAPTION, FALSE, WS_EX_DLGMODALFRAME);
-  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT,
-                           px(12), px(12), px(356), px(48), hwnd_, nullptr,
-                           instance, nullptr);
-  cancel_ =
-      CreateWindowExW(0, L"BUTTON", WideFromUtf8(text::kCancel).c_str(),
-                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                      px(280), px(70), px(88), px(28), hwnd_,
-                      reinterpret_cast<HMENU>(IDCANCEL), instance, nullptr);
-  SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  PlaceControls(layout, Scale(dpi, FitFactor(layout, GdiMeasure(font), dpi)),
+                hwnd_, font, font);
+  label_ = FindControl(layout, hwnd_, "Label1");
+  SetWindowTextW(label_, L"");
+  bar_ = FindControl(layout, hwnd_, "Progress1");
+  SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   // Centred on its owner.
-  RECT owner_box{};
+  RECT owner_box{}, box{};
   GetWindowRect(owner, &owner_box);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  GetWindowRect(hwnd_, &box);
+  const int width = box.right - box.left, height = box.bottom - box.top;
   SetWindowPos(hwnd_, nullptr, (owner_box.left + owner_box.right - width) / 2,
-               (owner_box.top + owner_box.bottom - height) / 2, width, height,
-               SWP_NOZORDER);
+               (owner_box.top + owner_box.bottom - height) / 2, 0, 0,
+               SWP_NOZORDER | SWP_NOSIZE);
   EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(cancel_);
+  SetFocus(FindControl(layout, hwnd_, "Command1"));
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -51,12 +53,24 @@ ProgressWindow::~ProgressWindow() {
   SetForegroundWindow(owner_);
 }
 
-bool ProgressWindow::Pump(std::int64_t received) {
-  const std::wstring text = WideFromUtf8(std::string(text::kProgressLabel) +
-                                         "\n" + text::Received(received));
-  if (text != shown_) {
-    SetWindowTextW(label_, text.c_str());
-    shown_ = text;
+bool ProgressWindow::Show(std::string_view text, double done) {
+  const std::wstring wide = WithCrLf(WideFromUtf8(text));
+  if (wide != shown_) {
+    SetWindowTextW(label_, wide.c_str());
+    shown_ = wide;
+  }
+  // A busy bar where the size is not known.
+  const bool busy = done < 0;
+  if (busy != busy_) {
+    const LONG_PTR style = GetWindowLongPtrW(bar_, GWL_STYLE);
+    SetWindowLongPtrW(bar_, GWL_STYLE,
+                      busy ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    SendMessageW(bar_, PBM_SETMARQUEE, busy ? TRUE : FALSE, 0);
+    busy_ = busy;
+  }
+  if (!busy) {
+    SendMessageW(bar_, PBM_SETPOS,
+                 static_cast<WPARAM>(std::min(done, 1.0) * 1000), 0);
   }
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -74,7 +88,11 @@ bool ProgressWindow::Pump(std::int64_t received) {
 
 LRESULT ProgressWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w,
                                       LPARAM l) {
-  if ((message == WM_COMMAND && LOWORD(w) == IDCANCEL) || message == WM_CLOSE) {
+  const bool cancel =
+      message == WM_COMMAND &&
+      (LOWORD(w) == IDCANCEL ||
+       LOWORD(w) == ControlId(ProgressFormLayout(), "Command1"));
+  if (cancel || message == WM_CLOSE) {
     cancelled_ = true;
     return 0;
   }

@@ -2,24 +2,24 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
+
+#include "app/main_view.h"
 
 namespace venmark::win32 {
 
-// A small window with the download's progress and «Отмена», modal to its
-// owner for as long as it lives; the update calls Pump from its progress
-// callback, which keeps every window painted.
-class ProgressWindow {
+// The progress window (ProgressFormLayout): what arrives, a bar and
+// «Отмена», modal to its owner for as long as it lives. The update reports
+// from its progress callback, which keeps every window painted.
+class ProgressWindow : public ProgressView {
  public:
   ProgressWindow(HINSTANCE instance, HWND owner, HFONT font);
-  ~ProgressWindow();
+  ~ProgressWindow() override;
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-  // Shows how much has arrived and lets the windows work; false once
-  // «Отмена» has been pressed.
-  bool Pump(std::int64_t received);
+  // ProgressView.
+  bool Show(std::string_view text, double done) override;
 
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
@@ -27,8 +27,9 @@ class ProgressWindow {
   HWND owner_;
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
-  HWND cancel_ = nullptr;
+  HWND bar_ = nullptr;
   std::wstring shown_;
+  bool busy_ = false;
   bool cancelled_ = false;
 };
 

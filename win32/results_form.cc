@@ -3,6 +3,7 @@
 #include "app/window_layout.h"
 #include "scan/text_codec.h"
 #include "win32/controls.h"
+#include "win32/text.h"
 #include "win32/window_class.h"
 
 namespace venmark::win32 {
@@ -29,23 +30,42 @@ ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
   return window;
 }
 
-void ResultsWindow::Append(const std::wstring& lines) {
-  if (lines.empty()) return;
+std::string ResultsWindow::Text() const {
+  std::wstring text = WindowText(text_);
+  std::erase(text, L'\r');
+  return Utf8FromWide(text);
+}
+
+void ResultsWindow::Append(std::string_view text, std::size_t first) {
+  if (text.empty()) return;
+  const std::wstring before = WithCrLf(WideFromUtf8(text.substr(0, first)));
+  const std::wstring insert = before + WithCrLf(WideFromUtf8(text.substr(first)));
   const int length = GetWindowTextLengthW(text_);
-  std::wstring insert = lines;
-  // Whatever the user typed last keeps its own line.
-  if (length > 0 && !WindowText(text_).ends_with(L"\r\n")) {
-    insert = L"\r\n" + insert;
-  }
   SendMessageW(text_, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(text_, EM_REPLACESEL, FALSE,
                reinterpret_cast<LPARAM>(insert.c_str()));
   // The first of the new lines at the top of the view, the caret at it.
-  const int first_char = length + (insert.size() > lines.size() ? 2 : 0);
+  const int first_char = length + static_cast<int>(before.size());
   const auto first_line = SendMessageW(text_, EM_LINEFROMCHAR, first_char, 0);
   const auto top_line = SendMessageW(text_, EM_GETFIRSTVISIBLELINE, 0, 0);
   SendMessageW(text_, EM_SETSEL, first_char, first_char);
   SendMessageW(text_, EM_LINESCROLL, 0, first_line - top_line);
+}
+
+Pixels ResultsWindow::Frame() const {
+  RECT box{};
+  GetWindowRect(hwnd_, &box);
+  return {box.left, box.top, box.right, box.bottom};
+}
+
+void ResultsWindow::MoveTo(int left, int top) {
+  SetWindowPos(hwnd_, nullptr, left, top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ResultsWindow::ShowAndRaise() {
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
 }
 
 LRESULT ResultsWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w,

@@ -4,20 +4,25 @@
 
 #include <string>
 
+#include "app/main_view.h"
+
 namespace venmark::win32 {
 
 // The results window (Form2): the lines of every search made while it
 // stays open. Destroys itself, text and all, when closed.
-class ResultsWindow {
+class ResultsWindow : public ResultsView {
  public:
   // A new window, hidden, in the caption and text fonts given.
   static ResultsWindow* Create(HINSTANCE instance, HFONT captions, HFONT text,
                                int dpi);
   HWND hwnd() const { return hwnd_; }
 
-  // Appends result lines (CR LF) in one edit, on a line of their own, and
-  // shows the first of them.
-  void Append(const std::wstring& lines);
+  // ResultsView.
+  std::string Text() const override;
+  void Append(std::string_view text, std::size_t first) override;
+  Pixels Frame() const override;
+  void MoveTo(int left, int top) override;
+  void ShowAndRaise() override;
 
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 

@@ -1,0 +1,260 @@
+// The main window's behaviour, once for every toolkit: driven through a
+// stand-in view, on Linux and under Wine.
+#include "app/main_presenter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "app/version.h"
+#include "listings/listing_file.h"
+#include "testing/fake_main_view.h"
+#include "testing/fake_transport.h"
+#include "testing/listings.h"
+
+namespace venmark {
+namespace {
+
+class MainPresenterTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
+    transport_.answers[sources_.ma_l] = {200, MakeListing(20, "New")};
+  }
+
+  MainPresenter Presenter(FakeMainView* view = nullptr) {
+    return MainPresenter(view != nullptr ? view : &view_,
+                         {listing_, sources_, &transport_});
+  }
+
+  const TestFolder folder_;
+  std::string listing_ = Utf8FromPath(folder_ / "base.dat");
+  const UpdateSources sources_ = IeeeSources("http://mirror");
+  FakeTransport transport_;
+  FakeMainView view_;
+};
+
+TEST_F(MainPresenterTest, SearchFillsTouchesAndShowsTheResultsWindow) {
+  MainPresenter presenter = Presenter();
+  view_.input = "a 00-00-01-aa-bb-cc\nb";
+  presenter.Search();
+  ASSERT_NE(view_.results, nullptr);
+  EXPECT_EQ(view_.results->text, "00-00-01-aa-bb-cc - Old 1\n");
+  EXPECT_EQ(view_.results->shown, 1);
+  EXPECT_EQ(view_.log, (std::vector<std::string>{"busy", "idle"}));
+  // Placed beside the main window on its right, top edges level.
+  EXPECT_EQ(view_.results->frame.left, 708);
+  EXPECT_EQ(view_.results->frame.top, 100);
+
+  // Searches accumulate in the one window; what the user typed keeps its
+  // own line, and the first new line is brought into view.
+  view_.results->text += "my note";
+  view_.input = "00:00:02:00:00:01";
+  presenter.Search();
+  EXPECT_EQ(view_.results_created, 1);
+  EXPECT_EQ(view_.results->text,
+            "00-00-01-aa-bb-cc - Old 1\nmy note\n00:00:02:00:00:01 - Old 2\n");
+  EXPECT_EQ(view_.results->first,
+            std::string("00-00-01-aa-bb-cc - Old 1\nmy note\n").size());
+
+  // A closed window is made afresh, empty; a search without MACs still
+  // shows it.
+  view_.results.reset();
+  view_.input = "no MAC here";
+  presenter.Search();
+  ASSERT_NE(view_.results, nullptr);
+  EXPECT_EQ(view_.results->text, "");
+  EXPECT_EQ(view_.results->shown, 1);
+  EXPECT_EQ(view_.results_created, 2);
+  EXPECT_TRUE(view_.told.empty());
+}
+
+TEST_F(MainPresenterTest, ASearchWithoutAListingTellsTheFixAndOpensNothing) {
+  listing_ = Utf8FromPath(folder_ / "missing.dat");
+  MainPresenter presenter = Presenter();
+  view_.input = "00-00-01-aa-bb-cc";
+  presenter.Search();
+  EXPECT_EQ(view_.results, nullptr);
+  ASSERT_EQ(view_.told.size(), 1u);
+  EXPECT_EQ(view_.told[0].kind, MessageKind::kFailure);
+  EXPECT_NE(view_.told[0].text.find(listing_), std::string::npos);
+  EXPECT_FALSE(view_.busy);
+}
+
+TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
+  const struct {
+    const char* name;
+    bool confirm;
+    int status;       // of the MA-L listing
+    int cancel_at;    // -1: never
+    int progress_windows;
+    std::optional<MessageKind> told;
+    const char* says;  // the start of what is told
+    const char* listing;  // the MA-L listing's text after
+  } cases[] = {
+      {"declined", false, 200, -1, 0, {}, "", "Old"},
+      {"fetched", true, 200, -1, 1, MessageKind::kSuccess,
+       "Синхронизация завершена", "New"},
+      {"refused", true, 404, -1, 1, MessageKind::kFailure,
+       "Не удалось обновить базу: сервер ответил HTTP 404", "Old"},
+      {"cancelled", true, 200, 1, 1, {}, "", "Old"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeMainView view;
+    view.confirm = c.confirm;
+    view.cancel_at = c.cancel_at;
+    WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
+    transport_.answers[sources_.ma_l] = {c.status, MakeListing(20, "New")};
+    MainPresenter presenter = Presenter(&view);
+    presenter.Update();
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.progress_windows, c.progress_windows);
+    EXPECT_EQ(view.progress_open, 0);  // closed before anything is told
+    EXPECT_EQ(view.progress_texts.empty(), c.status != 200 || !c.confirm);
+    if (!view.progress_texts.empty()) {
+      EXPECT_TRUE(view.progress_texts[0].starts_with(
+          "Загрузка списков производителей с сервера IEEE…\nПолучено "));
+    }
+    ASSERT_EQ(view.told.size(), c.told ? 1u : 0u);
+    if (c.told) {
+      EXPECT_EQ(view.told[0].kind, *c.told);
+      EXPECT_TRUE(view.told[0].text.starts_with(c.says)) << view.told[0].text;
+    }
+    EXPECT_NE(ReadWholeFile(listing_).find(c.listing), std::string::npos);
+    // The credits name the listing in use once the update is over.
+    EXPECT_EQ(view.credits.text.find("IEEE") != std::string::npos,
+              c.confirm);
+  }
+}
+
+TEST_F(MainPresenterTest, CreditsWarnOfAnOldListingInAColourThatReads) {
+  MainPresenter presenter = Presenter();
+  presenter.Start();
+  EXPECT_TRUE(view_.credits.text.starts_with("Venmark " +
+                                             std::string(kVersion)));
+  EXPECT_EQ(view_.credits.warned, "");
+  EXPECT_EQ(view_.credits.tooltip.find("больше года"), std::string::npos);
+
+  // A day more than a year back.
+  std::filesystem::last_write_time(
+      folder_ / "base.dat",
+      std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+  const struct {
+    Rgb background;
+    Rgb warning;
+  } cases[] = {
+      {{255, 255, 255}, {0xA3, 0, 0}},        // a light face
+      {{240, 240, 240}, {0xA3, 0, 0}},
+      {{160, 160, 160}, {0xA3, 0, 0}},        // a grey: the dark red reads
+      {{128, 128, 128}, {0xFF, 0xB4, 0xA8}},  // darker: the light one does
+      {{0, 0, 0}, {0xFF, 0xB4, 0xA8}},
+      {{43, 43, 43}, {0xFF, 0xB4, 0xA8}},     // a dark theme
+  };
+  for (const auto& c : cases) {
+    view_.background = c.background;
+    presenter.ShowCredits();
+    ASSERT_FALSE(view_.credits.warned.empty());
+    EXPECT_NE(view_.credits.text.find(view_.credits.warned), std::string::npos);
+    EXPECT_EQ(view_.credits.warning_colour, c.warning)
+        << c.background.red << "," << c.background.green;
+    EXPECT_NE(view_.credits.tooltip.find("больше года"), std::string::npos);
+  }
+}
+
+TEST_F(MainPresenterTest, KeysMeanTheSameInEveryToolkit) {
+  using enum KeyCode;
+  using enum ControlKind;
+  const struct {
+    KeyCode key;
+    bool control, shift;
+    const char* window;
+    const char* target;
+    ControlKind kind;
+    bool handled;
+    const char* does;  // what the view is asked, or "search"
+  } cases[] = {
+      {kReturn, true, false, "Form1", "Text1", kTextBox, true, "search"},
+      {kReturn, false, false, "Form1", "Text1", kTextBox, false, ""},
+      {kReturn, false, true, "Form1", "Text1", kTextBox, false, ""},
+      {kReturn, true, false, "Form2", "Text1", kTextBox, false, ""},
+      {kReturn, false, false, "Form1", "Command3", kButton, true,
+       "click Command3"},
+      {kReturn, true, false, "Form1", "Command3", kButton, false, ""},
+      {kTab, false, false, "Form1", "Text1", kTextBox, true, "focus next"},
+      {kTab, false, true, "Form2", "Text1", kTextBox, true, "focus back"},
+      {kTab, true, false, "Form1", "Text1", kTextBox, false, ""},
+      {kTab, false, false, "Form1", "Command1", kButton, false, ""},
+      {kA, true, false, "Form2", "Text1", kTextBox, true, "select Text1"},
+      {kA, false, false, "Form1", "Text1", kTextBox, false, ""},
+      {kA, true, true, "Form1", "Text1", kTextBox, false, ""},
+      {kA, true, false, "Form1", "Command1", kButton, false, ""},
+      {kOther, true, false, "Form1", "Text1", kTextBox, false, ""},
+  };
+  for (const auto& c : cases) {
+    FakeMainView view;
+    view.input = "00-00-01-aa-bb-cc";
+    MainPresenter presenter = Presenter(&view);
+    const bool handled = presenter.OnKey(
+        {c.key, c.control, c.shift, c.window, c.target, c.kind});
+    SCOPED_TRACE(std::string(c.target) + " " + c.does);
+    EXPECT_EQ(handled, c.handled);
+    const std::string does = c.does;
+    if (does == "search") {
+      ASSERT_NE(view.results, nullptr);
+      EXPECT_EQ(view.results->text, "00-00-01-aa-bb-cc - Old 1\n");
+    } else {
+      EXPECT_EQ(view.results, nullptr);
+      EXPECT_EQ(view.log, does.empty() ? std::vector<std::string>{}
+                                       : std::vector<std::string>{does});
+    }
+  }
+}
+
+TEST_F(MainPresenterTest, ExitClosesEverything) {
+  MainPresenter presenter = Presenter();
+  view_.input = "00-00-01-aa-bb-cc";
+  presenter.Search();
+  presenter.Exit();
+  EXPECT_EQ(view_.results, nullptr);
+  EXPECT_EQ(view_.log.back(), "close");
+}
+
+TEST(GuiStartTest, ReadsTheCommandLineOnce) {
+  using Action = GuiStart::Action;
+  const struct {
+    std::vector<std::string> args;
+    bool display;
+    Action action;
+    const char* says;  // the start of the text
+    const char* listing;
+  } cases[] = {
+      {{}, true, Action::kRun, "", ""},
+      {{"--db", "x.dat"}, true, Action::kRun, "", "x.dat"},
+      {{"--db=y.dat"}, true, Action::kRun, "", "y.dat"},
+      {{"--db-path=y.dat"}, true, Action::kFail,
+       "venmark: неизвестный параметр «--db-path=y.dat»\nСправка: venmark --help",
+       ""},
+      {{"--db"}, true, Action::kFail, "venmark: после --db нужно имя файла",
+       ""},
+      {{"--db="}, true, Action::kFail, "venmark: после --db", ""},
+      {{"--help"}, false, Action::kPrint, "Использование: venmark [--db", ""},
+      {{"-h"}, false, Action::kPrint, "Использование: venmark [--db", ""},
+      {{"--version"}, false, Action::kPrint, "venmark ", ""},
+      {{}, false, Action::kFail, "venmark: нет графического дисплея", ""},
+      {{"--frobnicate"}, false, Action::kFail, "venmark: неизвестный", ""},
+  };
+  for (const auto& c : cases) {
+    const GuiStart start = DecideGuiStart(c.args, c.display);
+    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
+    EXPECT_EQ(start.action, c.action);
+    EXPECT_TRUE(start.text.starts_with(c.says)) << start.text;
+    EXPECT_EQ(start.listing, c.listing);
+  }
+  EXPECT_EQ(DecideGuiStart({"--version"}, true).text,
+            "venmark " + std::string(kVersion) + "\n");
+}
+
+}  // namespace
+}  // namespace venmark

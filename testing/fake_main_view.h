@@ -1,0 +1,114 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+
+// A main window for the presenter's tests: holds what it is told, answers
+// what it is asked, and logs the calls a toolkit would act on.
+namespace venmark {
+
+class FakeResultsView : public ResultsView {
+ public:
+  std::string Text() const override { return text; }
+  void Append(std::string_view added, std::size_t first_at) override {
+    first = text.size() + first_at;
+    text.append(added);
+  }
+  Pixels Frame() const override { return frame; }
+  void MoveTo(int left, int top) override {
+    frame = {left, top, left + frame.width(), top + frame.height()};
+  }
+  void ShowAndRaise() override { ++shown; }
+
+  std::string text;
+  std::size_t first = 0;  // where the last append's first new line starts
+  Pixels frame{0, 0, 400, 500};
+  int shown = 0;
+};
+
+class FakeProgressView : public ProgressView {
+ public:
+  FakeProgressView(std::vector<std::string>* texts, int* open, int cancel_at)
+      : texts_(texts), open_(open), cancel_at_(cancel_at) {
+    ++*open_;
+  }
+  ~FakeProgressView() override { --*open_; }
+  bool Show(std::string_view text, double) override {
+    texts_->emplace_back(text);
+    return cancel_at_ < 0 || static_cast<int>(texts_->size()) < cancel_at_;
+  }
+
+ private:
+  std::vector<std::string>* texts_;
+  int* open_;
+  int cancel_at_;
+};
+
+class FakeMainView : public MainView {
+ public:
+  struct Told {
+    MessageKind kind;
+    std::string text;
+  };
+
+  std::string InputText() const override { return input; }
+  void SetBusy(bool on) override {
+    busy = on;
+    log.push_back(on ? "busy" : "idle");
+  }
+  Rgb Background() const override { return background; }
+  void ShowCredits(const CreditsLine& shown) override { credits = shown; }
+  bool Confirm(std::string_view question) override {
+    questions.emplace_back(question);
+    return confirm;
+  }
+  void Tell(MessageKind kind, std::string_view text) override {
+    told.push_back({kind, std::string(text)});
+  }
+  std::unique_ptr<ProgressView> OpenProgress() override {
+    ++progress_windows;
+    return std::make_unique<FakeProgressView>(&progress_texts, &progress_open,
+                                              cancel_at);
+  }
+  ResultsView* OpenResults() override { return results.get(); }
+  ResultsView* CreateResults() override {
+    results = std::make_unique<FakeResultsView>();
+    ++results_created;
+    return results.get();
+  }
+  MainGeometry Geometry() const override { return geometry; }
+  void Click(std::string_view button) override {
+    log.push_back("click " + std::string(button));
+  }
+  void MoveFocus(bool backwards) override {
+    log.push_back(backwards ? "focus back" : "focus next");
+  }
+  void SelectAll(std::string_view box) override {
+    log.push_back("select " + std::string(box));
+  }
+  void CloseAll() override {
+    results.reset();
+    log.push_back("close");
+  }
+
+  std::string input;
+  bool busy = false;
+  Rgb background{240, 240, 240};
+  CreditsLine credits;
+  bool confirm = true;
+  int cancel_at = -1;  // the progress report that cancels; -1: none
+  std::vector<std::string> questions;
+  std::vector<Told> told;
+  std::vector<std::string> progress_texts;
+  int progress_windows = 0;
+  int progress_open = 0;
+  std::unique_ptr<FakeResultsView> results;
+  int results_created = 0;
+  MainGeometry geometry{{100, 100, 700, 560}, 500, {0, 0, 1280, 1024}};
+  std::vector<std::string> log;
+};
+
+}  // namespace venmark
