@@ -9,10 +9,18 @@ deb=$(ls venmark_*.deb | head -n 1)
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb" >/dev/null
+# The package is installed system-wide: a second run on this machine takes
+# its turn for the install, the check and the removal together, and waits
+# for dpkg's own lock rather than failing on it.
+exec 9>/var/lock/venmark-package-check.lock
+flock --timeout 1800 9 || { echo "Пакет проверяет другой запуск" >&2; exit 1; }
+apt_get() {
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+apt_get install -y -q "./$deb" >/dev/null
 empty=$(mktemp -d)
 remove() {
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q venmark >/dev/null
+  apt_get remove -y -q venmark >/dev/null
   rm -rf "$empty"
 }
 trap remove EXIT

@@ -60,22 +60,81 @@ venmark_seed_listings() {
   cp -p "$ieee/iab.txt" "$1/base-iab.dat"
 }
 
-# Starts a virtual 1280x1024 display $1 (further Xvfb options after it),
-# waits until it answers and makes it the DISPLAY; its pid goes into
-# VENMARK_XVFB.
+# Fails with message $2 unless command $3... succeeds within $1 seconds,
+# tried every tenth of a second: no fixed pause decides anything.
+venmark_wait_until() {
+  local seconds=$1 message=$2 deadline
+  shift 2
+  deadline=$((SECONDS + seconds))
+  until "$@"; do
+    if [ $SECONDS -ge "$deadline" ]; then
+      echo "Не дождались за $seconds с: $message" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# A scratch folder of this run's own, for the scripts it starts too: every
+# temporary file goes there (TMPDIR), so that two runs side by side never
+# meet in /tmp. The caller removes it (venmark_remove_run_folder) on exit.
+venmark_run_folder() {
+  if [ -z "${VENMARK_RUN_DIR:-}" ]; then
+    VENMARK_RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/venmark-run.XXXXXX")
+    export VENMARK_RUN_DIR TMPDIR=$VENMARK_RUN_DIR
+    VENMARK_RUN_OWNER=$$
+  fi
+}
+venmark_remove_run_folder() {
+  # Only the shell that made it, after the Wine server of its prefix.
+  [ "${VENMARK_RUN_OWNER:-}" = $$ ] || return 0
+  WINEPREFIX=$VENMARK_RUN_DIR/wine wineserver -k 2>/dev/null || true
+  rm -rf "$VENMARK_RUN_DIR"
+}
+
+# Starts a virtual 1280x1024 display on the first free number (further
+# Xvfb options as arguments), waits until it answers and makes it the
+# DISPLAY; its pid goes into VENMARK_XVFB.
 venmark_start_xvfb() {
-  Xvfb "$1" -screen 0 1280x1024x24 -nolisten tcp "${@:2}" &
+  local numbers
+  numbers=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$numbers" &
   VENMARK_XVFB=$!
-  export DISPLAY=$1
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  venmark_wait_until 30 "Xvfb не назвал свой дисплей" test -s "$numbers"
+  export DISPLAY=:$(head -n 1 "$numbers")
+  rm -f "$numbers"
+  venmark_wait_until 30 "дисплей $DISPLAY не отвечает" xdpyinfo >/dev/null 2>&1
+}
+
+# Wine for this run: a prefix of the run's own (else of this clone's build,
+# or $WINEPREFIX), no Mono or Gecko (nothing here needs them, and asking
+# for them would hang), no debug output.
+venmark_wine_env() {
+  export WINEPREFIX=${WINEPREFIX:-${VENMARK_RUN_DIR:-$PWD/build}/wine}
+  export WINEDEBUG=-all
+  export WINEARCH=${WINEARCH:-win64}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+  [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1 || true
 }
 
 # A Wine server started by console programs before has no display: this
-# one starts afresh on ours, at DPI $1 (96: 100 %).
+# one starts afresh on ours, at DPI $1 (96: 100 %). Only this run's prefix
+# is touched.
 venmark_wine_on_display() {
+  [ -n "${WINEPREFIX:-}" ] || venmark_wine_env
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
     /d "$1" /f >/dev/null 2>&1
   wineserver -w 2>/dev/null || true
+}
+
+# A screenshot of window $2 into file $1 once it is painted (it holds more
+# than a few colours; ten seconds at the most, then it is taken as it is).
+venmark_shot() {
+  venmark_wait_until 10 "окно $2 не нарисовано" venmark_painted "$2" || true
+  import -window "$2" "$1"
+}
+venmark_painted() {
+  [ "$(timeout 2 import -window "$1" -format %k info: 2>/dev/null || echo 0)" -gt 4 ]
 }

@@ -13,13 +13,12 @@ linux_scan=$(realpath "$2")
 exe=$PWD/build/windows-$arch/win32/venmark.exe
 out=$PWD/screenshots
 mkdir -p "$out"
-export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+venmark_wine_env
 
 work=$(mktemp -d)
 venmark_seed_listings "$work"
 
-venmark_start_xvfb ":${VENMARK_WINE_DISPLAY:-93}"
+venmark_start_xvfb
 app=""
 cleanup() {
   # What the screen showed when it went wrong.
@@ -61,15 +60,15 @@ results_text() {
     xdotool windowfocus --sync "$results"
     xdotool mousemove --window "$results" 100 100 click 1
     xdotool key ctrl+a ctrl+c
-    for _ in $(seq 50); do
-      got=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r')
-      [ -n "$got" ] && break
-      sleep 0.1
-    done
+    venmark_wait_until 5 "буфер обмена пуст" clipboard_filled || true
+    got=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r')
     [ "$(printf '%s\n' "$got" | grep -c .)" -ge "$want" ] && break
     printf '' | xclip -selection clipboard >/dev/null 2>&1
   done
   printf '%s\n' "$got"
+}
+clipboard_filled() {
+  [ -n "$(xclip -selection clipboard -o 2>/dev/null)" ]
 }
 first=$(cat samples/ipconfig-all.txt)
 second=$(cat samples/huawei-display-mac-address.txt)
@@ -102,10 +101,7 @@ fi
 xdotool windowfocus --sync "$main"
 xdotool mousemove --window "$main" 200 200 click 1
 xdotool key Tab Tab Return
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app" 2>/dev/null; then
-  echo "venmark.exe ($arch) не закрылся по «Выход»" >&2
-  exit 1
-fi
+venmark_wait_until 10 "venmark.exe ($arch) не закрылся по «Выход»" \
+  sh -c '! kill -0 "$0" 2>/dev/null' "$app"
 app=""
 echo "venmark.exe ($arch): поиск, накопление результатов и выход работают; снимки в $out"

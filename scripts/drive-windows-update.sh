@@ -16,8 +16,7 @@ arch=$1
 exe=$PWD/build/windows-$arch/win32/venmark.exe
 out=$PWD/screenshots
 mkdir -p "$out"
-export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+venmark_wine_env
 name=windows-$arch-update
 
 work=$(mktemp -d)
@@ -33,9 +32,9 @@ printf '00-00-00   (hex)\t\tVENMARK TEST\r\n000000     (base 16)\t\tVENMARK TEST
 echo stall >"$served/mode"
 python3 testing/listing_server.py "$served" "$work/port" &
 server=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+venmark_wait_until 30 "сервер списков не назвал порт" test -s "$work/port"
 
-venmark_start_xvfb ":${VENMARK_WINE_UPDATE_DISPLAY:-94}"
+venmark_start_xvfb
 app=""
 cleanup() {
   [ -n "$app" ] && import -window root "$out/$name-failure.png" 2>/dev/null
@@ -55,14 +54,18 @@ main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head 
 # A message box (called Venmark, not the main window), waited for up to a
 # minute; not $1.
 other_window() {
-  local deadline=$((SECONDS + 60)) id
-  while [ $SECONDS -lt $deadline ]; do
-    for id in $(xdotool search --onlyvisible --name '^Venmark$' 2>/dev/null); do
-      [ "$id" != "$main" ] && [ "$id" != "${1:-}" ] && { echo "$id"; return; }
-    done
-    sleep 0.1
+  local found
+  found=$(mktemp)
+  venmark_wait_until 60 "окно не появилось" another_window "$found" "${1:-}" ||
+    fail "окно не появилось"
+  cat "$found"
+}
+another_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Venmark$' 2>/dev/null); do
+    [ "$id" != "$main" ] && [ "$id" != "$2" ] && { echo "$id" >"$1"; return 0; }
   done
-  fail "окно не появилось"
+  return 1
 }
 # The progress window, waited for up to a minute.
 progress_window() {
@@ -80,13 +83,11 @@ keys_to() {
 }
 # Waits until window $1 is gone (a minute at the most).
 gone() {
-  local deadline=$((SECONDS + 60))
-  while [ $SECONDS -lt $deadline ]; do
-    xdotool search --onlyvisible --name '^Venmark' 2>/dev/null | grep -qx "$1" ||
-      return 0
-    sleep 0.1
-  done
-  fail "окно не закрылось"
+  venmark_wait_until 60 "окно $1 не закрылось" window_gone "$1" ||
+    fail "окно не закрылось"
+}
+window_gone() {
+  ! xdotool search --onlyvisible --name '^Venmark' 2>/dev/null | grep -qx "$1"
 }
 # «Обновить базу…» from the keyboard: Tab from the text box to the
 # third button, Return.
@@ -94,15 +95,9 @@ press_update() {
   xdotool mousemove --window "$main" 200 200 click 1
   xdotool key Tab Tab Tab Return
 }
-# A screenshot of the screen named $1 once window $2 is painted (it holds
-# more than a few colours; ten seconds at the most).
+# A screenshot of the screen named $1 once window $2 is painted.
 shot() {
-  local deadline=$((SECONDS + 10))
-  while [ $SECONDS -lt $deadline ]; do
-    [ "$(timeout 2 import -window "$2" -format %k info: 2>/dev/null || echo 0)" -gt 4 ] &&
-      break
-    sleep 0.1
-  done
+  venmark_wait_until 10 "окно $2 не нарисовано" venmark_painted "$2" || true
   import -window root "$out/$name-$1.png"
 }
 # Each listing the program keeps and the IEEE's file it comes from.
@@ -152,7 +147,7 @@ update_to_box ok 4-done
 listings_as_in "$served" "не заменён"
 xdotool mousemove --window "$main" 200 200 click 1
 xdotool key Tab Tab Return  # «Выход»
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "не закрылся по «Выход»"
+venmark_wait_until 10 "venmark.exe жив после «Выход»" \
+  sh -c '! kill -0 "$0" 2>/dev/null' "$app" || fail "не закрылся по «Выход»"
 app=""
 echo "venmark.exe ($arch): обновление через окна — отмена, отказ и успех; снимки в $out"

@@ -11,6 +11,7 @@ venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}" "${VENMARK_SCREEN_PACKAGE
 build=build/release
 venmark_build_release >/dev/null
 
+venmark_run_folder
 work=$(mktemp -d)
 out=$PWD/screenshots
 mkdir -p "$out"
@@ -24,14 +25,14 @@ binary=$PWD/$build/qt/venmark
 mkdir -p "$work/config/gtk-3.0"
 printf '[Settings]\ngtk-font-name = DejaVu Sans 11\n' >"$work/config/gtk-3.0/settings.ini"
 
-venmark_start_xvfb ":${VENMARK_DISPLAY:-97}" -dpi 96
+venmark_start_xvfb -dpi 96
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   kill "$VENMARK_XVFB" 2>/dev/null || true
   rm -rf "$work"
 }
-trap cleanup EXIT
+trap 'cleanup; venmark_remove_run_folder' EXIT
 
 # shoot NAME [VARIABLE=VALUE...]: one run of the program with those settings.
 shoot() {
@@ -40,24 +41,21 @@ shoot() {
   (cd "$work" && exec env "$@" "$binary") &
   app_pid=$!
   local main results
-  main=$(xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
-  sleep 0.5
-  import -window "$main" "$out/$name-form1-empty.png"
+  main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
+  venmark_shot "$out/$name-form1-empty.png" "$main"
   # Into the input box, type the sample, then Ctrl+Return for «Поиск».
   xdotool mousemove --window "$main" 100 150 click 1
   xdotool type --delay 1 --file "$sample"
   xdotool key ctrl+Return
-  results=$(xdotool search --sync --onlyvisible --name '^Результаты поиска$' | head -1)
-  sleep 0.5
+  results=$(timeout 60 xdotool search --sync --onlyvisible --name '^Результаты поиска$' | head -1)
+  venmark_shot "$out/$name-form2.png" "$results"
   import -window "$main" "$out/$name-form1.png"
-  import -window "$results" "$out/$name-form2.png"
   import -window root "$out/$name-screen.png"
   # The results window enlarged: its box follows, long lines show whole.
   xdotool windowmove "$results" 40 40
   xdotool windowsize --sync "$results" 1000 700 2>/dev/null ||
     xdotool windowsize "$results" 1000 700
-  sleep 0.5
-  import -window "$results" "$out/$name-form2-enlarged.png"
+  venmark_shot "$out/$name-form2-enlarged.png" "$results"
   kill "$app_pid"
   wait "$app_pid" 2>/dev/null || true
   app_pid=""
@@ -69,7 +67,7 @@ shoot 150 QT_SCALE_FACTOR=1.5
 shoot font11 QT_QPA_PLATFORMTHEME=gtk3 XDG_CONFIG_HOME="$work/config"
 
 # The Windows build's windows, under Wine.
-trap - EXIT
+trap venmark_remove_run_folder EXIT
 cleanup
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386

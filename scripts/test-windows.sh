@@ -20,9 +20,7 @@ venmark_install_missing wixl
 VENMARK_MSI_VERSION=0.9.0 bash scripts/package-windows.sh >/dev/null
 bash scripts/package-windows.sh >/dev/null
 
-# No Mono or Gecko: nothing here needs them, and asking for them would hang.
-export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
-wineboot --init >/dev/null 2>&1 || true
+venmark_wine_env
 
 linux=${VENMARK_LINUX_SCAN:-build/release/cli/venmark-scan}
 [ -x "$linux" ] || venmark_build_release >/dev/null
@@ -37,7 +35,7 @@ venmark_seed_listings "$work"
 
 # The window tests want a display: Wine's stand-in without one corrupts its
 # heap when windows are made and resized.
-venmark_start_xvfb ":${VENMARK_WINE_TEST_DISPLAY:-92}"
+venmark_start_xvfb
 trap 'kill "$VENMARK_XVFB" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 for arch in i686 x86_64; do

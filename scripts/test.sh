@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}" "${VENMARK_TEST_PACKAGES[@]}"
+# Temporary files, displays and the Wine prefix of this run alone.
+venmark_run_folder
+trap venmark_remove_run_folder EXIT
 
 # The lookup engine's fuzz targets, built with clang, about 20 s each on the
 # corpus kept in the repository; what they find new goes to a scratch folder.
