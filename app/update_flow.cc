@@ -30,11 +30,11 @@ std::string UpdateDestination(const UpdateRequest& request) {
 UpdateResult RunUpdate(const UpdateRequest& request,
                        const UpdateProgress& progress) {
   UpdateOptions options;
-  options.database = UpdateDestination(request);
+  options.listing = UpdateDestination(request);
   options.sources = ChooseSources(request);
   // Where the listing is new, it is held to the one searches use now.
   if (const std::string in_use = ChooseListing(request.named);
-      in_use != options.database) {
+      in_use != options.listing) {
     options.reference = in_use;
   }
   if (request.named.empty()) {
@@ -42,7 +42,7 @@ UpdateResult RunUpdate(const UpdateRequest& request,
     // is never made.
     std::error_code ignored;
     std::filesystem::create_directories(
-        PathFromUtf8(options.database).parent_path(), ignored);
+        PathFromUtf8(options.listing).parent_path(), ignored);
   }
   std::unique_ptr<Transport> system;
   Transport* transport = request.transport;

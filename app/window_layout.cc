@@ -246,7 +246,8 @@ WindowFit FitWindow(const FormLayout& window, const FontSource& fonts,
   // layout they fit in (a screen at 200 % may be narrower than any).
   for (double factor = room; factor < wanted.factor; factor += kStep) {
     for (int face = 0; face < fonts.faces(); ++face) {
-      for (double points = desktop_points; points >= 8.0; points -= 0.5) {
+      for (double points = desktop_points; points >= kSmallestPoints;
+           points -= 0.5) {
         if (CaptionsFit(window, *fonts.Measure(face, points), {dpi, factor})) {
           return {factor, face, points};
         }

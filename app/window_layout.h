@@ -118,6 +118,15 @@ class FontSource {
                                                double points) const = 0;
 };
 
+// Captions are never smaller than this, whatever the desktop's font.
+inline constexpr double kSmallestPoints = 8.0;
+
+// The captions' size for a desktop font of points (0 or less: unknown, as
+// it is).
+inline double CaptionPoints(double points) {
+  return points > 0 && points < kSmallestPoints ? kSmallestPoints : points;
+}
+
 // How a window is laid out: its scale, and its captions' face and size.
 struct WindowFit {
   double factor = 1;

@@ -144,6 +144,20 @@ TEST(WindowLayoutTest, OnASmallScreenCaptionsGiveWayDownToEightPoints) {
                           *fonts.Measure(tight.face, tight.points),
                           {96, tight.factor}));
   EXPECT_LT(tight.points, 14);
+  // A screen too small for any layout at 8 points: the smallest layout
+  // whose captions fit at 8 points or more, never smaller type.
+  const WindowFit tiny =
+      FitWindow(MainFormLayout(), fonts, 14, 96, {0, 0, 400, 266});
+  EXPECT_EQ(tiny.face, 1);
+  EXPECT_EQ(tiny.points, 8.5);
+  EXPECT_NEAR(tiny.factor, 1.053, 0.001);
+  // A desktop font under 8 points gives captions of 8.
+  const struct {
+    double desktop, captions;
+  } sizes[] = {{-1, -1}, {0, 0}, {6, 8}, {7.9, 8}, {8, 8}, {8.5, 8.5}, {14, 14}};
+  for (const auto& c : sizes) {
+    EXPECT_EQ(CaptionPoints(c.desktop), c.captions) << c.desktop;
+  }
 }
 
 // Right of the main window, else left, else below, else where it hides

@@ -27,7 +27,7 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
         *error = text::UsageProblem(text::Usage::kDbWithoutFile, arg);
         return std::nullopt;
       }
-      options.db_path = *value;
+      options.listing_path = *value;
     } else if (IsOption(arg, "--format")) {
       const std::optional<std::string> value =
           OptionValue(args, &i, "--format");

@@ -11,7 +11,7 @@ namespace venmark {
 
 // What venmark-scan was asked to do.
 struct Options {
-  std::string db_path;  // empty: looked for where listings are looked for
+  std::string listing_path;  // empty: looked for where listings are looked for
   std::vector<std::string> inputs;  // "-" for standard input
   ResultFormat format = ResultFormat::kText;
   bool help = false;

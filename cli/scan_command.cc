@@ -60,7 +60,7 @@ std::optional<ListingSet> LoadListings(const std::string& path,
 // The version, and which files answer: paths, record counts and dates.
 int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   out->Write("venmark-scan " + std::string(kVersion) + "\n");
-  const std::string path = ChooseListing(options.db_path);
+  const std::string path = ChooseListing(options.listing_path);
   const std::optional<ListingSet> listings = LoadListings(path, err);
   if (!listings) return kExitNoListing;
   out->Write(std::string(text::kListingsHeading) + "\n" +
@@ -113,7 +113,7 @@ class StopSignals {
 
 // Replaces the listings with fresh IEEE ones.
 int RunUpdateCommand(const Options& options, std::FILE* err) {
-  const UpdateRequest request{options.db_path, std::nullopt, nullptr};
+  const UpdateRequest request{options.listing_path, std::nullopt, nullptr};
   const bool terminal = IsTerminal(err);
   std::int64_t shown = -1;
   const StopSignals signals;
@@ -152,7 +152,7 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
 int Scan(const Options& options, Output* output, std::FILE* in,
          std::FILE* err) {
   const std::optional<ListingSet> listings =
-      LoadListings(ChooseListing(options.db_path), err);
+      LoadListings(ChooseListing(options.listing_path), err);
   if (!listings) return kExitNoListing;
   int status = kExitOk;
   for (const std::string& input : options.inputs) {

@@ -91,8 +91,8 @@ TEST_F(ScanCommandTest, ScansEachFileInTurnWithTheNamedDatabase) {
 }
 
 TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
-  for (const std::string db : {"--db missing.dat", "--db=missing.dat"}) {
-    const ScanResult run = Scan(db, "00-1a-2b-00-00-01");
+  for (const std::string listing : {"--db missing.dat", "--db=missing.dat"}) {
+    const ScanResult run = Scan(listing, "00-1a-2b-00-00-01");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
@@ -443,13 +443,13 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
     const bool nohup = signal_number == 0;
     requested = false;
     // Runs venmark-scan --update --db sub/base.dat in the test folder.
-    const std::string db = "--db=sub/base.dat";
+    const std::string listing = "--db=sub/base.dat";
     const std::string origin = "VENMARK_IEEE_ORIGIN=http://mirror.invalid";
     const std::string proxy = "http_proxy=" + stalled.Url("");
     const std::string program = VENMARK_SCAN_PATH;
     char* const argv[] = {const_cast<char*>(program.c_str()),
                           const_cast<char*>("--update"),
-                          const_cast<char*>(db.c_str()), nullptr};
+                          const_cast<char*>(listing.c_str()), nullptr};
     char* const envp[] = {const_cast<char*>(origin.c_str()),
                           const_cast<char*>(proxy.c_str()), nullptr};
     const std::string folder = dir_.path().string();

@@ -62,15 +62,15 @@ class ListingBytes {
   std::size_t mapped_size_ = 0;
 };
 
-// A listing of type Db (built from the file's bytes) read from path. On
+// A listing of type Listing (built from the file's bytes) read from path. On
 // failure returns nothing and sets *why.
-template <typename Db>
-std::optional<Db> LoadListing(const std::string& path, ReadFailure* why) {
+template <typename Listing>
+std::optional<Listing> LoadListing(const std::string& path, ReadFailure* why) {
   ReadFailure failure;
   try {
     ListingBytes bytes;
     if (ListingBytes::Read(path, &bytes, &failure)) {
-      return std::optional<Db>(std::in_place, std::move(bytes));
+      return std::optional<Listing>(std::in_place, std::move(bytes));
     }
   } catch (const std::bad_alloc&) {
     // A memory limit (ulimit -v) is a reason like any other.

@@ -19,12 +19,12 @@ namespace {
 using Names = std::vector<std::string>;
 
 // The names of key, "00-1A-2B".
-Names Lookup(const MalListing& db, std::string_view key) {
+Names Lookup(const MalListing& ma_l, std::string_view key) {
   std::string digits(key);
   std::erase(digits, '-');
   Names names;
   const auto prefix = static_cast<std::uint32_t>(*mac::ParseHex(digits));
-  for (const std::string_view name : db.Find(prefix)) names.emplace_back(name);
+  for (const std::string_view name : ma_l.Find(prefix)) names.emplace_back(name);
   return names;
 }
 
@@ -46,23 +46,23 @@ constexpr std::string_view kListing =
     "00D0EF     (base 16)\t\tIGT\r\n";
 
 TEST(MalListingTest, ReadsRecordLinesOfARealListing) {
-  const MalListing db = MalListing::Parse(kListing);
-  EXPECT_EQ(db.record_count(), 2u);
-  EXPECT_EQ(Lookup(db, "00-22-72"), Names{"American Micro-Fuel Device Corp."});
-  EXPECT_EQ(Lookup(db, "00-D0-EF"), Names{"IGT"});
-  EXPECT_EQ(Lookup(db, "00-22-73"), Names{});
+  const MalListing ma_l = MalListing::Parse(kListing);
+  EXPECT_EQ(ma_l.record_count(), 2u);
+  EXPECT_EQ(Lookup(ma_l, "00-22-72"), Names{"American Micro-Fuel Device Corp."});
+  EXPECT_EQ(Lookup(ma_l, "00-D0-EF"), Names{"IGT"});
+  EXPECT_EQ(Lookup(ma_l, "00-22-73"), Names{});
 }
 
 TEST(MalListingTest, KeepsEveryRecordOfAPrefixInFileOrder) {
-  const MalListing db = MalListing::Parse(
+  const MalListing ma_l = MalListing::Parse(
       "08-00-30   (hex)\t\tNetwork Research Corporation\r\n"
       "00-00-01   (hex)\t\tXerox\r\n"
       "08-00-30   (hex)\t\tCERN\r\n"
       "08-00-30   (hex)\t\tRoyal Melbourne Inst of Tech\r\n");
-  EXPECT_EQ(Lookup(db, "08-00-30"),
+  EXPECT_EQ(Lookup(ma_l, "08-00-30"),
             (Names{"Network Research Corporation", "CERN",
                    "Royal Melbourne Inst of Tech"}));
-  EXPECT_EQ(db.record_count(), 4u);
+  EXPECT_EQ(ma_l.record_count(), 4u);
 
   // Among hundreds of other records too, which an unstable sort would mix.
   std::string listing;
@@ -96,18 +96,18 @@ TEST(MalListingTest, FindsEveryPrefixThroughTheIndex) {
     listing += line;
     expected[prefix].push_back("Owner " + std::to_string(i));
   }
-  const MalListing db = MalListing::Parse(listing);
-  db.Index();
+  const MalListing ma_l = MalListing::Parse(listing);
+  ma_l.Index();
   for (const auto& [prefix, names] : expected) {
-    ASSERT_EQ(Lookup(db, mac::OuiKey(std::uint64_t{prefix} << 24)), names);
+    ASSERT_EQ(Lookup(ma_l, mac::OuiKey(std::uint64_t{prefix} << 24)), names);
     if (!expected.contains(prefix ^ 1)) {
-      ASSERT_TRUE(db.Find(prefix ^ 1).empty()) << prefix;
+      ASSERT_TRUE(ma_l.Find(prefix ^ 1).empty()) << prefix;
     }
   }
 }
 
 TEST(MalListingTest, RecognisesRecordsOnlyByTheMarkerColumns) {
-  const MalListing db = MalListing::Parse(
+  const MalListing ma_l = MalListing::Parse(
       "  00-11-22   (hex)\t\tShifted Right\r\n"  // "(hex)" too far right
       "00-11-22  (hex)\t\tShifted Left\r\n"      // too far left
       "00-11-22   (HEX)\t\tUpper Marker\r\n"
@@ -118,31 +118,31 @@ TEST(MalListingTest, RecognisesRecordsOnlyByTheMarkerColumns) {
   // The same answers from a search of the text and, past the first few
   // look-ups, from the index.
   for (int i = 0; i <= MalListing::kDirectLookups; ++i) {
-    EXPECT_EQ(Lookup(db, "00-11-22"), Names{});
-    EXPECT_EQ(Lookup(db, "00-AA-BB"), Names{"Upper Case Prefix"});
+    EXPECT_EQ(Lookup(ma_l, "00-11-22"), Names{});
+    EXPECT_EQ(Lookup(ma_l, "00-AA-BB"), Names{"Upper Case Prefix"});
   }
   // Unmatchable records still count as records of the listing.
-  EXPECT_EQ(db.record_count(), 3u);
+  EXPECT_EQ(ma_l.record_count(), 3u);
 }
 
 TEST(MalListingTest, EndsLinesAtCrLfAloneCrOrAloneLf) {
   for (const std::string eol : {"\r\n", "\n", "\r"}) {
     SCOPED_TRACE(eol == "\n" ? "LF" : eol == "\r" ? "CR" : "CR LF");
-    const MalListing db = MalListing::Parse(
+    const MalListing ma_l = MalListing::Parse(
         "header" + eol + "00-00-0C   (hex)\t\tCisco Systems, Inc" + eol +
         "00000C     (base 16)\t\tCisco Systems, Inc" + eol + eol +
         "00-50-56   (hex)\t\tVMware, Inc.");  // no terminator at the end
     for (int i = 0; i <= MalListing::kDirectLookups; ++i) {
-      EXPECT_EQ(Lookup(db, "00-00-0C"), Names{"Cisco Systems, Inc"});
-      EXPECT_EQ(Lookup(db, "00-50-56"), Names{"VMware, Inc."});
+      EXPECT_EQ(Lookup(ma_l, "00-00-0C"), Names{"Cisco Systems, Inc"});
+      EXPECT_EQ(Lookup(ma_l, "00-50-56"), Names{"VMware, Inc."});
     }
-    EXPECT_TRUE(db.HasRecord());
+    EXPECT_TRUE(ma_l.HasRecord());
   }
 }
 
 TEST(MalListingTest, TakesNamesAsTheyStand) {
   using namespace std::string_literals;
-  const MalListing db = MalListing::Parse(
+  const MalListing ma_l = MalListing::Parse(
       "00-00-01   (hex)\r\n"      // no name at all
       "00-00-02   (hex)\t\t\r\n"  // empty name
       "00-00-03   (hex)\t\t  Spaced  Name \r\n"
@@ -151,21 +151,21 @@ TEST(MalListingTest, TakesNamesAsTheyStand) {
       "00-00-06   (hex)\t\tПример Сетей\r\n"         // UTF-8
       "00-00-07   (hex)\t\tM\xfcller \x80 GmbH\r\n"  // Windows-1252
       "00-00-08   (hex)\t\tBad \x81 Byte\r\n");
-  EXPECT_EQ(Lookup(db, "00-00-01"), Names{""});
-  EXPECT_EQ(Lookup(db, "00-00-02"), Names{""});
-  EXPECT_EQ(Lookup(db, "00-00-03"), Names{"  Spaced  Name "});
-  EXPECT_EQ(Lookup(db, "00-00-04"), Names{"NUL\0Inside"s});
-  EXPECT_EQ(Lookup(db, "00-00-05"), Names{});
-  EXPECT_EQ(db.record_count(), 8u);
-  EXPECT_EQ(Lookup(db, "00-00-06"), Names{"Пример Сетей"});
-  EXPECT_EQ(Lookup(db, "00-00-07"), Names{"Müller € GmbH"});
-  EXPECT_EQ(Lookup(db, "00-00-08"), Names{"Bad \uFFFD Byte"});
+  EXPECT_EQ(Lookup(ma_l, "00-00-01"), Names{""});
+  EXPECT_EQ(Lookup(ma_l, "00-00-02"), Names{""});
+  EXPECT_EQ(Lookup(ma_l, "00-00-03"), Names{"  Spaced  Name "});
+  EXPECT_EQ(Lookup(ma_l, "00-00-04"), Names{"NUL\0Inside"s});
+  EXPECT_EQ(Lookup(ma_l, "00-00-05"), Names{});
+  EXPECT_EQ(ma_l.record_count(), 8u);
+  EXPECT_EQ(Lookup(ma_l, "00-00-06"), Names{"Пример Сетей"});
+  EXPECT_EQ(Lookup(ma_l, "00-00-07"), Names{"Müller € GmbH"});
+  EXPECT_EQ(Lookup(ma_l, "00-00-08"), Names{"Bad \uFFFD Byte"});
 }
 
 TEST(MalListingTest, EmptyListingKnowsNothing) {
-  const MalListing db = MalListing::Parse("");
-  EXPECT_EQ(db.record_count(), 0u);
-  EXPECT_EQ(Lookup(db, "00-00-00"), Names{});
+  const MalListing ma_l = MalListing::Parse("");
+  EXPECT_EQ(ma_l.record_count(), 0u);
+  EXPECT_EQ(Lookup(ma_l, "00-00-00"), Names{});
 }
 
 class MalListingFileTest : public testing::Test {
@@ -191,10 +191,10 @@ TEST_F(MalListingFileTest, LoadsAFileAndSurvivesBeingMoved) {
   std::optional<MalListing> loaded = MalListing::Load(path.string(), &why);
   ASSERT_TRUE(loaded.has_value()) << why.error_number;
   // Names must stay valid when the database changes hands.
-  const MalListing db = std::move(*loaded);
+  const MalListing ma_l = std::move(*loaded);
   loaded.reset();
-  EXPECT_EQ(Lookup(db, "00-D0-EF"), Names{"IGT"});
-  EXPECT_EQ(Lookup(db, "00-00-09"), Names{"été"});
+  EXPECT_EQ(Lookup(ma_l, "00-D0-EF"), Names{"IGT"});
+  EXPECT_EQ(Lookup(ma_l, "00-00-09"), Names{"été"});
 }
 
 TEST_F(MalListingFileTest, ReportsAMissingOrUnreadableFileByItsErrno) {

@@ -9,14 +9,14 @@
 namespace venmark {
 namespace {
 
-const ListingSet& TestDb() {
-  static const ListingSet db(
+const ListingSet& TestListings() {
+  static const ListingSet listing(
       MalListing::Parse("00-1A-2B   (hex)\t\tExample Networks\r\n"
                       "00-11-22   (hex)\t\tFirst Owner\r\n"
                       "00-11-22   (hex)\t\tSecond Owner\r\n"
                       "AA-BB-CC   (hex)\t\t\r\n"
                       "00-AA-BB   (hex)\t\tОАО «Пример»\r\n"));
-  return db;
+  return listing;
 }
 
 // The result lines of text, in the tests' words.
@@ -26,39 +26,39 @@ std::string Lines(std::string_view text, const ListingSet& set,
 }
 
 TEST(SearchTest, WritesFoundAndNotFoundLinesInTextOrder) {
-  EXPECT_EQ(Lines("00-1a-2b-3c-4d-5e and 00:1a:2c:00:00:01", TestDb()),
+  EXPECT_EQ(Lines("00-1a-2b-3c-4d-5e and 00:1a:2c:00:00:01", TestListings()),
             "00-1a-2b-3c-4d-5e - Example Networks\r\n"
             "00:1a:2c:00:00:01 - no vendor\r\n");
 }
 
 TEST(SearchTest, GivesOneLinePerRecordOfAPrefix) {
-  EXPECT_EQ(Lines("0011.2233.4455", TestDb()),
+  EXPECT_EQ(Lines("0011.2233.4455", TestListings()),
             "0011.2233.4455 - First Owner\r\n"
             "0011.2233.4455 - Second Owner\r\n");
 }
 
 TEST(SearchTest, ShowsTheMacAsWrittenWhateverFollowsIt) {
-  EXPECT_EQ(Lines("001a.2b3c.4d5e  Ab", TestDb()),
+  EXPECT_EQ(Lines("001a.2b3c.4d5e  Ab", TestListings()),
             "001a.2b3c.4d5e - Example Networks\r\n");
-  EXPECT_EQ(Lines("001a.2b3c.4d5f  Ab", TestDb()),
+  EXPECT_EQ(Lines("001a.2b3c.4d5f  Ab", TestListings()),
             "001a.2b3c.4d5f - Example Networks\r\n");
-  EXPECT_EQ(Lines("00-1A-2B-3C-4D-5A", TestDb()),
+  EXPECT_EQ(Lines("00-1A-2B-3C-4D-5A", TestListings()),
             "00-1A-2B-3C-4D-5A - Example Networks\r\n");
-  EXPECT_EQ(Lines("00-1A-2C-3C-4D-5A", TestDb()),
+  EXPECT_EQ(Lines("00-1A-2C-3C-4D-5A", TestListings()),
             "00-1A-2C-3C-4D-5A - no vendor\r\n");
 }
 
 TEST(SearchTest, KeepsEmptyAndNonAsciiNames) {
-  EXPECT_EQ(Lines("aa:bb:cc:00:00:01", TestDb()),
+  EXPECT_EQ(Lines("aa:bb:cc:00:00:01", TestListings()),
             "aa:bb:cc:00:00:01 - \r\n");
-  EXPECT_EQ(Lines("Адрес: 00-aa-bb-01-02-03.", TestDb()),
+  EXPECT_EQ(Lines("Адрес: 00-aa-bb-01-02-03.", TestListings()),
             "00-aa-bb-01-02-03 - ОАО «Пример»\r\n");
 }
 
 // A listing's control characters never reach a terminal, nor split a TSV
 // row; JSON escapes them.
 TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
-  const ListingSet db(
+  const ListingSet listing(
       MalListing::Parse("00-1A-2B   (hex)\t\tEvil\x1b"
                       "]0;x\x07 Tab\there \xc2\x9b"
                       "2J\r\n"));
@@ -78,18 +78,18 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
   for (const auto& c : cases) {
     std::string out;
     Assignment scratch;
-    SearchMacBase(db, finding, TestStyle(c.format), &out, &scratch);
+    SearchMacBase(listing, finding, TestStyle(c.format), &out, &scratch);
     EXPECT_EQ(out, c.line);
   }
 }
 
 TEST(SearchTest, WritesNothingForTextWithoutMacs) {
-  EXPECT_EQ(Lines("", TestDb()), "");
-  EXPECT_EQ(Lines("------------------------------\r\n", TestDb()), "");
+  EXPECT_EQ(Lines("", TestListings()), "");
+  EXPECT_EQ(Lines("------------------------------\r\n", TestListings()), "");
 }
 
 TEST(SearchTest, EndsLinesAsAsked) {
-  EXPECT_EQ(Lines("00-1a-2b-3c-4d-5e 00-1a-2b-3c-4d-5f", TestDb(), "\n"),
+  EXPECT_EQ(Lines("00-1a-2b-3c-4d-5e 00-1a-2b-3c-4d-5f", TestListings(), "\n"),
             "00-1a-2b-3c-4d-5e - Example Networks\n"
             "00-1a-2b-3c-4d-5f - Example Networks\n");
 }

@@ -8,7 +8,9 @@ namespace venmark {
 
 QFont CaptionFont(const QFont& desktop) {
   QFont font = desktop;
-  if (font.pointSizeF() > 0 && font.pointSizeF() < 8.0) font.setPointSizeF(8.0);
+  if (CaptionPoints(font.pointSizeF()) != font.pointSizeF()) {
+    font.setPointSizeF(CaptionPoints(font.pointSizeF()));
+  }
   return font;
 }
 

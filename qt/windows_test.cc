@@ -40,12 +40,12 @@ class WindowsTest : public QObject {
  private slots:
   void init() {
     QVERIFY(dir_.isValid());
-    database_ = dir_.filePath("base.dat");
+    listing_ = dir_.filePath("base.dat");
     WriteListing(kListing);
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
         dialogs_.get(),
-        MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}});
+        MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}});
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
@@ -82,7 +82,7 @@ class WindowsTest : public QObject {
       QApplication::setFont(desktop);
       MainWindow main(
           dialogs_.get(),
-          MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}},
+          MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}},
           QSize(2000, 1500));
       ResultsWindow results;
       const QString at = QStringLiteral("%1 pt").arg(points);
@@ -132,7 +132,7 @@ class WindowsTest : public QObject {
     const QSize screen(853, 683);
     MainWindow main(
         dialogs_.get(),
-        MainPresenter::Settings{.listing = database_.toStdString(), .sources = {}},
+        MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}},
         screen);
     QApplication::setFont(saved);
     QVERIFY(main.width() + 16 <= screen.width());
@@ -192,23 +192,23 @@ class WindowsTest : public QObject {
   // The credits name the listing's day, as a warning with a hint once it
   // is a year old, and say when there is none.
   void CreditsNameTheListingsDayAndWarnWhenOld() {
-    const auto make = [&](const std::string& database) {
+    const auto make = [&](const std::string& listing) {
       return std::make_unique<MainWindow>(
-          dialogs_.get(), MainPresenter::Settings{.listing = database, .sources = {}});
+          dialogs_.get(), MainPresenter::Settings{.listing = listing, .sources = {}});
     };
     const QString today = QDate::currentDate().toString("dd.MM.yyyy");
-    auto fresh = make(database_.toStdString());
+    auto fresh = make(listing_.toStdString());
     auto* label = fresh->findChild<QLabel*>("Label1");
     QVERIFY2(label->text().endsWith("Данные о производителях: IEEE, " + today),
              qPrintable(label->text()));
     QVERIFY(!label->toolTip().contains("больше года"));
 
-    QFile file(database_);
+    QFile file(listing_);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(QDateTime(QDate(2022, 8, 27), QTime(12, 0)),
                              QFileDevice::FileModificationTime));
     file.close();
-    auto old = make(database_.toStdString());
+    auto old = make(listing_.toStdString());
     label = old->findChild<QLabel*>("Label1");
     QCOMPARE(label->textFormat(), Qt::RichText);
     QVERIFY2(label->text().contains("27.08.2022</span>"),
@@ -250,7 +250,7 @@ class WindowsTest : public QObject {
   void StartsWithoutAResultsWindowOrOpeningTheDatabase() {
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watch >= 0);
-    QVERIFY(inotify_add_watch(watch, database_.toLocal8Bit().constData(),
+    QVERIFY(inotify_add_watch(watch, listing_.toLocal8Bit().constData(),
                               IN_OPEN) >= 0);
     const auto opened = [&] {
       alignas(inotify_event) char events[4096];
@@ -258,7 +258,7 @@ class WindowsTest : public QObject {
     };
     window_ = std::make_unique<MainWindow>(
         dialogs_.get(), MainPresenter::Settings{
-                            .listing = database_.toStdString(), .sources = {}});
+                            .listing = listing_.toStdString(), .sources = {}});
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     QVERIFY(window_->results_window() == nullptr);
@@ -321,7 +321,7 @@ class WindowsTest : public QObject {
 
   void SearchWithoutMacsShowsAnEmptyResultsWindow() {
     // Nothing to look up, so not even a missing database stands in the way.
-    QVERIFY(QFile::remove(database_));
+    QVERIFY(QFile::remove(listing_));
     for (const QString& text : {QString(), QStringLiteral("10.0.0.1 ----")}) {
       Search(text);
       QVERIFY(window_->results_window() != nullptr);
@@ -444,11 +444,11 @@ class WindowsTest : public QObject {
 
   void MissingDatabaseIsReportedAndTheProgramLivesOn() {
     Search("00-1a-2b-00-00-01");
-    QVERIFY(QFile::remove(database_));
+    QVERIFY(QFile::remove(listing_));
     Search("00:50:56:00:00:02");
     QCOMPARE(dialogs_->errors.size(), 1);
     const QString& error = dialogs_->errors.first();
-    QVERIFY2(error.contains(database_) && error.contains("файл не найден") &&
+    QVERIFY2(error.contains(listing_) && error.contains("файл не найден") &&
                  error.contains("«Обновить базу MAC-адресов с сервера IEEE»"),
              qPrintable(error));
     // The earlier results stay as they were; the next search works again.
@@ -462,7 +462,7 @@ class WindowsTest : public QObject {
   }
 
   void MissingDatabaseBeforeAnySearchCreatesNoResultsWindow() {
-    QVERIFY(QFile::remove(database_));
+    QVERIFY(QFile::remove(listing_));
     Search("00-1a-2b-00-00-01");
     QCOMPARE(dialogs_->errors.size(), 1);
     QVERIFY(window_->results_window() == nullptr);
@@ -516,7 +516,7 @@ class WindowsTest : public QObject {
   QPlainTextEdit* Input() const { return Find<QPlainTextEdit>("Text1"); }
 
   void WriteListing(const char* listing) {
-    QFile file(database_);
+    QFile file(listing_);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(listing);
   }
@@ -566,7 +566,7 @@ class WindowsTest : public QObject {
   }
 
   QTemporaryDir dir_;
-  QString database_;
+  QString listing_;
   std::unique_ptr<FakeDialogs> dialogs_;
   std::unique_ptr<MainWindow> window_;
 };

@@ -212,8 +212,8 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
       problem.kind != UpdateFailure::kNone) {
     return Failed(std::move(problem));
   }
-  const std::string folder = FolderOf(options.database);
-  if (InSystemFolder(options.database)) {
+  const std::string folder = FolderOf(options.listing);
+  if (InSystemFolder(options.listing)) {
     return Failed({.kind = UpdateFailure::kSystemFolder, .path = folder});
   }
   int lock_error = 0;
@@ -227,11 +227,11 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   }
 
   std::vector<Listing> listings = {
-      {std::nullopt, options.sources.ma_l, options.database, false}};
+      {std::nullopt, options.sources.ma_l, options.listing, false}};
   const auto references = options.reference.empty()
                               ? std::optional<std::array<CompanionFile, 3>>()
                               : CompanionFiles(options.reference);
-  for (const CompanionFile& companion : CompanionFiles(options.database)) {
+  for (const CompanionFile& companion : CompanionFiles(options.listing)) {
     const std::string& url =
         companion.kind == BlockKind::kMaM   ? options.sources.ma_m
         : companion.kind == BlockKind::kMaS ? options.sources.ma_s

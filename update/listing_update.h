@@ -32,7 +32,7 @@ inline constexpr char kBrowserAgent[] =
 
 struct UpdateOptions {
   // The MA-L listing; its companions are the ones beside it.
-  std::string database = "base.dat";
+  std::string listing = "base.dat";
   // The MA-L listing in use, whose record counts (and its companions')
   // a new listing is held to where the one it replaces is not there yet;
   // empty: none.

@@ -32,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 class ListingUpdateTest : public testing::Test {
  protected:
   void SetUp() override {
-    options_.database = Path("base.dat");
+    options_.listing = Path("base.dat");
     options_.sources = IeeeSources(server_.Url(""));
     old_listing_ = MakeListing(20, "Old");
     Write("base.dat", old_listing_);

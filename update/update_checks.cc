@@ -38,10 +38,10 @@ bool InSystemFolder(const std::string& path) {
 
 namespace {
 
-template <typename Db>
-std::optional<std::size_t> RecordsOf(const std::optional<Db>& db) {
-  if (!db) return std::nullopt;
-  return db->record_count();
+template <typename Listing>
+std::optional<std::size_t> RecordsOf(const std::optional<Listing>& listing) {
+  if (!listing) return std::nullopt;
+  return listing->record_count();
 }
 
 }  // namespace

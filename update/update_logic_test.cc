@@ -34,7 +34,7 @@ class UpdateLogicTest : public testing::Test {
     dir_ = fs::temp_directory_path() /
            ("venmark-update-" + std::to_string(std::random_device()()));
     fs::create_directory(dir_);
-    options_.database = Utf8FromPath(dir_ / "base.dat");
+    options_.listing = Utf8FromPath(dir_ / "base.dat");
     options_.sources = IeeeSources("http://ieee");
     Write("base.dat", old_);
     const std::string urls[] = {options_.sources.ma_l, options_.sources.ma_m,
@@ -252,12 +252,12 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
 // The system's files are never written, and a replaced file keeps its
 // owner, group and mode, a new one the umask's.
 TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
-  options_.database = "/usr/share/ieee-data/oui.txt";
+  options_.listing = "/usr/share/ieee-data/oui.txt";
   const UpdateResult refused = Update();
   EXPECT_EQ(refused.status, UpdateStatus::kFailed);
   EXPECT_EQ(refused.problem.kind, UpdateFailure::kSystemFolder)
       << Debug(refused.problem);
-  options_.database = Utf8FromPath(dir_ / "base.dat");
+  options_.listing = Utf8FromPath(dir_ / "base.dat");
 
   const bool root = ::geteuid() == 0;
   if (root) {

@@ -181,10 +181,10 @@ GdiFonts::GdiFonts(int dpi) : dpi_(dpi) {
 }
 
 double GdiFonts::desktop_points() const {
-  // The metrics are for the system's DPI; never below 8 points.
+  // The metrics are for the system's DPI.
   const double points =
       std::abs(message_font_.lfHeight) * 72.0 / WindowDpi(nullptr);
-  return std::max(8.0, points);
+  return CaptionPoints(points);
 }
 
 HFONT GdiFonts::Create(int face, double points) const {
