@@ -24,9 +24,15 @@ class MappedInput {
 
   std::string_view text() const { return {data_, size_}; }
 
-  // 0, or EIO when a page could not be read though the file still reaches
-  // it: a failing disk, not a shorter file.
+  // 0, or EIO when a page could not be read though the file still reached
+  // it when it faulted: a failing disk, not a shorter file, nor one that
+  // grew again after it was cut short.
   int ReadError() const;
+
+  // What the SIGBUS handler does with a fault at page_start (an offset in
+  // the file): a page past the file's end now is no error. Safe in a
+  // signal handler.
+  static void NoteFault(std::size_t page_start);
 
  private:
   MappedInput(int fd, const char* data, std::size_t size);

@@ -15,8 +15,10 @@ namespace venmark {
 namespace {
 
 // A log truncated by its rotation while it is scanned reads as ended where
-// it now ends, as read() would have it; a page that stays unreadable while
-// the file still reaches it is a read error. SIGBUS is left as it was.
+// it now ends, as read() would have it, even when its writer goes on at
+// its old offset and the file grows again; a page that could not be read
+// while the file still reached it is a read error. SIGBUS is left as it
+// was.
 TEST(MappedInputTest, ReadsAShrunkenFileAsEndedAndAnUnreadablePageAsAnError) {
   const long page = ::sysconf(_SC_PAGESIZE);
   TestFolder dir;
@@ -46,6 +48,12 @@ TEST(MappedInputTest, ReadsAShrunkenFileAsEndedAndAnUnreadablePageAsAnError) {
       if (regrow) {
         ASSERT_EQ(::ftruncate(fd, 3 * page), 0);
       }
+      EXPECT_EQ(mapped->ReadError(), 0);
+      // A fault at the second page: past the end of the file cut short, a
+      // disk that failed to read it where the file reaches it.
+      MappedInput::NoteFault(static_cast<std::size_t>(page));
+      EXPECT_EQ(mapped->ReadError(), regrow ? EIO : 0);
+      MappedInput::NoteFault(static_cast<std::size_t>(3 * page));
       EXPECT_EQ(mapped->ReadError(), regrow ? EIO : 0);
     }
     ::close(fd);

@@ -26,6 +26,7 @@
 #include "listings/listing_file.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
+#include "listings/live_listings.h"
 
 namespace venmark {
 namespace {
@@ -45,14 +46,14 @@ bool IsTerminal(std::FILE* stream) {
 
 // The listings named by --db or found, read; nothing, with the reason
 // told on err, when there are none or they cannot be read.
-std::optional<ListingSet> LoadListings(const std::string& path,
-                                       std::FILE* err) {
+std::optional<LiveListings> LoadListings(const std::string& path,
+                                         std::FILE* err) {
   if (path.empty()) {
     PrintLine(err, text::NoListing(ListingPlaces()));
     return std::nullopt;
   }
   ListingProblem problem;
-  std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
+  std::optional<LiveListings> listings = LiveListings::Load(path, &problem);
   if (!listings) PrintLine(err, text::CannotRead(problem));
   return listings;
 }
@@ -61,8 +62,9 @@ std::optional<ListingSet> LoadListings(const std::string& path,
 int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   out->Write("venmark-scan " + std::string(kVersion) + "\n");
   const std::string path = ChooseListing(options.listing_path);
-  const std::optional<ListingSet> listings = LoadListings(path, err);
-  if (!listings) return kExitNoListing;
+  const std::optional<LiveListings> live = LoadListings(path, err);
+  if (!live) return kExitNoListing;
+  const ListingSet* listings = &live->current();
   out->Write(std::string(text::kListingsHeading) + "\n" +
              text::ListingLine("MA-L", path, listings->ma_l().record_count(),
                                FileDay(path, "%Y-%m-%d")) +
@@ -151,13 +153,13 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
 // Scans every input against the listings found; the exit status.
 int Scan(const Options& options, Output* output, std::FILE* in,
          std::FILE* err) {
-  const std::optional<ListingSet> listings =
+  std::optional<LiveListings> listings =
       LoadListings(ChooseListing(options.listing_path), err);
   if (!listings) return kExitNoListing;
   int status = kExitOk;
   for (const std::string& input : options.inputs) {
     int error_number = 0;
-    if (!ScanInput(input, in, *listings, options.format, output,
+    if (!ScanInput(input, in, &*listings, options.format, output,
                    &error_number)) {
       PrintLine(err, text::CannotReadInput(input, error_number));
       status = kExitUsage;

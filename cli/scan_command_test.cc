@@ -1,6 +1,7 @@
 // Runs the built venmark-scan as a script would.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,13 +100,17 @@ TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
               "venmark-scan: не удалось прочитать базу производителей «" +
                   (dir_ / "missing.dat").string() + "»: файл не найден\n");
   }
-  // A device that never ends is refused at the size limit, not read on
-  // until the memory runs out.
-  const ScanResult run = Scan("--db /dev/zero");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err,
-            "venmark-scan: не удалось прочитать базу производителей "
-            "«/dev/zero»: файл больше 256 МБ — это не список OUI\n");
+  // A device that never ends, or a pipe no one writes to, is refused at
+  // once: neither is read on until the memory runs out, nor waited for.
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.dat").c_str(), 0600), 0);
+  for (const std::string& path :
+       {std::string("/dev/zero"), (dir_ / "fifo.dat").string()}) {
+    const ScanResult run = Scan("--db " + path);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "venmark-scan: не удалось прочитать базу производителей «" +
+                  path + "»: это не обычный файл (канал или устройство)\n");
+  }
 }
 
 // Without --db: ./base.dat, then the user's data folder, then the system's
@@ -337,7 +342,9 @@ class ScanUpdateTest : public ScanCommandTest {
 };
 
 // A filter: each MAC's line comes out as soon as its line goes in, while
-// the pipe stays open (tail -f log | venmark-scan).
+// the pipe stays open (tail -f log | venmark-scan); a listing an update
+// renames into place, or one copied over the old, answers the lines that
+// come after it, and a broken one leaves the last good one answering.
 TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   Write("base.dat", kListing);
   int to_scan[2], from_scan[2];
@@ -359,9 +366,26 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   ::close(to_scan[0]);
   ::close(from_scan[1]);
   std::string got;
-  for (const std::string line :
-       {"Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n",
-        "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n"}) {
+  const struct {
+    const char* listing;  // put in place before the line; null: none
+    bool renamed;         // by a rename, else written over the old file
+    const char* line;
+  } steps[] = {
+      {nullptr, false, "Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"},
+      {nullptr, false, "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n"},
+      {"00-50-56   (hex)\t\tRenamed Maker\r\n", true,
+       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:03 via eth1\n"},
+      {"00-50-56   (hex)\t\tRewrote Maker\r\n", false,
+       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:04 via eth1\n"},
+      {"<html>Request Rejected</html>\n", false,
+       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:05 via eth1\n"},
+  };
+  for (const auto& step : steps) {
+    if (step.listing != nullptr) {
+      Write(step.renamed ? "new.dat" : "base.dat", step.listing);
+      if (step.renamed) fs::rename(dir_ / "new.dat", dir_ / "base.dat");
+    }
+    const std::string line = step.line;
     ASSERT_EQ(::write(to_scan[1], line.data(), line.size()),
               static_cast<ssize_t>(line.size()));
     // Up to ten seconds for the answer, the writing end still open.
@@ -379,7 +403,10 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   }
   EXPECT_EQ(got,
             "00:1a:2b:00:00:01 - Example Networks\n"
-            "00:50:56:00:00:02 - VMware, Inc.\n");
+            "00:50:56:00:00:02 - VMware, Inc.\n"
+            "00:50:56:00:00:03 - Renamed Maker\n"
+            "00:50:56:00:00:04 - Rewrote Maker\n"
+            "00:50:56:00:00:05 - Rewrote Maker\n");
   ::close(to_scan[1]);
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);

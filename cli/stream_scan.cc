@@ -39,17 +39,18 @@ bool HasUtf16Mark(std::string_view text) {
   return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
 }
 
-bool ScanStream(std::FILE* input, const ListingSet& listings,
-                ResultFormat format, Output* out, int* error_number) {
+bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
+                Output* out, int* error_number) {
+  const ListingSet* listings = &live->current();
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
-  LineWriter writer(listings, format, out);
+  LineWriter writer(*listings, format, out);
   StreamScanner scanner;
   std::optional<Utf16Decoder> utf16;
   // A byte-order mark is told by the first two bytes, which may come apart.
   std::string head;
-  bool first = true, first_piece = true;
+  bool first = true, first_piece = true, waited = false;
   auto found = [&](const MacFinding& finding) { writer.Write(finding); };
   for (;;) {
     errno = 0;
@@ -57,6 +58,12 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     if (got < 0) {
       *error_number = errno != 0 ? errno : EIO;
       return false;
+    }
+    // More after a wait at a line's end: the moment to take up listings
+    // an update has put in place, before the new lines are looked up.
+    if (waited && got > 0 && live->Refresh()) {
+      listings = &live->current();
+      writer.Use(*listings);
     }
     std::string_view text(block.data(), static_cast<std::size_t>(got));
     if (first) {
@@ -80,7 +87,7 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     }
     // A long first piece: a long text is coming.
     if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
-      listings.IndexAll();
+      listings->IndexAll();
     }
     first_piece = false;
     scanner.Feed(text, found);
@@ -89,17 +96,19 @@ bool ScanStream(std::FILE* input, const ListingSet& listings,
     // now. A file read in full pieces is written in large ones.
     if (static_cast<std::size_t>(got) < kBlock) out->Flush();
     if (out->failed() || got == 0) return true;  // the caller reports it
+    waited = static_cast<std::size_t>(got) < kBlock &&
+             (text.ends_with('\n') || text.ends_with('\r'));
   }
 }
 
 // A regular file is mapped and scanned whole; a pipe, a terminal or UTF-16
 // text is read a piece at a time.
-bool ScanFile(std::FILE* file, const ListingSet& listings, ResultFormat format,
+bool ScanFile(std::FILE* file, LiveListings* listings, ResultFormat format,
               Output* out, int* error_number) {
   if (std::optional<MappedInput> mapped = MappedInput::Map(fileno(file))) {
     const std::string_view text = mapped->text();
     if (!HasUtf16Mark(text)) {
-      ScanWhole(text, listings, format, out);
+      ScanWhole(text, listings->current(), format, out);
       *error_number = mapped->ReadError();
       return *error_number == 0;
     }
@@ -120,13 +129,13 @@ std::FILE* OpenInput(const std::string& name) {
 
 LineWriter::LineWriter(const ListingSet& listings, ResultFormat format,
                        Output* out)
-    : listings_(listings),
+    : listings_(&listings),
       style_{format, "\n", &text::ResultLineWords()},
       out_(out) {}
 
 bool LineWriter::Write(const MacFinding& finding) {
   lines_.clear();
-  SearchMacBase(listings_, finding, style_, &lines_, &scratch_);
+  SearchMacBase(*listings_, finding, style_, &lines_, &scratch_);
   out_->Write(lines_);
   return !out_->failed();
 }
@@ -156,9 +165,8 @@ int Output::Flush() {
   return error_;
 }
 
-bool ScanInput(const std::string& name, std::FILE* in,
-               const ListingSet& listings, ResultFormat format, Output* out,
-               int* error_number) {
+bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
+               ResultFormat format, Output* out, int* error_number) {
   if (name == "-") return ScanFile(in, listings, format, out, error_number);
   errno = 0;
   std::FILE* file = OpenInput(name);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "listings/listing_set.h"
+#include "listings/live_listings.h"
 #include "listings/result_lines.h"
 
 namespace venmark {
@@ -39,8 +40,11 @@ class LineWriter {
   // The lines of finding on to out; false once the output failed.
   bool Write(const MacFinding& finding);
 
+  // Looks up in listings from now on.
+  void Use(const ListingSet& listings) { listings_ = &listings; }
+
  private:
-  const ListingSet& listings_;
+  const ListingSet* listings_;
   ResultStyle style_;
   Output* out_;
   std::string lines_;
@@ -50,11 +54,11 @@ class LineWriter {
 // Writes the result lines of the file called name (UTF-8), or of in for
 // "-", as its text arrives: each piece read is scanned, and its lines are
 // flushed whenever the reading has caught up with the writer, so a pipe
-// that stays open (tail -f) shows each MAC as its line comes. UTF-16 with a
+// that stays open (tail -f) shows each MAC as its line comes; then, at a
+// line's end, listings an update has replaced are taken up. UTF-16 with a
 // byte-order mark is decoded first. On a read error returns false with
 // *error_number set.
-bool ScanInput(const std::string& name, std::FILE* in,
-               const ListingSet& listings, ResultFormat format, Output* out,
-               int* error_number);
+bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
+               ResultFormat format, Output* out, int* error_number);
 
 }  // namespace venmark

@@ -4,6 +4,8 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -14,7 +16,27 @@
 namespace venmark {
 namespace {
 
-using Batch = std::vector<MacFinding>;
+// Findings with their MACs' text copied: the writing thread may come to
+// them after the file was cut short under the mapping, where the text
+// now reads as zeros.
+struct Batch {
+  std::vector<MacFinding> findings;
+  std::string text;              // the MACs' copies, one after another
+  std::vector<std::size_t> at;   // where each finding's copy starts
+
+  void Add(const MacFinding& finding) {
+    at.push_back(text.size());
+    text.append(finding.candidate_mac);
+    findings.push_back(finding);
+  }
+  // Points each finding at its copy, now that the text no longer grows.
+  void Seal() {
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+      findings[i].candidate_mac = std::string_view(text).substr(
+          at[i], findings[i].candidate_mac.size());
+    }
+  }
+};
 
 // Batches of findings handed from the scanning thread to the writing one;
 // a few wait at most, so that a slow output holds the scan back instead of
@@ -65,6 +87,13 @@ class BatchQueue {
   bool closed_ = false, stopped_ = false;
 };
 
+// Scans on this thread alone, writing each finding's lines as it comes.
+void ScanHere(MacScanner* scanner, LineWriter* writer) {
+  while (const std::optional<MacFinding> finding = scanner->Next()) {
+    if (!writer->Write(*finding)) return;
+  }
+}
+
 }  // namespace
 
 void ScanWhole(std::string_view text, const ListingSet& listings,
@@ -72,9 +101,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
   MacScanner scanner(text);
   LineWriter writer(listings, format, out);
   if (text.size() < ListingSet::kLongText) {
-    while (const std::optional<MacFinding> finding = scanner.Next()) {
-      if (!writer.Write(*finding)) return;
-    }
+    ScanHere(&scanner, &writer);
     out->Flush();
     return;
   }
@@ -84,22 +111,32 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
   // touches the listings.
   BatchQueue queue;
   std::exception_ptr failure;
-  std::thread writing([&] {
-    try {
-      listings.ma_l().Index();
-      while (const std::optional<Batch> batch = queue.Pop()) {
-        for (const MacFinding& finding : *batch) {
-          if (!writer.Write(finding)) {
-            queue.Stop();
-            return;
+  std::optional<std::thread> writing;
+  try {
+    writing.emplace([&] {
+      try {
+        listings.ma_l().Index();
+        while (const std::optional<Batch> batch = queue.Pop()) {
+          for (const MacFinding& finding : batch->findings) {
+            if (!writer.Write(finding)) {
+              queue.Stop();
+              return;
+            }
           }
         }
+      } catch (...) {
+        failure = std::current_exception();
+        queue.Stop();
       }
-    } catch (...) {
-      failure = std::current_exception();
-      queue.Stop();
-    }
-  });
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had (a process limit, a pids cgroup, no memory for
+    // its stack): the same work on this one.
+    listings.IndexAll();
+    ScanHere(&scanner, &writer);
+    out->Flush();
+    return;
+  }
   try {
     listings.IndexBlocks();
     constexpr std::size_t kBatch = 4096;
@@ -107,18 +144,20 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
     for (bool more = true; more;) {
       std::optional<MacFinding> finding = scanner.Next();
       more = finding.has_value();
-      if (more) batch.push_back(std::move(*finding));
-      if ((batch.size() == kBatch || !more) && !batch.empty()) {
+      if (more) batch.Add(*finding);
+      if ((batch.findings.size() == kBatch || !more) &&
+          !batch.findings.empty()) {
+        batch.Seal();
         if (!queue.Push(std::exchange(batch, Batch()))) break;
       }
     }
   } catch (...) {
     queue.Close();
-    writing.join();
+    writing->join();
     throw;
   }
   queue.Close();
-  writing.join();
+  writing->join();
   if (failure) std::rethrow_exception(failure);
   out->Flush();
 }

@@ -1,8 +1,6 @@
 #include "listings/listing_file.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -19,6 +17,7 @@
 #include "scan/text_codec.h"
 
 namespace venmark {
+
 std::filesystem::path PathFromUtf8(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -47,6 +46,12 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
   }
   if (status.type() == fs::file_type::directory) {
     *why = {ReadFailure::Kind::kSystem, EISDIR};
+    return false;
+  }
+  // A pipe may never end and a device is no listing: refused before it is
+  // opened, which for a pipe would wait for a writer.
+  if (status.type() != fs::file_type::regular && !error) {
+    *why = {ReadFailure::Kind::kNotAFile, 0};
     return false;
   }
   // A file known to be too large is refused before a byte is read.
@@ -101,56 +106,38 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
   return true;
 }
 
-ListingBytes::ListingBytes(ListingBytes&& other) noexcept
-    : owned_(std::move(other.owned_)),
-      mapped_(std::exchange(other.mapped_, nullptr)),
-      mapped_size_(std::exchange(other.mapped_size_, 0)) {}
-
-ListingBytes& ListingBytes::operator=(ListingBytes&& other) noexcept {
-  // What this held goes with other.
-  std::swap(owned_, other.owned_);
-  std::swap(mapped_, other.mapped_);
-  std::swap(mapped_size_, other.mapped_size_);
-  return *this;
-}
-
-ListingBytes::~ListingBytes() {
-#ifndef _WIN32
-  if (mapped_ != nullptr) {
-    ::munmap(const_cast<char*>(mapped_), mapped_size_);
-  }
-#endif
-}
-
 bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
                         ReadFailure* why) {
-#ifndef _WIN32
-  // A regular file of a size a listing may have is mapped; anything else
-  // (a pipe, a device, a file too large) is read, or refused, as before.
-  // An update replaces a listing by renaming, so a mapped file never
-  // changes under the reader.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat status {};
-  if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-      status.st_size > 0 &&
-      static_cast<std::uintmax_t>(status.st_size) <= kMaxListingBytes) {
-    const auto size = static_cast<std::size_t>(status.st_size);
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (mapped != MAP_FAILED) {
-      *bytes = ListingBytes();
-      bytes->mapped_ = static_cast<const char*>(mapped);
-      bytes->mapped_size_ = size;
-      return true;
-    }
-  } else if (fd >= 0) {
-    ::close(fd);
-  }
-#endif
   std::vector<char> data;
   if (!ReadListingFile(path, &data, why)) return false;
   *bytes = ListingBytes(std::move(data));
   return true;
+}
+
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+#ifndef _WIN32
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return stamp;
+  stamp.exists = true;
+  stamp.device = static_cast<std::uint64_t>(status.st_dev);
+  stamp.inode = static_cast<std::uint64_t>(status.st_ino);
+  stamp.size = static_cast<std::uint64_t>(status.st_size);
+  stamp.modified_ns = static_cast<std::int64_t>(status.st_mtim.tv_sec) *
+                          1000000000 +
+                      status.st_mtim.tv_nsec;
+#else
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path file = PathFromUtf8(path);
+  const auto size = fs::file_size(file, error);
+  if (error) return stamp;
+  stamp.exists = true;
+  stamp.size = size;
+  stamp.modified_ns =
+      fs::last_write_time(file, error).time_since_epoch().count();
+#endif
+  return stamp;
 }
 
 Finder::Finder(std::string_view needle) : needle_(needle) {

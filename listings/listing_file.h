@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -36,31 +37,38 @@ std::string FolderOf(const std::string& path);
 bool ReadListingFile(const std::string& path, std::vector<char>* data,
                      ReadFailure* why);
 
-// The bytes of a listing: the file mapped into memory where the system
-// allows (nothing is copied, and pages no search touches are never read),
-// else read.
+// The bytes of a listing, read whole into memory: a file rewritten in
+// place while a scan runs (cp over it) can neither kill the program nor
+// mix two files' bytes, as it could in a mapping. Reading costs about what
+// a cat of the file does.
 class ListingBytes {
  public:
   ListingBytes() = default;
   explicit ListingBytes(std::vector<char> bytes) : owned_(std::move(bytes)) {}
-  ListingBytes(ListingBytes&& other) noexcept;
-  ListingBytes& operator=(ListingBytes&& other) noexcept;
-  ~ListingBytes();
 
-  // Maps or reads the file at path, as ReadListingFile does.
+  // Reads the file at path, as ReadListingFile does.
   static bool Read(const std::string& path, ListingBytes* bytes,
                    ReadFailure* why);
 
   std::string_view view() const {
-    return mapped_ != nullptr ? std::string_view(mapped_, mapped_size_)
-                              : std::string_view(owned_.data(), owned_.size());
+    return std::string_view(owned_.data(), owned_.size());
   }
 
  private:
   std::vector<char> owned_;
-  const char* mapped_ = nullptr;
-  std::size_t mapped_size_ = 0;
 };
+
+// What tells one file at a path from another put there since: its
+// identity (device and inode where the system has them), size and time.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file at path now.
+FileStamp StampOf(const std::string& path);
 
 // A listing of type Listing (built from the file's bytes) read from path. On
 // failure returns nothing and sets *why.

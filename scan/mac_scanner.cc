@@ -209,7 +209,10 @@ std::optional<MacFinding> MacScanner::Next() {
       position_ = std::max(end, last);
       return found;
     }
-    i = end;
+    // Past the word, and past the start at any rate: a mapped file cut
+    // short after its bytes were classed reads as zeros here, and the
+    // start must not be found again.
+    i = std::max(end, at + 1);
   }
   position_ = std::max(position_, limit);
   return std::nullopt;

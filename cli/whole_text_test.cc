@@ -1,0 +1,136 @@
+#include "cli/whole_text.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "cli/mapped_input.h"
+#include "cli/stream_scan.h"
+#include "testing/listings.h"
+
+namespace venmark {
+namespace {
+
+// A log of n lines, each with a MAC of VMware's.
+std::string Log(int lines) {
+  std::string text;
+  char line[96];
+  for (int i = 0; i < lines; ++i) {
+    std::snprintf(line, sizeof line,
+                  "Jun  1 dhcpd: DHCPACK to 00:50:56:%02x:%02x:%02x via eth1\n",
+                  i >> 16 & 0xFF, i >> 8 & 0xFF, i & 0xFF);
+    text += line;
+  }
+  return text;
+}
+
+const ListingSet& VMware() {
+  static const ListingSet listings(
+      MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"));
+  return listings;
+}
+
+// An output that cuts the scanned file short at its first write, when
+// the scanning thread has run batches ahead of the writing one.
+struct Cutter {
+  int fd;
+  std::string written = {};
+  bool cut = false;
+};
+
+ssize_t CutAndKeep(void* cookie, const char* data, size_t size) {
+  auto* cutter = static_cast<Cutter*>(cookie);
+  if (!cutter->cut) {
+    cutter->cut = true;
+    if (::ftruncate(cutter->fd, 0) != 0) return -1;
+  }
+  cutter->written.append(data, size);
+  return static_cast<ssize_t>(size);
+}
+
+// A log truncated while the writing thread lags behind gives the lines of
+// the MACs that were read, whole, and nothing made of the zeros the
+// mapping now holds.
+TEST(WholeTextTest, ALogCutShortUnderALaggingWriterInventsNothing) {
+  const TestFolder folder;
+  const std::string path = Utf8FromPath(folder / "log.txt");
+  WriteWholeFile(folder / "log.txt", Log(100000));
+  const int fd = ::open(path.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  Cutter cutter{fd};
+  std::FILE* stream =
+      fopencookie(&cutter, "w", {nullptr, CutAndKeep, nullptr, nullptr});
+  ASSERT_NE(stream, nullptr);
+  {
+    std::optional<MappedInput> mapped = MappedInput::Map(fd);
+    ASSERT_TRUE(mapped);
+    Output out(stream);
+    ScanWhole(mapped->text(), VMware(), ResultFormat::kText, &out);
+    EXPECT_EQ(out.Flush(), 0);
+    EXPECT_EQ(mapped->ReadError(), 0);
+  }
+  std::fclose(stream);
+  ::close(fd);
+  ASSERT_TRUE(cutter.cut);
+  EXPECT_EQ(cutter.written.find('\0'), std::string::npos);
+  std::size_t lines = 0;
+  for (std::size_t at = 0; at < cutter.written.size();) {
+    const std::size_t end = cutter.written.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = cutter.written.substr(at, end - at);
+    ASSERT_TRUE(line.starts_with("00:50:56:") &&
+                line.ends_with(" - VMware, Inc.") && line.size() == 32)
+        << line;
+    at = end + 1;
+    ++lines;
+  }
+  EXPECT_GT(lines, 0u);
+  EXPECT_LT(lines, 100000u);
+}
+
+// Where no second thread may start (a pids cgroup of one), a long file is
+// scanned on the one there is: the same lines, and no abort.
+TEST(WholeTextTest, NoSecondThreadMeansOneThread) {
+  const std::filesystem::path pids = "/sys/fs/cgroup/pids";
+  const std::filesystem::path group =
+      pids / ("venmark-test-" + std::to_string(::getpid()));
+  std::error_code error;
+  if (!std::filesystem::create_directory(group, error)) {
+    GTEST_SKIP() << "no pids cgroup to make here";
+  }
+  const TestFolder folder;
+  WriteWholeFile(folder / "log.txt", Log(5000));
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  std::ofstream(group / "pids.max") << 1;
+  const std::string out = Utf8FromPath(folder / "out.txt");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::ofstream(group / "cgroup.procs") << ::getpid();
+    if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
+    // LeakSanitizer would want a task of its own to look for leaks.
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, 1);
+    ::execl(VENMARK_SCAN_PATH, VENMARK_SCAN_PATH, "log.txt",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  std::filesystem::remove(group, error);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string lines = ReadWholeFile(out);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 5000);
+  EXPECT_TRUE(lines.starts_with("00:50:56:00:00:00 - VMware, Inc.\n"));
+}
+
+}  // namespace
+}  // namespace venmark

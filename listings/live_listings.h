@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "listings/listing_file.h"
+#include "listings/listing_set.h"
+#include "listings/problem.h"
+
+namespace venmark {
+
+// The listings of a scan that may run for hours (tail -f | venmark-scan):
+// held in memory, and loaded again, whole, when an update has put new
+// files in their place.
+class LiveListings {
+ public:
+  // The MA-L listing at ma_l_path with its companions; nothing, with
+  // *problem set, when they cannot be read.
+  static std::optional<LiveListings> Load(const std::string& ma_l_path,
+                                          ListingProblem* problem);
+
+  // The listings answering now; valid until a Refresh that returns true.
+  const ListingSet& current() const { return *set_; }
+
+  // Loads the listings again when a file of them has changed since they
+  // were read; true when the new ones answer from now on. Files that fail
+  // to read leave the old listings answering.
+  bool Refresh();
+
+ private:
+  LiveListings(std::string path, std::unique_ptr<ListingSet> set,
+               std::vector<FileStamp> stamps);
+  // The stamps of the MA-L listing and each companion's place.
+  std::vector<FileStamp> Stamps() const;
+
+  std::string path_;
+  std::unique_ptr<ListingSet> set_;
+  std::vector<FileStamp> stamps_;
+};
+
+}  // namespace venmark
