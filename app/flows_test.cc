@@ -72,6 +72,11 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
        "«/b» не похож на список производителей"},
       {{.kind = kCannotReplace, .path = "/b", .error_number = EROFS},
        "не удалось заменить «/b»: диск доступен только для чтения"},
+      {{.kind = kStaleLock, .path = "/d/.lock", .detail = "root"},
+       "в папке остался замок прерванного обновления пользователя root — "
+       "удалить его может только владелец или администратор: «/d/.lock»"},
+      {{.kind = kGroupNotKept, .path = "/d/base.dat"},
+       "«/d/base.dat» теперь принадлежит вашей группе"},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(text::UpdateProblemText(c.problem).starts_with(c.says))

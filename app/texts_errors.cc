@@ -170,6 +170,10 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
              "укажите файл в своей папке";
     case UpdateFailure::kBusy:
       return "обновление уже идёт";
+    case UpdateFailure::kStaleLock:
+      return "в папке остался замок прерванного обновления пользователя " +
+             problem.detail + " — удалить его может только владелец или "
+             "администратор: " + quoted;
     case UpdateFailure::kCannotLock:
       return "не удалось открыть папку " + quoted + ": " +
              WriteError(problem.error_number);
@@ -211,6 +215,10 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
       return quoted +
              " не похож на список производителей (в нём нет ни одной "
              "записи), и обновление его не заменит";
+    case UpdateFailure::kGroupNotKept:
+      return quoted +
+             " теперь принадлежит вашей группе, а не прежней: вы не состоите "
+             "в ней, и другие её участники могут потерять доступ к файлу";
     case UpdateFailure::kCannotReplace:
       return "не удалось заменить " + quoted + ": " +
              WriteError(problem.error_number);
@@ -236,6 +244,9 @@ std::string UpdateCompletion(const UpdateResult& result) {
       for (std::size_t i = 0; i < result.kept.size(); ++i) {
         message += i == 0 ? "\nПрежними оставлены: " : "; ";
         message += KeptText(result.kept[i]);
+      }
+      for (const UpdateProblem& note : result.notes) {
+        message += "\n" + UpdateProblemText(note);
       }
       return message;
     }

@@ -139,6 +139,9 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
       for (const KeptListing& kept : result.kept) {
         PrintLine(err, text::KeptLine(kept));
       }
+      for (const UpdateProblem& note : result.notes) {
+        PrintLine(err, text::UpdateProblemText(note));
+      }
       return kExitOk;
     case UpdateStatus::kCancelled:
       PrintLine(err, std::string(text::kUpdateCancelled));

@@ -8,16 +8,25 @@
 
 namespace venmark {
 
+// Why a folder's update lock was not taken.
+struct LockRefusal {
+  int error_number = 0;  // 0: another update holds it
+  // A lock another user's killed update left, which this user may not
+  // remove (a sticky folder): its owner's name, and the file.
+  std::string stale_owner;
+  std::string lock_file;
+};
+
 // The update lock of a folder, held for as long as the object lives; other
 // updates that ask for it meanwhile are refused at once. It is a file in
 // the folder that only those who may write there can take, removed again
-// when the lock is let go.
+// when the lock is let go; one that a killed update of another user left
+// is taken over.
 class FolderLock {
  public:
-  // Takes the lock of folder. When another holds it, returns nothing with
-  // *error_number 0; on any other failure, with the errno value.
+  // Takes the lock of folder; nothing, with *why, when it cannot.
   static std::optional<FolderLock> TryTake(const std::string& folder,
-                                           int* error_number);
+                                           LockRefusal* why);
   FolderLock(FolderLock&& other) noexcept;
   FolderLock& operator=(FolderLock&&) = delete;
   ~FolderLock();
@@ -50,8 +59,11 @@ class TempFile {
   // Writes what is buffered, gives the file the owner, group and
   // permissions of target (or those the umask gives a new file) and
   // modification time mtime (seconds since 1970, when given), syncs it to disk
-  // and closes it. Returns 0 or the errno value of the first failure.
-  int Finish(const std::string& target, std::optional<std::int64_t> mtime);
+  // and closes it. Where the user may not give target's group (one they
+  // are no member of), sets *group_kept false and goes on. Returns 0 or the
+  // errno value of the first failure.
+  int Finish(const std::string& target, std::optional<std::int64_t> mtime,
+             bool* group_kept);
 
   // Puts the finished file in target's place in one step. Returns 0 or the
   // errno value.

@@ -1,10 +1,13 @@
 // Locking, temporary files and replacement on POSIX systems.
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <string>
 #include <filesystem>
 
 #include "listings/listing_file.h"
@@ -15,34 +18,78 @@ namespace {
 
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
 
+#ifdef F_OFD_SETLK
+// Held by the open file, not by the process, so that two updates of one
+// process exclude each other too.
+constexpr int kSetLock = F_OFD_SETLK, kGetLock = F_OFD_GETLK;
+#else
+constexpr int kSetLock = F_SETLK, kGetLock = F_GETLK;
+#endif
+
+// No update lives longer than this (its own limit is ten minutes): a lock
+// file that has not changed for so long is left over, whoever made it.
+constexpr time_t kLongestUpdate = 60 * 60;
+
+// Whether the lock file (stat file) of another user is held by an update
+// that still runs. One that cannot be read (an older, private lock) counts
+// as held while it is young enough to belong to a running update.
+bool HeldByAnother(const std::string& path, const struct stat& file) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return ::time(nullptr) - file.st_mtime < kLongestUpdate;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  const bool held = ::fcntl(fd, kGetLock, &lock) == 0 && lock.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
+// A user's name, or their number where the system knows no name.
+std::string UserName(uid_t uid) {
+  char buffer[1024];
+  struct passwd entry {}, *found = nullptr;
+  if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 &&
+      found != nullptr) {
+    return found->pw_name;
+  }
+  return std::to_string(uid);
+}
+
 }  // namespace
 
 std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
-                                              int* error_number) {
-  // A file of its own, readable and writable by its owner alone, locked
-  // for writing: a lock needs the file open for writing, so someone who
-  // may only read the folder can neither take it nor hold it up (as any
-  // reader could with flock on the folder itself).
+                                              LockRefusal* why) {
+  // A file of its own, writable by its owner alone, locked for writing: a
+  // lock needs the file open for writing, so someone who may only read the
+  // folder can take no lock. Others may read it, to tell whether an update
+  // of theirs still holds it.
   const std::string path = folder + "/.venmark-update.lock";
+  *why = {};
   for (int attempt = 0; attempt < 10; ++attempt) {
     const int fd =
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-      *error_number = errno;
+      const int error = errno;
+      struct stat file {};
+      if ((error != EACCES && error != EPERM) ||
+          ::lstat(path.c_str(), &file) != 0 || file.st_uid == ::geteuid()) {
+        why->error_number = error;
+        return std::nullopt;
+      }
+      // Another user's lock: an update of theirs that runs, or one that
+      // was killed and left its file behind, which is taken over.
+      if (HeldByAnother(path, file)) return std::nullopt;
+      if (::unlink(path.c_str()) == 0 || errno == ENOENT) continue;
+      why->error_number = errno;
+      why->stale_owner = UserName(file.st_uid);
+      why->lock_file = path;
       return std::nullopt;
     }
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-#ifdef F_OFD_SETLK
-    // Held by this open file, not by the process, so that two updates of
-    // one process exclude each other too.
-    constexpr int kSetLock = F_OFD_SETLK;
-#else
-    constexpr int kSetLock = F_SETLK;
-#endif
     if (::fcntl(fd, kSetLock, &lock) != 0) {
-      *error_number = errno == EACCES || errno == EAGAIN ? 0 : errno;
+      why->error_number = errno == EACCES || errno == EAGAIN ? 0 : errno;
       ::close(fd);
       return std::nullopt;
     }
@@ -56,7 +103,7 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
     }
     ::close(fd);
   }
-  *error_number = 0;
+  why->error_number = 0;
   return std::nullopt;
 }
 
@@ -109,16 +156,25 @@ int TempFile::FlushBuffer() {
 }
 
 int TempFile::Finish(const std::string& target,
-                     std::optional<std::int64_t> mtime) {
+                     std::optional<std::int64_t> mtime, bool* group_kept) {
+  *group_kept = true;
   if (const int error = FlushBuffer(); error != 0) return error;
   // The file replaced keeps its owner, group and mode (root updating a
-  // user's listing must not take it from them); a new one follows the
+  // user's listing must not take it from them; a member updating a shared
+  // group folder must not take it from the group); a new one follows the
   // umask, as any file the user makes.
   struct stat old {};
   if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    if (::fchown(Fd(handle_), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
-      return errno;
+    // Only root gives a file away; any member of a group may give it that
+    // group.
+    if (::fchown(Fd(handle_), old.st_uid, old.st_gid) != 0) {
+      if (errno != EPERM) return errno;
+      if (::fchown(Fd(handle_), static_cast<uid_t>(-1), old.st_gid) != 0) {
+        if (errno != EPERM) return errno;
+        *group_kept = false;
+      }
     }
+    // After chown, which may clear the set-id bits.
     if (::fchmod(Fd(handle_), old.st_mode & 07777) != 0) return errno;
   } else {
     const mode_t mask = ::umask(0);

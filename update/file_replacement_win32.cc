@@ -44,7 +44,7 @@ int ErrnoOf(DWORD error) {
 }  // namespace
 
 std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
-                                              int* error_number) {
+                                              LockRefusal* why) {
   // A lock file nobody else may open, gone when the handle closes.
   const std::wstring path =
       (PathFromUtf8(folder) / L".venmark-update.lock").wstring();
@@ -53,7 +53,9 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    *error_number = error == ERROR_SHARING_VIOLATION ? 0 : ErrnoOf(error);
+    // A killed update's handle is closed by the system, and its file goes
+    // with it: one still open is another update's.
+    why->error_number = error == ERROR_SHARING_VIOLATION ? 0 : ErrnoOf(error);
     return std::nullopt;
   }
   return FolderLock(reinterpret_cast<intptr_t>(file), {});
@@ -113,7 +115,9 @@ int TempFile::FlushBuffer() {
   return 0;
 }
 
-int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime) {
+int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime,
+                     bool* group_kept) {
+  *group_kept = true;
   // The new file takes the folder's permissions, as every file made there
   // does; only the date is the IEEE's.
   if (const int error = FlushBuffer(); error != 0) return error;

@@ -49,6 +49,8 @@ class Updater {
                                           : options.user_agent) {}
 
   bool cancelled() const { return cancelled_; }
+  // What went right only in part: files whose group could not be kept.
+  const std::vector<UpdateProblem>& notes() const { return notes_; }
 
   // Downloads and checks one listing; on cancel returns with cancelled().
   Fetched Fetch(const Listing& listing) {
@@ -141,11 +143,17 @@ class Updater {
                         .detail = result.detail});
     }
     done_ += written;
-    if (const int e = file->Finish(listing.target, result.last_modified);
+    bool group_kept = true;
+    if (const int e =
+            file->Finish(listing.target, result.last_modified, &group_kept);
         e != 0) {
       return Failure({.kind = UpdateFailure::kCannotWrite,
                       .path = file->path(),
                       .error_number = e});
+    }
+    if (!group_kept) {
+      notes_.push_back({.kind = UpdateFailure::kGroupNotKept,
+                        .path = listing.target});
     }
     return Check(listing, std::move(*file));
   }
@@ -187,6 +195,7 @@ class Updater {
   const Clock::time_point deadline_;
   std::string agent_;
   std::int64_t done_ = 0;  // bytes of the listings already fetched
+  std::vector<UpdateProblem> notes_;
   bool retry_ = false;
   bool cancelled_ = false;
 };
@@ -216,14 +225,19 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   if (InSystemFolder(options.listing)) {
     return Failed({.kind = UpdateFailure::kSystemFolder, .path = folder});
   }
-  int lock_error = 0;
-  const std::optional<FolderLock> lock =
-      FolderLock::TryTake(folder, &lock_error);
+  LockRefusal refusal;
+  const std::optional<FolderLock> lock = FolderLock::TryTake(folder, &refusal);
   if (!lock) {
-    if (lock_error == 0) return Failed({.kind = UpdateFailure::kBusy});
+    if (!refusal.stale_owner.empty()) {
+      return Failed({.kind = UpdateFailure::kStaleLock,
+                     .path = refusal.lock_file,
+                     .error_number = refusal.error_number,
+                     .detail = refusal.stale_owner});
+    }
+    if (refusal.error_number == 0) return Failed({.kind = UpdateFailure::kBusy});
     return Failed({.kind = UpdateFailure::kCannotLock,
                    .path = folder,
-                   .error_number = lock_error});
+                   .error_number = refusal.error_number});
   }
 
   std::vector<Listing> listings = {
@@ -289,6 +303,7 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   UpdateResult result;
   result.status = UpdateStatus::kUpdated;
   result.records = fetched[0].records;
+  result.notes = updater.notes();
   for (std::size_t i = 1; i < listings.size(); ++i) {
     UpdateProblem why = fetched[i].problem;
     if (fetched[i].file) {

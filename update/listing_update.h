@@ -66,7 +66,9 @@ struct UpdateResult {
   // Record lines in the new MA-L listing, for kUpdated.
   std::size_t records = 0;
   // For kUpdated: each companion that kept its old file.
-  std::vector<KeptListing> kept;
+  std::vector<KeptListing> kept = {};
+  // For kUpdated: what went right only in part (kGroupNotKept).
+  std::vector<UpdateProblem> notes = {};
 };
 
 // Told how many bytes of all the listings have arrived; returns false to

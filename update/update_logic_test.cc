@@ -9,10 +9,14 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <vector>
 #include <sstream>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -180,10 +184,10 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
   EXPECT_EQ(Read("base.dat"), old_);
   EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 
-  int error = 0;
+  LockRefusal refusal;
   const std::optional<FolderLock> held =
-      FolderLock::TryTake(Utf8FromPath(dir_), &error);
-  ASSERT_TRUE(held) << error;
+      FolderLock::TryTake(Utf8FromPath(dir_), &refusal);
+  ASSERT_TRUE(held) << refusal.error_number;
   const UpdateResult busy = Update();
   EXPECT_EQ(busy.problem.kind, UpdateFailure::kBusy) << Debug(busy.problem);
   EXPECT_EQ(Read("base.dat"), old_);
@@ -279,6 +283,133 @@ TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
     EXPECT_EQ(replaced.st_uid, 1000u);
     EXPECT_EQ(replaced.st_gid, 1001u);
   }
+}
+
+// Runs update in a child process as user 1000 with the groups given (the
+// first its own), in a folder every user may reach; the child's exit
+// status: the failure's kind, or 100 and the number of notes after an
+// update. Needs root.
+class SharedFolderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may act as other users";
+    char name[] = "/var/tmp/venmark-shared-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    dir_ = name;
+    ::chmod(dir_.c_str(), 0755);
+    folder_ = dir_ / "shared";
+    fs::create_directory(folder_);
+    options_.listing = Utf8FromPath(folder_ / "base.dat");
+    options_.sources = IeeeSources("http://ieee");
+    transport_.answers[options_.sources.ma_l] = {200, MakeListing(30, "New")};
+    Make("base.dat", MakeListing(30, "Old"), 0, 2000, 0640);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+
+  void Make(const std::string& name, const std::string& text, uid_t owner,
+            gid_t group, mode_t mode) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+    ASSERT_EQ(::chown((folder_ / name).c_str(), owner, group), 0);
+    ASSERT_EQ(::chmod((folder_ / name).c_str(), mode), 0);
+  }
+
+  int UpdateAs(std::vector<gid_t> groups) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::setgroups(groups.size(), groups.data()) != 0 ||
+          ::setgid(groups[0]) != 0 || ::setuid(1000) != 0) {
+        ::_exit(99);
+      }
+      const UpdateResult result = UpdateListings(options_, transport_, {});
+      ::_exit(result.status == UpdateStatus::kUpdated
+                  ? 100 + static_cast<int>(result.notes.size())
+                  : static_cast<int>(result.problem.kind));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  struct stat Stat(const std::string& name) const {
+    struct stat info {};
+    ::stat((folder_ / name).c_str(), &info);
+    return info;
+  }
+
+  fs::path dir_, folder_;
+  UpdateOptions options_;
+  FakeTransport transport_;
+};
+
+// A member of the folder's group keeps the listing the group's, mode and
+// all; one who is not says that the group could not be kept.
+TEST_F(SharedFolderTest, AnUpdateKeepsTheGroupWhereTheUserMay) {
+  ASSERT_EQ(::chown(folder_.c_str(), 0, 2000), 0);
+  ASSERT_EQ(::chmod(folder_.c_str(), 02775), 0);
+  EXPECT_EQ(UpdateAs({1000, 2000}), 100);
+  EXPECT_EQ(Stat("base.dat").st_gid, 2000u);
+  EXPECT_EQ(Stat("base.dat").st_mode & 07777, 0640u);
+  EXPECT_EQ(Stat("base.dat").st_uid, 1000u);  // none may give it away
+
+  // A listing the user may read, of a group they are not in.
+  Make("base.dat", MakeListing(30, "Old"), 0, 3000, 0644);
+  ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+  EXPECT_EQ(UpdateAs({1000, 2000}), 101);  // one note: the group
+  EXPECT_NE(Stat("base.dat").st_gid, 3000u);
+  EXPECT_EQ(Stat("base.dat").st_mode & 07777, 0644u);
+}
+
+// A lock left by another user's killed update is taken over where the
+// folder lets this user remove it; one of an update that still runs says
+// so; one in a folder where only its owner may remove it names its owner.
+TEST_F(SharedFolderTest, AnotherUsersLockIsTakenOverOrNamed) {
+  ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+  Make("base.dat", MakeListing(30, "Old"), 0, 1000, 0644);
+  const std::string lock = ".venmark-update.lock";
+  // An older, private lock, long left.
+  Make(lock, "", 0, 0, 0600);
+  const timespec old[2] = {{::time(nullptr) - 7200, 0},
+                           {::time(nullptr) - 7200, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (folder_ / lock).c_str(), old, 0), 0);
+  EXPECT_EQ(UpdateAs({1000}), 100);
+  EXPECT_FALSE(fs::exists(folder_ / lock));
+  // A young private one may be a running update's.
+  Make(lock, "", 0, 0, 0600);
+  EXPECT_EQ(UpdateAs({1000}), static_cast<int>(UpdateFailure::kBusy));
+
+  // Root's update running now.
+  fs::remove(folder_ / lock);
+  LockRefusal refusal;
+  std::optional<FolderLock> held =
+      FolderLock::TryTake(Utf8FromPath(folder_), &refusal);
+  ASSERT_TRUE(held);
+  EXPECT_EQ(UpdateAs({1000}), static_cast<int>(UpdateFailure::kBusy));
+  held.reset();
+
+  // Killed, in a sticky folder the user may not remove it from.
+  Make(lock, "", 0, 0, 0644);
+  ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
+  EXPECT_EQ(UpdateAs({1000}), static_cast<int>(UpdateFailure::kStaleLock));
+  ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+  EXPECT_EQ(UpdateAs({1000}), 100);
+  // The problem as told, naming whose lock it is.
+  ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
+  Make(lock, "", 0, 0, 0644);
+  refusal = {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setuid(1000) != 0) ::_exit(99);
+    FolderLock::TryTake(Utf8FromPath(folder_), &refusal);
+    ::_exit(refusal.stale_owner == "root" &&
+                    refusal.lock_file == Utf8FromPath(folder_ / lock)
+                ? 0
+                : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 #endif
 

@@ -33,6 +33,7 @@ enum class UpdateFailure {
   kSystemFolder,        // path: the folder, one of the system's packages
   kBusy,                // another update holds the folder's lock
   kCannotLock,          // path: the folder; error_number
+  kStaleLock,           // path: a killed update's lock file; detail: whose
   kCannotCreate,        // path: the folder; error_number
   kCannotWrite,         // path: the file written; error_number
   kTooLarge,            // count: the limit in bytes
@@ -47,6 +48,7 @@ enum class UpdateFailure {
   kCurrentUnreadable,   // path: the listing in place; read: why
   kCurrentNotAListing,  // path: the file in place, which holds no record
   kCannotReplace,       // path: the file replaced; error_number
+  kGroupNotKept,        // path: a file replaced, now of the user's group
 };
 
 struct UpdateProblem {
