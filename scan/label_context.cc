@@ -166,12 +166,31 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
   done_ = std::max(done_, to);
   if (from >= to) return;
   const char* const base = text.data();
+  // A line ends at LF, or at a CR that no LF follows (old Mac text), where
+  // the byte after it is there to tell.
   auto line_end = [&](std::size_t at) {
-    const void* found = std::memchr(base + at, '\n', to - at);
-    return found == nullptr ? std::string_view::npos
-                            : static_cast<std::size_t>(
-                                  static_cast<const char*>(found) - base);
+    const void* lf = std::memchr(base + at, '\n', to - at);
+    const std::size_t until =
+        lf == nullptr ? to
+                      : static_cast<std::size_t>(
+                            static_cast<const char*>(lf) - base);
+    for (const void* cr = std::memchr(base + at, '\r', until - at);
+         cr != nullptr;) {
+      const auto i =
+          static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+      if (i + 1 < text.size() && text[i + 1] != '\n') return i;
+      if (i + 1 >= until) break;
+      cr = std::memchr(base + i + 1, '\r', until - i - 1);
+    }
+    return lf == nullptr ? std::string_view::npos : until;
   };
+  // A CR that ended what was taken in before, now that the byte after it
+  // is here and no LF.
+  if (!line_.empty() && line_.back() == '\r' && text[from] != '\n') {
+    EndLine(line_, line_cut_);
+    line_.clear();
+    line_cut_ = false;
+  }
   auto take_in = [&](std::size_t begin, std::size_t end) {
     line_.append(text.substr(begin, end - begin));
     if (line_.size() > kReach) {

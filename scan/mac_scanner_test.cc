@@ -156,6 +156,16 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"macaddress1=\"080027AABBCC\"", {"080027AABBCC"}, 0x080027AABBCC},
       {"User-Name = \"a0b1c2d3e4f5\"", {"a0b1c2d3e4f5"}, 0xA0B1C2D3E4F5},
       {"Station Address 0x001A2B3C4D5E", {"0x001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      // A label's line ends at LF, CR LF or a lone CR (old Mac text) alike;
+      // a blank line ends its table.
+      {"MAC: 001A2B3C4D5E\n\nSerial: 0123456789AB\n", {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"MAC: 001A2B3C4D5E\r\n\r\nSerial: 0123456789AB\r\n",
+       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"MAC: 001A2B3C4D5E\r\rSerial: 0123456789AB\r", {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"Name\tMAC\rhost1\t001A2B3C4D5E\r\rName\tSerial\rhost2\t0123456789AB",
+       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       // ... never without one, and never as a GUID's or UUID's tail.
       {"Machine 001A2B3C4D5E", {}},
       {"commit 001a2b3c4d5e and 0x001A2B3C4D5E", {}},
