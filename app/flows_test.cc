@@ -4,6 +4,11 @@
 #include <cerrno>
 #include <cstdlib>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include "app/search_flow.h"
 #include "app/texts.h"
 #include "app/update_flow.h"
@@ -142,6 +147,48 @@ TEST(SearchFlowTest, NamesThePlacesWhenThereIsNoListingAnywhere) {
             std::string::npos)
       << outcome.error;
   EXPECT_NE(outcome.error.find("нажмите «Обновить базу"), std::string::npos);
+}
+
+// An update without --db goes to the user's data folder: under the home
+// the system knows when HOME is unset, never the current folder; under a
+// $XDG_DATA_HOME the user set, only the folder of its own is made.
+TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
+  const TestFolder folder;
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  ::unsetenv("HOME");
+  ::unsetenv("XDG_DATA_HOME");
+  // No listing in use to hold the new one to.
+  ::setenv("XDG_DATA_DIRS", (folder / "system").c_str(), 1);
+  const std::string home = getpwuid(::geteuid())->pw_dir;
+  EXPECT_EQ(UpdateDestination({}),
+            home + "/.local/share/venmark/base.dat");
+
+  FakeTransport transport;
+  const UpdateSources sources = IeeeSources("http://mirror");
+  transport.answers[sources.ma_l] = {200, MakeListing(10)};
+  const auto missing = folder / "missing" / "data";
+  ::setenv("XDG_DATA_HOME", missing.c_str(), 1);
+  const UpdateResult refused = RunUpdate({"", sources, &transport}, {});
+  EXPECT_EQ(refused.status, UpdateStatus::kFailed);
+  EXPECT_EQ(refused.problem.kind, UpdateFailure::kCannotLock);
+  EXPECT_EQ(refused.problem.error_number, ENOENT);
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+
+  std::filesystem::create_directories(missing);
+  const UpdateResult made = RunUpdate({"", sources, &transport}, {});
+  EXPECT_EQ(made.status, UpdateStatus::kUpdated)
+      << text::UpdateFailed(made.problem);
+  EXPECT_TRUE(std::filesystem::exists(missing / "venmark" / "base.dat"));
+
+  // The default data home is made as the XDG rules make it.
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", (folder / "home").c_str(), 1);
+  EXPECT_EQ(RunUpdate({"", sources, &transport}, {}).status,
+            UpdateStatus::kUpdated);
+  EXPECT_TRUE(std::filesystem::exists(folder /
+                                      "home/.local/share/venmark/base.dat"));
+  std::filesystem::current_path(saved);
 }
 #endif
 

@@ -246,7 +246,8 @@ std::string UpdateCompletion(const UpdateResult& result) {
         message += KeptText(result.kept[i]);
       }
       for (const UpdateProblem& note : result.notes) {
-        message += "\n" + UpdateProblemText(note);
+        message += '\n';
+        message += UpdateProblemText(note);
       }
       return message;
     }

@@ -39,10 +39,9 @@ UpdateResult RunUpdate(const UpdateRequest& request,
   }
   if (request.named.empty()) {
     // The user's data folder may not be there yet; a folder the user named
-    // is never made.
-    std::error_code ignored;
-    std::filesystem::create_directories(
-        PathFromUtf8(options.listing).parent_path(), ignored);
+    // is never made. One that cannot be made is told by the update, which
+    // cannot write there.
+    MakeUserDataFolder(options.listing);
   }
   std::unique_ptr<Transport> system;
   Transport* transport = request.transport;

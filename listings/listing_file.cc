@@ -1,6 +1,8 @@
 #include "listings/listing_file.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -17,6 +19,24 @@
 #include "scan/text_codec.h"
 
 namespace venmark {
+namespace {
+
+#ifdef _WIN32
+// Whether another program holds the file open without letting others read.
+bool HeldOpen(const std::filesystem::path& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  }
+  CloseHandle(file);
+  return false;
+}
+#endif
+
+}  // namespace
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -64,6 +84,11 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
   std::ifstream file(file_path, std::ios::binary);
   if (!file) {
     *why = {ReadFailure::Kind::kSystem, errno != 0 ? errno : EACCES};
+#ifdef _WIN32
+    // Windows says "access denied" of a file another program holds open
+    // as of one the user may not read.
+    if (HeldOpen(file_path)) why->error_number = EBUSY;
+#endif
     return false;
   }
   data->clear();

@@ -50,8 +50,11 @@ class ListingBytes {
   static bool Read(const std::string& path, ListingBytes* bytes,
                    ReadFailure* why);
 
+  // The text, less a UTF-8 byte-order mark an editor may have put before
+  // the first record.
   std::string_view view() const {
-    return std::string_view(owned_.data(), owned_.size());
+    const std::string_view text(owned_.data(), owned_.size());
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
   }
 
  private:

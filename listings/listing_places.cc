@@ -8,6 +8,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 namespace venmark {
@@ -40,18 +43,35 @@ std::vector<std::string> SystemListings() {
   return {Absolute(fs::path(program).parent_path() / L"base.dat")};
 }
 #else
-// $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when neither
-// variable says where.
-fs::path UserDataFolder() {
+// The user's home: $HOME, else the one the system's user database gives
+// (a service or a cron job may run without HOME); empty when neither does.
+fs::path Home() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') return home;
+  char buffer[4096];
+  struct passwd entry {}, *found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+    return found->pw_dir;
+  }
+  return {};
+}
+
+// $XDG_DATA_HOME, as the XDG rules take it: an absolute path only.
+const char* DataHome() {
   const char* data_home = std::getenv("XDG_DATA_HOME");
-  // The XDG rules ignore a relative path here.
-  if (data_home != nullptr && fs::path(data_home).is_absolute()) {
+  return data_home != nullptr && fs::path(data_home).is_absolute() ? data_home
+                                                                   : nullptr;
+}
+
+// $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when there is
+// no home to put it in.
+fs::path UserDataFolder() {
+  if (const char* data_home = DataHome()) {
     return fs::path(data_home) / "venmark";
   }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') {
-    return fs::path(home) / ".local" / "share" / "venmark";
-  }
+  const fs::path home = Home();
+  if (!home.empty()) return home / ".local" / "share" / "venmark";
   return {};
 }
 
@@ -103,6 +123,21 @@ std::string UpdateTarget() {
   if (Exists(here)) return here;
   const fs::path user = UserDataFolder();
   return user.empty() ? here : Absolute(user / "base.dat");
+}
+
+int MakeUserDataFolder(const std::string& listing) {
+  const fs::path folder = PathFromUtf8(listing).parent_path();
+  std::error_code error;
+#ifndef _WIN32
+  // A data home the user named is theirs to make: a typo in it must not
+  // leave a tree of folders behind. The default one the XDG rules make.
+  if (DataHome() != nullptr) {
+    fs::create_directory(folder, error);
+    return error ? error.value() : 0;
+  }
+#endif
+  fs::create_directories(folder, error);
+  return error ? error.value() : 0;
 }
 
 }  // namespace venmark

@@ -21,4 +21,9 @@ std::string FindListing(const std::vector<std::string>& places);
 // else into the user's data folder, never into the system's copy.
 std::string UpdateTarget();
 
+// Makes the folder of listing, which is in the user's data folder: only
+// that folder under a $XDG_DATA_HOME the user set, with its parents under
+// the default one. 0 or the errno value.
+int MakeUserDataFolder(const std::string& listing);
+
 }  // namespace venmark

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "listings/block_listing.h"
 #include "scan/mac.h"
 
 namespace venmark {
@@ -51,6 +52,24 @@ TEST(MalListingTest, ReadsRecordLinesOfARealListing) {
   EXPECT_EQ(Lookup(ma_l, "00-22-72"), Names{"American Micro-Fuel Device Corp."});
   EXPECT_EQ(Lookup(ma_l, "00-D0-EF"), Names{"IGT"});
   EXPECT_EQ(Lookup(ma_l, "00-22-73"), Names{});
+}
+
+// A byte-order mark an editor put before the first record hides none, in
+// either kind of listing, looked up directly or through the index.
+TEST(MalListingTest, AByteOrderMarkHidesNoRecord) {
+  const std::string marked = "\xEF\xBB\xBF" "00-00-09   (hex)\t\tFirst\r\n";
+  for (const bool indexed : {false, true}) {
+    const MalListing ma_l = MalListing::Parse(marked);
+    if (indexed) ma_l.Index();
+    EXPECT_EQ(Lookup(ma_l, "00-00-09"), Names{"First"}) << indexed;
+  }
+  const BlockListing blocks = BlockListing::Parse(
+      "\xEF\xBB\xBF" "70-B3-D5   (hex)\t\tFirst Block\r\n"
+      "F2F000-F2FFFF     (base 16)\t\tFirst Block\r\n");
+  EXPECT_EQ(blocks.record_count(), 1u);
+  std::vector<std::string_view> names;
+  EXPECT_TRUE(blocks.Find(0x70B3D5F2F001, &names).has_value());
+  EXPECT_EQ(names, std::vector<std::string_view>{"First Block"});
 }
 
 TEST(MalListingTest, KeepsEveryRecordOfAPrefixInFileOrder) {

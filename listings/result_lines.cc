@@ -45,7 +45,9 @@ void AppendJsonString(std::string_view text, std::string* out) {
         out->append("\\t");
         break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20) {
+        // Every C0 control and DEL escaped: a JSON line read on a terminal
+        // moves no cursor.
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
           char escaped[8];
           std::snprintf(escaped, sizeof escaped, "\\u%04x",
                         static_cast<unsigned>(c));

@@ -56,26 +56,34 @@ TEST(SearchTest, KeepsEmptyAndNonAsciiNames) {
 }
 
 // A listing's control characters never reach a terminal, nor split a TSV
-// row; JSON escapes them.
+// row; JSON escapes them. The edges: U+001F and DEL are controls, a space
+// and a tilde are not.
 TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
-  const ListingSet listing(
-      MalListing::Parse("00-1A-2B   (hex)\t\tEvil\x1b"
-                      "]0;x\x07 Tab\there \xc2\x9b"
-                      "2J\r\n"));
   const MacFinding finding = FindMacs("00-1a-2b-00-00-01").at(0);
   const struct {
+    const char* name;
     ResultFormat format;
     const char* line;
   } cases[] = {
-      {ResultFormat::kText, "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
-      {ResultFormat::kTsv,
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kText,
+       "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kTsv,
        "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\n"},
-      {ResultFormat::kJson,
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"Evil\\u001b]0;x\\u0007 Tab\\there \xc2\x9b"
        "2J\",\"note\":\"\"}\n"},
+      {"A\x7f" "B\x1f" "C D~", ResultFormat::kText,
+       "00-1a-2b-00-00-01 - A?B?C D~\n"},
+      {"A\x7f" "B\x1f" "C D~", ResultFormat::kTsv,
+       "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\n"},
+      {"A\x7f" "B\x1f" "C D~", ResultFormat::kJson,
+       "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
+       "\"A\\u007fB\\u001fC D~\",\"note\":\"\"}\n"},
   };
   for (const auto& c : cases) {
+    const ListingSet listing(MalListing::Parse(
+        "00-1A-2B   (hex)\t\t" + std::string(c.name) + "\r\n"));
     std::string out;
     Assignment scratch;
     SearchMacBase(listing, finding, TestStyle(c.format), &out, &scratch);

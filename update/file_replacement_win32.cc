@@ -41,6 +41,18 @@ int ErrnoOf(DWORD error) {
   }
 }
 
+// Whether another program holds the file at path open, so that it may be
+// neither deleted nor replaced.
+bool HeldOpen(const std::wstring& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  }
+  CloseHandle(file);
+  return false;
+}
+
 }  // namespace
 
 std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
@@ -140,9 +152,15 @@ int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime,
 }
 
 int TempFile::ReplaceTarget(const std::string& target) {
-  if (!MoveFileExW(WideFromUtf8(path_).c_str(), WideFromUtf8(target).c_str(),
+  const std::wstring wide = WideFromUtf8(target);
+  if (!MoveFileExW(WideFromUtf8(path_).c_str(), wide.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return ErrnoOf(GetLastError());
+    const DWORD error = GetLastError();
+    // Windows refuses to replace a file another program holds open (an
+    // editor, a second Venmark) as it refuses a file one may not write:
+    // asking for the file alone tells the two apart.
+    if (error == ERROR_ACCESS_DENIED && HeldOpen(wide)) return EBUSY;
+    return ErrnoOf(error);
   }
   placed_ = true;
   return 0;

@@ -20,6 +20,21 @@ using Clock = std::chrono::steady_clock;
 // run out of time.
 constexpr std::chrono::milliseconds kTimeSlack{1000};
 
+// A server's Last-Modified as the listing's day, where it can be one: not
+// before the IEEE published listings on the web, not in the future (a
+// clock or a proxy gone wrong would make the age warning fire at once, or
+// never). Otherwise the day of the download.
+std::optional<std::int64_t> Plausible(std::optional<std::int64_t> date) {
+  constexpr std::int64_t kEarliest = 946684800;  // 2000-01-01
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+  if (!date || *date < kEarliest || *date > now + 24 * 60 * 60) {
+    return std::nullopt;
+  }
+  return date;
+}
+
 // One of the four listings the update fetches.
 struct Listing {
   std::optional<BlockKind> kind;  // nothing: the MA-L listing
@@ -145,7 +160,8 @@ class Updater {
     done_ += written;
     bool group_kept = true;
     if (const int e =
-            file->Finish(listing.target, result.last_modified, &group_kept);
+            file->Finish(listing.target, Plausible(result.last_modified),
+                         &group_kept);
         e != 0) {
       return Failure({.kind = UpdateFailure::kCannotWrite,
                       .path = file->path(),
@@ -210,6 +226,8 @@ UpdateResult Failed(UpdateProblem problem) {
 }  // namespace
 
 UpdateSources IeeeSources(std::string_view origin) {
+  // "https://mirror/" names the same place as "https://mirror".
+  while (origin.ends_with('/')) origin.remove_suffix(1);
   const std::string base(origin);
   return {base + "/oui/oui.txt", base + "/oui28/mam.txt",
           base + "/oui36/oui36.txt", base + "/iab/iab.txt"};

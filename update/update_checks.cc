@@ -1,5 +1,6 @@
 #include "update/update_checks.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -11,9 +12,16 @@
 namespace venmark {
 
 UpdateProblem CheckSources(const UpdateSources& sources) {
+  // A scheme is any case ("HTTPS://"), as URLs have it.
+  const auto scheme = [](const std::string& url, std::string_view name) {
+    return url.size() >= name.size() &&
+           std::equal(name.begin(), name.end(), url.begin(), [](char a, char b) {
+             return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+           });
+  };
   for (const std::string* url :
        {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
-    if (!url->starts_with("https://") && !url->starts_with("http://")) {
+    if (!scheme(*url, "https://") && !scheme(*url, "http://")) {
       return {.kind = UpdateFailure::kBadSource, .path = *url};
     }
   }

@@ -12,7 +12,9 @@
 #include <vector>
 #include <sstream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
@@ -26,6 +28,7 @@
 #include "testing/update_problems.h"
 #include "update/listing_update.h"
 #include "update/file_replacement.h"
+#include "update/update_checks.h"
 
 namespace venmark {
 namespace {
@@ -93,6 +96,24 @@ TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
                 written.time_since_epoch())
                 .count(),
             1445412480);
+  // A date no listing can have is the day of the download instead.
+  const auto now = std::chrono::system_clock::now();
+  for (const std::int64_t date :
+       {std::int64_t{0}, std::int64_t{946684799}, std::int64_t{4102444800}}) {
+    MaL().last_modified = date;
+    ASSERT_EQ(Update().status, UpdateStatus::kUpdated) << date;
+    const auto day =
+        std::chrono::file_clock::to_sys(fs::last_write_time(dir_ / "base.dat"));
+    EXPECT_LT(std::chrono::abs(day - now), std::chrono::hours(1)) << date;
+  }
+  MaL().last_modified = 946684800;  // the earliest taken
+  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+  EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
+                std::chrono::file_clock::to_sys(
+                    fs::last_write_time(dir_ / "base.dat"))
+                    .time_since_epoch())
+                .count(),
+            946684800);
 }
 
 TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
@@ -193,6 +214,33 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
   EXPECT_EQ(Read("base.dat"), old_);
 }
 
+// An origin names its listings whatever its case and trailing slashes;
+// only https:// and http:// are fetched.
+TEST(UpdateSourcesTest, AnOriginNamesItsListings) {
+  const struct {
+    const char* origin;
+    const char* ma_l;
+    bool fetched;
+  } cases[] = {
+      {"https://mirror", "https://mirror/oui/oui.txt", true},
+      {"https://mirror/", "https://mirror/oui/oui.txt", true},
+      {"https://mirror/ieee//", "https://mirror/ieee/oui/oui.txt", true},
+      {"HTTPS://Mirror", "HTTPS://Mirror/oui/oui.txt", true},
+      {"Http://mirror:8080", "Http://mirror:8080/oui/oui.txt", true},
+      {"ftp://mirror", "ftp://mirror/oui/oui.txt", false},
+      {"https:/mirror", "https:/mirror/oui/oui.txt", false},
+      {"mirror", "mirror/oui/oui.txt", false},
+      {"", "/oui/oui.txt", false},
+  };
+  for (const auto& c : cases) {
+    const UpdateSources sources = IeeeSources(c.origin);
+    EXPECT_EQ(sources.ma_l, c.ma_l);
+    EXPECT_TRUE(sources.iab.ends_with("/iab/iab.txt"));
+    EXPECT_EQ(CheckSources(sources).kind == UpdateFailure::kNone, c.fetched)
+        << c.origin;
+  }
+}
+
 // Each transfer gets what is left of the time of the whole update.
 TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
   options_.time_limit = std::chrono::seconds(7);
@@ -251,6 +299,27 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
             Debug({.kind = UpdateFailure::kBadSource,
                    .path = "ftp://ieee/iab.txt"}));
 }
+
+#ifdef _WIN32
+// A listing another program holds open is told as busy, not as one the
+// user may not read or replace.
+TEST_F(UpdateLogicTest, AListingHeldOpenIsBusyNotForbidden) {
+  const std::wstring path = (dir_ / "base.dat").wstring();
+  for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const UpdateResult result = Update();
+    CloseHandle(held);
+    EXPECT_EQ(result.status, UpdateStatus::kFailed);
+    const UpdateProblem& problem = result.problem;
+    EXPECT_EQ(share == 0 ? problem.read.error_number : problem.error_number,
+              EBUSY)
+        << Debug(problem);
+    EXPECT_EQ(Read("base.dat"), old_);
+  }
+}
+#endif
 
 #ifndef _WIN32
 // The system's files are never written, and a replaced file keeps its
