@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 
 #ifndef _WIN32
@@ -9,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/listing_age.h"
 #include "app/search_flow.h"
 #include "app/texts.h"
 #include "app/update_flow.h"
@@ -104,6 +106,30 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
   EXPECT_EQ(text::LowerFirst("Не удалось"), "не удалось");
   EXPECT_EQ(text::LowerFirst("Список"), "список");
   EXPECT_EQ(text::LowerFirst("Ёж"), "Ёж");  // outside А-Я's two rows
+}
+
+// A listing is old from a year and a moment after its day; an empty
+// VENMARK_IEEE_ORIGIN is no origin.
+TEST(ListingAgeTest, AListingIsOldAfterAYear) {
+  const TestFolder folder;
+  const std::string listing = Utf8FromPath(folder / "base.dat");
+  WriteWholeFile(folder / "base.dat", MakeListing(3));
+  const auto written = std::chrono::file_clock::to_sys(
+      std::filesystem::last_write_time(folder / "base.dat"));
+  const auto year = std::chrono::hours(24 * 365);
+  const struct {
+    std::chrono::system_clock::duration since;
+    bool old;
+  } cases[] = {{{}, false},
+               {year, false},
+               {year + std::chrono::seconds(1), true},
+               {year * 3, true}};
+  for (const auto& c : cases) {
+    const ListingAge age = AgeOfListing(listing, written + c.since);
+    EXPECT_EQ(age.old, c.old) << c.since.count();
+    EXPECT_EQ(age.path, listing);
+  }
+  EXPECT_EQ(AgeOfListing(Utf8FromPath(folder / "none.dat"), written).path, "");
 }
 
 TEST(SearchFlowTest, NamesEveryMacOrTheFix) {
@@ -221,6 +247,29 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   EXPECT_EQ(text::UpdateCompletion(
                 {UpdateStatus::kFailed, {.kind = UpdateFailure::kBusy}, 0, {}}),
             "Не удалось обновить базу: обновление уже идёт");
+}
+
+// VENMARK_IEEE_ORIGIN names a mirror; set but empty, it names none.
+TEST(UpdateFlowTest, AnEmptyOriginIsTheIeee) {
+  const TestFolder folder;
+  const std::string listing = Utf8FromPath(folder / "base.dat");
+  WriteWholeFile(folder / "base.dat", MakeListing(10, "Old"));
+  FakeTransport transport;
+  for (const char* origin : {"", "http://mirror"}) {
+    transport.agents.clear();
+#ifdef _WIN32
+    _putenv_s("VENMARK_IEEE_ORIGIN", origin);
+#else
+    ::setenv("VENMARK_IEEE_ORIGIN", origin, 1);
+#endif
+    const UpdateSources expected =
+        origin[0] == '\0' ? IeeeSources() : IeeeSources(origin);
+    transport.answers.clear();
+    transport.answers[expected.ma_l] = {200, MakeListing(10, "New")};
+    EXPECT_EQ(RunUpdate({listing, std::nullopt, &transport}, {}).status,
+              UpdateStatus::kUpdated)
+        << origin;
+  }
 }
 
 // The folder of a listing the user named is never made: a typo must not

@@ -30,18 +30,20 @@ TEST(MappedInputTest, ReadsAShrunkenFileAsEndedAndAnUnreadablePageAsAnError) {
   struct sigaction before {};
   ::sigaction(SIGBUS, nullptr, &before);
 
-  for (const bool regrow : {false, true}) {
+  for (const auto& [regrow, cut] :
+       {std::pair(false, 100L), std::pair(true, 100L), std::pair(false, page)}) {
     SCOPED_TRACE(regrow ? "regrown" : "shrunk");
+    SCOPED_TRACE(cut);
     const int fd = ::open(path.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     {
       std::optional<MappedInput> mapped = MappedInput::Map(fd);
       ASSERT_TRUE(mapped.has_value());
       ASSERT_EQ(mapped->text(), text);
-      ASSERT_EQ(::ftruncate(fd, 100), 0);
+      ASSERT_EQ(::ftruncate(fd, cut), 0);
       std::size_t zeros = 0;
       for (const char c : mapped->text()) zeros += c == '\0';
-      EXPECT_EQ(zeros, text.size() - 100);
+      EXPECT_EQ(zeros, text.size() - static_cast<std::size_t>(cut));
       const std::vector<MacFinding> macs = FindMacs(mapped->text());
       ASSERT_EQ(macs.size(), 1u);
       EXPECT_EQ(macs[0].candidate_mac, "00:1a:2b:3c:4d:5e");

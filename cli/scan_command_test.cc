@@ -256,6 +256,12 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
   EXPECT_NE(run.err.find("«--frobnicate»"), std::string::npos) << run.err;
   EXPECT_EQ(Scan("--db").status, 1);
   EXPECT_EQ(Scan("--db=").status, 1);
+  // An option that only begins like one is another.
+  run = Scan("--db-path=base.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "venmark-scan: неизвестный параметр «--db-path=base.dat»\n"
+            "Справка: venmark-scan --help\n");
   // Standard input that cannot be read (closed here) is named as such.
   const std::string closed = "cd '" + dir_.path().string() + "' && '" +
                              VENMARK_SCAN_PATH + "' - <&- 2> stderr.txt";

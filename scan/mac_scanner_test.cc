@@ -166,6 +166,18 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        0x001A2B3C4D5E},
       {"Name\tMAC\rhost1\t001A2B3C4D5E\r\rName\tSerial\rhost2\t0123456789AB",
        {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      // A heading over a field of semicolon-separated values, 0X in capitals;
+      // HMAC, tomac and Macintosh are no labels, and a seventh pair makes
+      // no MAC of the six after Hex-STRING.
+      {"Name;MAC;IP\nhost;001A2B3C4D5E;10.0.0.1", {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"Name;Serial;IP\nhost;001A2B3C4D5E;10.0.0.1", {}},
+      {"MAC: 0X001A2B3C4D5E", {"0X001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"HMAC: 001A2B3C4D5E", {}},
+      {"HMAC-SHA256 001A2B3C4D5E", {}},
+      {"tomac 001A2B3C4D5E and Macintosh 001A2B3C4D5F", {}},
+      {"Hex-STRING: 00 1A 2B 3C 4D 5E 6F", {}},
+      {"Hex-STRING: 00 1A 2B 3C 4D 5E", {"00 1A 2B 3C 4D 5E"}, 0x001A2B3C4D5E},
       // ... never without one, and never as a GUID's or UUID's tail.
       {"Machine 001A2B3C4D5E", {}},
       {"commit 001a2b3c4d5e and 0x001A2B3C4D5E", {}},

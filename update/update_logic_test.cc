@@ -241,6 +241,55 @@ TEST(UpdateSourcesTest, AnOriginNamesItsListings) {
   }
 }
 
+// A new listing holds from 98 % to 150 % of the records of the one it is
+// held to, both edges taken.
+TEST(UpdateChecksTest, ANewListingIsMuchLikeTheOld) {
+  const struct {
+    std::size_t fetched, current;
+    UpdateFailure kind;
+  } cases[] = {
+      {98, 100, UpdateFailure::kNone},    {97, 100, UpdateFailure::kTooFew},
+      {150, 100, UpdateFailure::kNone},   {151, 100, UpdateFailure::kTooMany},
+      {49, 50, UpdateFailure::kNone},     {48, 50, UpdateFailure::kTooFew},
+      {1, 0, UpdateFailure::kNone},       {100000, 0, UpdateFailure::kNone},
+  };
+  for (const auto& c : cases) {
+    const UpdateProblem problem = CheckRecordCount(c.fetched, c.current);
+    EXPECT_EQ(problem.kind, c.kind) << c.fetched << " of " << c.current;
+    if (c.kind != UpdateFailure::kNone) {
+      EXPECT_EQ(problem.count, static_cast<std::int64_t>(c.fetched));
+      EXPECT_EQ(problem.other, static_cast<std::int64_t>(c.current));
+    }
+  }
+}
+
+// Each companion is held to its own file, or to its own twin beside the
+// listing in use, never to the MA-L listing's count.
+TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
+  Write("base-mas.dat", MakeBlockListing(100, "Old"));
+  transport_.answers[options_.sources.ma_s] = {200,
+                                               MakeBlockListing(99, "New")};
+  UpdateResult result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated);
+  EXPECT_TRUE(result.kept.empty()) << Debug(result.kept[0].why);
+  EXPECT_EQ(Read("base-mas.dat"), MakeBlockListing(99, "New"));
+
+  // A new folder, held to the listings in use in another.
+  fs::create_directory(dir_ / "in-use");
+  WriteWholeFile(dir_ / "in-use" / "base.dat", MakeListing(30, "In use"));
+  WriteWholeFile(dir_ / "in-use" / "base-mam.dat", MakeBlockListing(50, "M"));
+  options_.reference = Utf8FromPath(dir_ / "in-use" / "base.dat");
+  fs::create_directory(dir_ / "new");
+  options_.listing = Utf8FromPath(dir_ / "new" / "base.dat");
+  transport_.answers[options_.sources.ma_m] = {200, MakeBlockListing(5, "M")};
+  result = Update();
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated);
+  ASSERT_EQ(result.kept.size(), 1u);
+  EXPECT_EQ(result.kept[0].kind, BlockKind::kMaM);
+  EXPECT_EQ(Debug(result.kept[0].why),
+            Debug({.kind = UpdateFailure::kTooFew, .count = 5, .other = 50}));
+}
+
 // Each transfer gets what is left of the time of the whole update.
 TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
   options_.time_limit = std::chrono::seconds(7);
@@ -322,6 +371,27 @@ TEST_F(UpdateLogicTest, AListingHeldOpenIsBusyNotForbidden) {
 #endif
 
 #ifndef _WIN32
+// A link from the user's folder into the system's is the system's folder;
+// a link planted at the lock's name is never followed.
+TEST_F(UpdateLogicTest, NeitherLinksIntoUsrNorALinkedLockAreFollowed) {
+  fs::create_directory_symlink("/usr/share", dir_ / "share");
+  options_.listing = Utf8FromPath(dir_ / "share" / "base.dat");
+  EXPECT_EQ(Update().problem.kind, UpdateFailure::kSystemFolder);
+  EXPECT_TRUE(InSystemFolder("/usr/share/ieee-data/oui.txt"));
+  EXPECT_TRUE(InSystemFolder("/usr/base.dat"));
+  EXPECT_FALSE(InSystemFolder("/usrlocal/base.dat"));
+  EXPECT_FALSE(InSystemFolder(Utf8FromPath(dir_ / "base.dat")));
+
+  options_.listing = Utf8FromPath(dir_ / "base.dat");
+  Write("victim.txt", "precious");
+  fs::create_symlink(dir_ / "victim.txt", dir_ / ".venmark-update.lock");
+  const UpdateResult result = Update();
+  EXPECT_EQ(result.problem.kind, UpdateFailure::kCannotLock);
+  EXPECT_EQ(result.problem.error_number, ELOOP);
+  EXPECT_EQ(Read("victim.txt"), "precious");
+  EXPECT_EQ(Read("base.dat"), old_);
+}
+
 // The system's files are never written, and a replaced file keeps its
 // owner, group and mode, a new one the umask's.
 TEST_F(UpdateLogicTest, KeepsOwnersAndLeavesTheSystemsFilesAlone) {
