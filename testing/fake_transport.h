@@ -43,6 +43,11 @@ class FakeTransport : public Transport {
     if (!request.user_agent.starts_with(admitted_prefix)) {
       result.http_status = refusal;
     }
+    if (result.http_status == 0) {  // the connection broke, no answer
+      result.outcome = FetchOutcome::kNetwork;
+      result.failure = NetworkFailure::kCutOff;
+      return result;
+    }
     if (result.http_status != 200) {
       result.outcome = FetchOutcome::kHttpStatus;
       return result;

@@ -290,6 +290,24 @@ TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
             Debug({.kind = UpdateFailure::kTooFew, .count = 5, .other = 50}));
 }
 
+// A transfer that fails within a second of the update's deadline ran out
+// of the update's time; one that fails sooner failed on its own.
+TEST_F(UpdateLogicTest, AFailureAtTheDeadlineIsTheDeadlines) {
+  MaL() = {0};
+  const struct {
+    int seconds;
+    UpdateFailure kind;
+  } cases[] = {{1, UpdateFailure::kTimeLimit}, {30, UpdateFailure::kNetwork}};
+  for (const auto& c : cases) {
+    options_.time_limit = std::chrono::seconds(c.seconds);
+    const UpdateProblem problem = Update().problem;
+    EXPECT_EQ(problem.kind, c.kind) << c.seconds;
+    if (c.kind == UpdateFailure::kTimeLimit) {
+      EXPECT_EQ(problem.count, c.seconds);
+    }
+  }
+}
+
 // Each transfer gets what is left of the time of the whole update.
 TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
   options_.time_limit = std::chrono::seconds(7);
