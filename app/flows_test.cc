@@ -89,6 +89,36 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
     EXPECT_TRUE(text::UpdateProblemText(c.problem).starts_with(c.says))
         << text::UpdateProblemText(c.problem);
   }
+  // Each failure on the way has words of its own.
+  const struct {
+    NetworkFailure failure;
+    const char* says;
+  } network[] = {
+      {NetworkFailure::kHostNotFound, "сервер не найден — проверьте подключение к сети"},
+      {NetworkFailure::kProxyNotFound, "прокси-сервер не найден"},
+      {NetworkFailure::kCannotConnect, "не удалось подключиться к серверу"},
+      {NetworkFailure::kTimedOut, "сервер не отвечает или загрузка остановилась"},
+      {NetworkFailure::kCutOff, "соединение оборвалось, список получен не полностью"},
+      {NetworkFailure::kTooManyRedirects, "сервер перенаправляет запрос слишком много раз"},
+      {NetworkFailure::kBadRedirect,
+       "сервер перенаправил запрос на неподдерживаемый или незащищённый адрес"},
+      {NetworkFailure::kUntrusted,
+       "сертификат сервера не заслуживает доверия — соединение может быть "
+       "подменено"},
+      {NetworkFailure::kNoTrustStore,
+       "не удалось прочитать сертификаты системы — проверьте пакет "
+       "ca-certificates"},
+      {NetworkFailure::kTls, "не удалось установить защищённое соединение с сервером"},
+      {NetworkFailure::kBadAddress, "неверный адрес сервера"},
+      {NetworkFailure::kNoLibrary, "не удалось загрузить библиотеку загрузки"},
+      {NetworkFailure::kCannotStart, "не удалось запустить загрузку"},
+      {NetworkFailure::kOther, "ошибка загрузки"},
+  };
+  for (const auto& c : network) {
+    EXPECT_EQ(text::NetworkFailureText(c.failure, ""), c.says);
+    EXPECT_EQ(text::NetworkFailureText(c.failure, "curl 7"),
+              std::string(c.says) + " (curl 7)");
+  }
   EXPECT_EQ(text::KeptText({BlockKind::kMaM, "/m",
                             {.kind = kCannotReplace, .error_number = EACCES}}),
             "список MA-M «/m»: не удалось заменить файл: нет прав на запись в "

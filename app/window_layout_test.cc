@@ -58,6 +58,9 @@ TEST(WindowLayoutTest, BothWindowsAreLaidOutAsDrawn) {
       {&main, "Command3", {568, 432, 673, 473}},
       {&results, "Frame1", {8, 8, 401, 489}},
       {&results, "Text1", {8, 16, 385, 473}},
+      {&ProgressFormLayout(), "Label1", {12, 12, 368, 52}},
+      {&ProgressFormLayout(), "Progress1", {12, 56, 368, 74}},
+      {&ProgressFormLayout(), "Command1", {280, 84, 368, 112}},
   };
   std::vector<std::string> order;
   for (const auto& c : cases) {
@@ -75,6 +78,8 @@ TEST(WindowLayoutTest, BothWindowsAreLaidOutAsDrawn) {
   EXPECT_EQ(results.Control("Text1").parent, "Frame1");
   EXPECT_EQ(scale.Px(main.width), 779);
   EXPECT_EQ(scale.Px(results.height), 501);
+  EXPECT_EQ(scale.Px(ProgressFormLayout().width), 380);
+  EXPECT_EQ(scale.Px(ProgressFormLayout().height), 120);
   // The credits line names the version the build was made from.
   EXPECT_NE(main.Control("Label1").caption.find("Venmark 1."),
             std::string::npos);

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/scan_command.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -437,6 +438,38 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
       << run.err;
 }
 
+// An update by a user who may not keep the listing's group says so.
+TEST_F(ScanUpdateTest, SaysWhenTheGroupCannotBeKept) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may act as another user";
+  char name[] = "/var/tmp/venmark-group-XXXXXX";
+  ASSERT_NE(::mkdtemp(name), nullptr);
+  const fs::path folder = name;
+  ::chmod(folder.c_str(), 0777);
+  // The program where the user may run it, whatever folder the build is in.
+  fs::copy_file(VENMARK_SCAN_PATH, folder / "venmark-scan");
+  std::ofstream(folder / "base.dat") << old_listing_;
+  ASSERT_EQ(::chown((folder / "base.dat").c_str(), 0, 3000), 0);
+  ::chmod((folder / "base.dat").c_str(), 0644);
+  {
+    std::lock_guard lock(mutex_);
+    body_ = venmark::MakeListing(20, "New");
+  }
+  const std::string command =
+      "cd '" + folder.string() + "' && env VENMARK_IEEE_ORIGIN=" +
+      "http://mirror.invalid http_proxy=" + server_.Url("") +
+      " no_proxy= NO_PROXY= ASAN_OPTIONS=detect_leaks=0 setpriv --reuid=1000 "
+      "--regid=1000 --clear-groups ./venmark-scan --update 2> '" +
+      (dir_ / "stderr.txt").string() + "'";
+  const int raw = std::system(command.c_str());
+  const std::string err = ReadFile("stderr.txt");
+  fs::remove_all(folder);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << err;
+  EXPECT_NE(err.find("venmark-scan: «" + (folder / "base.dat").string() +
+                     "» теперь принадлежит вашей группе"),
+            std::string::npos)
+      << err;
+}
+
 TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
   const ScanResult run = Update(418, "<html>Request Rejected</html>");
   EXPECT_EQ(run.status, 3);
@@ -536,10 +569,27 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
   release = true;
 }
 
+// The help names each exit status as the program gives it.
 TEST_F(ScanCommandTest, PrintsUsage) {
   const ScanResult run = Scan("--help");
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.out.starts_with("Использование: venmark-scan")) << run.out;
+  const struct {
+    int status;
+    const char* meaning;
+  } statuses[] = {
+      {venmark::kExitOk, "поиск или обновление выполнены"},
+      {venmark::kExitUsage, "ошибка в"},
+      {venmark::kExitNoListing, "не читается список производителей"},
+      {venmark::kExitUpdateFailed, "обновить списки не удалось"},
+      {128 + SIGINT, "Ctrl+C"},
+      {128 + SIGTERM, "SIGTERM"},
+  };
+  for (const auto& c : statuses) {
+    EXPECT_NE(run.out.find(std::to_string(c.status) + " — " + c.meaning),
+              std::string::npos)
+        << c.status;
+  }
 }
 
 }  // namespace

@@ -94,21 +94,14 @@ void ScanHere(MacScanner* scanner, LineWriter* writer) {
   }
 }
 
-}  // namespace
-
-void ScanWhole(std::string_view text, const ListingSet& listings,
-               ResultFormat format, Output* out) {
-  MacScanner scanner(text);
-  LineWriter writer(listings, format, out);
-  if (text.size() < ListingSet::kLongText) {
-    ScanHere(&scanner, &writer);
-    out->Flush();
-    return;
-  }
-  // The second thread indexes the MA-L listing while this one indexes the
-  // listings of blocks and scans the first batch; the queue hands those
-  // indexes over with the batch, and from then on only the second thread
-  // touches the listings.
+// Scans on this thread while a second looks the findings up and writes
+// their lines, a few batches behind. The second thread indexes the MA-L
+// listing while this one indexes the listings of blocks and scans the first
+// batch; the queue hands those indexes over with the batch, and from then
+// on only the second thread touches the listings. False, with nothing
+// done, where no second thread may start.
+bool ScanOnTwoThreads(MacScanner* scanner, const ListingSet& listings,
+                      LineWriter* writer) {
   BatchQueue queue;
   std::exception_ptr failure;
   std::optional<std::thread> writing;
@@ -118,7 +111,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
         listings.ma_l().Index();
         while (const std::optional<Batch> batch = queue.Pop()) {
           for (const MacFinding& finding : batch->findings) {
-            if (!writer.Write(finding)) {
+            if (!writer->Write(finding)) {
               queue.Stop();
               return;
             }
@@ -130,19 +123,14 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
       }
     });
   } catch (const std::system_error&) {
-    // No thread to be had (a process limit, a pids cgroup, no memory for
-    // its stack): the same work on this one.
-    listings.IndexAll();
-    ScanHere(&scanner, &writer);
-    out->Flush();
-    return;
+    return false;
   }
   try {
     listings.IndexBlocks();
     constexpr std::size_t kBatch = 4096;
     Batch batch;
     for (bool more = true; more;) {
-      std::optional<MacFinding> finding = scanner.Next();
+      std::optional<MacFinding> finding = scanner->Next();
       more = finding.has_value();
       if (more) batch.Add(*finding);
       if ((batch.findings.size() == kBatch || !more) &&
@@ -159,6 +147,21 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
   queue.Close();
   writing->join();
   if (failure) std::rethrow_exception(failure);
+  return true;
+}
+
+}  // namespace
+
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out) {
+  MacScanner scanner(text);
+  LineWriter writer(listings, format, out);
+  // A long text on two threads; where no second thread is to be had (a
+  // process limit, a pids cgroup, no memory for its stack), on this one.
+  if (text.size() < ListingSet::kLongText ||
+      !ScanOnTwoThreads(&scanner, listings, &writer)) {
+    ScanHere(&scanner, &writer);
+  }
   out->Flush();
 }
 
