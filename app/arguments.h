@@ -17,6 +17,12 @@ bool IsOption(std::string_view arg, std::string_view name);
 std::optional<std::string> OptionValue(const std::vector<std::string>& args,
                                        std::size_t* i, std::string_view name);
 
+// Reads the option at args[*i] when it is --db (both programs take it):
+// *listing set, *i past its value, and true. False, with *error set, for
+// --db without a file; false with *error empty for any other option.
+bool TakeListingOption(const std::vector<std::string>& args, std::size_t* i,
+                       std::string* listing, std::string* error);
+
 // What the windows' program was asked.
 struct GuiArguments {
   std::string listing;  // --db FILE; empty: looked for

@@ -9,6 +9,7 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
                                  std::string* error) {
   Options options;
   bool options_ended = false;
+  error->clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -21,13 +22,10 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       options.version = true;
     } else if (arg == "--update") {
       options.update = true;
-    } else if (IsOption(arg, "--db")) {
-      const std::optional<std::string> value = OptionValue(args, &i, "--db");
-      if (!value || value->empty()) {
-        *error = text::UsageProblem(text::Usage::kDbWithoutFile, arg);
-        return std::nullopt;
-      }
-      options.listing_path = *value;
+    } else if (TakeListingOption(args, &i, &options.listing_path, error)) {
+      continue;
+    } else if (!error->empty()) {
+      return std::nullopt;
     } else if (IsOption(arg, "--format")) {
       const std::optional<std::string> value =
           OptionValue(args, &i, "--format");
