@@ -36,15 +36,43 @@ bool IsLetter(char c) {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
 // "MAC" as a word of its own, or starting "MACAddress", "mac_addr",
-// "macaddress1": not "Machine" or "Macintosh".
-bool HasMacWord(std::string_view lower) {
+// "macaddress1", also as a word of a name written in camel case
+// ("WiFiMacAddress", "clientMacAddr"): not "Machine", "Macintosh",
+// "MacBook", "HMAC" or "tomac". line is lower in its own case.
+bool HasMacWord(std::string_view lower, std::string_view line) {
   for (std::size_t at = lower.find("mac"); at != std::string_view::npos;
        at = lower.find("mac", at + 1)) {
-    if (at > 0 && IsLetter(lower[at - 1])) continue;
+    // A word starts here, or a capital after a small letter starts one.
+    const bool starts = at == 0 || !IsLetter(lower[at - 1]) ||
+                        (IsUpper(line[at]) && !IsUpper(line[at - 1]));
+    if (!starts) continue;
     const std::string_view rest = lower.substr(at + 3);
     if (rest.empty() || !IsLetter(rest[0]) || rest.starts_with("addr")) {
       return true;
+    }
+  }
+  return false;
+}
+
+// Whether the two bytes at i of text are a Cyrillic letter in UTF-8.
+bool IsCyrillicAt(std::string_view text, std::size_t i) {
+  return i + 1 < text.size() &&
+         (static_cast<unsigned char>(text[i]) == 0xD0 ||
+          static_cast<unsigned char>(text[i]) == 0xD1) &&
+         (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
+}
+
+// "мак" as Russian admins write MAC, a word of its own in any case
+// ("МАК-адрес", "мак: …"): not "макет" or "смак".
+bool HasRussianMacWord(std::string_view line) {
+  for (const std::string_view word : {"мак", "Мак", "МАК"}) {
+    for (std::size_t at = line.find(word); at != std::string_view::npos;
+         at = line.find(word, at + 1)) {
+      const bool after_letter = at >= 2 && IsCyrillicAt(line, at - 2);
+      if (!after_letter && !IsCyrillicAt(line, at + word.size())) return true;
     }
   }
   return false;
@@ -128,7 +156,7 @@ bool LabelContext::HasLabel(std::string_view line) {
   if (!MayHoldLabel(line)) return false;
   std::string lower(line);
   std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
-  if (HasMacWord(lower)) return true;
+  if (HasMacWord(lower, line) || HasRussianMacWord(line)) return true;
   return std::any_of(std::begin(kLabels), std::end(kLabels),
                      [&](std::string_view label) {
                        return lower.find(label) != std::string::npos ||

@@ -174,6 +174,18 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"Name;Serial;IP\nhost;001A2B3C4D5E;10.0.0.1", {}},
       {"MAC: 0X001A2B3C4D5E", {"0X001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"HMAC: 001A2B3C4D5E", {}},
+      // Labels inside names written in camel and snake case, and Russian
+      // ones as admins write them; never a longer word.
+      {"WiFiMacAddress : f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"ClientMacAddress=f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"mac_address=f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"\"macAddress\": \"000D3A8F126C\"", {"000D3A8F126C"}, 0x000D3A8F126C},
+      {"МАК-адрес: f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"мак f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"MAC-адрес f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"макет f8e4e3a1b2c3 смак f8e4e3a1b2c4", {}},
+      {"HMACAddress f8e4e3a1b2c3 MacBook f8e4e3a1b2c4 isMacro f8e4e3a1b2c5",
+       {}},
       {"HMAC-SHA256 001A2B3C4D5E", {}},
       {"tomac 001A2B3C4D5E and Macintosh 001A2B3C4D5F", {}},
       {"Hex-STRING: 00 1A 2B 3C 4D 5E 6F", {}},
