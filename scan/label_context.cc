@@ -272,8 +272,9 @@ bool LabelContext::Labelled(std::string_view text, std::size_t at,
   Advance(text, at);
   if (HasLabel(line_)) return true;
   if (line_cut_) return false;
-  // A CSV field under a heading that names a MAC.
-  for (const char separator : {',', ';'}) {
+  // A CSV field under a heading that names a MAC, or a tab-separated one
+  // (a sheet pasted from Excel, a PowerShell export).
+  for (const char separator : {',', ';', '\t'}) {
     if (header_.find(separator) != std::string::npos &&
         line_.find(separator) != std::string::npos) {
       return HasLabel(Field(header_, separator, FieldIndex(line_, separator)));

@@ -172,6 +172,9 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"Name;MAC;IP\nhost;001A2B3C4D5E;10.0.0.1", {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
       {"Name;Serial;IP\nhost;001A2B3C4D5E;10.0.0.1", {}},
+      {"Hostname\tLocation\tSerial\tMAC\tIP\n"
+       "pc-01\tRoom 101, floor 1\t0123456789AB\tf8e4e3a1b2c3\t10.0.0.1",
+       {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"MAC: 0X001A2B3C4D5E", {"0X001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"HMAC: 001A2B3C4D5E", {}},
       // Labels inside names written in camel and snake case, and Russian
