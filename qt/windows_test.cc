@@ -214,6 +214,8 @@ class WindowsTest : public QObject {
     QVERIFY2(label->text().contains("27.08.2022</span>"),
              qPrintable(label->text()));
     QVERIFY(label->toolTip().contains("больше года"));
+    // A screen reader reads the line, not its markup.
+    QVERIFY(label->accessibleName().endsWith("IEEE, 27.08.2022"));
     QVERIFY(label->toolTip().contains(
         "«Обновить базу MAC-адресов с сервера IEEE»"));
 
@@ -242,6 +244,31 @@ class WindowsTest : public QObject {
     } while (widget != Find<QWidget>("Text1"));
     QCOMPARE(order, (QStringList{"Text1", "Command1", "Label2", "Command2",
                                  "Label1", "Command3"}));
+  }
+
+  // Keys come to the presenter from the controls: Tab and Shift+Tab leave
+  // a text box, Ctrl+A selects its whole text, in either window.
+  void TabLeavesTheBoxAndCtrlASelectsItsText() {
+    Input()->setPlainText("00-1a-2b-00-00-01\nsecond line");
+    Input()->setFocus();
+    QTRY_VERIFY(Input()->hasFocus());
+    QTest::keyClick(Input(), Qt::Key_Tab);
+    QTRY_VERIFY(Find<QWidget>("Command1")->hasFocus());
+    Input()->setFocus();
+    QTRY_VERIFY(Input()->hasFocus());
+    QTest::keyClick(Input(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(Find<QWidget>("Command3")->hasFocus());
+    QVERIFY(Input()->toPlainText().count('\t') == 0);
+    Input()->moveCursor(QTextCursor::End);
+    QTest::keyClick(Input(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Input()->textCursor().selectedText().size(),
+             Input()->toPlainText().size());
+    Search("00-1a-2b-00-00-01");
+    QPlainTextEdit* results = window_->results_window()->text_box();
+    results->moveCursor(QTextCursor::End);
+    QTest::keyClick(results, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(results->textCursor().selectedText().size(),
+             results->toPlainText().size());
   }
 
   // A window starting opens no listing (its day is read from the folder)
@@ -423,6 +450,8 @@ class WindowsTest : public QObject {
     QVERIFY(progress->Show("Загрузка\nПолучено 5,2 МБ", 0.5));
     QCOMPARE(label->text(), QStringLiteral("Загрузка\nПолучено 5,2 МБ"));
     QCOMPARE(bar->value() * 2, bar->maximum());
+    QVERIFY(progress->Show("Загрузка", 1.0));
+    QCOMPARE(bar->value(), bar->maximum());
     QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"),
                       Qt::LeftButton);
     QVERIFY(!progress->Show("Загрузка", 0.6));
