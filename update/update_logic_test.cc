@@ -96,24 +96,33 @@ TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
                 written.time_since_epoch())
                 .count(),
             1445412480);
-  // A date no listing can have is the day of the download instead.
+  // A date no listing can have is the day of the download instead: before
+  // 2000, or more than a day ahead of this machine's clock.
   const auto now = std::chrono::system_clock::now();
+  const std::int64_t seconds_now =
+      std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch())
+          .count();
   for (const std::int64_t date :
-       {std::int64_t{0}, std::int64_t{946684799}, std::int64_t{4102444800}}) {
+       {std::int64_t{0}, std::int64_t{946684799}, std::int64_t{4102444800},
+        seconds_now + 24 * 60 * 60 + 600}) {
     MaL().last_modified = date;
     ASSERT_EQ(Update().status, UpdateStatus::kUpdated) << date;
     const auto day =
         std::chrono::file_clock::to_sys(fs::last_write_time(dir_ / "base.dat"));
     EXPECT_LT(std::chrono::abs(day - now), std::chrono::hours(1)) << date;
   }
-  MaL().last_modified = 946684800;  // the earliest taken
-  ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-  EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
-                std::chrono::file_clock::to_sys(
-                    fs::last_write_time(dir_ / "base.dat"))
-                    .time_since_epoch())
-                .count(),
-            946684800);
+  // The earliest taken, and a clock a little behind the server's.
+  for (const std::int64_t date :
+       {std::int64_t{946684800}, seconds_now + 24 * 60 * 60 - 600}) {
+    MaL().last_modified = date;
+    ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
+    EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
+                  std::chrono::file_clock::to_sys(
+                      fs::last_write_time(dir_ / "base.dat"))
+                      .time_since_epoch())
+                  .count(),
+              date);
+  }
 }
 
 TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
