@@ -1,0 +1,174 @@
+#include "update/listing_fetch.h"
+
+#include "listings/listing_file.h"
+#include "update/update_checks.h"
+
+namespace venmark {
+namespace {
+
+using Clock = ListingFetcher::Clock;
+
+// How close to the update's deadline a failed transfer counts as having
+// run out of time.
+constexpr std::chrono::milliseconds kTimeSlack{1000};
+
+// A server's Last-Modified as the listing's day, where it can be one: not
+// before the IEEE published listings on the web, not in the future (a
+// clock or a proxy gone wrong would make the age warning fire at once, or
+// never). Otherwise the day of the download.
+std::optional<std::int64_t> Plausible(std::optional<std::int64_t> date) {
+  constexpr std::int64_t kEarliest = 946684800;  // 2000-01-01
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+  if (!date || *date < kEarliest || *date > now + 24 * 60 * 60) {
+    return std::nullopt;
+  }
+  return date;
+}
+
+Fetched Failure(UpdateProblem problem) {
+  Fetched fetched;
+  fetched.problem = std::move(problem);
+  return fetched;
+}
+
+}  // namespace
+
+ListingFetcher::ListingFetcher(const UpdateOptions& options,
+                               Transport& transport,
+                               const UpdateProgress& progress)
+    : options_(options),
+      transport_(transport),
+      progress_(progress),
+      deadline_(Clock::now() + options.time_limit),
+      agent_(options.user_agent.empty() ? transport.OwnAgent()
+                                        : options.user_agent) {}
+
+Fetched ListingFetcher::Fetch(const ListingToFetch& listing) {
+  for (;;) {
+    Fetched fetched = FetchOnce(listing);
+    if (!retry_) return fetched;
+    retry_ = false;
+  }
+}
+
+bool ListingFetcher::KeepGoing(std::int64_t received) {
+  if (progress_ && !progress_(done_ + received)) cancelled_ = true;
+  return !cancelled_;
+}
+
+bool ListingFetcher::TryBrowserAgent() {
+  if (agent_ == options_.fallback_agent) return false;
+  agent_ = options_.fallback_agent;
+  retry_ = true;
+  return true;
+}
+
+Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
+  int error = 0;
+  std::optional<TempFile> file =
+      TempFile::CreateBeside(listing.target, &error);
+  if (!file) {
+    return Failure({.kind = UpdateFailure::kCannotCreate,
+                    .path = FolderOf(listing.target),
+                    .error_number = error});
+  }
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+  if (left.count() <= 0) return Failure(TimeLimit());
+  FetchRequest request;
+  request.url = listing.url;
+  request.user_agent = agent_;
+  request.connect_timeout = options_.connect_timeout;
+  request.low_speed_bytes = options_.low_speed_bytes;
+  request.low_speed_time = options_.low_speed_time;
+  request.time_limit = left;
+  request.max_bytes = options_.max_bytes;
+  std::int64_t written = 0;
+  int write_error = 0;
+  const FetchResult result = transport_.Fetch(
+      request,
+      [&](std::string_view part) {
+        written += static_cast<std::int64_t>(part.size());
+        return file->Write(part, &write_error);
+      },
+      [&](std::int64_t received) { return KeepGoing(received); });
+  switch (result.outcome) {
+    case FetchOutcome::kOk:
+      break;
+    case FetchOutcome::kCancelled:
+      cancelled_ = true;
+      return {};
+    case FetchOutcome::kWriteFailed:
+      return Failure({.kind = UpdateFailure::kCannotWrite,
+                      .path = file->path(),
+                      .error_number = write_error});
+    case FetchOutcome::kTooLarge:
+      return Failure(
+          {.kind = UpdateFailure::kTooLarge, .count = options_.max_bytes});
+    case FetchOutcome::kHttpStatus:
+      if ((result.http_status == 403 || result.http_status == 418) &&
+          TryBrowserAgent()) {
+        return {};
+      }
+      return Failure({.kind = UpdateFailure::kHttpStatus,
+                      .count = result.http_status});
+    case FetchOutcome::kNetwork:
+      // The transfer had the time left as its own limit and may give up
+      // a moment before the update's: either way the time ran out.
+      if (Clock::now() + kTimeSlack >= deadline_) {
+        return Failure(TimeLimit());
+      }
+      return Failure({.kind = UpdateFailure::kNetwork,
+                      .network = result.failure,
+                      .detail = result.detail});
+  }
+  done_ += written;
+  bool group_kept = true;
+  if (const int e =
+          file->Finish(listing.target, Plausible(result.last_modified),
+                       &group_kept);
+      e != 0) {
+    return Failure({.kind = UpdateFailure::kCannotWrite,
+                    .path = file->path(),
+                    .error_number = e});
+  }
+  if (!group_kept) {
+    notes_.push_back({.kind = UpdateFailure::kGroupNotKept,
+                      .path = listing.target});
+  }
+  return Check(listing, std::move(*file));
+}
+
+Fetched ListingFetcher::Check(const ListingToFetch& listing, TempFile file) {
+  std::vector<char> bytes;
+  ReadFailure why;
+  if (!ReadListingFile(file.path(), &bytes, &why)) {
+    return Failure({.kind = UpdateFailure::kFetchedUnreadable, .read = why});
+  }
+  const std::string_view text(bytes.data(), bytes.size());
+  Fetched fetched;
+  fetched.records = CountRecords(text, listing.blocks);
+  if (fetched.records == 0) {
+    if (TryBrowserAgent()) return {};
+    return Failure({.kind = UpdateFailure::kNotAListing});
+  }
+  if (!EndsWhole(text)) {
+    return Failure({.kind = UpdateFailure::kCutOff});
+  }
+  if (UpdateProblem problem =
+          CheckRecordCount(fetched.records, listing.current_records);
+      problem.kind != UpdateFailure::kNone) {
+    return Failure(std::move(problem));
+  }
+  fetched.file.emplace(std::move(file));
+  return fetched;
+}
+
+UpdateProblem ListingFetcher::TimeLimit() const {
+  return {.kind = UpdateFailure::kTimeLimit,
+          .count = static_cast<std::int64_t>(options_.time_limit.count())};
+}
+
+}  // namespace venmark

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "listings/problem.h"
+#include "update/file_replacement.h"
+#include "update/listing_update.h"
+#include "update/transport.h"
+#include "update/update_problem.h"
+
+// Fetching one listing of an update: the transfer, the retry with a
+// browser's agent, the checks of what arrived, the deadline of the whole.
+namespace venmark {
+
+// One of the four listings the update fetches.
+struct ListingToFetch {
+  std::optional<BlockKind> kind;  // nothing: the MA-L listing
+  std::string url;
+  std::string target;               // the file it replaces
+  bool blocks;                      // read as a block listing, not as MA-L
+  std::size_t current_records = 0;  // of the listing it is held to; 0: none
+  UpdateProblem refused = {};       // why it is not fetched; kNone: it is
+};
+
+// A listing downloaded and checked, waiting to be put in place.
+struct Fetched {
+  std::optional<TempFile> file;
+  std::size_t records = 0;
+  UpdateProblem problem;  // when file is empty and the update goes on
+};
+
+// Fetches the listings of one update, one after another, within its time.
+class ListingFetcher {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  ListingFetcher(const UpdateOptions& options, Transport& transport,
+                 const UpdateProgress& progress);
+
+  bool cancelled() const { return cancelled_; }
+  // What went right only in part: files whose group could not be kept.
+  const std::vector<UpdateProblem>& notes() const { return notes_; }
+
+  // Downloads and checks one listing; on cancel returns with cancelled().
+  Fetched Fetch(const ListingToFetch& listing);
+
+  // False when the user has asked to stop.
+  bool KeepGoing(std::int64_t received);
+
+ private:
+  // Once with the transport's own agent, and once more with a browser's
+  // when the server turns that away.
+  bool TryBrowserAgent();
+  Fetched FetchOnce(const ListingToFetch& listing);
+  // Reads the download back as the program will read it.
+  Fetched Check(const ListingToFetch& listing, TempFile file);
+  UpdateProblem TimeLimit() const;
+
+  const UpdateOptions& options_;
+  Transport& transport_;
+  const UpdateProgress& progress_;
+  const Clock::time_point deadline_;
+  std::string agent_;
+  std::int64_t done_ = 0;  // bytes of the listings already fetched
+  std::vector<UpdateProblem> notes_;
+  bool retry_ = false;
+  bool cancelled_ = false;
+};
+
+}  // namespace venmark
