@@ -118,7 +118,9 @@ inline unsigned char IsMark(const unsigned char* p) {
       ((a == 'r') & (p[1] == '-') & (c == 'n')) |
       ((a == 'g') & (p[1] == '-') & (c == 's')) | (p[0] == 0xD0) |
       ((p[0] == '\n') &
-       ((p[1] == ' ') | (static_cast<unsigned char>(p[1] - '\t') < 5))));
+       ((p[1] == ' ') | (static_cast<unsigned char>(p[1] - '\t') < 5))) |
+      ((p[0] == '\r') & ((p[1] == ' ') | (p[1] == '\t') |
+                         (static_cast<unsigned char>(p[1] - '\v') < 3))));
 }
 
 // A block is tested whole, without a branch, which compilers turn into

@@ -49,7 +49,8 @@ static inline void ClassesOfWindows(const unsigned char* p, std::size_t windows,
 
 // The label context's marks at p .. p + kWidth - 1, a bit each (kWidth + 2
 // bytes readable): "dd", "mac", "war", "r-n", "g-s" in any case, a
-// Cyrillic letter's first byte, a line break before a blank or another.
+// Cyrillic letter's first byte, a line break (LF, or a CR no LF follows)
+// before a blank or another.
 template <typename Ops>
 static inline unsigned MarksOf(const unsigned char* p) {
   using V = typename Ops::V;
@@ -67,11 +68,18 @@ static inline unsigned MarksOf(const unsigned char* p) {
                         Ops::Eq(l2, Ops::Set('n')));
   const V gs = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('g')), dash1),
                         Ops::Eq(l2, Ops::Set('s')));
-  // A blank after a line break: a space, or \t \n \v \f \r (9 to 13).
-  const V blank =
+  // A blank after a line break: a space, or \t \n \v \f \r (9 to 13);
+  // after a CR, the same less the LF that makes it a CR LF (old Mac text
+  // ends its lines with a lone CR).
+  const V space = Ops::Eq(v1, Ops::Set(' '));
+  const V lf_blank =
       Ops::And(Ops::Eq(v0, Ops::Set('\n')),
-               Ops::Or(Ops::Eq(v1, Ops::Set(' ')),
-                       Ops::Below(Ops::Sub(v1, Ops::Set('\t')), 5)));
+               Ops::Or(space, Ops::Below(Ops::Sub(v1, Ops::Set('\t')), 5)));
+  const V cr_blank = Ops::And(
+      Ops::Eq(v0, Ops::Set('\r')),
+      Ops::Or(Ops::Or(space, Ops::Eq(v1, Ops::Set('\t'))),
+              Ops::Below(Ops::Sub(v1, Ops::Set('\v')), 3)));
+  const V blank = Ops::Or(lf_blank, cr_blank);
   const V cyrillic = Ops::Eq(v0, Ops::Set(0xD0));
   return Ops::Bits(Ops::Or(Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)),
                            Ops::Or(Ops::Or(gs, cyrillic), blank)));

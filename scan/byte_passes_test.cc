@@ -65,9 +65,11 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
     const bool blank_next =
         at + 1 < to && std::string_view(" \t\n\v\f\r").find(text[at + 1]) !=
                            std::string_view::npos;
+    const bool lone_cr_blank =
+        at + 1 < to && text[at] == '\r' && text[at + 1] != '\n' && blank_next;
     if (lower(at, "dd") || lower(at, "mac") || lower(at, "war") ||
         lower(at, "r-n") || lower(at, "g-s") || text[at] == '\xD0' ||
-        (text[at] == '\n' && blank_next)) {
+        (text[at] == '\n' && blank_next) || lone_cr_blank) {
       return at;
     }
   }
@@ -83,6 +85,7 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
 TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
   const std::vector<std::string> pieces = {
       "dd", "mAc", "WAR", "r-n", "G-s",  "\xD0", "\n ", "\n\n", "\n\t", "\n\r",
+      "\r\r", "\r ", "\r\t", "\r\v", "\r\f", "\r\n", "\r\x0e",
       "d",  "ma",  "r-",  "\n",  "\xD1", "x",    "G:",  "g:",   "G"};
   std::mt19937 rng(11);
   auto below = [&](std::size_t n) {

@@ -192,6 +192,15 @@ void LabelContext::EndLine(std::string_view line, bool cut) {
 void LabelContext::Advance(std::string_view text, std::size_t to) {
   const std::size_t from = done_;
   done_ = std::max(done_, to);
+  // A CR that ended what was taken in before, now that the byte after it
+  // is here and no LF: even where nothing more is taken in, the line it
+  // ended is over.
+  if (!line_.empty() && line_.back() == '\r' && from < text.size() &&
+      text[from] != '\n') {
+    EndLine(line_, line_cut_);
+    line_.clear();
+    line_cut_ = false;
+  }
   if (from >= to) return;
   const char* const base = text.data();
   // A line ends at LF, or at a CR that no LF follows (old Mac text), where
@@ -212,13 +221,6 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
     }
     return lf == nullptr ? std::string_view::npos : until;
   };
-  // A CR that ended what was taken in before, now that the byte after it
-  // is here and no LF.
-  if (!line_.empty() && line_.back() == '\r' && text[from] != '\n') {
-    EndLine(line_, line_cut_);
-    line_.clear();
-    line_cut_ = false;
-  }
   auto take_in = [&](std::size_t begin, std::size_t end) {
     line_.append(text.substr(begin, end - begin));
     if (line_.size() > kReach) {
@@ -244,7 +246,10 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
       const std::size_t mark = NextLabelMark(text, at - 1, to);
       std::size_t last = mark < to ? mark : to;
       while (last > at && text[last - 1] != '\n') --last;
-      at = mark < to && text[mark] == '\n' ? mark + 1 : last;
+      // A mark at a line break (LF, or a lone CR before a blank) starts
+      // the walk at the line after it.
+      at = mark < to && (text[mark] == '\n' || text[mark] == '\r') ? mark + 1
+                                                                 : last;
     }
     if ((end = line_end(at)) == std::string_view::npos) break;
     EndLine(text.substr(at, end - at), end - at > kReach);

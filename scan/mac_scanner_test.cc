@@ -164,6 +164,9 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"MAC: 001A2B3C4D5E\r\rSerial: 0123456789AB\r", {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
+      {" mac\r\r000000000000", {}},  // the blank line's CR right before it
+      {"mac\r\x01\r\r\n044400000000", {}},  // a CR-only blank, then LF
+      {"-hwaddr\r0\r EEEEEEEEEEE0", {"EEEEEEEEEEE0"}, 0xEEEEEEEEEEE0},
       {"Name\tMAC\rhost1\t001A2B3C4D5E\r\rName\tSerial\rhost2\t0123456789AB",
        {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       // A heading over a field of semicolon-separated values, 0X in capitals;

@@ -24,7 +24,15 @@ for target in mac_scanner stream_scan listings; do
       -print_final_stats=1 -artifact_prefix="$scratch/" \
       "$scratch" "fuzz/corpus/$target" >"$scratch/log" 2>&1; then
     tail -n 60 "$scratch/log"
-    echo "Фаззинг $target нашёл ошибку; входные данные: $scratch" >&2
+    # Kept where the run's scratch folder is not: in the build folder.
+    mkdir -p build/fuzz-findings
+    cp "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* \
+      build/fuzz-findings/ 2>/dev/null || true
+    echo "Фаззинг $target нашёл ошибку; входные данные: build/fuzz-findings" >&2
+    for finding in build/fuzz-findings/*; do
+      echo "$finding:" >&2
+      od -A d -c "$finding" | head -n 40 >&2
+    done
     exit 1
   fi
   echo "Фаззинг $target: $(grep -o 'number_of_executed_units: *[0-9]*' \
