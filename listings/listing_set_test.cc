@@ -204,6 +204,27 @@ TEST_F(ListingSetFileTest, FindsCompanionsByTheNameOfTheMaLListing) {
   ASSERT_TRUE(ours) << problem.path;
   EXPECT_EQ(Search(*ours, "70b3.d5f2.f001"), "70b3.d5f2.f001 - M\n");
   EXPECT_EQ(ours->companion(BlockKind::kMaS), nullptr);
+  // Each companion by its own name, beside the IEEE's and beside ours.
+  const struct {
+    const char* ma_l;
+    const char* mas;
+    const char* iab;
+    const char* mam;
+  } names[] = {
+      {"oui.txt", "oui36.txt", "iab.txt", "mam.txt"},
+      {"base.dat", "base-mas.dat", "base-iab.dat", "base-mam.dat"},
+      {"listing.txt", "base-mas.dat", "base-iab.dat", "base-mam.dat"},
+  };
+  for (const auto& c : names) {
+    const auto beside = [&](const char* name) { return Path(name); };
+    const auto files = CompanionFiles(beside(c.ma_l));
+    EXPECT_EQ(files[0].kind, BlockKind::kMaS);
+    EXPECT_EQ(files[0].path, beside(c.mas));
+    EXPECT_EQ(files[1].kind, BlockKind::kIab);
+    EXPECT_EQ(files[1].path, beside(c.iab));
+    EXPECT_EQ(files[2].kind, BlockKind::kMaM);
+    EXPECT_EQ(files[2].path, beside(c.mam));
+  }
 }
 
 TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {

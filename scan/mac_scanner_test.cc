@@ -358,6 +358,9 @@ TEST(MacScannerTest, CutsHeldTextWithoutLosingContext) {
       {"g Hex-STRING:" + blanks + "00 1A 2B 3C 4D 5E." + prefix, 40, 20},
       {prefix + "0x000000000000000000000000-00-1a-2b-3c-4d-5e." + prefix, 100,
        48},
+      // The cut just after a separator.
+      {prefix + "0:" + "00-1a-2b-3c-4d-5e. 00:1a:2b:3c:4d:5f", 40, 20},
+      {prefix + "-00-1a-2b-3c-4d-5e. 00-1a-2b-3c-4d-5f", 40, 20},
   };
   for (const auto& c : cases) {
     const std::string& text = c.text;
