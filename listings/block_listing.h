@@ -31,7 +31,7 @@ class BlockListing {
   // Indexes listing text already in memory.
   static BlockListing Parse(std::string_view listing) {
     return BlockListing(
-        ListingBytes(std::vector<char>(listing.begin(), listing.end())));
+        ListingBytes(listing));
   }
 
   // Indexes the bytes of a listing file.

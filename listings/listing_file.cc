@@ -52,7 +52,7 @@ std::string FolderOf(const std::string& path) {
   return folder.empty() ? std::string(".") : Utf8FromPath(folder);
 }
 
-bool ReadListingFile(const std::string& path, std::vector<char>* data,
+bool ReadListingFile(const std::string& path, FileBytes* bytes,
                      ReadFailure* why) {
   namespace fs = std::filesystem;
   const fs::path file_path = PathFromUtf8(path);
@@ -91,49 +91,53 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
 #endif
     return false;
   }
-  data->clear();
-  if (status.type() == fs::file_type::regular) {
-    const std::uintmax_t size = fs::file_size(file_path, error);
-    if (!error) {
-      data->reserve(static_cast<std::size_t>(
-          std::min<std::uintmax_t>(size + (1 << 16), kMaxListingBytes + 1)));
-    }
-  }
-  // The cap holds while reading: a device that never ends (/dev/zero) is
-  // read no further than one byte past it, and the buffer grows by
-  // doubling only up to there.
-  constexpr std::size_t kChunk = 1 << 16;
+  // A regular file is read in one piece of its size and a little more (a
+  // file still growing is read on); the cap holds while reading, so a
+  // file that grows past it is read no further than one byte beyond.
   constexpr std::size_t kLimit = kMaxListingBytes + 1;
-  std::size_t used = 0;
+  std::size_t capacity = 1 << 16;
+  if (const std::uintmax_t size = fs::file_size(file_path, error); !error) {
+    capacity = static_cast<std::size_t>(
+        std::min<std::uintmax_t>(size + (1 << 12), kLimit));
+  }
+  FileBytes read{std::unique_ptr<char[]>(new char[capacity]), 0};
   for (;;) {
-    const std::size_t want = std::min(kChunk, kLimit - used);
-    if (data->capacity() < used + want) {
-      data->reserve(
-          std::min(kLimit, std::max(2 * data->capacity(), used + want)));
+    if (read.size == capacity) {
+      if (capacity == kLimit) {
+        *why = {ReadFailure::Kind::kTooLarge, 0};
+        return false;
+      }
+      capacity = std::min(kLimit, 2 * capacity);
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::copy(read.data.get(), read.data.get() + read.size, larger.get());
+      read.data = std::move(larger);
     }
-    data->resize(used + want);
-    file.read(data->data() + used, static_cast<std::streamsize>(want));
+    const std::size_t want = capacity - read.size;
+    file.read(read.data.get() + read.size, static_cast<std::streamsize>(want));
     const auto got = static_cast<std::size_t>(file.gcount());
-    used += got;
-    if (used > kMaxListingBytes) {
-      data->clear();
-      data->shrink_to_fit();
-      *why = {ReadFailure::Kind::kTooLarge, 0};
-      return false;
-    }
+    read.size += got;
     if (got < want) break;
   }
-  data->resize(used);
+  if (read.size > kMaxListingBytes) {
+    *why = {ReadFailure::Kind::kTooLarge, 0};
+    return false;
+  }
   if (file.bad()) {
     *why = {ReadFailure::Kind::kSystem, EIO};
     return false;
   }
+  *bytes = std::move(read);
   return true;
+}
+
+ListingBytes::ListingBytes(std::string_view text)
+    : owned_{std::unique_ptr<char[]>(new char[text.size()]), text.size()} {
+  std::copy(text.begin(), text.end(), owned_.data.get());
 }
 
 bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
                         ReadFailure* why) {
-  std::vector<char> data;
+  FileBytes data;
   if (!ReadListingFile(path, &data, why)) return false;
   *bytes = ListingBytes(std::move(data));
   return true;
@@ -152,15 +156,24 @@ FileStamp StampOf(const std::string& path) {
                           1000000000 +
                       status.st_mtim.tv_nsec;
 #else
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path file = PathFromUtf8(path);
-  const auto size = fs::file_size(file, error);
-  if (error) return stamp;
-  stamp.exists = true;
-  stamp.size = size;
-  stamp.modified_ns =
-      fs::last_write_time(file, error).time_since_epoch().count();
+  // The file's identity and its time in steps of 100 ns: what the standard
+  // library tells of a time here is whole seconds.
+  const HANDLE file = CreateFileW(
+      PathFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return stamp;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(file, &info)) {
+    stamp.exists = true;
+    stamp.device = info.dwVolumeSerialNumber;
+    stamp.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    stamp.modified_ns = static_cast<std::int64_t>(
+        ((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+         info.ftLastWriteTime.dwLowDateTime) * 100);
+  }
+  CloseHandle(file);
 #endif
   return stamp;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -31,10 +32,18 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // The folder of the file at path (UTF-8), "." for a bare name.
 std::string FolderOf(const std::string& path);
 
-// Reads the whole file at path into *data, never more than
+// Bytes read from a file, into memory that is not cleared first: a
+// listing's megabytes are written once, by the read.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+// Reads the whole file at path into *bytes, never more than
 // kMaxListingBytes + 1 bytes of it. On failure returns false and sets
 // *why.
-bool ReadListingFile(const std::string& path, std::vector<char>* data,
+bool ReadListingFile(const std::string& path, FileBytes* bytes,
                      ReadFailure* why);
 
 // The bytes of a listing, read whole into memory: a file rewritten in
@@ -44,7 +53,9 @@ bool ReadListingFile(const std::string& path, std::vector<char>* data,
 class ListingBytes {
  public:
   ListingBytes() = default;
-  explicit ListingBytes(std::vector<char> bytes) : owned_(std::move(bytes)) {}
+  explicit ListingBytes(FileBytes bytes) : owned_(std::move(bytes)) {}
+  // A copy of text, for a listing held in memory already.
+  explicit ListingBytes(std::string_view text);
 
   // Reads the file at path, as ReadListingFile does.
   static bool Read(const std::string& path, ListingBytes* bytes,
@@ -53,12 +64,12 @@ class ListingBytes {
   // The text, less a UTF-8 byte-order mark an editor may have put before
   // the first record.
   std::string_view view() const {
-    const std::string_view text(owned_.data(), owned_.size());
+    const std::string_view text = owned_.view();
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
   }
 
  private:
-  std::vector<char> owned_;
+  FileBytes owned_;
 };
 
 // What tells one file at a path from another put there since: its

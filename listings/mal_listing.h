@@ -32,7 +32,7 @@ class MalListing {
   // Indexes listing text already in memory.
   static MalListing Parse(std::string_view listing) {
     return MalListing(
-        ListingBytes(std::vector<char>(listing.begin(), listing.end())));
+        ListingBytes(listing));
   }
 
   // Takes the bytes of a listing file.

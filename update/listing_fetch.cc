@@ -142,12 +142,12 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
 }
 
 Fetched ListingFetcher::Check(const ListingToFetch& listing, TempFile file) {
-  std::vector<char> bytes;
+  FileBytes bytes;
   ReadFailure why;
   if (!ReadListingFile(file.path(), &bytes, &why)) {
     return Failure({.kind = UpdateFailure::kFetchedUnreadable, .read = why});
   }
-  const std::string_view text(bytes.data(), bytes.size());
+  const std::string_view text = bytes.view();
   Fetched fetched;
   fetched.records = CountRecords(text, listing.blocks);
   if (fetched.records == 0) {
