@@ -188,6 +188,7 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"\"macAddress\": \"000D3A8F126C\"", {"000D3A8F126C"}, 0x000D3A8F126C},
       {"МАК-адрес: f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"мак f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"ПК-12, мак: f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"MAC-адрес f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"макет f8e4e3a1b2c3 смак f8e4e3a1b2c4", {}},
       {"HMACAddress f8e4e3a1b2c3 MacBook f8e4e3a1b2c4 isMacro f8e4e3a1b2c5",
