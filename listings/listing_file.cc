@@ -75,8 +75,13 @@ bool ReadListingFile(const std::string& path, FileBytes* bytes,
     return false;
   }
   // A file known to be too large is refused before a byte is read.
-  if (status.type() == fs::file_type::regular &&
-      fs::file_size(file_path, error) > kMaxListingBytes && !error) {
+  std::error_code size_error;
+  const std::uintmax_t size = status.type() == fs::file_type::regular
+                                  ? fs::file_size(file_path, size_error)
+                                  : 0;
+  const bool size_known =
+      status.type() == fs::file_type::regular && !size_error;
+  if (size_known && size > kMaxListingBytes) {
     *why = {ReadFailure::Kind::kTooLarge, 0};
     return false;
   }
@@ -95,11 +100,10 @@ bool ReadListingFile(const std::string& path, FileBytes* bytes,
   // file still growing is read on); the cap holds while reading, so a
   // file that grows past it is read no further than one byte beyond.
   constexpr std::size_t kLimit = kMaxListingBytes + 1;
-  std::size_t capacity = 1 << 16;
-  if (const std::uintmax_t size = fs::file_size(file_path, error); !error) {
-    capacity = static_cast<std::size_t>(
-        std::min<std::uintmax_t>(size + (1 << 12), kLimit));
-  }
+  std::size_t capacity =
+      size_known ? static_cast<std::size_t>(
+                       std::min<std::uintmax_t>(size + (1 << 12), kLimit))
+                 : std::size_t{1} << 16;
   FileBytes read{std::unique_ptr<char[]>(new char[capacity]), 0};
   for (;;) {
     if (read.size == capacity) {
