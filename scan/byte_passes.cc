@@ -43,48 +43,56 @@ std::uint64_t From(std::uint64_t low, std::uint64_t high, unsigned n) {
 }
 
 // The classes of each byte value, a bit each, in the order of ByteClasses.
-enum : unsigned char {
+enum : std::uint16_t {
   kHexBit = 1,
   kAlnumBit = 2,
   kColonBit = 4,
   kDashBit = 8,
   kDotBit = 16,
   kXBit = 32,
-  kGBit = 64
+  kGBit = 64,
+  kEscapeBit = 128,
+  kSpaceBit = 256,
 };
-constexpr std::array<unsigned char, 256> MakeClassBits() {
-  std::array<unsigned char, 256> bits{};
+constexpr unsigned kPlanes = 9;
+constexpr std::array<std::uint16_t, 256> MakeClassBits() {
+  std::array<std::uint16_t, 256> bits{};
   for (int c = 0; c < 256; ++c) {
     const bool digit = c >= '0' && c <= '9';
     const int lower = c | 0x20;
     const bool letter = lower >= 'a' && lower <= 'z';
-    bits[c] = static_cast<unsigned char>(
+    bits[c] = static_cast<std::uint16_t>(
         ((digit || (lower >= 'a' && lower <= 'f')) ? kHexBit : 0) |
         ((digit || letter) ? kAlnumBit : 0) | (c == ':' ? kColonBit : 0) |
         (c == '-' ? kDashBit : 0) | (c == '.' ? kDotBit : 0) |
-        (lower == 'x' ? kXBit : 0) | (c == 'G' ? kGBit : 0));
+        (lower == 'x' ? kXBit : 0) | (c == 'G' ? kGBit : 0) |
+        ((c == '\\' || c == '%') ? kEscapeBit : 0) |
+        (c == ' ' ? kSpaceBit : 0));
   }
   return bits;
 }
-constexpr std::array<unsigned char, 256> kClassBits = MakeClassBits();
+constexpr std::array<std::uint16_t, 256> kClassBits = MakeClassBits();
 
 // The plain classes of the bytes [p, p + n), n <= 64: eight bytes' class
-// bits gathered into a word, and each class's bit of the eight moved into
-// one byte by a multiplication.
+// bits gathered into two words, and each class's bit of the eight moved
+// into one byte by a multiplication.
 ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
-  std::uint64_t planes[7] = {};
+  std::uint64_t planes[kPlanes] = {};
   for (std::size_t k = 0; k < n; k += 8) {
-    std::uint64_t gathered = 0;
+    std::uint64_t low = 0, high = 0;
     for (std::size_t i = 0; i < 8 && k + i < n; ++i) {
-      gathered |= std::uint64_t{kClassBits[p[k + i]]} << (8 * i);
+      const std::uint16_t bits = kClassBits[p[k + i]];
+      low |= std::uint64_t{bits & 0xFFu} << (8 * i);
+      high |= std::uint64_t{bits} >> 8 << (8 * i);
     }
-    for (unsigned plane = 0; plane < 7; ++plane) {
-      const std::uint64_t ones = gathered >> plane & 0x0101010101010101u;
+    for (unsigned plane = 0; plane < kPlanes; ++plane) {
+      const std::uint64_t gathered = plane < 8 ? low : high;
+      const std::uint64_t ones = gathered >> plane % 8 & 0x0101010101010101u;
       planes[plane] |= (ones * 0x0102040810204080u >> 56) << k;
     }
   }
-  return {planes[0], planes[1], planes[2], planes[3],
-          planes[4], planes[5], planes[6]};
+  return {planes[0], planes[1], planes[2], planes[3], planes[4],
+          planes[5], planes[6], planes[7], planes[8]};
 }
 
 #if defined(__SSE2__)
@@ -116,7 +124,9 @@ inline unsigned char IsMark(const unsigned char* p) {
       ((a == 'd') & (b == 'd')) | ((a == 'm') & (b == 'a') & (c == 'c')) |
       ((a == 'w') & (b == 'a') & (c == 'r')) |
       ((a == 'r') & (p[1] == '-') & (c == 'n')) |
-      ((a == 'g') & (p[1] == '-') & (c == 's')) | (p[0] == 0xD0) |
+      ((a == 'g') & (p[1] == '-') & (c == 's')) |
+      ((a == 'u') & (b == 'i') & (c == 'd')) |
+      ((a == 'l') & (b == 'i') & (c == 'e')) | (p[0] == 0xD0) |
       ((p[0] == '\n') &
        ((p[1] == ' ') | (static_cast<unsigned char>(p[1] - '\t') < 5))) |
       ((p[0] == '\r') & ((p[1] == ' ') | (p[1] == '\t') |
@@ -166,38 +176,53 @@ namespace {
 // byte before is alphanumeric or not.
 std::uint64_t StartsOf(const ByteClasses& here, const ByteClasses& next,
                        bool alnum_before) {
-  // Most windows of a text hold no run long enough: they are done first.
-  const std::uint64_t soft =
-      here.hex | here.colon | here.dash | here.dot | here.x;
-  const std::uint64_t soft_next =
-      next.hex | next.colon | next.dash | next.dot | next.x;
-  const std::uint64_t runs = RunStarts(soft, soft_next);
-  if (runs == 0) return 0;
   const std::uint64_t h = here.hex, hn = next.hex;
   const std::uint64_t h2 = h & From(h, hn, 1), h2n = hn & hn >> 1;
+  const std::uint64_t word_starts =
+      h & ~(here.alnum << 1 | std::uint64_t{alnum_before});
+  // 44 19 b6 …: three pairs joined by single spaces, in a run of their own.
+  const std::uint64_t space = here.space, space_next = next.space;
+  const std::uint64_t pairs = h2 & From(space, space_next, 2) &
+                              From(h2, h2n, 3) & From(space, space_next, 5) &
+                              From(h2, h2n, 6);
+  // Most windows of a text hold no run long enough: they are done first.
+  const std::uint64_t soft =
+      here.hex | here.colon | here.dash | here.dot | here.x | here.escape;
+  const std::uint64_t soft_next =
+      next.hex | next.colon | next.dash | next.dot | next.x | next.escape;
+  const std::uint64_t runs = RunStarts(soft, soft_next);
+  if (runs == 0) return word_starts & pairs;
   const std::uint64_t h4 = h2 & From(h2, h2n, 2), h4n = h2n & h2n >> 2;
+  const std::uint64_t h3 = h2 & From(h, hn, 2);
   const std::uint64_t h6 = h4 & From(h2, h2n, 4);
   const std::uint64_t h8 = h4 & From(h4, h4n, 4), h8n = h4n & h4n >> 4;
   const std::uint64_t h12 = h8 & From(h4, h4n, 8), h12n = h8n & h4n >> 8;
+  const std::uint64_t h14 = h12 & From(h2, h2n, 12);
+  const std::uint64_t h20 = h12 & From(h8, h8n, 12);
+  const std::uint64_t h28 = h20 & From(h8, h8n, 20);
   const std::uint64_t colon_dash = here.colon | here.dash;
   const std::uint64_t dot_dash = here.dot | here.dash;
+  auto ends = [&](unsigned n) { return ~From(here.alnum, next.alnum, n); };
   const std::uint64_t shapes =
       // 0:1d:aa:8f:23:ed
       From(here.colon, next.colon, 1) |
       // 00:1a:2b:3c:4d:5e, 00-1a-2b-3c-4d-5e
       (From(h, hn, 1) & From(colon_dash, next.colon | next.dash, 2)) |
+      // 3C\:52\:…, F8%3AE4%3A…
+      (h2 & From(here.escape, next.escape, 2)) |
+      // fe80::21d:aaff:fe61:83c, 2001:db8:…
+      (h3 & From(here.colon, next.colon, 3)) |
+      (h4 & From(here.colon, next.colon, 4)) |
       // 001a.2b3c.4d5e, 001a-2b3c-4d5e, 0100.1a2b.3c4d.5e
       (h4 & From(dot_dash, next.dot | next.dash, 4)) |
       // 001e49-7a33c1
       (h6 & From(here.dash, next.dash, 6)) |
-      // 001A2B3C4D5E
-      (h12 & ~From(here.alnum, next.alnum, 12)) |
+      // 001A2B3C4D5E, 019061ae3d5c1f, the DUIDs in bare digits
+      (h12 & ends(12)) | (h14 & ends(14)) | (h20 & ends(20)) |
+      (h28 & ends(28)) |
       // 0x001A2B3C4D5E
-      (From(here.x, next.x, 1) & From(h12, h12n, 2) &
-       ~From(here.alnum, next.alnum, 14));
-  const std::uint64_t word_starts =
-      h & ~(here.alnum << 1 | std::uint64_t{alnum_before});
-  return word_starts & shapes & runs;
+      (From(here.x, next.x, 1) & From(h12, h12n, 2) & ends(14));
+  return word_starts & ((shapes & runs) | pairs);
 }
 
 }  // namespace

@@ -19,8 +19,10 @@ struct ByteClasses {
   std::uint64_t hex;    // 0-9 a-f A-F
   std::uint64_t alnum;  // 0-9 a-z A-Z
   std::uint64_t colon, dash, dot;
-  std::uint64_t x;  // x X
-  std::uint64_t g;  // G, the end of "Hex-STRING"
+  std::uint64_t x;       // x X
+  std::uint64_t g;       // G, the end of "Hex-STRING"
+  std::uint64_t escape;  // \ %, before an escaped colon
+  std::uint64_t space;
 };
 
 }  // namespace passes
@@ -36,12 +38,14 @@ Simd BestSimd();
 
 // The places of a text where a MAC may start, found in order: a word of
 // hex digits (nothing alphanumeric before it) as long as a notation's first
-// group and followed by its separator (one or two digits and ":", two and
-// "-", four and "." or "-", six and "-"), or of twelve digits alone, or 0x
-// and twelve; with shapes::kShortestMac bytes a MAC may hold (hex digits,
-// : - . x) from it on. Besides, as tags, the colons right after a "G",
-// where "Hex-STRING:" may end and its pairs follow. Each byte is classed
-// once, 64 at a time, a kilobyte ahead.
+// group and followed by its separator (one to four digits and ":", two and
+// "-", "\\" or "%", four and "." or "-", six and "-"), or of twelve,
+// fourteen, twenty or twenty-eight digits alone, or 0x and twelve; with
+// shapes::kShortestMac bytes a MAC may hold (hex digits, : - . x \\ %) from
+// it on. Also three pairs joined by single spaces, wherever they stand.
+// Besides, as tags, the colons right after a "G", where "Hex-STRING:" may
+// end and its pairs follow. Each byte is classed once, 64 at a time, a
+// kilobyte ahead.
 class MacStarts {
  public:
   explicit MacStarts(std::string_view text, Simd simd = BestSimd())
@@ -66,8 +70,8 @@ class MacStarts {
 };
 
 // The first offset in [from, to) of text where a label may start ("dd" of
-// "addr", "mac", "war", "r-n", "g-s", a Cyrillic letter's first byte, in
-// any case) or a line break stands before a blank or another line break;
+// "addr", "mac", "war", "r-n", "g-s", "uid" of "duid", "lie" of "client",
+// a Cyrillic letter's first byte, in any case) or a line break stands before a blank or another line break;
 // to when there is none.
 std::size_t NextLabelMark(std::string_view text, std::size_t from,
                           std::size_t to, Simd simd = BestSimd());

@@ -36,6 +36,9 @@ static inline ByteClasses ClassesOf(const unsigned char* p) {
     out.dot |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('.'))));
     out.x |= bits(Ops::Bits(Ops::Eq(lower, Ops::Set('x'))));
     out.g |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('G'))));
+    out.escape |= bits(Ops::Bits(Ops::Or(Ops::Eq(v, Ops::Set('\\')),
+                                         Ops::Eq(v, Ops::Set('%')))));
+    out.space |= bits(Ops::Bits(Ops::Eq(v, Ops::Set(' '))));
   }
   return out;
 }
@@ -48,7 +51,8 @@ static inline void ClassesOfWindows(const unsigned char* p, std::size_t windows,
 }
 
 // The label context's marks at p .. p + kWidth - 1, a bit each (kWidth + 2
-// bytes readable): "dd", "mac", "war", "r-n", "g-s" in any case, a
+// bytes readable): "dd", "mac", "war", "r-n", "g-s", "uid", "lie" in any
+// case, a
 // Cyrillic letter's first byte, a line break (LF, or a CR no LF follows)
 // before a blank or another.
 template <typename Ops>
@@ -68,6 +72,11 @@ static inline unsigned MarksOf(const unsigned char* p) {
                         Ops::Eq(l2, Ops::Set('n')));
   const V gs = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('g')), dash1),
                         Ops::Eq(l2, Ops::Set('s')));
+  const V i1 = Ops::Eq(l1, Ops::Set('i'));
+  const V uid = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('u')), i1),
+                         Ops::Eq(l2, Ops::Set('d')));
+  const V lie = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('l')), i1),
+                         Ops::Eq(l2, Ops::Set('e')));
   // A blank after a line break: a space, or \t \n \v \f \r (9 to 13);
   // after a CR, the same less the LF that makes it a CR LF (old Mac text
   // ends its lines with a lone CR).
@@ -81,8 +90,9 @@ static inline unsigned MarksOf(const unsigned char* p) {
               Ops::Below(Ops::Sub(v1, Ops::Set('\v')), 3)));
   const V blank = Ops::Or(lf_blank, cr_blank);
   const V cyrillic = Ops::Eq(v0, Ops::Set(0xD0));
-  return Ops::Bits(Ops::Or(Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)),
-                           Ops::Or(Ops::Or(gs, cyrillic), blank)));
+  return Ops::Bits(Ops::Or(
+      Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)),
+      Ops::Or(Ops::Or(gs, cyrillic), Ops::Or(blank, Ops::Or(uid, lie)))));
 }
 
 // The first mark in [*from, to) by whole vectors, or to, *from then being

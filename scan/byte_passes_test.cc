@@ -13,7 +13,7 @@ namespace {
 
 bool Soft(char c) {
   return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '-' ||
-         c == '.' || c == 'x' || c == 'X';
+         c == '.' || c == 'x' || c == 'X' || c == '\\' || c == '%';
 }
 
 // The passes written the obvious way.
@@ -38,12 +38,18 @@ std::size_t SlowMacStart(std::string_view text, std::size_t from, bool* tag) {
     *tag = k > 0 && text[k - 1] == 'G' && text[k] == ':';
     if (*tag) return k;
     if (!hex(k, 1) || (k > 0 && !ends(k - 1))) continue;
+    if (hex(k, 2) && is(k + 2, " ") && hex(k + 3, 2) && is(k + 5, " ") &&
+        hex(k + 6, 2)) {
+      return k;
+    }
     std::size_t soft = 0;
     while (k + soft < text.size() && Soft(text[k + soft])) ++soft;
     if (soft < 11) continue;
-    if (is(k + 1, ":") || (hex(k, 2) && is(k + 2, ":-")) ||
-        (hex(k, 4) && is(k + 4, ".-")) || (hex(k, 6) && is(k + 6, "-")) ||
-        (hex(k, 12) && ends(k + 12)) ||
+    if (is(k + 1, ":") || (hex(k, 2) && is(k + 2, ":-\\%")) ||
+        (hex(k, 3) && is(k + 3, ":")) || (hex(k, 4) && is(k + 4, ".-:")) ||
+        (hex(k, 6) && is(k + 6, "-")) || (hex(k, 12) && ends(k + 12)) ||
+        (hex(k, 14) && ends(k + 14)) || (hex(k, 20) && ends(k + 20)) ||
+        (hex(k, 28) && ends(k + 28)) ||
         (is(k + 1, "xX") && hex(k + 2, 12) && ends(k + 14))) {
       return k;
     }
@@ -68,7 +74,8 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
     const bool lone_cr_blank =
         at + 1 < to && text[at] == '\r' && text[at + 1] != '\n' && blank_next;
     if (lower(at, "dd") || lower(at, "mac") || lower(at, "war") ||
-        lower(at, "r-n") || lower(at, "g-s") || text[at] == '\xD0' ||
+        lower(at, "r-n") || lower(at, "g-s") || lower(at, "uid") ||
+        lower(at, "lie") || text[at] == '\xD0' ||
         (text[at] == '\n' && blank_next) || lone_cr_blank) {
       return at;
     }
@@ -85,6 +92,7 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
 TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
   const std::vector<std::string> pieces = {
       "dd", "mAc", "WAR", "r-n", "G-s",  "\xD0", "\n ", "\n\n", "\n\t", "\n\r",
+      "uId", "LIE", "ui", "li", "0a 1b 2c", "0a 1b 2", " 0a 1b 2c 3d",
       "\r\r", "\r ", "\r\t", "\r\v", "\r\f", "\r\n", "\r\x0e",
       "d",  "ma",  "r-",  "\n",  "\xD1", "x",    "G:",  "g:",   "G"};
   std::mt19937 rng(11);
@@ -103,11 +111,19 @@ TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
         // the first group of a notation in them.
         piece.clear();
         for (std::size_t k = 9 + below(below(4) == 0 ? 200 : 5); k > 0; --k) {
-          piece += below(2) == 0 ? "0aF9"[below(4)] : ":-.xXg"[below(6)];
+          piece += below(2) == 0 ? "0aF9"[below(4)] : ":-.xXg\\% "[below(9)];
         }
         static const char* const kGroups[] = {"0:",
                                               "0a:",
                                               "0a-",
+                                              "0a\\:",
+                                              "0a%3A",
+                                              "fe8:",
+                                              "fe80:",
+                                              "0a1b2c3d4e5f6a",
+                                              "0a1b2c3d4e5f6a7b8c9d",
+                                              "0a1b2c3d4e5f6a7b8c9d0e1f2a3b",
+                                              "0a1b2c3d4e5f6a7b8c9d0e1f2a3",
                                               "0a1b.",
                                               "0a1b-",
                                               "0a1b2c-",

@@ -8,26 +8,43 @@
 namespace venmark {
 namespace {
 
-// Labels of a MAC in the outputs of real systems, in lower case.
-constexpr std::string_view kLabels[] = {
-    "physical address",
-    "permanent address",
-    "permanentaddress",
-    "hardware address",
-    "hwaddr",
-    "networkaddress",
-    "network address",
-    "station address",
-    "user-name",
-    "chaddr",
-    "calling-station-id",
-    "lladdr",
-    "hardware ethernet",
-    "ethernet address",
-    "burned-in address",
-    "физический адрес",
-    "Физический адрес",
-    "ФИЗИЧЕСКИЙ АДРЕС",
+using enum LabelKind;
+constexpr auto kLatin = LabelWord::kLatinWord;
+constexpr auto kCyrillic = LabelWord::kCyrillicWord;
+constexpr auto kAnywhere = LabelWord::kAnywhere;
+
+// The labels of MACs and of the identifiers that hold them in the outputs
+// of real systems; Latin ones in lower case.
+constexpr LabelWord kLabelWords[] = {
+    {"mac", kMac, kLatin},
+    {"мак", kMac, kCyrillic},
+    {"Мак", kMac, kCyrillic},
+    {"МАК", kMac, kCyrillic},
+    {"physical address", kMac, kAnywhere},
+    {"permanent address", kMac, kAnywhere},
+    {"permanentaddress", kMac, kAnywhere},
+    {"hardware address", kMac, kAnywhere},
+    {"hwaddr", kMac, kAnywhere},
+    {"networkaddress", kMac, kAnywhere},
+    {"network address", kMac, kAnywhere},
+    {"station address", kMac, kAnywhere},
+    {"user-name", kMac, kAnywhere},
+    {"chaddr", kMac, kAnywhere},
+    {"calling-station-id", kMac, kAnywhere},
+    {"lladdr", kMac, kAnywhere},
+    {"hardware ethernet", kMac, kAnywhere},
+    {"ethernet address", kMac, kAnywhere},
+    {"burned-in address", kMac, kAnywhere},
+    {"физический адрес", kMac, kAnywhere},
+    {"Физический адрес", kMac, kAnywhere},
+    {"ФИЗИЧЕСКИЙ АДРЕС", kMac, kAnywhere},
+    {"duid", kDuid, kAnywhere},
+    {"client-id", kClientId, kAnywhere},
+    {"client id", kClientId, kAnywhere},
+    {"clientid", kClientId, kAnywhere},
+    {"client_id", kClientId, kAnywhere},
+    {"идентификатор клиента", kClientId, kAnywhere},
+    {"Идентификатор клиента", kClientId, kAnywhere},
 };
 
 bool IsLetter(char c) {
@@ -38,18 +55,19 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
-// "MAC" as a word of its own, or starting "MACAddress", "mac_addr",
+// word as a word of its own, or starting "MACAddress", "mac_addr",
 // "macaddress1", also as a word of a name written in camel case
 // ("WiFiMacAddress", "clientMacAddr"): not "Machine", "Macintosh",
-// "MacBook", "HMAC" or "tomac". line is lower in its own case.
-bool HasMacWord(std::string_view lower, std::string_view line) {
-  for (std::size_t at = lower.find("mac"); at != std::string_view::npos;
-       at = lower.find("mac", at + 1)) {
+// "MacBook", "HMAC" or "tomac". lower is line in lower case.
+bool HasLatinWord(std::string_view lower, std::string_view line,
+                  std::string_view word) {
+  for (std::size_t at = lower.find(word); at != std::string_view::npos;
+       at = lower.find(word, at + 1)) {
     // A word starts here, or a capital after a small letter starts one.
     const bool starts = at == 0 || !IsLetter(lower[at - 1]) ||
                         (IsUpper(line[at]) && !IsUpper(line[at - 1]));
     if (!starts) continue;
-    const std::string_view rest = lower.substr(at + 3);
+    const std::string_view rest = lower.substr(at + word.size());
     if (rest.empty() || !IsLetter(rest[0]) || rest.starts_with("addr")) {
       return true;
     }
@@ -65,17 +83,30 @@ bool IsCyrillicAt(std::string_view text, std::size_t i) {
          (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
 }
 
-// "мак" as Russian admins write MAC, a word of its own in any case
-// ("МАК-адрес", "мак: …"): not "макет" or "смак".
-bool HasRussianMacWord(std::string_view line) {
-  for (const std::string_view word : {"мак", "Мак", "МАК"}) {
-    for (std::size_t at = line.find(word); at != std::string_view::npos;
-         at = line.find(word, at + 1)) {
-      const bool after_letter = at >= 2 && IsCyrillicAt(line, at - 2);
-      if (!after_letter && !IsCyrillicAt(line, at + word.size())) return true;
-    }
+// word as a Cyrillic word of its own ("МАК-адрес", "мак: …"): not
+// "макет" or "смак".
+bool HasCyrillicWord(std::string_view line, std::string_view word) {
+  for (std::size_t at = line.find(word); at != std::string_view::npos;
+       at = line.find(word, at + 1)) {
+    const bool after_letter = at >= 2 && IsCyrillicAt(line, at - 2);
+    if (!after_letter && !IsCyrillicAt(line, at + word.size())) return true;
   }
   return false;
+}
+
+// Whether label stands in line (lower: line in lower case).
+bool Holds(std::string_view lower, std::string_view line,
+           const LabelWord& label) {
+  switch (label.boundary) {
+    case LabelWord::kLatinWord:
+      return HasLatinWord(lower, line, label.word);
+    case LabelWord::kCyrillicWord:
+      return HasCyrillicWord(line, label.word);
+    case LabelWord::kAnywhere:
+      break;
+  }
+  return lower.find(label.word) != std::string_view::npos ||
+         line.find(label.word) != std::string_view::npos;
 }
 
 // The column (in characters) at which byte offset bytes of line stands.
@@ -152,15 +183,17 @@ bool MayHoldLabel(std::string_view line) {
 
 }  // namespace
 
-bool LabelContext::HasLabel(std::string_view line) {
+std::span<const LabelWord> LabelWords() { return kLabelWords; }
+
+bool LabelContext::HasLabel(std::string_view line, LabelKind kind,
+                            bool any_kind) {
   if (!MayHoldLabel(line)) return false;
   std::string lower(line);
   std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
-  if (HasMacWord(lower, line) || HasRussianMacWord(line)) return true;
-  return std::any_of(std::begin(kLabels), std::end(kLabels),
-                     [&](std::string_view label) {
-                       return lower.find(label) != std::string::npos ||
-                              line.find(label) != std::string_view::npos;
+  return std::any_of(std::begin(kLabelWords), std::end(kLabelWords),
+                     [&](const LabelWord& label) {
+                       return (any_kind || label.kind == kind) &&
+                              Holds(lower, line, label);
                      });
 }
 
@@ -175,7 +208,7 @@ void LabelContext::EndLine(std::string_view line, bool cut) {
     first_.clear();
     second_.clear();
     lines_in_block_ = 0;
-  } else if (!cut && HasLabel(line)) {
+  } else if (!cut && HasLabel(line, LabelKind::kMac, true)) {
     header_ = line;
     below_header_.clear();
     after_header_ = true;
@@ -264,33 +297,35 @@ void LabelContext::Drop(std::string_view text, std::size_t to, std::size_t n) {
 }
 
 bool LabelContext::HeadsColumn(std::string_view top, std::string_view bottom,
-                               std::size_t column, std::size_t width) {
+                               std::size_t column, std::size_t width,
+                               LabelKind kind) {
   const std::string_view heading = CellsOver(top, column, width);
-  if (HasLabel(heading)) return true;
+  if (HasLabel(heading, kind)) return true;
   const std::string_view below = CellsOver(bottom, column, width);
   return !heading.empty() && !below.empty() &&
-         HasLabel(std::string(heading) + " " + std::string(below));
+         HasLabel(std::string(heading) + " " + std::string(below), kind);
 }
 
 bool LabelContext::Labelled(std::string_view text, std::size_t at,
-                            std::size_t end) {
+                            std::size_t end, LabelKind kind) {
   Advance(text, at);
-  if (HasLabel(line_)) return true;
+  if (HasLabel(line_, kind)) return true;
   if (line_cut_) return false;
   // A CSV field under a heading that names a MAC, or a tab-separated one
   // (a sheet pasted from Excel, a PowerShell export).
   for (const char separator : {',', ';', '\t'}) {
     if (header_.find(separator) != std::string::npos &&
         line_.find(separator) != std::string::npos) {
-      return HasLabel(Field(header_, separator, FieldIndex(line_, separator)));
+      return HasLabel(Field(header_, separator, FieldIndex(line_, separator)),
+                      kind);
     }
   }
   // A column of a table, its heading on one line or on the first two of
   // the table.
   const std::size_t column = Column(line_, line_.size());
   const std::size_t width = end - at;
-  return HeadsColumn(header_, below_header_, column, width) ||
-         HeadsColumn(first_, second_, column, width);
+  return HeadsColumn(header_, below_header_, column, width, kind) ||
+         HeadsColumn(first_, second_, column, width, kind);
 }
 
 }  // namespace venmark

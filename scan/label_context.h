@@ -1,10 +1,29 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "scan/notations.h"
+
 namespace venmark {
+
+// A word that labels a MAC or an identifier that holds one.
+struct LabelWord {
+  // What must stand around the word.
+  enum Boundary {
+    kAnywhere,     // nothing: it is long enough to be itself anywhere
+    kLatinWord,    // a word boundary, camel and snake case included
+    kCyrillicWord  // no Cyrillic letter on either side
+  };
+  std::string_view word;  // Latin letters in lower case, any case in text
+  LabelKind kind;
+  Boundary boundary;
+};
+
+// Every label word; each holds a mark NextLabelMark finds.
+std::span<const LabelWord> LabelWords();
 
 // Decides whether a bare run of twelve hex digits is a MAC: only when a
 // label that names a MAC ("MAC", "Physical Address", "HWaddr"…) stands
@@ -20,17 +39,19 @@ class LabelContext {
  public:
   static constexpr std::size_t kReach = 4096;
 
-  // Whether the bare word at [at, end) of text counts as a MAC. Calls must
-  // come in text order; text keeps its bytes between calls, less those
-  // Drop has been told of.
-  bool Labelled(std::string_view text, std::size_t at, std::size_t end);
+  // Whether the bare word at [at, end) of text stands under a label of
+  // kind. Calls must come in text order; text keeps its bytes between
+  // calls, less those Drop has been told of.
+  bool Labelled(std::string_view text, std::size_t at, std::size_t end,
+                LabelKind kind = LabelKind::kMac);
 
   // Takes in text up to offset to, then forgets that text's first n bytes
   // are there (n <= to): offsets from now on count from the byte after.
   void Drop(std::string_view text, std::size_t to, std::size_t n);
 
-  // Whether line holds a label that names a MAC.
-  static bool HasLabel(std::string_view line);
+  // Whether line holds a label of kind, or of any kind.
+  static bool HasLabel(std::string_view line, LabelKind kind,
+                       bool any_kind = false);
 
  private:
   // Takes in the lines of text from done_ to offset to.
@@ -40,7 +61,8 @@ class LabelContext {
   // Whether the cells of top over columns [column, column + width), alone
   // or followed by those of bottom, name a MAC.
   static bool HeadsColumn(std::string_view top, std::string_view bottom,
-                          std::size_t column, std::size_t width);
+                          std::size_t column, std::size_t width,
+                          LabelKind kind);
 
   std::size_t done_ = 0;      // offset in the text up to which it is taken in
   std::string line_;          // the current line so far (its last kReach bytes)

@@ -29,13 +29,7 @@ using shapes::IsHardByte;
 using shapes::IsWhole;
 using shapes::IsWholeBare;
 using shapes::JoinKey;
-using shapes::kClientIdLength;
-using shapes::kGroupedLength;
-using shapes::kQuadLength;
-using shapes::kSixSixLength;
-using shapes::MatchClientId;
 using shapes::MatchColonShort;
-using shapes::MatchGroups;
 using shapes::PairFollows;
 
 std::string SearchWindows(std::string_view candidate_mac) {
@@ -54,104 +48,76 @@ std::string SearchHuawei(std::string_view candidate_mac) {
   return SearchCisco(candidate_mac);
 }
 
-bool MacScanner::Labelled(std::size_t at, std::size_t end) {
+bool MacScanner::Labelled(std::size_t at, std::size_t end, LabelKind kind) {
   if (labels_ == nullptr) labels_ = &own_labels_.emplace();
-  return labels_->Labelled(text_, at, end);
+  return labels_->Labelled(text_, at, end, kind);
+}
+
+// Whether the text of row at [at, at + length) stands on its own.
+bool MacScanner::Whole(const NotationRow& row, std::size_t at,
+                       std::size_t length) const {
+  if (row.separator.empty()) return IsWholeBare(text_, at, length);
+  // A seventh pair after six spaced ones makes them a longer string.
+  if (row.separator == " " && PairFollows(text_, at + length)) return false;
+  return IsWhole(text_, at, length, row.separator);
 }
 
 std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
                                               std::size_t end) {
-  const std::size_t size = text_.size();
   const std::size_t length = end - word;
-  const char after = end < size ? text_[end] : '\0';
-  std::uint64_t address = 0;
-  auto finding = [&](std::size_t mac_length, Notation notation) {
-    const std::string_view mac = text_.substr(word, mac_length);
-    return MacFinding{word, notation, mac, address};
-  };
-  switch (length) {
-    case 1:
-    case 2: {
-      std::size_t mac_length = 0;
-      // Two digits a group, as most systems write them, is told first.
-      if (after == ':' && length == 2 && word + kGroupedLength <= size &&
-          MatchGroups<6, 2>(text_.substr(word, kGroupedLength), ':',
-                            &address)) {
-        if (IsWhole(text_, word, kGroupedLength, ':')) {
-          return finding(kGroupedLength, Notation::kColon);
+  const char after = end < text_.size() ? shapes::Lower(text_[end]) : '\0';
+  for (const NotationRow& row : Notations()) {
+    std::uint64_t address = 0;
+    std::size_t mac_length = 0;
+    switch (row.reading) {
+      case Reading::kGroups:
+        // Only the pairs after their tag are read from the tag.
+        if (row.need == Need::kTag || FirstWordLength(row) != length ||
+            (!row.separator.empty() && after != row.separator[0]) ||
+            !ReadGroups(row, text_, word, &address)) {
+          continue;
         }
-        return std::nullopt;
-      }
-      if (after == ':' && MatchColonShort(text_, word, &address, &mac_length)) {
+        mac_length = TextLength(row);
+        if (!Whole(row, word, mac_length) ||
+            (row.need != Need::kNothing &&
+             !Labelled(word, word + mac_length, LabelOf(row.need)))) {
+          continue;
+        }
+        break;
+      case Reading::kShortColon:
         // With one-digit groups no colon may stand before it at all: the
-        // tail of an IPv6 address ("fe80::1:2:3:4:5:6") is no MAC.
-        const bool grouped = mac_length == kGroupedLength;
-        if (IsWhole(text_, word, mac_length, ':') &&
-            (grouped || word == 0 || text_[word - 1] != ':')) {
-          return finding(mac_length,
-                         grouped ? Notation::kColon : Notation::kColonShort);
+        // tail of an IPv6 address ("fe80::1:2:3:4:5:6") is no MAC. Six
+        // pairs were told by their own row.
+        if (length > 2 || after != ':' ||
+            !MatchColonShort(text_, word, &address, &mac_length) ||
+            mac_length == TextLength(row) ||
+            !IsWhole(text_, word, mac_length, ":") ||
+            (word > 0 && text_[word - 1] == ':')) {
+          continue;
         }
-      }
-      if (length == 2 && after == '-' && word + kGroupedLength <= size &&
-          MatchGroups<6, 2>(text_.substr(word, kGroupedLength), '-',
-                            &address) &&
-          IsWhole(text_, word, kGroupedLength, '-')) {
-        return finding(kGroupedLength, Notation::kDash);
-      }
-      return std::nullopt;
+        break;
+      case Reading::kIpv6:
+        if (length > 4 || after != ':' ||
+            !ReadEui64Address(text_, word, &address, &mac_length)) {
+          continue;
+        }
+        break;
     }
-    case 4:
-      if ((after == '.' || after == '-') && word + kQuadLength <= size &&
-          MatchGroups<3, 4>(text_.substr(word, kQuadLength), after, &address) &&
-          IsWhole(text_, word, kQuadLength, after)) {
-        return finding(kQuadLength,
-                       after == '.' ? Notation::kDot : Notation::kDashQuad);
-      }
-      // 01 (Ethernet) and the MAC: "0100.1a2b.3c4d.5e".
-      if (after == '.' && text_[word] == '0' && text_[word + 1] == '1' &&
-          word + kClientIdLength <= size &&
-          MatchClientId(text_.substr(word, kClientIdLength), &address) &&
-          IsWhole(text_, word, kClientIdLength, '.')) {
-        return finding(kClientIdLength, Notation::kClientId);
-      }
-      return std::nullopt;
-    case 6:
-      if (after == '-' && word + kSixSixLength <= size &&
-          MatchGroups<2, 6>(text_.substr(word, kSixSixLength), '-', &address) &&
-          IsWhole(text_, word, kSixSixLength, '-')) {
-        return finding(kSixSixLength, Notation::kSixSix);
-      }
-      return std::nullopt;
-    case 12:
-      if (MatchGroups<1, 12>(text_.substr(word, 12), '\0', &address) &&
-          IsWholeBare(text_, word, 12) && Labelled(word, end)) {
-        return finding(12, Notation::kBare);
-      }
-      return std::nullopt;
-    case 14:
-      // 0x001A2B3C4D5E (HP-UX lanscan).
-      if (text_[word] == '0' && (text_[word + 1] | 0x20) == 'x' &&
-          MatchGroups<1, 12>(text_.substr(word + 2, 12), '\0', &address) &&
-          IsWholeBare(text_, word, 14) && Labelled(word, end)) {
-        return finding(14, Notation::kBare);
-      }
-      return std::nullopt;
-    default:
-      return std::nullopt;
+    return MacFinding{word, row.notation, text_.substr(word, mac_length),
+                      address, row.source};
   }
+  return std::nullopt;
 }
 
 std::optional<MacFinding> MacScanner::MatchHexString(std::size_t pairs) {
+  const NotationRow& row = HexStringRow();
+  const std::size_t length = TextLength(row);
   std::uint64_t address = 0;
-  if (pairs + kGroupedLength > text_.size() ||
-      !MatchGroups<6, 2>(text_.substr(pairs, kGroupedLength), ' ', &address) ||
-      !IsWhole(text_, pairs, kGroupedLength, ' ') ||
-      PairFollows(text_, pairs + kGroupedLength)) {
+  if (!ReadGroups(row, text_, pairs, &address) || !Whole(row, pairs, length)) {
     return std::nullopt;
   }
-  return MacFinding{pairs, Notation::kHexString,
-                    text_.substr(pairs, kGroupedLength),
-                    address};
+  return MacFinding{pairs, row.notation, text_.substr(pairs, length), address,
+                    row.source};
 }
 
 std::size_t MacScanner::PairsAfter(std::size_t colon) const {

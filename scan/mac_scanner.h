@@ -9,28 +9,17 @@
 
 #include "scan/byte_passes.h"
 #include "scan/label_context.h"
+#include "scan/notations.h"
 
 namespace venmark {
-
-// The ways MAC addresses are commonly written.
-enum class Notation {
-  kDash,        // 00-1a-2b-3c-4d-5e (Windows)
-  kColon,       // 00:1a:2b:3c:4d:5e (Unix-like systems)
-  kDot,         // 001a.2b3c.4d5e (Cisco)
-  kDashQuad,    // 001a-2b3c-4d5e (Huawei, H3C, HPE Comware)
-  kColonShort,  // 0:1d:aa:8f:23:ed (macOS, AIX, Solaris, net-snmp, dhcpd)
-  kSixSix,      // 001e49-7a33c1 (HPE ProCurve, Aruba AOS-S)
-  kBare,        // 001A2B3C4D5E or 0x001A2B3C4D5E, under a MAC label
-  kHexString,   // 00 1A 2B 3C 4D 5E after "Hex-STRING:" (net-snmp)
-  kClientId,    // 0100.1a2b.3c4d.5e (Cisco DHCP client identifier)
-};
 
 // One MAC address found in a text.
 struct MacFinding {
   std::size_t offset = 0;  // byte offset of the MAC in the text
   Notation notation = Notation::kDash;
-  std::string_view candidate_mac;  // the MAC exactly as written in the text
-  std::uint64_t address = 0;       // the 48 bits, first byte highest
+  std::string_view candidate_mac;  // the text exactly as written
+  std::uint64_t address = 0;       // the MAC's 48 bits, first byte highest
+  Source source = Source::kWritten;  // what candidate_mac is
 };
 
 // Key of a dash-separated MAC: its first eight characters, upper-cased.
@@ -79,7 +68,9 @@ class MacScanner {
   // Where the pairs after the "Hex-STRING:" that ends in the colon at
   // colon begin (after one blank or more), or npos.
   std::size_t PairsAfter(std::size_t colon) const;
-  bool Labelled(std::size_t at, std::size_t end);
+  bool Labelled(std::size_t at, std::size_t end, LabelKind kind);
+  // Whether the text of row at [at, at + length) stands on its own.
+  bool Whole(const NotationRow& row, std::size_t at, std::size_t length) const;
 
   std::string_view text_;
   MacStarts starts_;  // where MACs may start

@@ -58,7 +58,8 @@ TEST(MacScannerTest, FindsOnlyWholeMacs) {
     std::vector<std::string> macs;
   } cases[] = {
       {"00-11-22-33-44-55-66", {}},
-      {"DUID . . : 00-01-00-01-2A-BC-DE-F0-8C-EC-4B-12-34-56", {}},
+      {"DUID . . : 00-01-00-01-2A-BC-DE-F0-8C-EC-4B-12-34-56-78", {}},
+      {"DUID . . : 00-02-00-01-2A-BC-DE-F0-8C-EC-4B-12-34-56", {}},
       {"00-00-00-00-00-00-00-E0", {}},
       {"00:19:e8:a1:2b:3c:4d", {}},
       {"abc00:19:e8:a1:2b:3cdef", {}},
@@ -231,6 +232,53 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        {"0100.1a2b.3c4d.5e"},
        0x001A2B3C4D5E},
       {"0063.6973.636f.2d30.3031 and 0100.1a2b.3c4d.5e.6f", {}},
+      // Escaped colons, as nmcli -t and URLs write them.
+      {"GENERAL.HWADDR:3C\\:52\\:82\\:1A\\:2B\\:3C", {"3C\\:52\\:82\\:1A\\:2B\\:3C"},
+       0x3C52821A2B3C},
+      {"?client_mac=F8%3AE4%3AE3%3AA1%3AB2%3AC3&ssid=Guest",
+       {"F8%3AE4%3AE3%3AA1%3AB2%3AC3"}, 0xF8E4E3A1B2C3},
+      {"id=f8%3ae4%3ae3%3aa1%3ab2%3ac3", {"f8%3ae4%3ae3%3aa1%3ab2%3ac3"},
+       0xF8E4E3A1B2C3},
+      {"a=F8%3AE4%3AE3%3AA1%3AB2%3AC3%3A00 b=3C\\:52\\:82\\:1A\\:2B\\:3C\\:4D", {}},
+      {"F8%2FE4%2FE3%2FA1%2FB2%2FC3", {}},
+      // Six spaced pairs under a MAC label, not under another or a seventh.
+      {"MAC: 44 19 b6 3a 7c 01", {"44 19 b6 3a 7c 01"}, 0x4419B63A7C01},
+      {"мак 44 19 b6 3a 7c 01 порт 5", {"44 19 b6 3a 7c 01"}, 0x4419B63A7C01},
+      {"MAC: 44 19 b6 3a 7c 01 02", {}},
+      {"Serial: 44 19 b6 3a 7c 01", {}},
+      {"0000: 00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff", {}},
+      // DHCP client identifiers of type 1: six bytes after the 01.
+      {"1717000000 90:61:ae:3d:5c:1f 10.0.0.5 pc1 01:90:61:ae:3d:5c:1f",
+       {"90:61:ae:3d:5c:1f", "01:90:61:ae:3d:5c:1f"}, 0x9061AE3D5C1F},
+      {"ClientId 01-90-61-ae-3d-5c-1f", {"01-90-61-ae-3d-5c-1f"},
+       0x9061AE3D5C1F},
+      {"02:90:61:ae:3d:5c:1f 01:90:61:ae:3d:5c:1f:00", {}},
+      {"client-id: 019061ae3d5c1f", {"019061ae3d5c1f"}, 0x9061AE3D5C1F},
+      {"MAC: 019061ae3d5c1f, Serial 019061ae3d5c1f", {}},
+      // DHCPv6 DUIDs of type 1 (LLT) and 3 (LL) over Ethernet.
+      {"DHCPv6 Client DUID. . : 00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F",
+       {"00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F"}, 0x9061AE3D5C1F},
+      {"duid 00:03:00:01:90:61:ae:3d:5c:1f;", {"00:03:00:01:90:61:ae:3d:5c:1f"},
+       0x9061AE3D5C1F},
+      {"ClientDuid 000100012B8C1D4E9061AE3D5C1F and 000300019061ae3d5c1f",
+       {"000100012B8C1D4E9061AE3D5C1F", "000300019061ae3d5c1f"},
+       0x9061AE3D5C1F},
+      {"DUID клиента DHCPv6: 000300019061ae3d5c1f", {"000300019061ae3d5c1f"},
+       0x9061AE3D5C1F},
+      {"00:02:00:00:ab:11:aa:bb:cc:dd:ee:ff 00-03-00-06-90-61-AE-3D-5C-1F", {}},
+      {"MAC 000300019061ae3d5c1f 00030001-9061ae3d5c1f", {}},
+      // IPv6 addresses with the MAC in a modified EUI-64 identifier.
+      {"fe80::21d:aaff:fe61:83c dev eth0 lladdr 00:1d:aa:61:08:3c",
+       {"fe80::21d:aaff:fe61:83c", "00:1d:aa:61:08:3c"}, 0x001DAA61083C},
+      {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07/64", {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07"},
+       0xB827EB0C1E07},
+      {"ping fe80::a00:27ff:fe4e:66a1%enp0s3.", {"fe80::a00:27ff:fe4e:66a1"},
+       0x0800274E66A1},
+      {"fe80::1 ::1 2001:db8::8a2e:370:7334 fe80::f1d3:2c4e:ab12:9a0b "
+       "2001:db8::ff:fe00:1:2 fe80::21d:aaff:fe61:83c:1 "
+       "x:fe80::21d:aaff:fe61:83c fe80::21d:aaff:fe61:83cg "
+       "::ffff:aaff:fe61:1.2.3.4 fe80::21d::aaff:fe61:83c",
+       {}},
   };
   for (const auto& c : cases) {
     std::vector<std::string> got;
@@ -454,7 +502,21 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
                                            ".",
                                            "g",
                                            " ",
-                                           "Ж"};
+                                           "Ж",
+                                           "3C\\:52\\:82\\:1A\\:2B\\:3C",
+                                           "F8%3ae4%3AE3%3AA1%3AB2%3AC3",
+                                           "\\:",
+                                           "%3A",
+                                           "01:90:61:ae:3d:5c:1f",
+                                           "00-03-00-01",
+                                           "00:01:00:01:2b:8c:1d:4e",
+                                           "000300019061ae3d5c1f",
+                                           "019061ae3d5c1f",
+                                           "DUID ",
+                                           "client-id ",
+                                           "fe80::21d:aaff:fe61:83c",
+                                           "aaff:fe61:83c",
+                                           "::"};
   for (int round = 0; round < 6000; ++round) {
     std::string text;
     for (std::size_t n = below(24); n > 0; --n)

@@ -27,6 +27,17 @@ const std::array<unsigned char, 256> kClass = MakeClassTable();
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+// Whether text holds word (in lower case) at `at`, in any case.
+bool HasAt(std::string_view text, std::size_t at, std::string_view word) {
+  if (at > text.size() || text.size() - at < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (Lower(text[at + i]) != word[i]) return false;
+  }
+  return true;
+}
+
 // Whether the longest run of letters and digits that ends just before end
 // is not empty and all hex digits.
 bool HexWordEndsAt(std::string_view text, std::size_t end) {
@@ -51,17 +62,21 @@ bool HexWordStartsAt(std::string_view text, std::size_t begin) {
 // or digit touches it, and its separator does not carry it on into a hex
 // word on either side.
 bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
-             char separator) {
+             std::string_view separator) {
+  const std::size_t n = separator.size();
   if (start > 0) {
-    const char before = text[start - 1];
-    if (IsAlnum(before)) return false;
-    if (before == separator && HexWordEndsAt(text, start - 1)) return false;
+    if (IsAlnum(text[start - 1])) return false;
+    if (start >= n && HasAt(text, start - n, separator) &&
+        HexWordEndsAt(text, start - n)) {
+      return false;
+    }
   }
   const std::size_t end = start + length;
   if (end < text.size()) {
-    const char after = text[end];
-    if (IsAlnum(after)) return false;
-    if (after == separator && HexWordStartsAt(text, end + 1)) return false;
+    if (IsAlnum(text[end])) return false;
+    if (HasAt(text, end, separator) && HexWordStartsAt(text, end + n)) {
+      return false;
+    }
   }
   return true;
 }
@@ -70,7 +85,7 @@ bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
 // separator joins it to a hex word on either side (a GUID's last group, a
 // longer identifier).
 bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length) {
-  for (const char separator : {'-', ':', '.'}) {
+  for (const std::string_view separator : {"-", ":", "."}) {
     if (!IsWhole(text, start, length, separator)) return false;
   }
   return true;
@@ -109,22 +124,6 @@ bool PairFollows(std::string_view text, std::size_t at) {
          IsHex(text[at + 2]);
 }
 
-// "01HH.HHHH.HHHH.HH": the MAC is the twelve digits after the 01.
-bool MatchClientId(std::string_view s, std::uint64_t* address) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < kClientIdLength; ++i) {
-    if (i == 4 || i == 9 || i == 14) {
-      if (s[i] != '.') return false;
-      continue;
-    }
-    if (!IsHex(s[i])) return false;
-    if (i >= 2)
-      value = (value << 4) | static_cast<std::uint64_t>(mac::KnownHexValue(s[i]));
-  }
-  *address = value;
-  return true;
-}
-
 // "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
 std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
                     std::size_t c, std::size_t d, std::size_t e,
@@ -135,10 +134,10 @@ std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
 
 // A byte that no MAC holds and that joins no words: text up to it is
 // decided whatever follows. Blanks join the pairs after "Hex-STRING:", and
-// x the 0x of a bare MAC.
+// x the 0x of a bare MAC, a backslash or a percent sign an escaped colon.
 bool IsHardByte(char c) {
   return !IsHex(c) && c != '-' && c != ':' && c != '.' && c != ' ' &&
-         c != 'x' && c != 'X';
+         c != 'x' && c != 'X' && c != '\\' && c != '%';
 }
 
 }  // namespace venmark::shapes

@@ -10,11 +10,6 @@
 // scanner's vocabulary.
 namespace venmark::shapes {
 
-inline constexpr std::size_t kGroupedLength = 17;   // 00-1a-2b-3c-4d-5e
-inline constexpr std::size_t kQuadLength = 14;      // 001a.2b3c.4d5e
-inline constexpr std::size_t kSixSixLength = 13;    // 001e49-7a33c1
-inline constexpr std::size_t kClientIdLength = 17;  // 0100.1a2b.3c4d.5e
-
 enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2 };
 extern const std::array<unsigned char, 256> kClass;
 
@@ -32,36 +27,20 @@ inline constexpr std::size_t kShortestMac = 11;
 // c in upper case, if it is a Latin letter.
 char Upper(char c);
 
+// c in lower case, if it is a Latin letter.
+char Lower(char c);
+
 // The value of c, a hex digit, without a branch.
 inline unsigned Nibble(char c) {
   const auto u = static_cast<unsigned char>(c);
   return (u & 0xFu) + 9u * (u >> 6);
 }
 
-// Whether s (at least kGroups * (kWidth + 1) - 1 bytes) holds kGroups
-// groups of kWidth hex digits with separator between them; the digits, in
-// order, go into *address. Written out for each shape, without a branch.
-template <std::size_t kGroups, std::size_t kWidth>
-bool MatchGroups(std::string_view s, char separator, std::uint64_t* address) {
-  std::uint64_t value = 0;
-  bool ok = true;
-  for (std::size_t group = 0; group < kGroups; ++group) {
-    const std::size_t at = group * (kWidth + 1);
-    for (std::size_t i = 0; i < kWidth; ++i) {
-      ok &= IsHex(s[at + i]);
-      value = value << 4 | Nibble(s[at + i]);
-    }
-    if (group + 1 < kGroups) ok &= s[at + kWidth] == separator;
-  }
-  if (ok) *address = value;
-  return ok;
-}
-
 // Whether the MAC at [start, start + length) stands on its own: no letter
-// or digit touches it, and its separator does not carry it on into a hex
-// word on either side.
+// or digit touches it, and its separator (lower case; any case in text)
+// does not carry it on into a hex word on either side.
 bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
-             char separator);
+             std::string_view separator);
 
 // The same for a bare word and every separator (a GUID's last group).
 bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length);
@@ -73,9 +52,6 @@ bool MatchColonShort(std::string_view text, std::size_t start,
 
 // Whether " HH" (a seventh pair) follows at position at.
 bool PairFollows(std::string_view text, std::size_t at);
-
-// "01HH.HHHH.HHHH.HH" in s: the MAC, the twelve digits after the 01.
-bool MatchClientId(std::string_view s, std::uint64_t* address);
 
 // "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
 std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
