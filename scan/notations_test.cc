@@ -35,7 +35,9 @@ TEST(NotationsTest, EveryExampleIsFoundByItsOwnRow) {
     SCOPED_TRACE(std::string(row.example));
     std::string_view mac = row.example;
     if (row.need == Need::kTag) mac.remove_prefix(mac.find(' ') + 1);
-    if (row.reading == Reading::kGroups) EXPECT_EQ(mac.size(), TextLength(row));
+    if (row.reading == Reading::kGroups) {
+      EXPECT_EQ(mac.size(), TextLength(row));
+    }
     for (const std::string& around :
          {std::string(""), std::string(" x"), std::string(";\n")}) {
       const std::string before = "host 10.0.0.1 " + LabelFor(row.need);
