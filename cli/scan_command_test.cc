@@ -162,13 +162,30 @@ TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
   Write("base.dat", kListing);
   const std::string input = "00:50:56:aa:bb:cc ff-ff-ff-ff-ff-ff\n";
   EXPECT_EQ(Scan("--format=tsv", input).out,
-            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\n"
-            "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\n");
+            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\t00:50:56:aa:bb:cc\t1\n"
+            "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\t"
+            "ff:ff:ff:ff:ff:ff\t1\n");
   EXPECT_EQ(Scan("--format json", input).out,
             "{\"mac\":\"00:50:56:aa:bb:cc\",\"assignment\":\"005056\","
-            "\"vendor\":\"VMware, Inc.\",\"note\":\"\"}\n"
+            "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
+            "\"00:50:56:aa:bb:cc\",\"line\":1}\n"
             "{\"mac\":\"ff-ff-ff-ff-ff-ff\",\"assignment\":\"\",\"vendor\":"
-            "\"\",\"note\":\"широковещательный адрес\"}\n");
+            "\"\",\"note\":\"широковещательный адрес\",\"address\":"
+            "\"ff:ff:ff:ff:ff:ff\",\"line\":1}\n");
+  // The Russian note of a MAC inside an identifier, and lines counted in a
+  // mapped file as in a pipe.
+  const std::string derived =
+      "x\nfe80::250:56ff:feaa:bbcc%eth0\n";
+  EXPECT_EQ(Scan("", derived).out,
+            "fe80::250:56ff:feaa:bbcc - VMware, Inc. (MAC 00:50:56:aa:bb:cc "
+            "из IPv6-адреса)\n");
+  for (const bool piped : {false, true}) {
+    EXPECT_EQ(Scan("--format=json", derived, "", piped).out,
+              "{\"mac\":\"fe80::250:56ff:feaa:bbcc\",\"assignment\":\"005056\","
+              "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
+              "\"00:50:56:aa:bb:cc\",\"line\":2,\"derived_from\":\"ipv6\"}\n")
+        << piped;
+  }
   EXPECT_EQ(Scan("--format=xml").status, 1);
 
   // A short text, and one long enough to be written by a second thread.

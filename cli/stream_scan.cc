@@ -47,6 +47,7 @@ bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
   std::string utf8;
   LineWriter writer(*listings, format, out);
   StreamScanner scanner;
+  if (format != ResultFormat::kText) scanner.CountLines();
   std::optional<Utf16Decoder> utf16;
   // A byte-order mark is told by the first two bytes, which may come apart.
   std::string head;

@@ -155,6 +155,7 @@ bool ScanOnTwoThreads(MacScanner* scanner, const ListingSet& listings,
 void ScanWhole(std::string_view text, const ListingSet& listings,
                ResultFormat format, Output* out) {
   MacScanner scanner(text);
+  if (format != ResultFormat::kText) scanner.CountLines(1);
   LineWriter writer(listings, format, out);
   // A long text on two threads; where no second thread is to be had (a
   // process limit, a pids cgroup, no memory for its stack), on this one.

@@ -2,8 +2,13 @@
 
 #include <cstdio>
 
+#include "scan/mac.h"
+
 namespace venmark {
 namespace {
+
+// JSON's derived_from for each Source: what the MAC was found inside.
+constexpr std::string_view kSourceNames[] = {"", "ipv6", "duid", "client-id"};
 
 // A field of a text or TSV line as a terminal may show it: every control
 // character (C0, DEL and the C1 range, U+0080 to U+009F, in UTF-8) becomes
@@ -78,6 +83,12 @@ SpecialAddress ClassifyAddress(std::uint64_t address) {
 
 void AppendRow(const ResultRow& row, const ResultStyle& style,
                std::string* out) {
+  const auto source = static_cast<std::size_t>(row.source);
+  // Plain text names the MAC only where the text as written is not one.
+  const std::string address =
+      style.format != ResultFormat::kText || row.source != Source::kWritten
+          ? mac::ColonPairs(row.address)
+          : std::string();
   switch (style.format) {
     case ResultFormat::kText:
       out->append(row.mac);
@@ -88,14 +99,20 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
         out->append(style.words->vendor_not_found);
         if (!row.note.empty()) out->append(" (").append(row.note).append(")");
       }
+      if (row.source != Source::kWritten) {
+        out->append(" (").append(style.words->derived_mac).append(" ");
+        out->append(address).append(" ");
+        out->append(style.words->derived_from[source]).append(")");
+      }
       break;
     case ResultFormat::kTsv:
       for (const std::string_view field :
-           {row.mac, row.assignment, row.vendor}) {
+           {row.mac, row.assignment, row.vendor, row.note}) {
         AppendVisible(field, out);
         out->push_back('\t');
       }
-      AppendVisible(row.note, out);
+      out->append(address).push_back('\t');
+      out->append(std::to_string(row.line));
       break;
     case ResultFormat::kJson:
       out->append("{\"mac\":");
@@ -106,6 +123,12 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
       AppendJsonString(row.vendor, out);
       out->append(",\"note\":");
       AppendJsonString(row.note, out);
+      out->append(",\"address\":\"").append(address);
+      out->append("\",\"line\":").append(std::to_string(row.line));
+      if (row.source != Source::kWritten) {
+        out->append(",\"derived_from\":\"");
+        out->append(kSourceNames[source]).push_back('"');
+      }
       out->push_back('}');
       break;
   }
@@ -125,6 +148,9 @@ void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
   }
   ResultRow row;
   row.mac = finding.candidate_mac;
+  row.address = finding.address;
+  row.source = finding.source;
+  row.line = finding.line;
   row.assignment = scratch->digits;
   row.found = true;
   for (const std::string_view name : scratch->names) {
@@ -144,6 +170,7 @@ std::string SearchText(std::string_view text, const ListingSet& listings,
   std::string results;
   Assignment scratch;
   MacScanner scanner(text);
+  if (style.format != ResultFormat::kText) scanner.CountLines(1);
   while (const std::optional<MacFinding> finding = scanner.Next()) {
     SearchMacBase(listings, *finding, style, &results, &scratch);
   }

@@ -33,6 +33,11 @@ struct ResultWords {
   std::string_view vendor_not_found;
   // The note of each SpecialAddress; kNone's is empty.
   std::array<std::string_view, 7> special;
+  // The note of a MAC found inside another identifier: this word, the MAC,
+  // then the word of its Source ("MAC", "из IPv6-адреса"); kWritten's is
+  // empty.
+  std::string_view derived_mac;
+  std::array<std::string_view, 4> derived_from;
 };
 
 // The fields of one result line.
@@ -42,10 +47,14 @@ struct ResultRow {
   std::string_view vendor;      // or empty when no listing knows the MAC
   std::string_view note;        // the special address note of a MAC not found
   bool found = false;
+  std::uint64_t address = 0;          // the MAC's 48 bits
+  Source source = Source::kWritten;   // what mac is
+  std::size_t line = 0;               // 1-based line of mac; 0 if not counted
 };
 
-// How result lines are written: "MAC - name" lines, tab-separated fields,
-// or one JSON object a line (mac, assignment, vendor, note).
+// How result lines are written: "MAC - name" lines, tab-separated fields
+// (mac, assignment, vendor, note, address, line), or one JSON object a line
+// (the same, and derived_from for a MAC found inside another identifier).
 enum class ResultFormat { kText, kTsv, kJson };
 
 // The form of result lines: format, line end and words.

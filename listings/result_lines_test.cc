@@ -68,18 +68,20 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kText,
        "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kTsv,
-       "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\n"},
+       "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\t"
+       "00:1a:2b:00:00:01\t0\n"},
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"Evil\\u001b]0;x\\u0007 Tab\\there \xc2\x9b"
-       "2J\",\"note\":\"\"}\n"},
+       "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0}\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kText,
        "00-1a-2b-00-00-01 - A?B?C D~\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kTsv,
-       "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\n"},
+       "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\t00:1a:2b:00:00:01\t0\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
-       "\"A\\u007fB\\u001fC D~\",\"note\":\"\"}\n"},
+       "\"A\\u007fB\\u001fC D~\",\"note\":\"\",\"address\":"
+       "\"00:1a:2b:00:00:01\",\"line\":0}\n"},
   };
   for (const auto& c : cases) {
     const ListingSet listing(MalListing::Parse(
@@ -88,6 +90,67 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
     Assignment scratch;
     SearchMacBase(listing, finding, TestStyle(c.format), &out, &scratch);
     EXPECT_EQ(out, c.line);
+  }
+}
+
+// A MAC found inside another identifier is shown as written, then named,
+// with the MAC and where it came from; machine formats carry the MAC, the
+// line and the source in fields of their own, the columns before them in
+// place.
+TEST(SearchTest, NamesTheMacInsideAnotherIdentifier) {
+  const ListingSet listing(
+      MalListing::Parse("00-1D-AA   (hex)\t\tDrayTek Corp.\r\n"));
+  const std::string text =
+      "neighbours:\nfe80::21d:aaff:fe61:83c dev eth0\n\n"
+      "duid 00:03:00:01:02:1d:aa:61:08:3c; 01-00-1d-aa-61-08-3c\n"
+      "00:1D:AA:61:08:3C\n";
+  const struct {
+    ResultFormat format;
+    const char* lines;
+  } cases[] = {
+      {ResultFormat::kText,
+       "fe80::21d:aaff:fe61:83c - DrayTek Corp. (MAC 00:1d:aa:61:08:3c from "
+       "IPv6)\n"
+       "00:03:00:01:02:1d:aa:61:08:3c - no vendor (local) (MAC "
+       "02:1d:aa:61:08:3c from DUID)\n"
+       "01-00-1d-aa-61-08-3c - DrayTek Corp. (MAC 00:1d:aa:61:08:3c from "
+       "client-id)\n"
+       "00:1D:AA:61:08:3C - DrayTek Corp.\n"},
+      {ResultFormat::kTsv,
+       "fe80::21d:aaff:fe61:83c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t2\n"
+       "00:03:00:01:02:1d:aa:61:08:3c\t\t\tlocal\t02:1d:aa:61:08:3c\t4\n"
+       "01-00-1d-aa-61-08-3c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t4\n"
+       "00:1D:AA:61:08:3C\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t5\n"},
+      {ResultFormat::kJson,
+       "{\"mac\":\"fe80::21d:aaff:fe61:83c\",\"assignment\":\"001DAA\","
+       "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
+       "\"00:1d:aa:61:08:3c\",\"line\":2,\"derived_from\":\"ipv6\"}\n"
+       "{\"mac\":\"00:03:00:01:02:1d:aa:61:08:3c\",\"assignment\":\"\","
+       "\"vendor\":\"\",\"note\":\"local\",\"address\":"
+       "\"02:1d:aa:61:08:3c\",\"line\":4,\"derived_from\":\"duid\"}\n"
+       "{\"mac\":\"01-00-1d-aa-61-08-3c\",\"assignment\":\"001DAA\","
+       "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
+       "\"00:1d:aa:61:08:3c\",\"line\":4,\"derived_from\":\"client-id\"}\n"
+       "{\"mac\":\"00:1D:AA:61:08:3C\",\"assignment\":\"001DAA\","
+       "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
+       "\"00:1d:aa:61:08:3c\",\"line\":5}\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SearchText(text, listing, TestStyle(c.format, "\n")), c.lines);
+    // Block by block, the lines counted across the blocks alike.
+    for (std::size_t cut = 0; cut <= text.size(); cut += 7) {
+      StreamScanner stream;
+      if (c.format != ResultFormat::kText) stream.CountLines();
+      std::string out;
+      Assignment scratch;
+      auto found = [&](const MacFinding& f) {
+        SearchMacBase(listing, f, TestStyle(c.format, "\n"), &out, &scratch);
+      };
+      stream.Feed(std::string_view(text).substr(0, cut), found);
+      stream.Feed(std::string_view(text).substr(cut), found);
+      stream.Finish(found);
+      EXPECT_EQ(out, c.lines) << "cut at " << cut;
+    }
   }
 }
 

@@ -132,6 +132,19 @@ std::size_t MacScanner::PairsAfter(std::size_t colon) const {
 }
 
 std::optional<MacFinding> MacScanner::Next() {
+  std::optional<MacFinding> found = NextUnnumbered();
+  if (found && count_lines_) {
+    line_ += static_cast<std::size_t>(
+        std::count(text_.begin() + static_cast<std::ptrdiff_t>(counted_to_),
+                   text_.begin() + static_cast<std::ptrdiff_t>(found->offset),
+                   '\n'));
+    counted_to_ = found->offset;
+    found->line = line_;
+  }
+  return found;
+}
+
+std::optional<MacFinding> MacScanner::NextUnnumbered() {
   const std::size_t size = text_.size();
   const std::size_t limit = std::min(size, start_limit_);
   std::size_t i = position_;
@@ -212,13 +225,23 @@ void StreamScanner::Keep(std::size_t from) {
       from - (colon + 1 - kHexStringTag.size()) > keep) {
     keep = kTagged.size();
     labels_.Drop(pending_, from, from - keep);
+    CountDropped(from);
     pending_.replace(0, from, kTagged);
   } else {
     labels_.Drop(pending_, from, from - keep);
+    CountDropped(from - keep);
     pending_.erase(0, from - keep);
   }
   plain_ -= std::min(plain_, from - keep);
   from_ = keep;
+}
+
+void StreamScanner::CountDropped(std::size_t n) {
+  if (lines_ != 0) {
+    lines_ += static_cast<std::size_t>(
+        std::count(pending_.begin(),
+                   pending_.begin() + static_cast<std::ptrdiff_t>(n), '\n'));
+  }
 }
 
 std::size_t StreamScanner::DecidedLength() {

@@ -20,6 +20,7 @@ struct MacFinding {
   std::string_view candidate_mac;  // the text exactly as written
   std::uint64_t address = 0;       // the MAC's 48 bits, first byte highest
   Source source = Source::kWritten;  // what candidate_mac is
+  std::size_t line = 0;  // 1-based, where lines are counted (LF ends one)
 };
 
 // Key of a dash-separated MAC: its first eight characters, upper-cased.
@@ -60,7 +61,17 @@ class MacScanner {
   // The next MAC in the text, or nothing once the text is used up.
   std::optional<MacFinding> Next();
 
+  // Numbers the lines of findings from now on, the text's first byte
+  // standing on line first_line.
+  void CountLines(std::size_t first_line) {
+    line_ = first_line;
+    counted_to_ = 0;
+    count_lines_ = true;
+  }
+
  private:
+  // Next, before its line is known.
+  std::optional<MacFinding> NextUnnumbered();
   // The MAC whose first group is the hex word [word, end), if any.
   std::optional<MacFinding> MatchAt(std::size_t word, std::size_t end);
   // The MAC in the pairs after "Hex-STRING:" that start at pairs, if any.
@@ -79,6 +90,9 @@ class MacScanner {
   LabelContext* labels_ = nullptr;
   std::optional<LabelContext> own_labels_;
   bool began_ = false;  // Next has been called
+  bool count_lines_ = false;
+  std::size_t line_ = 0;        // the line of text_[counted_to_]
+  std::size_t counted_to_ = 0;  // how far line_ is counted
 };
 
 // Every MAC written in text, by position.
@@ -101,6 +115,9 @@ class StreamScanner {
                          std::size_t context = kContext)
       : longest_run_(longest_run), context_(context) {}
 
+  // Numbers the lines of findings, from 1.
+  void CountLines() { lines_ = 1; }
+
   // Adds the next block of text and passes each MAC that is now decided to
   // found. The finding's views are valid only during the call.
   template <typename Found>
@@ -113,6 +130,7 @@ class StreamScanner {
       // kContext before the end is decided by the kContext after it.
       const std::size_t limit = pending_.size() - context_;
       MacScanner scanner(pending_, from_, limit, &labels_);
+      if (lines_ != 0) scanner.CountLines(lines_);
       while (const std::optional<MacFinding> finding = scanner.Next()) {
         found(*finding);
       }
@@ -142,6 +160,7 @@ class StreamScanner {
   void Drain(std::size_t decided, Found& found) {
     MacScanner scanner(std::string_view(pending_).substr(0, decided), from_,
                        std::string_view::npos, &labels_);
+    if (lines_ != 0) scanner.CountLines(lines_);
     while (const std::optional<MacFinding> finding = scanner.Next()) {
       found(*finding);
     }
@@ -151,6 +170,8 @@ class StreamScanner {
   // Drops what stands before `from` but the bytes that tell what precedes
   // the next MAC; the next MAC starts at from or later.
   void Keep(std::size_t from);
+  // Counts the lines of the first n bytes of pending_, about to go.
+  void CountDropped(std::size_t n);
 
   // What stands before a MAC and tells whether it counts: "Hex-STRING: ".
   static constexpr std::size_t kLookBehind = 16;
@@ -159,6 +180,7 @@ class StreamScanner {
   std::string pending_;
   std::size_t from_ = 0;   // where the next MAC may start in pending_
   std::size_t plain_ = 0;  // pending_ holds no hard byte from from_ to here
+  std::size_t lines_ = 0;  // the line of pending_[0], 0 when not counted
   LabelContext labels_;
 };
 

@@ -77,7 +77,9 @@ ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
   static constexpr ResultWords kWords{
       " - no vendor",
       {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast",
-       "multicast", "local"}};
+       "multicast", "local"},
+      "MAC",
+      {"", "from IPv6", "from DUID", "from client-id"}};
   return {format, eol, &kWords};
 }
 
