@@ -299,7 +299,11 @@ void LabelContext::Drop(std::string_view text, std::size_t to, std::size_t n) {
 bool LabelContext::HeadsColumn(std::string_view top, std::string_view bottom,
                                std::size_t column, std::size_t width,
                                LabelKind kind) {
+  // A heading is a few words; a sentence over the text (a chat message
+  // that mentions a MAC) heads no column.
+  constexpr std::size_t kLongestHeading = 48;
   const std::string_view heading = CellsOver(top, column, width);
+  if (heading.size() > kLongestHeading) return false;
   if (HasLabel(heading, kind)) return true;
   const std::string_view below = CellsOver(bottom, column, width);
   return !heading.empty() && !below.empty() &&

@@ -217,6 +217,11 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        "10,05/14/24,09:01:03,Assign,10.0.0.9,pc1,abcdef,001A2B3C4D5E\n",
        {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
+      // A sentence that mentions a MAC heads nothing below it.
+      {"[09:12] Sergey: who has the printer with MAC 00-1D-AA-61-08-3C?\n"
+       "[09:13] Olga: the one in room 214\n"
+       "[09:16] Sergey: and the hash 001a2b3c4d5e of the file?\n",
+       {"00-1D-AA-61-08-3C"}, 0x001DAA61083C},
       // A blank line ends the table the heading stood over.
       {"Name  MacAddress\n\nvm1   00155D010203\n", {}},
       {"Name  MacAddress\n----  ----------\n\nvm1   00155D010203\n", {}},
