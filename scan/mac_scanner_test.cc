@@ -217,6 +217,11 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        "10,05/14/24,09:01:03,Assign,10.0.0.9,pc1,abcdef,001A2B3C4D5E\n",
        {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
+      // A heading on two lines further down a block, beside a label of
+      // its own line: "Physical" over "Address".
+      {"Port  Name\n1     x\nHost  Physical      MAC\n"
+       "Name  Address\npc1   001A2B3C4D5E  x\n",
+       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       // A sentence that mentions a MAC heads nothing below it.
       {"[09:12] Sergey: who has the printer with MAC 00-1D-AA-61-08-3C?\n"
        "[09:13] Olga: the one in room 214\n"
@@ -521,7 +526,16 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
                                            "client-id ",
                                            "fe80::21d:aaff:fe61:83c",
                                            "aaff:fe61:83c",
-                                           "::"};
+                                           "::",
+                                           "\t",
+                                           ";",
+                                           "\r",
+                                           "\r\n",
+                                           "MAC\t",
+                                           "Name  MAC",
+                                           "  MacAddress  ",
+                                           "\"a,b\"",
+                                           "HMAC"};
   for (int round = 0; round < 6000; ++round) {
     std::string text;
     for (std::size_t n = below(24); n > 0; --n)
@@ -549,6 +563,75 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
       stream.Finish(found);
       ASSERT_EQ(blockwise, whole) << text;
     }
+  }
+}
+
+}  // namespace
+}  // namespace venmark
+
+namespace venmark {
+namespace {
+
+// Random tables, as sheets, exports and switches print them: headings on
+// one line or two over columns aligned by blanks or split by tabs, commas
+// or semicolons, bare words of every kind below, blank lines between
+// tables, any line end. The scanner, a block at a time too, agrees with
+// the label rule read plainly.
+TEST(MacScannerTest, AgreesWithThePlainLabelRuleOverTables) {
+  std::mt19937 rng(23);
+  auto below = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  const std::vector<std::string> headings = {
+      "Name", "MAC", "Mac", "Address", "Station", "Physical", "Serial",
+      "DUID", "Client", "client-id", "Id", "HMAC", "MacAddress", "Ж"};
+  const std::vector<std::string> cells = {
+      "001A2B3C4D5E",          "0x001A2B3C4D5E", "019061ae3d5c1f",
+      "000300019061ae3d5c1f",  "44 19 b6 3a 7c 01", "pc1",
+      "10.0.0.1",              "",               "\"a,b\"",
+      "000100012B8C1D4E9061AE3D5C1F"};
+  const std::vector<std::string> separators = {",", ";", "\t", "  ", "   ",
+                                               " "};
+  const std::vector<std::string> ends = {"\n", "\r\n", "\r"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::string& end = ends[below(ends.size())];
+    for (std::size_t table = 1 + below(3); table > 0; --table) {
+      const std::string& separator = separators[below(separators.size())];
+      const std::size_t columns = 1 + below(4);
+      for (std::size_t heading_lines = 1 + below(2); heading_lines > 0;
+           --heading_lines) {
+        for (std::size_t c = 0; c < columns; ++c) {
+          if (c > 0) text += separator;
+          text += headings[below(headings.size())];
+        }
+        text += end;
+      }
+      for (std::size_t rows = below(4); rows > 0; --rows) {
+        for (std::size_t c = 0; c < columns; ++c) {
+          if (c > 0) text += separator;
+          text += cells[below(cells.size())];
+        }
+        text += end;
+      }
+      if (below(2) == 0) text += end;  // a blank line ends the table
+    }
+    std::vector<std::string> whole;
+    for (const MacFinding& f : FindMacs(text))
+      whole.emplace_back(f.candidate_mac);
+    ASSERT_EQ(whole, model::Macs(text)) << text;
+    std::vector<std::string> blockwise;
+    StreamScanner stream;
+    auto found = [&](const MacFinding& f) {
+      blockwise.emplace_back(f.candidate_mac);
+    };
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t n = 1 + below(30);
+      stream.Feed(std::string_view(text).substr(at, n), found);
+      at += n;
+    }
+    stream.Finish(found);
+    ASSERT_EQ(blockwise, whole) << text;
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // A plain model of which MACs a text holds, for checking the scanner
-// against: every position, every notation, letter by letter.
+// against: every position, every notation, letter by letter, written apart
+// from the scanner's table of notations and its label context.
 
 #include <cctype>
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "scan/label_context.h"
+#include "testing/label_model.h"
 
 namespace venmark::model {
 
@@ -375,15 +377,14 @@ std::vector<Found> Findings(std::string_view text, Labelled&& labelled) {
   return found;
 }
 
-// The findings of text, bare words judged by the scanner's own label rule
-// (the model checks the shapes, not the labels).
+// The findings of text, bare words judged by the label rule read plainly
+// (label_model.h), not by the scanner's LabelContext.
 inline std::vector<Found> Findings(std::string_view text) {
-  LabelContext labels;
-  return Findings(text,
-                  [&](std::string_view t, std::size_t at, std::size_t end,
-                      LabelKind kind) {
-                    return labels.Labelled(t, at, end, kind);
-                  });
+  const LabelModel labels(text);
+  return Findings(text, [&](std::string_view, std::size_t at, std::size_t end,
+                            LabelKind kind) {
+    return labels.Labelled(at, end, kind);
+  });
 }
 
 // The MACs of text as written, in text order.
