@@ -176,6 +176,21 @@ std::size_t FieldIndex(std::string_view prefix, char separator) {
   return index;
 }
 
+// Whether before ends in a key of letters and ":" or "=", then blanks or
+// a quote: the word after it is that key's value.
+bool NamedByKey(std::string_view before) {
+  std::size_t end = before.size();
+  while (end > 0 && (before[end - 1] == ' ' || before[end - 1] == '\t' ||
+                     before[end - 1] == '"')) {
+    --end;
+  }
+  if (end == 0 || (before[end - 1] != ':' && before[end - 1] != '=')) {
+    return false;
+  }
+  return std::any_of(before.begin(), before.begin() + end - 1,
+                     [](char c) { return IsLetter(c); });
+}
+
 // A line holds no line break, so only a label makes a mark in it.
 bool MayHoldLabel(std::string_view line) {
   return NextLabelMark(line, 0, line.size()) < line.size();
@@ -324,6 +339,9 @@ bool LabelContext::Labelled(std::string_view text, std::size_t at,
                       kind);
     }
   }
+  // A value given its own key ("serial-number: …", "Id = …") is named by
+  // that key, which says no MAC, not by a heading further up.
+  if (NamedByKey(line_)) return false;
   // A column of a table, its heading on one line or on the first two of
   // the table.
   const std::size_t column = Column(line_, line_.size());

@@ -222,6 +222,12 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"Port  Name\n1     x\nHost  Physical      MAC\n"
        "Name  Address\npc1   001A2B3C4D5E  x\n",
        {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      // A value with a key of its own is that key's, not the heading's.
+      {" #    ADDRESS         MAC-ADDRESS       INTERFACE\n"
+       " 0 DC 192.168.88.254  4C5E0C112233      ether1\n"
+       "     serial-number:   D4570C1B2A3F\n"
+       "     Id = 001A2B3C4D5E \"x\": \"001A2B3C4D5F\"\n",
+       {"4C5E0C112233"}, 0x4C5E0C112233},
       // A sentence that mentions a MAC heads nothing below it.
       {"[09:12] Sergey: who has the printer with MAC 00-1D-AA-61-08-3C?\n"
        "[09:13] Olga: the one in room 214\n"
@@ -584,12 +590,13 @@ TEST(MacScannerTest, AgreesWithThePlainLabelRuleOverTables) {
   };
   const std::vector<std::string> headings = {
       "Name", "MAC", "Mac", "Address", "Station", "Physical", "Serial",
-      "DUID", "Client", "client-id", "Id", "HMAC", "MacAddress", "Ж"};
+      "DUID", "Client", "client-id", "Id", "HMAC", "MacAddress", "Ж",
+      "Serial:"};
   const std::vector<std::string> cells = {
       "001A2B3C4D5E",          "0x001A2B3C4D5E", "019061ae3d5c1f",
       "000300019061ae3d5c1f",  "44 19 b6 3a 7c 01", "pc1",
       "10.0.0.1",              "",               "\"a,b\"",
-      "000100012B8C1D4E9061AE3D5C1F"};
+      "000100012B8C1D4E9061AE3D5C1F", "id:", "x =", "MAC:"};
   const std::vector<std::string> separators = {",", ";", "\t", "  ", "   ",
                                                " "};
   const std::vector<std::string> ends = {"\n", "\r\n", "\r"};

@@ -132,6 +132,13 @@ class LabelModel {
         return index < heads.size() && ModelHasLabel(heads[index], kind, false);
       }
     }
+    // "key: value": the key names the value.
+    const std::size_t last = own.find_last_not_of(" \t\"");
+    if (last != std::string::npos && (own[last] == ':' || own[last] == '=')) {
+      for (std::size_t i = 0; i < last; ++i) {
+        if (LatinLetter(own[i])) return false;
+      }
+    }
     std::size_t column = 0;
     for (const char c : own) column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     const std::string first = !block.empty() ? block[0] : "";
