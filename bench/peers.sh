@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
-# The three workloads side by side with their peers, as whole processes:
+# The three workloads side by side with their peers and their yardsticks,
+# as whole processes, each pair in one run:
+#   one MAC           against cat of the four listings (the floor: reading them)
+#   W1 (100,000 MACs) against one MAC with the same listings
+#   the 200 MB syslog against cat of it into a file
 #   bench/peers.sh VENMARK_SCAN
 # in a folder holding base.dat and its companions. Needs hyperfine.
 set -euo pipefail
@@ -25,8 +29,10 @@ hyperfine -N --warmup 3 --export-markdown one-mac.md \
 # Debian, where grep reads multibyte characters).
 hyperfine --warmup 1 --export-markdown w1.md \
   "$scan w1.txt > out-scan.txt" \
+  "$scan one.txt > out-one.txt" \
   "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt" \
   "grep -oE '$regex' w1.txt | awk -f peer.awk base.dat - > out-peer.txt"
 hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
   "$scan syslog.txt > out-scan.txt" \
+  "cat syslog.txt > out-cat.txt" \
   "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > out-peer.txt"

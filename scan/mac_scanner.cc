@@ -1,6 +1,9 @@
 #include "scan/mac_scanner.h"
 
 #include <algorithm>
+#include <span>
+#include <utility>
+#include <vector>
 
 #include "scan/byte_passes.h"
 #include "scan/mac_shapes.h"
@@ -66,18 +69,28 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
                                               std::size_t end) {
   const std::size_t length = end - word;
   const char after = end < text_.size() ? shapes::Lower(text_[end]) : '\0';
-  for (const NotationRow& row : Notations()) {
+  // What each row's first word and whole text take, worked out once.
+  static const std::vector<std::pair<std::size_t, std::size_t>> kSizes = [] {
+    std::vector<std::pair<std::size_t, std::size_t>> sizes;
+    for (const NotationRow& row : Notations()) {
+      sizes.emplace_back(FirstWordLength(row), TextLength(row));
+    }
+    return sizes;
+  }();
+  const std::span<const NotationRow> rows = Notations();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const NotationRow& row = rows[r];
     std::uint64_t address = 0;
     std::size_t mac_length = 0;
     switch (row.reading) {
       case Reading::kGroups:
         // Only the pairs after their tag are read from the tag.
-        if (row.need == Need::kTag || FirstWordLength(row) != length ||
+        if (kSizes[r].first != length || row.need == Need::kTag ||
             (!row.separator.empty() && after != row.separator[0]) ||
             !ReadGroups(row, text_, word, &address)) {
           continue;
         }
-        mac_length = TextLength(row);
+        mac_length = kSizes[r].second;
         if (!Whole(row, word, mac_length) ||
             (row.need != Need::kNothing &&
              !Labelled(word, word + mac_length, LabelOf(row.need)))) {

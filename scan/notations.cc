@@ -124,15 +124,6 @@ std::span<const NotationRow> Notations() { return kRows; }
 
 const NotationRow& HexStringRow() { return kRows.back(); }
 
-std::size_t TextLength(const NotationRow& row) {
-  const std::size_t groups = (row.digits + row.width - 1) / row.width;
-  return row.prefix.size() + row.digits + (groups - 1) * row.separator.size();
-}
-
-std::size_t FirstWordLength(const NotationRow& row) {
-  return row.prefix.size() + std::min(row.width, row.digits);
-}
-
 LabelKind LabelOf(Need need) {
   switch (need) {
     case Need::kDuidLabel:
@@ -148,20 +139,25 @@ bool ReadGroups(const NotationRow& row, std::string_view text, std::size_t at,
                 std::uint64_t* address) {
   if (!HasAt(text, at, row.prefix)) return false;
   std::size_t i = at + row.prefix.size();
-  const std::size_t mac_from = row.lead.size() + row.skip;
+  // Every byte the groups and separators take is there.
+  if (text.size() - at < TextLength(row)) return false;
+  const std::size_t lead = row.lead.size();
+  const std::size_t mac_from = lead + row.skip;
   std::uint64_t value = 0;
-  for (std::size_t digit = 0; digit < row.digits; ++digit) {
-    if (digit > 0 && digit % row.width == 0) {
+  std::size_t digit = 0;
+  for (std::size_t in_group = 0; digit < row.digits; ++digit, ++in_group) {
+    if (in_group == row.width) {
       if (!HasAt(text, i, row.separator)) return false;
       i += row.separator.size();
+      in_group = 0;
     }
-    if (i >= text.size() || !IsHexDigit(text[i])) return false;
-    if (digit < row.lead.size()) {
-      if (Lower(text[i]) != row.lead[digit]) return false;
+    const int nibble = mac::HexValue(text[i++]);
+    if (nibble < 0) return false;
+    if (digit < lead) {
+      if (nibble != mac::HexValue(row.lead[digit])) return false;
     } else if (digit >= mac_from) {
-      value = value << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
+      value = value << 4 | static_cast<unsigned>(nibble);
     }
-    ++i;
   }
   *address = value;
   return true;

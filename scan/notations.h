@@ -70,10 +70,15 @@ std::span<const NotationRow> Notations();
 const NotationRow& HexStringRow();
 
 // The bytes of a text in row's notation (prefix, digits, separators).
-std::size_t TextLength(const NotationRow& row);
+constexpr std::size_t TextLength(const NotationRow& row) {
+  const std::size_t groups = (row.digits + row.width - 1) / row.width;
+  return row.prefix.size() + row.digits + (groups - 1) * row.separator.size();
+}
 
 // The bytes of its first word of letters and digits: where it can start.
-std::size_t FirstWordLength(const NotationRow& row);
+constexpr std::size_t FirstWordLength(const NotationRow& row) {
+  return row.prefix.size() + (row.width < row.digits ? row.width : row.digits);
+}
 
 // The label kind a need asks for; needs that take no label give kMac.
 LabelKind LabelOf(Need need);
