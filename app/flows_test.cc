@@ -26,12 +26,42 @@ TEST(TextsTest, SizesReadAsARussianReaderWritesThem) {
     std::int64_t bytes;
     const char* text;
   } cases[] = {
-      {0, "Получено 0 КБ"},          {1, "Получено 1 КБ"},
-      {1024, "Получено 1 КБ"},       {1025, "Получено 2 КБ"},
-      {1048575, "Получено 1024 КБ"}, {1048576, "Получено 1,0 МБ"},
-      {5452595, "Получено 5,2 МБ"},  {5505024, "Получено 5,3 МБ"},
+      {0, "0 КБ"},          {1, "1 КБ"},       {1024, "1 КБ"},
+      {1025, "2 КБ"},       {1048575, "1024 КБ"}, {1048576, "1,0 МБ"},
+      {5452595, "5,2 МБ"},  {5505024, "5,3 МБ"},
   };
-  for (const auto& c : cases) EXPECT_EQ(text::Received(c.bytes), c.text);
+  for (const auto& c : cases) EXPECT_EQ(text::FormatBytes(c.bytes), c.text);
+}
+
+// How far an update has come, with the listing's size and without, and
+// the share of the bar: each listing its part, the size unknown a busy bar.
+TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
+  using enum BlockKind;
+  const struct {
+    UpdateStep step;
+    const char* text;
+    double done;
+  } cases[] = {
+      {{0, 4, std::nullopt, 2202009, 6606028},
+       "Получено 2,1 из 6,3 МБ — список MA-L (1 из 4)", 1.0 / 12},
+      {{0, 4, std::nullopt, 2202009, -1},
+       "Получено 2,1 МБ — список MA-L (1 из 4)", -1},
+      {{1, 4, kMaM, 409600, 838860},
+       "Получено 400 из 820 КБ — список MA-M (2 из 4)",
+       (1 + 409600.0 / 838860) / 4},
+      {{2, 3, kIab, 0, 2400000}, "Получено 0,0 из 2,3 МБ — список IAB (3 из 3)",
+       2.0 / 3},
+      {{3, 4, kMaS, 900000, 800000},
+       "Получено 879 из 782 КБ — список MA-S (4 из 4)", 1.0},
+      {{0, 0, std::nullopt, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
+       -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(text::StepText(c.step), c.text);
+    EXPECT_NEAR(text::StepDone(c.step), c.done, 1e-6) << c.text;
+    EXPECT_EQ(text::ProgressText(c.step),
+              std::string(text::kProgressLabel) + "\n" + c.text);
+  }
 }
 
 // Every kind of problem the floors below report has words of its own,
@@ -258,8 +288,8 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   transport.answers[sources.ma_s] = {200, MakeBlockListing(4)};
   std::int64_t last = 0;
   const UpdateResult result =
-      RunUpdate({listing, sources, &transport}, [&](std::int64_t received) {
-        last = received;
+      RunUpdate({listing, sources, &transport}, [&](const UpdateStep& step) {
+        last = std::max(last, step.received);
         return true;
       });
   ASSERT_EQ(result.status, UpdateStatus::kUpdated)

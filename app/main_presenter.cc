@@ -116,9 +116,9 @@ void MainPresenter::Update() {
     const std::unique_ptr<ProgressView> progress = view_->OpenProgress();
     const UpdateRequest request{settings_.listing, settings_.sources,
                                 settings_.transport};
-    result = RunUpdate(request, [&](std::int64_t received) {
+    result = RunUpdate(request, [&](const UpdateStep& step) {
       return progress == nullptr ||
-             progress->Show(text::ProgressText(received), -1);
+             progress->Show(text::ProgressText(step), text::StepDone(step));
     });
   }
   ShowCredits();

@@ -2,6 +2,8 @@
 
 #include "app/version.h"
 
+#include <algorithm>
+
 namespace venmark::text {
 
 std::string Credits(const ListingAge& age) {
@@ -26,21 +28,54 @@ std::string AgeTooltip(const ListingAge& age) {
   return tip;
 }
 
-std::string FormatBytes(std::int64_t bytes) {
-  constexpr std::int64_t kMiB = 1024 * 1024;
-  if (bytes < kMiB) return std::to_string((bytes + 1023) / 1024) + " КБ";
-  // One decimal, rounded, with a decimal comma.
+namespace {
+
+constexpr std::int64_t kMiB = 1024 * 1024;
+
+// bytes in megabytes with one decimal and a decimal comma, or in whole
+// kilobytes, rounded up, without the unit.
+std::string Amount(std::int64_t bytes, bool megabytes) {
+  if (!megabytes) return std::to_string((bytes + 1023) / 1024);
   const std::int64_t tenths = (bytes * 10 + kMiB / 2) / kMiB;
-  return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
-         " МБ";
+  return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
 }
 
-std::string Received(std::int64_t bytes) {
-  return "Получено " + FormatBytes(bytes);
+std::string_view Unit(bool megabytes) { return megabytes ? " МБ" : " КБ"; }
+
+}  // namespace
+
+std::string FormatBytes(std::int64_t bytes) {
+  const bool megabytes = bytes >= kMiB;
+  return Amount(bytes, megabytes) + std::string(Unit(megabytes));
 }
 
-std::string ProgressText(std::int64_t received) {
-  return std::string(kProgressLabel) + "\n" + Received(received);
+std::string StepText(const UpdateStep& step) {
+  std::string text = "Получено ";
+  if (step.total >= 0) {
+    // Both in the unit of the whole: "0,4 из 6,3 МБ".
+    const bool megabytes = step.total >= kMiB;
+    text += Amount(step.received, megabytes) + " из " +
+            Amount(step.total, megabytes) + std::string(Unit(megabytes));
+  } else {
+    text += FormatBytes(step.received);
+  }
+  return text + " — список " +
+         std::string(step.kind ? BlockKindName(*step.kind) : "MA-L") + " (" +
+         std::to_string(step.listing + 1) + " из " +
+         std::to_string(std::max(step.listings, step.listing + 1)) + ")";
+}
+
+std::string ProgressText(const UpdateStep& step) {
+  return std::string(kProgressLabel) + "\n" + StepText(step);
+}
+
+double StepDone(const UpdateStep& step) {
+  if (step.total <= 0 || step.listings == 0) return -1;
+  const double part =
+      std::min(1.0, static_cast<double>(step.received) /
+                        static_cast<double>(step.total));
+  return std::min(1.0, (static_cast<double>(step.listing) + part) /
+                           static_cast<double>(step.listings));
 }
 
 std::string WithUpdateHint(std::string_view error) {

@@ -54,11 +54,16 @@ std::string AgeTooltip(const ListingAge& age);
 // "850 КБ", "5,2 МБ": a size as a Russian reader writes it.
 std::string FormatBytes(std::int64_t bytes);
 
-// The progress of an update: how much has arrived, in FormatBytes.
-std::string Received(std::int64_t bytes);
+// How far an update has come: "Получено 2,1 из 6,3 МБ — список MA-L (1 из
+// 4)", without "из 6,3" while the size is not known.
+std::string StepText(const UpdateStep& step);
 
 // The progress window's text: what is fetched, and how much has arrived.
-std::string ProgressText(std::int64_t received);
+std::string ProgressText(const UpdateStep& step);
+
+// The share of the whole update done at step (0 to 1), or -1 while the
+// listing's size is not known.
+double StepDone(const UpdateStep& step);
 
 // error (a sentence without its full stop), then how to get a listing.
 std::string WithUpdateHint(std::string_view error);

@@ -113,26 +113,75 @@ class StopSignals {
   void (*previous_[std::size(kSignals)])(int);
 };
 
+// The update's steps on stderr: on a terminal one line redrawn in place (a
+// quarter of a megabyte at a time, not once a packet); elsewhere a line for
+// each listing, once it is in.
+class ProgressLines {
+ public:
+  ProgressLines(std::FILE* err, bool terminal)
+      : err_(err), terminal_(terminal) {}
+
+  void Show(const UpdateStep& step) {
+    if (!terminal_) {
+      if (last_ && last_->listing != step.listing) Print(*last_, "\n");
+      last_ = step;
+      return;
+    }
+    const std::int64_t quarter = step.received / (256 * 1024);
+    if (last_ && last_->listing == step.listing && quarter == shown_ &&
+        last_->total == step.total) {
+      return;
+    }
+    shown_ = quarter;
+    last_ = step;
+    // Blanks over what a longer line before left.
+    std::string line = text::StepText(step);
+    const std::size_t length = line.size();
+    if (length < drawn_) line.append(drawn_ - length, ' ');
+    drawn_ = length;
+    Print(step, "", "\r" + line);
+  }
+
+  // Ends the last line.
+  void Finish() {
+    if (!last_) return;
+    if (terminal_) {
+      std::fputc('\n', err_);
+    } else {
+      Print(*last_, "\n");
+    }
+    std::fflush(err_);
+  }
+
+ private:
+  void Print(const UpdateStep& step, std::string_view end,
+             std::string line = {}) {
+    if (line.empty()) line = text::StepText(step);
+    line += end;
+    std::fwrite(line.data(), 1, line.size(), err_);
+    std::fflush(err_);
+  }
+
+  std::FILE* err_;
+  bool terminal_;
+  std::optional<UpdateStep> last_;
+  std::int64_t shown_ = -1;
+  std::size_t drawn_ = 0;
+};
+
 // Replaces the listings with fresh IEEE ones.
 int RunUpdateCommand(const Options& options, std::FILE* err) {
   const UpdateRequest request{options.listing_path, std::nullopt, nullptr};
   const bool terminal = IsTerminal(err);
-  std::int64_t shown = -1;
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);
   PrintLine(err, text::UpdateStarting(destination));
-  const UpdateResult result = RunUpdate(request, [&](std::int64_t received) {
-    // A line a quarter of a megabyte, not one per packet.
-    if (terminal && received / (256 * 1024) != shown) {
-      shown = received / (256 * 1024);
-      const std::string line = text::Received(received);
-      std::fputc('\r', err);
-      std::fwrite(line.data(), 1, line.size(), err);
-      std::fflush(err);
-    }
+  ProgressLines lines(err, terminal);
+  const UpdateResult result = RunUpdate(request, [&](const UpdateStep& step) {
+    lines.Show(step);
     return stop_signal == 0;
   });
-  if (terminal && shown >= 0) std::fputc('\n', err);
+  lines.Finish();
   switch (result.status) {
     case UpdateStatus::kUpdated:
       PrintLine(err, text::UpdatedListing(destination, result.records));

@@ -447,6 +447,18 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
             std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
+  // Not on a terminal: a line for each listing once it is in, with its
+  // size where the server told it, never a line redrawn.
+  EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
+  for (const char* line : {" КБ — список MA-L (1 из 4)\n",
+                           "Получено 0 КБ — список MA-S (2 из 4)\n",
+                           "Получено 0 КБ — список IAB (3 из 4)\n",
+                           "Получено 0 КБ — список MA-M (4 из 4)\n"}) {
+    const std::size_t at = run.err.find(line);
+    EXPECT_NE(at, std::string::npos) << line << run.err;
+    EXPECT_EQ(run.err.find(line, at + 1), std::string::npos) << line;
+  }
+  EXPECT_NE(run.err.find(" из "), std::string::npos) << run.err;
   // No companion is served: each keeps its old file, and is named.
   EXPECT_NE(run.err.find("venmark-scan: прежним оставлен список MA-S «" +
                          (dir_ / "base-mas.dat").string() +

@@ -58,7 +58,7 @@ class FakeTransport : public Transport {
     }
     std::int64_t sent = 0;
     for (std::size_t at = 0; at < answer.body.size(); at += 1000) {
-      if (!keep_going(sent)) {
+      if (!keep_going(sent, static_cast<std::int64_t>(answer.body.size()))) {
         result.outcome = FetchOutcome::kCancelled;
         return result;
       }

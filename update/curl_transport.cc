@@ -96,9 +96,18 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count,
 
 // Called about once a second even while nothing arrives, so a cancel never
 // waits for the server.
-int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int ReportProgress(void* user, curl_off_t download_total, curl_off_t download_now,
+                   curl_off_t, curl_off_t) {
   auto* transfer = static_cast<Transfer*>(user);
-  if (*transfer->keep_going && !(*transfer->keep_going)(transfer->received)) {
+  // libcurl knows the size once the answer's Content-Length has come; it
+  // counts the bytes on the wire, compressed or not, and so does the
+  // progress then.
+  const bool sized = download_total > 0;
+  const auto received = sized ? static_cast<std::int64_t>(download_now)
+                              : transfer->received;
+  const std::int64_t total =
+      sized ? static_cast<std::int64_t>(download_total) : -1;
+  if (*transfer->keep_going && !(*transfer->keep_going)(received, total)) {
     transfer->cancelled = true;
     return 1;
   }

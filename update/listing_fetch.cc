@@ -46,15 +46,25 @@ ListingFetcher::ListingFetcher(const UpdateOptions& options,
                                         : options.user_agent) {}
 
 Fetched ListingFetcher::Fetch(const ListingToFetch& listing) {
+  step_.listing = started_++;
+  step_.kind = listing.kind;
   for (;;) {
+    step_.received = 0;
+    step_.total = -1;
     Fetched fetched = FetchOnce(listing);
     if (!retry_) return fetched;
     retry_ = false;
   }
 }
 
-bool ListingFetcher::KeepGoing(std::int64_t received) {
-  if (progress_ && !progress_(done_ + received)) cancelled_ = true;
+bool ListingFetcher::KeepGoing(std::int64_t received, std::int64_t total) {
+  step_.received = received;
+  step_.total = total;
+  return StillWanted();
+}
+
+bool ListingFetcher::StillWanted() {
+  if (progress_ && !progress_(step_)) cancelled_ = true;
   return !cancelled_;
 }
 
@@ -67,6 +77,7 @@ bool ListingFetcher::TryBrowserAgent() {
 
 Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
   int error = 0;
+  std::int64_t written = 0;
   std::optional<TempFile> file =
       TempFile::CreateBeside(listing.target, &error);
   if (!file) {
@@ -85,7 +96,6 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
   request.low_speed_time = options_.low_speed_time;
   request.time_limit = left;
   request.max_bytes = options_.max_bytes;
-  std::int64_t written = 0;
   int write_error = 0;
   const FetchResult result = transport_.Fetch(
       request,
@@ -93,9 +103,17 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
         written += static_cast<std::int64_t>(part.size());
         return file->Write(part, &write_error);
       },
-      [&](std::int64_t received) { return KeepGoing(received); });
+      [&](std::int64_t received, std::int64_t total) {
+        return KeepGoing(received, total);
+      });
   switch (result.outcome) {
     case FetchOutcome::kOk:
+      // The whole listing is in: told once more, at its full size (on the
+      // wire, where the transport counted that).
+      if (const std::int64_t size = step_.total >= 0 ? step_.total : written;
+          !KeepGoing(size, size)) {
+        return {};
+      }
       break;
     case FetchOutcome::kCancelled:
       cancelled_ = true;
@@ -124,7 +142,6 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
                       .network = result.failure,
                       .detail = result.detail});
   }
-  done_ += written;
   bool group_kept = true;
   if (const int e =
           file->Finish(listing.target, Plausible(result.last_modified),

@@ -45,11 +45,19 @@ class ListingFetcher {
   // What went right only in part: files whose group could not be kept.
   const std::vector<UpdateProblem>& notes() const { return notes_; }
 
+  // How many listings the update fetches, for the steps it reports.
+  void Expect(std::size_t listings) { step_.listings = listings; }
+
   // Downloads and checks one listing; on cancel returns with cancelled().
   Fetched Fetch(const ListingToFetch& listing);
 
-  // False when the user has asked to stop.
-  bool KeepGoing(std::int64_t received);
+  // Reports received bytes of total (-1: unknown) of the listing being
+  // fetched; false when the user has asked to stop.
+  bool KeepGoing(std::int64_t received, std::int64_t total);
+
+  // Asks once more, the last step standing; false when the user has asked
+  // to stop.
+  bool StillWanted();
 
  private:
   // Once with the transport's own agent, and once more with a browser's
@@ -65,7 +73,8 @@ class ListingFetcher {
   const UpdateProgress& progress_;
   const Clock::time_point deadline_;
   std::string agent_;
-  std::int64_t done_ = 0;  // bytes of the listings already fetched
+  UpdateStep step_;
+  std::size_t started_ = 0;  // listings whose fetch has begun
   std::vector<UpdateProblem> notes_;
   bool retry_ = false;
   bool cancelled_ = false;

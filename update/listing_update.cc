@@ -1,5 +1,6 @@
 #include "update/listing_update.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -94,6 +95,10 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   }
 
   ListingFetcher fetcher(options, transport, progress);
+  fetcher.Expect(static_cast<std::size_t>(
+      std::count_if(listings.begin(), listings.end(), [](const auto& l) {
+        return l.refused.kind == UpdateFailure::kNone;
+      })));
   std::vector<Fetched> fetched;
   for (const ListingToFetch& listing : listings) {
     if (listing.refused.kind != UpdateFailure::kNone) {
@@ -109,7 +114,7 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
       return Failed(fetched[0].problem);
     }
   }
-  if (!fetcher.KeepGoing(0)) return {UpdateStatus::kCancelled, {}, 0, {}};
+  if (!fetcher.StillWanted()) return {UpdateStatus::kCancelled, {}, 0, {}};
 
   if (const int error = fetched[0].file->ReplaceTarget(listings[0].target);
       error != 0) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,9 +72,18 @@ struct UpdateResult {
   std::vector<UpdateProblem> notes = {};
 };
 
-// Told how many bytes of all the listings have arrived; returns false to
-// cancel the update.
-using UpdateProgress = std::function<bool(std::int64_t received)>;
+// Where an update stands: which listing arrives, and how much of it.
+struct UpdateStep {
+  std::size_t listing = 0;        // which of those fetched, from 0
+  std::size_t listings = 0;       // how many are fetched
+  std::optional<BlockKind> kind;  // the listing's kind; nothing: MA-L
+  std::int64_t received = 0;      // its bytes so far
+  std::int64_t total = -1;        // its size, -1 while none is known
+};
+
+// Told where the update stands, as often as a transfer reports; returns
+// false to cancel the update.
+using UpdateProgress = std::function<bool(const UpdateStep& step)>;
 
 // Downloads the four listings, each to a file of its own beside the one it
 // replaces, checks each with the program's own readers, and only then puts

@@ -130,16 +130,29 @@ TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
   for (int i = 0; i < 4; ++i) Serve(kListingPaths[i], 200, fresh[i]);
   last_modified_ = "Wed, 21 Oct 2015 07:28:00 GMT";
   ASSERT_EQ(::chmod(Path("base.dat").c_str(), 0640), 0);
-  std::int64_t last_received = 0;
-  const UpdateResult result = Update([&](std::int64_t received) {
-    EXPECT_GE(received, last_received);
-    last_received = received;
+  // Each listing in turn, its size told by the server, the last step of
+  // each at its full size.
+  std::vector<UpdateStep> last;
+  const UpdateResult result = Update([&](const UpdateStep& step) {
+    EXPECT_EQ(step.listings, 4u);
+    if (last.empty() || last.back().listing != step.listing) {
+      EXPECT_EQ(step.listing, last.size());
+      last.push_back(step);
+    }
+    EXPECT_GE(step.received, last.back().received);
+    last.back() = step;
     return true;
   });
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_EQ(result.records, 30u);
   EXPECT_TRUE(result.kept.empty());
-  EXPECT_GT(last_received, 0);
+  ASSERT_EQ(last.size(), 4u);
+  EXPECT_FALSE(last[0].kind.has_value());
+  for (const UpdateStep& step : last) {
+    EXPECT_GT(step.received, 0);
+    EXPECT_EQ(step.received, step.total);
+  }
+
   const char* names[] = {"base.dat", "base-mam.dat", "base-mas.dat",
                          "base-iab.dat"};
   for (int i = 0; i < 4; ++i) {
@@ -446,7 +459,9 @@ class StalledServerTest : public ListingUpdateTest {
 TEST_F(StalledServerTest, CancelEndsTheTransferAtOnce) {
   const auto started = Clock::now();
   const UpdateResult result = Update(
-      [&](std::int64_t) { return Clock::now() - started < milliseconds(300); });
+      [&](const UpdateStep&) {
+        return Clock::now() - started < milliseconds(300);
+      });
   // Long before the stall would have ended on its own.
   EXPECT_LT(Clock::now() - started, stall_ / 2);
   EXPECT_EQ(result.status, UpdateStatus::kCancelled);
@@ -466,7 +481,8 @@ TEST_F(StalledServerTest, GivesUpOnAStallAndOnTheOverallTimeLimit) {
 
 TEST_F(StalledServerTest, OneUpdateAtATimePerFolder) {
   std::thread first([&] {
-    const UpdateResult result = Update([&](std::int64_t) { return !release_; });
+    const UpdateResult result =
+        Update([&](const UpdateStep&) { return !release_; });
     EXPECT_EQ(result.status, UpdateStatus::kCancelled);
   });
   while (!requested_) std::this_thread::sleep_for(milliseconds(5));

@@ -87,6 +87,7 @@ struct Shared {
   bool abandoned = false;
   HINTERNET call = nullptr;  // the request, closed by whoever is last
   std::atomic<std::int64_t> received{0};
+  std::atomic<std::int64_t> total{-1};  // the answer's Content-Length
   std::atomic<bool> done{false};
   FetchResult result;
 };
@@ -183,6 +184,7 @@ FetchResult Transfer(Shared* shared) {
   const bool has_length = WinHttpQueryHeaders(
       call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
       WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX);
+  if (has_length) shared->total = static_cast<std::int64_t>(length);
   std::string buffer(1 << 16, '\0');
   for (;;) {
     DWORD got = 0;
@@ -239,7 +241,7 @@ class WinHttpTransport : public Transport {
     for (;;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
       if (shared->done) break;
-      const bool cancelled = !keep_going(shared->received);
+      const bool cancelled = !keep_going(shared->received, shared->total);
       const bool timed_out =
           !cancelled && std::chrono::steady_clock::now() >= deadline;
       if (!cancelled && !timed_out) continue;
