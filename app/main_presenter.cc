@@ -110,12 +110,14 @@ void MainPresenter::Search() {
 }
 
 void MainPresenter::Update() {
-  if (!view_->Confirm(text::kConfirmUpdate)) return;
+  const UpdateRequest request{settings_.listing, settings_.sources,
+                              settings_.transport};
+  if (!view_->Confirm(text::ConfirmUpdate(UpdateOrigin(request).origin))) {
+    return;
+  }
   UpdateResult result;
   {
     const std::unique_ptr<ProgressView> progress = view_->OpenProgress();
-    const UpdateRequest request{settings_.listing, settings_.sources,
-                                settings_.transport};
     result = RunUpdate(request, [&](const UpdateStep& step) {
       return progress == nullptr ||
              progress->Show(text::ProgressText(step), text::StepDone(step));

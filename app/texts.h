@@ -11,6 +11,7 @@
 #include "listings/problem.h"
 #include "listings/result_lines.h"
 #include "update/listing_update.h"
+#include "update/settings.h"
 
 // Every caption and message the windows show, written once for every
 // frontend (UTF-8).
@@ -112,7 +113,7 @@ std::string UpdateCompletion(const UpdateResult& result);
 
 inline constexpr std::string_view kScanUsage =
     "Использование: venmark-scan [--db ФАЙЛ] [--format ВИД] [ФАЙЛ...]\n"
-    "               venmark-scan [--db ФАЙЛ] --update\n"
+    "               venmark-scan [--db ФАЙЛ] --update [--from ПАПКА|АДРЕС]\n"
     "               venmark-scan [--db ФАЙЛ] --version\n"
     "\n"
     "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
@@ -147,6 +148,15 @@ inline constexpr std::string_view kScanUsage =
     "  --update      загрузить свежие списки с сервера IEEE (HTTPS) и "
     "заменить\n"
     "                ими прежние; ход загрузки и ошибки выводятся в stderr\n"
+    "  --from ОТКУДА с --update: загрузить один раз из папки (её раскладка\n"
+    "                как у IEEE или четыре файла oui.txt, mam.txt, oui36.txt,\n"
+    "                iab.txt рядом), file://-адреса или с зеркала http(s)://,\n"
+    "                не меняя настроек\n"
+    "\n"
+    "Откуда загружать обновления, задаётся один раз: переменной\n"
+    "VENMARK_IEEE_ORIGIN, строкой origin= в $XDG_CONFIG_HOME/venmark/venmark.conf\n"
+    "(~/.config/venmark/venmark.conf) или в /etc/xdg/venmark/venmark.conf —\n"
+    "первое найденное; иначе с сервера IEEE.\n"
     "  --version     версия программы и списки, по которым идёт поиск\n"
     "  --help        показать эту справку\n"
     "\n"
@@ -177,6 +187,8 @@ inline constexpr std::string_view kGuiHelpHint = "Справка: venmark --help
 // What is wrong with a command line.
 enum class Usage {
   kDbWithoutFile,     // --db without a file
+  kFromWithoutOrigin, // --from without a folder or URL
+  kFromWithoutUpdate, // --from without --update
   kBadFormat,         // --format with a value it does not take
   kUnknownOption,     // arg is no option the program knows
   kUpdateWithInputs,  // --update with input files
@@ -190,7 +202,19 @@ std::string ListingLine(std::string_view name, std::string_view path,
                         std::size_t records, std::string_view day);
 
 // What venmark-scan --update tells as it goes.
-std::string UpdateStarting(std::string_view destination);
+std::string UpdateStarting(std::string_view destination, const Origin& origin);
+
+// Where updates come from, as the user reads it: "сервер IEEE", a URL, or
+// a folder, each in quotes but the IEEE.
+std::string OriginName(const Origin& origin);
+
+// The main window's question before an update: the usual one from the
+// IEEE, naming the origin otherwise.
+std::string ConfirmUpdate(const Origin& origin);
+
+// --version's line saying where updates come from and where that was set,
+// or nothing for the IEEE.
+std::string OriginLine(const OriginSetting& setting);
 std::string UpdatedListing(std::string_view destination, std::size_t records);
 std::string KeptLine(const KeptListing& kept);
 inline constexpr std::string_view kUpdateCancelled =

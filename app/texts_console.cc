@@ -7,6 +7,10 @@ std::string UsageProblem(Usage problem, std::string_view arg) {
   switch (problem) {
     case Usage::kDbWithoutFile:
       return "после --db нужно имя файла";
+    case Usage::kFromWithoutOrigin:
+      return "после --from нужна папка или адрес";
+    case Usage::kFromWithoutUpdate:
+      return "--from действует только вместе с --update";
     case Usage::kBadFormat:
       return "--format принимает text, tsv или json";
     case Usage::kUnknownOption:
@@ -23,9 +27,30 @@ std::string ListingLine(std::string_view name, std::string_view path,
          std::to_string(records) + ", от " + std::string(day);
 }
 
-std::string UpdateStarting(std::string_view destination) {
-  return "загрузка списков OUI с сервера IEEE в «" + std::string(destination) +
+std::string OriginName(const Origin& origin) {
+  if (IsIeee(origin)) return "сервер IEEE";
+  return (origin.kind == Origin::Kind::kFolder ? "папка «" : "«") +
+         origin.location + "»";
+}
+
+std::string UpdateStarting(std::string_view destination, const Origin& origin) {
+  const std::string from =
+      IsIeee(origin) ? "с сервера IEEE" : "из «" + origin.location + "»";
+  return "загрузка списков OUI " + from + " в «" + std::string(destination) +
          "» и рядом";
+}
+
+std::string ConfirmUpdate(const Origin& origin) {
+  if (IsIeee(origin)) return std::string(kConfirmUpdate);
+  return "Загрузить списки производителей из «" + origin.location + "»?\n\n" +
+         std::string(kConfirmUpdate);
+}
+
+std::string OriginLine(const OriginSetting& setting) {
+  if (IsIeee(setting.origin)) return {};
+  std::string line = "Обновления загружаются из: " + OriginName(setting.origin);
+  if (!setting.where.empty()) line += " (задано в " + setting.where + ")";
+  return line;
 }
 
 std::string UpdatedListing(std::string_view destination,

@@ -145,6 +145,12 @@ std::string NetworkFailureText(NetworkFailure failure,
     case NetworkFailure::kBadAddress:
       text = "неверный адрес сервера";
       break;
+    case NetworkFailure::kNoFile:
+      text = "нет файла";
+      break;
+    case NetworkFailure::kFileUnreadable:
+      text = "файл не читается";
+      break;
     case NetworkFailure::kOther:
       text = "ошибка загрузки";
       break;
@@ -190,6 +196,11 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
       return "сервер ответил HTTP " + count;
     case UpdateFailure::kNetwork:
       return NetworkFailureText(problem.network, problem.detail);
+    case UpdateFailure::kNoFile:
+      return "в папке нет файла " + quoted;
+    case UpdateFailure::kFileUnreadable:
+      return "файл " + quoted + " не читается: " +
+             SystemError(problem.error_number);
     case UpdateFailure::kTimeLimit:
       return "обновление не уложилось в " +
              (problem.count % 60 == 0

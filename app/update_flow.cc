@@ -8,20 +8,23 @@
 #include "app/texts.h"
 #include "listings/listing_file.h"
 #include "listings/listing_places.h"
+#include "update/file_transport.h"
 
 namespace venmark {
 namespace {
 
 UpdateSources ChooseSources(const UpdateRequest& request) {
   if (request.sources) return *request.sources;
-  if (const char* origin = std::getenv("VENMARK_IEEE_ORIGIN");
-      origin != nullptr && origin[0] != '\0') {
-    return IeeeSources(origin);
-  }
-  return IeeeSources();
+  return SourcesAt(UpdateOrigin(request).origin);
 }
 
 }  // namespace
+
+OriginSetting UpdateOrigin(const UpdateRequest& request) {
+  if (request.origin) return {*request.origin, {}};
+  if (std::optional<OriginSetting> set = FindOriginSetting()) return *set;
+  return {};
+}
 
 std::string UpdateDestination(const UpdateRequest& request) {
   return request.named.empty() ? UpdateTarget() : ChooseListing(request.named);
@@ -46,7 +49,7 @@ UpdateResult RunUpdate(const UpdateRequest& request,
   std::unique_ptr<Transport> system;
   Transport* transport = request.transport;
   if (transport == nullptr) {
-    system = MakeSystemTransport();
+    system = options.sources.local ? MakeFileTransport() : MakeSystemTransport();
     transport = system.get();
   }
   return UpdateListings(options, *transport, progress);

@@ -26,6 +26,13 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       continue;
     } else if (!error->empty()) {
       return std::nullopt;
+    } else if (IsOption(arg, "--from")) {
+      const std::optional<std::string> value = OptionValue(args, &i, "--from");
+      if (!value || value->empty()) {
+        *error = text::UsageProblem(text::Usage::kFromWithoutOrigin, arg);
+        return std::nullopt;
+      }
+      options.from = *value;
     } else if (IsOption(arg, "--format")) {
       const std::optional<std::string> value =
           OptionValue(args, &i, "--format");
@@ -43,6 +50,10 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       *error = text::UsageProblem(text::Usage::kUnknownOption, arg);
       return std::nullopt;
     }
+  }
+  if (!options.from.empty() && !options.update) {
+    *error = text::UsageProblem(text::Usage::kFromWithoutUpdate, "");
+    return std::nullopt;
   }
   if (options.update && !options.inputs.empty()) {
     *error = text::UsageProblem(text::Usage::kUpdateWithInputs, "");

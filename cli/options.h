@@ -17,6 +17,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool update = false;
+  std::string from;  // --from: where the update fetches from; empty: set
 };
 
 // Parses args (program name excluded); on a usage error returns nothing

@@ -77,6 +77,10 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
                  "\n");
     }
   }
+  if (const std::string origin = text::OriginLine(UpdateOrigin({}));
+      !origin.empty()) {
+    out->Write(origin + "\n");
+  }
   return kExitOk;
 }
 
@@ -171,11 +175,13 @@ class ProgressLines {
 
 // Replaces the listings with fresh IEEE ones.
 int RunUpdateCommand(const Options& options, std::FILE* err) {
-  const UpdateRequest request{options.listing_path, std::nullopt, nullptr};
+  UpdateRequest request{options.listing_path, std::nullopt, nullptr};
+  request.origin = ParseOrigin(options.from);
   const bool terminal = IsTerminal(err);
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);
-  PrintLine(err, text::UpdateStarting(destination));
+  PrintLine(err,
+            text::UpdateStarting(destination, UpdateOrigin(request).origin));
   ProgressLines lines(err, terminal);
   const UpdateResult result = RunUpdate(request, [&](const UpdateStep& step) {
     lines.Show(step);

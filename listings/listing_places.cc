@@ -57,12 +57,14 @@ fs::path Home() {
   return {};
 }
 
-// $XDG_DATA_HOME, as the XDG rules take it: an absolute path only.
-const char* DataHome() {
-  const char* data_home = std::getenv("XDG_DATA_HOME");
-  return data_home != nullptr && fs::path(data_home).is_absolute() ? data_home
-                                                                   : nullptr;
+// $name, as the XDG rules take it: an absolute path only.
+const char* XdgFolder(const char* name) {
+  const char* folder = std::getenv(name);
+  return folder != nullptr && fs::path(folder).is_absolute() ? folder : nullptr;
 }
+
+// $XDG_DATA_HOME, as the XDG rules take it: an absolute path only.
+const char* DataHome() { return XdgFolder("XDG_DATA_HOME"); }
 
 // $XDG_DATA_HOME/venmark, or ~/.local/share/venmark; empty when there is
 // no home to put it in.
@@ -75,24 +77,29 @@ fs::path UserDataFolder() {
   return {};
 }
 
-// Debian's copy of the IEEE's files (ieee-data/oui.txt) in the system's
-// data folders: $XDG_DATA_DIRS, by default /usr/local/share:/usr/share.
-std::vector<std::string> SystemListings() {
-  const char* dirs = std::getenv("XDG_DATA_DIRS");
-  const std::string list =
-      dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share:/usr/share";
-  std::vector<std::string> listings;
+// name's file in each folder of the list in $variable (fallback when it
+// is unset or empty); the XDG rules ignore relative folders there.
+std::vector<std::string> InEachFolder(const char* variable,
+                                      const char* fallback,
+                                      const fs::path& name) {
+  const char* dirs = std::getenv(variable);
+  const std::string list = dirs != nullptr && dirs[0] != '\0' ? dirs : fallback;
+  std::vector<std::string> files;
   for (std::size_t start = 0; start <= list.size();) {
     std::size_t end = list.find(':', start);
     if (end == std::string::npos) end = list.size();
     const fs::path dir = list.substr(start, end - start);
-    // The XDG rules ignore relative paths here too.
-    if (dir.is_absolute()) {
-      listings.push_back(Utf8FromPath(dir / "ieee-data" / "oui.txt"));
-    }
+    if (dir.is_absolute()) files.push_back(Utf8FromPath(dir / name));
     start = end + 1;
   }
-  return listings;
+  return files;
+}
+
+// Debian's copy of the IEEE's files (ieee-data/oui.txt) in the system's
+// data folders: $XDG_DATA_DIRS, by default /usr/local/share:/usr/share.
+std::vector<std::string> SystemListings() {
+  return InEachFolder("XDG_DATA_DIRS", "/usr/local/share:/usr/share",
+                      fs::path("ieee-data") / "oui.txt");
 }
 #endif
 
@@ -109,6 +116,24 @@ std::vector<std::string> ListingPlaces() {
   if (!user.empty()) places.push_back(Absolute(user / "base.dat"));
   for (const std::string& system : SystemListings()) places.push_back(system);
   return places;
+}
+
+std::vector<std::string> SettingsFiles() {
+#ifdef _WIN32
+  return {};
+#else
+  const fs::path name = fs::path("venmark") / "venmark.conf";
+  std::vector<std::string> files;
+  if (const char* config_home = XdgFolder("XDG_CONFIG_HOME")) {
+    files.push_back(Utf8FromPath(config_home / name));
+  } else if (const fs::path home = Home(); !home.empty()) {
+    files.push_back(Utf8FromPath(home / ".config" / name));
+  }
+  for (std::string& file : InEachFolder("XDG_CONFIG_DIRS", "/etc/xdg", name)) {
+    files.push_back(std::move(file));
+  }
+  return files;
+#endif
 }
 
 std::string FindListing(const std::vector<std::string>& places) {

@@ -21,6 +21,12 @@ std::string FindListing(const std::vector<std::string>& places);
 // else into the user's data folder, never into the system's copy.
 std::string UpdateTarget();
 
+// The files that may hold the program's settings, the user's first: on
+// Linux venmark/venmark.conf in $XDG_CONFIG_HOME (~/.config), then in each
+// of $XDG_CONFIG_DIRS (/etc/xdg). Empty on Windows, which keeps settings in
+// the registry.
+std::vector<std::string> SettingsFiles();
+
 // Makes the folder of listing, which is in the user's data folder: only
 // that folder under a $XDG_DATA_HOME the user set, with its parents under
 // the default one. 0 or the errno value.

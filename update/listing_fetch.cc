@@ -138,6 +138,14 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
       if (Clock::now() + kTimeSlack >= deadline_) {
         return Failure(TimeLimit());
       }
+      if (result.failure == NetworkFailure::kNoFile) {
+        return Failure({.kind = UpdateFailure::kNoFile, .path = result.detail});
+      }
+      if (result.failure == NetworkFailure::kFileUnreadable) {
+        return Failure({.kind = UpdateFailure::kFileUnreadable,
+                        .path = result.detail,
+                        .error_number = result.error_number});
+      }
       return Failure({.kind = UpdateFailure::kNetwork,
                       .network = result.failure,
                       .detail = result.detail});

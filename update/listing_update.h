@@ -18,9 +18,10 @@ namespace venmark {
 // so that no one on the way can hand over a listing of their own.
 inline constexpr char kIeeeOrigin[] = "https://standards-oui.ieee.org";
 
-// The addresses of the four listings.
+// The addresses of the four listings: URLs, or the paths of files.
 struct UpdateSources {
   std::string ma_l, ma_m, ma_s, iab;
+  bool local = false;  // paths of files, read from a folder
 };
 
 // The IEEE's addresses of the listings, on origin ("https://host:port").

@@ -40,6 +40,7 @@ struct FetchResult {
   // For kNetwork: what failed, and the transport's own detail.
   NetworkFailure failure = NetworkFailure::kOther;
   std::string detail;
+  int error_number = 0;  // for a file, the errno value
   // The answer's Last-Modified, in seconds since 1970, when it gave one.
   std::optional<std::int64_t> last_modified;
 };

@@ -21,7 +21,9 @@ UpdateProblem CheckSources(const UpdateSources& sources) {
   };
   for (const std::string* url :
        {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
-    if (!scheme(*url, "https://") && !scheme(*url, "http://")) {
+    // Files are read from a folder, a URL is fetched over HTTP(S) only.
+    if (sources.local ? url->empty()
+                      : !scheme(*url, "https://") && !scheme(*url, "http://")) {
       return {.kind = UpdateFailure::kBadSource, .path = *url};
     }
   }

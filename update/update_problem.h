@@ -22,6 +22,8 @@ enum class NetworkFailure {
   kBadAddress,
   kNoLibrary,    // the transport's library could not be loaded
   kCannotStart,  // the transport could not start a transfer
+  kNoFile,          // a file of a folder: detail its path
+  kFileUnreadable,  // the same, and error_number
   kOther,
 };
 
@@ -48,6 +50,8 @@ enum class UpdateFailure {
   kCurrentUnreadable,   // path: the listing in place; read: why
   kCurrentNotAListing,  // path: the file in place, which holds no record
   kCannotReplace,       // path: the file replaced; error_number
+  kNoFile,              // path: a listing missing from the origin's folder
+  kFileUnreadable,      // path: a listing of that folder; error_number
   kGroupNotKept,        // path: a file replaced, now of the user's group
 };
 

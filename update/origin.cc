@@ -1,0 +1,119 @@
+#include "update/origin.h"
+
+#include <array>
+#include <filesystem>
+
+#include "listings/listing_file.h"
+
+namespace venmark {
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (Lower(text[i]) != prefix[i]) return false;
+  }
+  return true;
+}
+
+// %XX escapes of a URL's path as the bytes they stand for.
+std::string Unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto hex = [](char c) {
+      c = Lower(c);
+      return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
+        hex(text[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+// The folder a file:// URL names: file:///srv/ieee, file://localhost/srv,
+// on Windows file:///C:/ieee and file://server/share (a UNC path).
+std::string FolderOfFileUrl(std::string_view rest) {
+  std::string_view host = rest.substr(0, rest.find('/'));
+  std::string_view path = rest.substr(host.size());
+  if (StartsNoCase(host, "localhost") && host.size() == 9) host = {};
+#ifdef _WIN32
+  // "/C:/ieee": the drive letter's slash goes.
+  if (path.size() >= 3 && path[0] == '/' && path[2] == ':') {
+    path.remove_prefix(1);
+  }
+  if (!host.empty()) {
+    std::string unc = "\\\\" + std::string(host) + Unescape(path);
+    for (char& c : unc) c = c == '/' ? '\\' : c;
+    return unc;
+  }
+#else
+  if (!host.empty()) return "//" + std::string(host) + Unescape(path);
+#endif
+  return Unescape(path);
+}
+
+}  // namespace
+
+std::optional<Origin> ParseOrigin(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' ||
+                           text.back() == '\r' || text.back() == '\n')) {
+    text.remove_suffix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  if (StartsNoCase(text, "https://") || StartsNoCase(text, "http://")) {
+    // "https://mirror/" names the same place as "https://mirror".
+    while (text.ends_with('/')) text.remove_suffix(1);
+    return Origin{Origin::Kind::kWeb, std::string(text)};
+  }
+  std::string folder = StartsNoCase(text, "file://")
+                           ? FolderOfFileUrl(text.substr(7))
+                           : std::string(text);
+  // A trailing separator names the same folder, the root's excepted.
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) {
+    folder.pop_back();
+  }
+  return Origin{Origin::Kind::kFolder, folder};
+}
+
+bool IsIeee(const Origin& origin) {
+  return origin.kind == Origin::Kind::kWeb &&
+         StartsNoCase(origin.location, kIeeeOrigin) &&
+         origin.location.size() == std::string_view(kIeeeOrigin).size();
+}
+
+UpdateSources SourcesAt(const Origin& origin) {
+  if (origin.kind == Origin::Kind::kWeb) return IeeeSources(origin.location);
+  namespace fs = std::filesystem;
+  const fs::path folder = PathFromUtf8(origin.location);
+  // Each listing's place in the IEEE's layout, and its name laid flat.
+  const std::array<std::pair<fs::path, fs::path>, 4> names = {{
+      {fs::path("oui") / "oui.txt", "oui.txt"},
+      {fs::path("oui28") / "mam.txt", "mam.txt"},
+      {fs::path("oui36") / "oui36.txt", "oui36.txt"},
+      {fs::path("iab") / "iab.txt", "iab.txt"},
+  }};
+  std::array<std::string, 4> paths;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::error_code error;
+    const fs::path flat = folder / names[i].second;
+    paths[i] = Utf8FromPath(!fs::exists(folder / names[i].first, error) &&
+                                    fs::exists(flat, error)
+                                ? flat
+                                : folder / names[i].first);
+  }
+  UpdateSources sources{paths[0], paths[1], paths[2], paths[3]};
+  sources.local = true;
+  return sources;
+}
+
+}  // namespace venmark
