@@ -55,6 +55,7 @@ TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
        "Получено 879 из 782 КБ — список MA-S (4 из 4)", 1.0},
       {{0, 0, std::nullopt, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
        -1},
+      {{1, 4, kIab, 0, -1, true}, "Получено 0 КБ — список IAB (2 из 4)", 0.5},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(text::StepText(c.step), c.text);

@@ -129,6 +129,43 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
   }
 }
 
+// In a closed network the question names the folder updates come from,
+// and the update reads it through the same steps, each listing's size
+// known: a determinate bar all the way.
+TEST_F(MainPresenterTest, UpdatesFromTheFolderTheSettingNames) {
+  const TestFolder usb;
+  WriteWholeFile(usb / "oui.txt", MakeListing(21, "Usb"));
+  const std::string origin = Utf8FromPath(usb.path());
+#ifdef _WIN32
+  _putenv_s("VENMARK_IEEE_ORIGIN", origin.c_str());
+#else
+  ::setenv("VENMARK_IEEE_ORIGIN", origin.c_str(), 1);
+#endif
+  FakeMainView view;
+  MainPresenter presenter(&view, {listing_, std::nullopt, nullptr});
+  presenter.Update();
+#ifdef _WIN32
+  _putenv_s("VENMARK_IEEE_ORIGIN", "");
+#else
+  ::unsetenv("VENMARK_IEEE_ORIGIN");
+#endif
+  ASSERT_EQ(view.questions.size(), 1u);
+  EXPECT_TRUE(view.questions[0].starts_with(
+      "Загрузить списки производителей из «" + origin + "»?\n\n"))
+      << view.questions[0];
+  ASSERT_FALSE(view.progress_done.empty());
+  for (const double done : view.progress_done) {
+    EXPECT_GE(done, 0.0);
+    EXPECT_LE(done, 1.0);
+  }
+  EXPECT_NE(ReadWholeFile(listing_).find("Usb"), std::string::npos);
+  ASSERT_EQ(view.told.size(), 1u);
+  EXPECT_EQ(view.told[0].kind, MessageKind::kSuccess);
+  // The three companions the stick lacks are named.
+  EXPECT_NE(view.told[0].text.find("в папке нет файла"), std::string::npos)
+      << view.told[0].text;
+}
+
 TEST_F(MainPresenterTest, CreditsWarnOfAnOldListingInAColourThatReads) {
   MainPresenter presenter = Presenter();
   presenter.Start();

@@ -70,10 +70,11 @@ std::string ProgressText(const UpdateStep& step) {
 }
 
 double StepDone(const UpdateStep& step) {
-  if (step.total <= 0 || step.listings == 0) return -1;
+  if (step.listings == 0 || (!step.over && step.total <= 0)) return -1;
   const double part =
-      std::min(1.0, static_cast<double>(step.received) /
-                        static_cast<double>(step.total));
+      step.over ? 1.0
+                : std::min(1.0, static_cast<double>(step.received) /
+                                    static_cast<double>(step.total));
   return std::min(1.0, (static_cast<double>(step.listing) + part) /
                            static_cast<double>(step.listings));
 }

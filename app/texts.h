@@ -63,7 +63,8 @@ std::string StepText(const UpdateStep& step);
 std::string ProgressText(const UpdateStep& step);
 
 // The share of the whole update done at step (0 to 1), or -1 while the
-// listing's size is not known.
+// listing's size is not known; a listing that is over is done, whether it
+// arrived or failed.
 double StepDone(const UpdateStep& step);
 
 // error (a sentence without its full stop), then how to get a listing.

@@ -274,6 +274,12 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
   EXPECT_NE(run.err.find("«--frobnicate»"), std::string::npos) << run.err;
   EXPECT_EQ(Scan("--db").status, 1);
   EXPECT_EQ(Scan("--db=").status, 1);
+  EXPECT_EQ(Scan("--update --from").err,
+            "venmark-scan: после --from нужна папка или адрес\n"
+            "Справка: venmark-scan --help\n");
+  EXPECT_EQ(Scan("--from=/media/usb").err,
+            "venmark-scan: --from действует только вместе с --update\n"
+            "Справка: venmark-scan --help\n");
   // An option that only begins like one is another.
   run = Scan("--db-path=base.dat");
   EXPECT_EQ(run.status, 1);
@@ -465,6 +471,45 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
                          "»: сервер ответил HTTP 404\n"),
             std::string::npos)
       << run.err;
+}
+
+// An update from a folder, once (--from), or as the user's setting says;
+// --version names where updates come from and where that was set.
+TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
+  const fs::path usb = dir_ / "usb stick";
+  fs::create_directories(usb);
+  const std::string fresh = venmark::MakeListing(22, "Folder");
+  std::ofstream(usb / "oui.txt", std::ios::binary) << fresh;
+  const std::string env =
+      "XDG_CONFIG_HOME='" + (dir_ / "config").string() + "' XDG_CONFIG_DIRS=";
+  ScanResult run = Scan("--update --from 'file://" + usb.string() + "'", "",
+                        env);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("загрузка списков OUI из «" + usb.string() + "» в «"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("прежним оставлен список MA-M «" +
+                         (dir_ / "base-mam.dat").string() +
+                         "»: в папке нет файла «" +
+                         (usb / "oui28" / "mam.txt").string() + "»"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(ReadFile("base.dat") == fresh);
+  EXPECT_EQ(Scan("--version", "", env).out.find("Обновления"),
+            std::string::npos);
+
+  const fs::path conf = dir_ / "config" / "venmark" / "venmark.conf";
+  fs::create_directories(conf.parent_path());
+  std::ofstream(conf) << "# our mirror\norigin = " << usb.string() << "/\n";
+  const std::string newer = venmark::MakeListing(23, "Newer");
+  std::ofstream(usb / "oui.txt", std::ios::binary) << newer;
+  run = Scan("--update", "", env);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(ReadFile("base.dat") == newer);
+  EXPECT_NE(Scan("--version", "", env)
+                .out.find("Обновления загружаются из: папка «" + usb.string() +
+                          "» (задано в " + conf.string() + ")"),
+            std::string::npos);
 }
 
 // An update by a user who may not keep the listing's group says so.

@@ -31,18 +31,21 @@ class FakeResultsView : public ResultsView {
 
 class FakeProgressView : public ProgressView {
  public:
-  FakeProgressView(std::vector<std::string>* texts, int* open, int cancel_at)
-      : texts_(texts), open_(open), cancel_at_(cancel_at) {
+  FakeProgressView(std::vector<std::string>* texts, std::vector<double>* done,
+                   int* open, int cancel_at)
+      : texts_(texts), done_(done), open_(open), cancel_at_(cancel_at) {
     ++*open_;
   }
   ~FakeProgressView() override { --*open_; }
-  bool Show(std::string_view text, double) override {
+  bool Show(std::string_view text, double done) override {
     texts_->emplace_back(text);
+    done_->push_back(done);
     return cancel_at_ < 0 || static_cast<int>(texts_->size()) < cancel_at_;
   }
 
  private:
   std::vector<std::string>* texts_;
+  std::vector<double>* done_;
   int* open_;
   int cancel_at_;
 };
@@ -70,7 +73,8 @@ class FakeMainView : public MainView {
   }
   std::unique_ptr<ProgressView> OpenProgress() override {
     ++progress_windows;
-    return std::make_unique<FakeProgressView>(&progress_texts, &progress_open,
+    return std::make_unique<FakeProgressView>(&progress_texts, &progress_done,
+                                              &progress_open,
                                               cancel_at);
   }
   ResultsView* OpenResults() override { return results.get(); }
@@ -103,6 +107,7 @@ class FakeMainView : public MainView {
   std::vector<std::string> questions;
   std::vector<Told> told;
   std::vector<std::string> progress_texts;
+  std::vector<double> progress_done;  // the bar's share at each text
   int progress_windows = 0;
   int progress_open = 0;
   std::unique_ptr<FakeResultsView> results;

@@ -48,11 +48,15 @@ ListingFetcher::ListingFetcher(const UpdateOptions& options,
 Fetched ListingFetcher::Fetch(const ListingToFetch& listing) {
   step_.listing = started_++;
   step_.kind = listing.kind;
+  step_.over = false;
   for (;;) {
     step_.received = 0;
     step_.total = -1;
     Fetched fetched = FetchOnce(listing);
-    if (!retry_) return fetched;
+    if (!retry_) {
+      step_.over = true;
+      return fetched;
+    }
     retry_ = false;
   }
 }

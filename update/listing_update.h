@@ -80,6 +80,7 @@ struct UpdateStep {
   std::optional<BlockKind> kind;  // the listing's kind; nothing: MA-L
   std::int64_t received = 0;      // its bytes so far
   std::int64_t total = -1;        // its size, -1 while none is known
+  bool over = false;              // it has arrived or failed
 };
 
 // Told where the update stands, as often as a transfer reports; returns
