@@ -61,6 +61,11 @@ std::optional<LiveListings> LoadListings(const std::string& path,
 // The version, and which files answer: paths, record counts and dates.
 int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   out->Write("venmark-scan " + std::string(kVersion) + "\n");
+  // Where updates come from is told even when no listing can be read.
+  if (const std::string origin = text::OriginLine(UpdateOrigin({}));
+      !origin.empty()) {
+    out->Write(origin + "\n");
+  }
   const std::string path = ChooseListing(options.listing_path);
   const std::optional<LiveListings> live = LoadListings(path, err);
   if (!live) return kExitNoListing;
@@ -76,10 +81,6 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
                                    FileDay(file.path, "%Y-%m-%d")) +
                  "\n");
     }
-  }
-  if (const std::string origin = text::OriginLine(UpdateOrigin({}));
-      !origin.empty()) {
-    out->Write(origin + "\n");
   }
   return kExitOk;
 }

@@ -38,11 +38,37 @@ entries() {
     END { if (name == "Venmark" && entry) print version }'
 }
 
-wine msiexec /i "$old" /qn || fail "$old не устанавливается"
+# The Origin value under root (HKCU, HKLM) as Wine's registry holds it, or
+# nothing.
+origin_value() {
+  wine reg query "$1\\Software\\Venmark" /v Origin 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Origin" { sub(/^[ \t]*Origin[ \t]+REG_SZ[ \t]+/, ""); print }'
+}
+# What the installed venmark-scan.exe says of where updates come from.
+origin_line() {
+  (cd "$work" && wine "$1" --version 2>/dev/null |
+    tr -d '\r' | grep '^Обновления' || true)
+}
+
+share='\\srv\share\ieee'
+wine msiexec /i "$old" IEEE_ORIGIN="$share" /qn || fail "$old не устанавливается"
 [ "$(entries)" = 0.9.0 ] || fail "после установки $old записи: $(entries)"
+[ "$(origin_value HKCU)" = "$share" ] ||
+  fail "IEEE_ORIGIN не записан для пользователя: «$(origin_value HKCU)»"
+# An upgrade without the property keeps the origin set before.
 wine msiexec /i "$new" /qn || fail "$new не устанавливается поверх $old"
 [ "$(entries)" = "$version" ] ||
   fail "обновление оставило записи: $(entries | tr '\n' ' ')"
+[ "$(origin_value HKCU)" = "$share" ] ||
+  fail "обновление потеряло IEEE_ORIGIN: «$(origin_value HKCU)»"
+[ -z "$(origin_value HKLM)" ] || fail "установка для пользователя тронула HKLM"
+# The installed programs are the signed ones, where this build was signed.
+if [ -n "${VENMARK_SIGN_CERT:-}" ]; then
+  for program in venmark.exe venmark-scan.exe; do
+    osslsigncode verify -CAfile "$VENMARK_SIGN_CERT" -in "$programs/$program" \
+      >/dev/null || fail "установлен неподписанный $program"
+  done
+fi
 for file in venmark.exe venmark-scan.exe base.dat base-mam.dat base-mas.dat \
     base-iab.dat; do
   [ -f "$programs/$file" ] || fail "нет $programs/$file"
@@ -65,6 +91,10 @@ for sample in samples/ipconfig-all.txt samples/field/hpux-lanscan.txt; do
   }
 done
 
+[ "$(origin_line "$programs/venmark-scan.exe")" = \
+  "Обновления загружаются из: папка «$share» (задано в HKEY_CURRENT_USER\\Software\\Venmark\\Origin)" ] ||
+  fail "venmark-scan --version не называет источник: «$(origin_line "$programs/venmark-scan.exe")»"
+
 # Removal leaves nothing of the program, and the user's own listings alone.
 mkdir -p "$home/AppData/Local/Venmark"
 echo "свой список" >"$home/AppData/Local/Venmark/base.dat"
@@ -74,11 +104,21 @@ wine msiexec /x "$new" /qn || fail "$new не удаляется"
 [ ! -e "$shortcut" ] || fail "после удаления остался ярлык"
 [ "$(cat "$home/AppData/Local/Venmark/base.dat")" = "свой список" ] ||
   fail "удаление тронуло списки пользователя"
+[ -z "$(origin_value HKCU)" ] || fail "после удаления остался источник обновлений"
 
 # For every user, into Program Files.
-wine msiexec /i "$new" ALLUSERS=1 /qn || fail "ALLUSERS=1 не устанавливается"
+mirror=https://mirror.corp/ieee
+wine msiexec /i "$new" ALLUSERS=1 IEEE_ORIGIN="$mirror" /qn ||
+  fail "ALLUSERS=1 не устанавливается"
+[ "$(origin_value HKLM)" = "$mirror" ] ||
+  fail "IEEE_ORIGIN не записан для машины: «$(origin_value HKLM)»"
+[ -z "$(origin_value HKCU)" ] || fail "установка для всех тронула HKCU"
 machine=$(find "$WINEPREFIX/drive_c" -path '*/Program Files*/Venmark/venmark.exe' | head -1)
 [ -n "$machine" ] || fail "ALLUSERS=1 поставил программу не в Program Files"
+[ "$(origin_line "$(dirname "$machine")/venmark-scan.exe")" = \
+  "Обновления загружаются из: «$mirror» (задано в HKEY_LOCAL_MACHINE\\Software\\Venmark\\Origin)" ] ||
+  fail "venmark-scan --version не называет источник машины"
 wine msiexec /x "$new" ALLUSERS=1 /qn || fail "установка для всех не удаляется"
+[ -z "$(origin_value HKLM)" ] || fail "после удаления для всех остался источник"
 [ ! -e "$machine" ] || fail "после удаления для всех осталась программа"
 echo "MSI ($arch): установка, обновление с 0.9.0, работа и удаление проверены"

@@ -5,12 +5,33 @@
 # short README.txt in Russian; and the same programs and listings as
 # installers, venmark-VERSION-i686.msi and venmark-VERSION-x86_64.msi
 # (wixl, from win32/venmark.wxs.in).
+# With a code-signing certificate (VENMARK_SIGN_PKCS12 names the PKCS#12
+# file, VENMARK_SIGN_PASSWORD_FILE the file holding its password,
+# VENMARK_SIGN_TIMESTAMP_URL a time-stamping server if wanted) both .exe
+# files are signed before they are packed, and then the MSIs (SHA-256,
+# osslsigncode). Unsigned otherwise.
 #   VENMARK_MSI_VERSION=0.9.0 scripts/package-windows.sh   # another version
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-venmark_install_missing zip ieee-data wixl
+venmark_install_missing zip ieee-data wixl msitools
+[ -z "${VENMARK_SIGN_PKCS12:-}" ] || venmark_install_missing osslsigncode
 bash scripts/build-windows.sh >/dev/null
+
+# Signs the Windows program or package $1 in place, when a certificate is
+# given.
+sign() {
+  [ -n "${VENMARK_SIGN_PKCS12:-}" ] || return 0
+  local signed=$1.signed
+  local args=(sign -pkcs12 "$VENMARK_SIGN_PKCS12" -h sha256 -n Venmark
+    -i https://venmark.org -in "$1" -out "$signed")
+  [ -z "${VENMARK_SIGN_PASSWORD_FILE:-}" ] ||
+    args+=(-readpass "$VENMARK_SIGN_PASSWORD_FILE")
+  [ -z "${VENMARK_SIGN_TIMESTAMP_URL:-}" ] ||
+    args+=(-ts "$VENMARK_SIGN_TIMESTAMP_URL")
+  osslsigncode "${args[@]}" >/dev/null
+  mv "$signed" "$1"
+}
 
 ieee=/usr/share/ieee-data
 for arch in i686 x86_64; do
@@ -18,6 +39,8 @@ for arch in i686 x86_64; do
   folder=$stage/venmark
   mkdir "$folder"
   cp "build/windows-$arch/win32/venmark.exe" "build/windows-$arch/cli/venmark-scan.exe" "$folder/"
+  sign "$folder/venmark.exe"
+  sign "$folder/venmark-scan.exe"
   cp -p "$ieee/oui.txt" "$folder/base.dat"
   cp -p "$ieee/mam.txt" "$folder/base-mam.dat"
   cp -p "$ieee/oui36.txt" "$folder/base-mas.dat"
@@ -60,6 +83,17 @@ README
   wixl_arch=x86
   [ "$arch" = x86_64 ] && wixl_arch=x64
   (cd "$folder" && wixl -a "$wixl_arch" -o "$msi" venmark.wxs 2>/dev/null)
+  # What wixl cannot say: IEEE_ORIGIN's value goes under the install's own
+  # root (HKMU: the user's per user, the machine's for ALLUSERS=1), only
+  # when it is given, and reaches a per-machine install's elevated part;
+  # the x64 package searches the 64-bit registry.
+  msibuild "$msi" -q "UPDATE Registry SET Root = -1 WHERE Name = 'Origin'"
+  msibuild "$msi" -q "UPDATE Component SET Condition = 'IEEE_ORIGIN' WHERE Component = 'Origin'"
+  secure=$(msiinfo export "$msi" Property |
+    awk -F'\t' '$1 == "SecureCustomProperties" { print $2 }' | tr -d '\r')
+  msibuild "$msi" -q "UPDATE Property SET Value = '${secure:+$secure;}IEEE_ORIGIN' WHERE Property = 'SecureCustomProperties'"
+  [ "$arch" = i686 ] || msibuild "$msi" -q "UPDATE RegLocator SET Type = 18"
+  sign "$msi"
   rm -rf "$stage"
   echo "Архив: $PWD/venmark-windows-$arch.zip"
   echo "Установщик: $msi"

@@ -16,16 +16,49 @@ fi
 venmark_install_missing "${VENMARK_WINDOWS_PACKAGES[@]}" "${VENMARK_WINE_PACKAGES[@]}"
 bash scripts/build-windows.sh
 # The installers of this build, and of an older version to upgrade from.
-venmark_install_missing wixl
+# This build's are signed with a throwaway certificate, and every
+# signature is checked against it (here, and in the installed programs).
+venmark_install_missing wixl msitools osslsigncode openssl
 VENMARK_MSI_VERSION=0.9.0 bash scripts/package-windows.sh >/dev/null
-bash scripts/package-windows.sh >/dev/null
+signing=$(mktemp -d)
+trap 'rm -rf "$signing"' EXIT
+openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes \
+  -subj "/CN=Venmark test signing" -addext "extendedKeyUsage=codeSigning" \
+  -keyout "$signing/key.pem" -out "$signing/cert.pem" 2>/dev/null
+head -c 24 /dev/urandom | base64 >"$signing/password"
+openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" \
+  -passout "file:$signing/password" -out "$signing/cert.p12"
+VENMARK_SIGN_PKCS12=$signing/cert.p12 \
+  VENMARK_SIGN_PASSWORD_FILE=$signing/password \
+  bash scripts/package-windows.sh >/dev/null
+export VENMARK_SIGN_CERT=$signing/cert.pem
+version=$(ls venmark-[1-9]*-i686.msi | sort -V | tail -1)
+version=${version#venmark-}
+version=${version%-i686.msi}
+for arch in i686 x86_64; do
+  unzipped=$(mktemp -d)
+  unzip -q "venmark-windows-$arch.zip" -d "$unzipped"
+  for signed in "venmark-$version-$arch.msi" "$unzipped/venmark/venmark.exe" \
+      "$unzipped/venmark/venmark-scan.exe"; do
+    osslsigncode verify -CAfile "$VENMARK_SIGN_CERT" -in "$signed" >/dev/null ||
+      { echo "подпись $signed не проверяется" >&2; exit 1; }
+  done
+  # The old package stays unsigned, and says so.
+  if osslsigncode verify -CAfile "$VENMARK_SIGN_CERT" \
+      -in "venmark-0.9.0-$arch.msi" >/dev/null 2>&1; then
+    echo "venmark-0.9.0-$arch.msi подписан, хотя сертификата не было" >&2
+    exit 1
+  fi
+  rm -rf "$unzipped"
+done
+echo "Подписи программ и установщиков проверены"
 
 venmark_wine_env
 
 linux=${VENMARK_LINUX_SCAN:-build/release/cli/venmark-scan}
 [ -x "$linux" ] || venmark_build_release >/dev/null
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$signing"' EXIT
 # The same inputs for both builds: real command outputs, a UTF-16 file as
 # PowerShell writes it, and the benchmark's large text.
 cp samples/*.txt "$work/"
@@ -36,7 +69,7 @@ venmark_seed_listings "$work"
 # The window tests want a display: Wine's stand-in without one corrupts its
 # heap when windows are made and resized.
 venmark_start_xvfb
-trap 'kill "$VENMARK_XVFB" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "$VENMARK_XVFB" 2>/dev/null || true; rm -rf "$work" "$signing"' EXIT
 
 for arch in i686 x86_64; do
   echo "Тесты Windows $arch под Wine:"
