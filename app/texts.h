@@ -213,6 +213,12 @@ std::string OriginName(const Origin& origin);
 // IEEE, naming the origin otherwise.
 std::string ConfirmUpdate(const Origin& origin);
 
+// A line of a names file that names nothing: its file and number.
+std::string BadNameLineText(const BadNameLine& bad);
+
+// --version's line of a names file read, with how many names it gave.
+std::string NamesFileLine(std::string_view path, std::size_t names);
+
 // --version's line saying where updates come from and where that was set,
 // or nothing for the IEEE.
 std::string OriginLine(const OriginSetting& setting);

@@ -27,6 +27,15 @@ std::string ListingLine(std::string_view name, std::string_view path,
          std::to_string(records) + ", от " + std::string(day);
 }
 
+std::string BadNameLineText(const BadNameLine& bad) {
+  return "«" + bad.path + "», строка " + std::to_string(bad.line) +
+         ": не указаны MAC-адрес или диапазон и название — строка пропущена";
+}
+
+std::string NamesFileLine(std::string_view path, std::size_t names) {
+  return "  Имена  " + std::string(path) + ": названий " + std::to_string(names);
+}
+
 std::string OriginName(const Origin& origin) {
   if (IsIeee(origin)) return "сервер IEEE";
   return (origin.kind == Origin::Kind::kFolder ? "папка «" : "«") +

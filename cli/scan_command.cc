@@ -54,7 +54,14 @@ std::optional<LiveListings> LoadListings(const std::string& path,
   }
   ListingProblem problem;
   std::optional<LiveListings> listings = LiveListings::Load(path, &problem);
-  if (!listings) PrintLine(err, text::CannotRead(problem));
+  if (!listings) {
+    PrintLine(err, text::CannotRead(problem));
+    return listings;
+  }
+  // A names file's bad line is told, and the rest of the file answers.
+  for (const BadNameLine& bad : listings->current().bad_names()) {
+    PrintLine(err, text::BadNameLineText(bad));
+  }
   return listings;
 }
 
@@ -81,6 +88,12 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
                                    FileDay(file.path, "%Y-%m-%d")) +
                  "\n");
     }
+  }
+  for (const auto& [file, names] : listings->names_files()) {
+    out->Write(text::NamesFileLine(file, names) + "\n");
+  }
+  for (const BadNameLine& bad : listings->bad_names()) {
+    out->Write("  " + text::BadNameLineText(bad) + "\n");
   }
   return kExitOk;
 }

@@ -158,20 +158,44 @@ TEST_F(ScanCommandTest, LooksForTheListingInItsThreePlaces) {
   EXPECT_EQ(here.out.find("MA-S"), std::string::npos) << here.out;
 }
 
+// The administrator's names beside the listing: a bad line is named with
+// its file and number, on stderr and in --version, and the rest answers.
+TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
+  Write("base.dat", kListing);
+  Write("names.txt", "00:50:56:aa:bb:cc vcenter-01\nnot a line\n"
+                     "0A-1B-2C/24 lab\n");
+  const ScanResult run =
+      Scan("", "00:50:56:aa:bb:cc 0a:1b:2c:00:00:01 00:50:56:aa:bb:cd\n");
+  EXPECT_EQ(run.out,
+            "00:50:56:aa:bb:cc - VMware, Inc. [vcenter-01]\n"
+            "0a:1b:2c:00:00:01 - lab (ваше название диапазона)\n"
+            "00:50:56:aa:bb:cd - VMware, Inc.\n");
+  const std::string bad = "«" + (dir_ / "names.txt").string() +
+                          "», строка 2: не указаны MAC-адрес или диапазон и "
+                          "название — строка пропущена";
+  EXPECT_EQ(run.err, "venmark-scan: " + bad + "\n");
+  EXPECT_EQ(run.status, 0);
+  const ScanResult version = Scan("--version");
+  EXPECT_NE(version.out.find("  Имена  " + (dir_ / "names.txt").string() +
+                             ": названий 2\n  " + bad + "\n"),
+            std::string::npos)
+      << version.out;
+}
+
 TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
   Write("base.dat", kListing);
   const std::string input = "00:50:56:aa:bb:cc ff-ff-ff-ff-ff-ff\n";
   EXPECT_EQ(Scan("--format=tsv", input).out,
-            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\t00:50:56:aa:bb:cc\t1\n"
+            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\t00:50:56:aa:bb:cc\t1\t\n"
             "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\t"
-            "ff:ff:ff:ff:ff:ff\t1\n");
+            "ff:ff:ff:ff:ff:ff\t1\t\n");
   EXPECT_EQ(Scan("--format json", input).out,
             "{\"mac\":\"00:50:56:aa:bb:cc\",\"assignment\":\"005056\","
             "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
-            "\"00:50:56:aa:bb:cc\",\"line\":1}\n"
+            "\"00:50:56:aa:bb:cc\",\"line\":1,\"name\":\"\"}\n"
             "{\"mac\":\"ff-ff-ff-ff-ff-ff\",\"assignment\":\"\",\"vendor\":"
             "\"\",\"note\":\"широковещательный адрес\",\"address\":"
-            "\"ff:ff:ff:ff:ff:ff\",\"line\":1}\n");
+            "\"ff:ff:ff:ff:ff:ff\",\"line\":1,\"name\":\"\"}\n");
   // The Russian note of a MAC inside an identifier, and lines counted in a
   // mapped file as in a pipe.
   const std::string derived =
@@ -183,7 +207,7 @@ TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
     EXPECT_EQ(Scan("--format=json", derived, "", piped).out,
               "{\"mac\":\"fe80::250:56ff:feaa:bbcc\",\"assignment\":\"005056\","
               "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
-              "\"00:50:56:aa:bb:cc\",\"line\":2,\"derived_from\":\"ipv6\"}\n")
+              "\"00:50:56:aa:bb:cc\",\"line\":2,\"name\":\"\",\"derived_from\":\"ipv6\"}\n")
         << piped;
   }
   EXPECT_EQ(Scan("--format=xml").status, 1);

@@ -118,6 +118,21 @@ std::vector<std::string> ListingPlaces() {
   return places;
 }
 
+std::vector<std::string> NamesFiles(const std::string& listing) {
+  std::vector<std::string> files;
+  const fs::path user = UserDataFolder();
+  if (!user.empty()) files.push_back(Absolute(user / "names.txt"));
+  if (!listing.empty()) {
+    const std::string beside =
+        Absolute(PathFromUtf8(listing).parent_path() / "names.txt");
+    if (files.empty() || files[0] != beside) files.push_back(beside);
+  }
+#ifndef _WIN32
+  files.push_back("/etc/ethers");
+#endif
+  return files;
+}
+
 std::vector<std::string> SettingsFiles() {
 #ifdef _WIN32
   return {};

@@ -21,6 +21,11 @@ std::string FindListing(const std::vector<std::string>& places);
 // else into the user's data folder, never into the system's copy.
 std::string UpdateTarget();
 
+// The files of the administrator's own names for listing (the MA-L
+// listing in use), in the order they count: names.txt in the user's data
+// folder, names.txt beside listing, and on Linux /etc/ethers.
+std::vector<std::string> NamesFiles(const std::string& listing);
+
 // The files that may hold the program's settings, the user's first: on
 // Linux venmark/venmark.conf in $XDG_CONFIG_HOME (~/.config), then in each
 // of $XDG_CONFIG_DIRS (/etc/xdg). Empty on Windows, which keeps settings in

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "listings/listing_places.h"
 #include "scan/mac.h"
 
 namespace venmark {
@@ -73,7 +74,19 @@ std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
     if (!blocks) return fail(file.kind, file.path);
     set.companions_[Index(file.kind)] = std::move(blocks);
   }
+  set.ReadNames(NamesFiles(ma_l_path));
   return set;
+}
+
+void ListingSet::ReadNames(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    FileBytes bytes;
+    ReadFailure why;
+    if (!ReadListingFile(file, &bytes, &why)) continue;
+    const std::size_t before = names_.size();
+    names_.Add(bytes.view(), file, &bad_names_);
+    names_files_.emplace_back(file, names_.size() - before);
+  }
 }
 
 const BlockListing* ListingSet::companion(BlockKind kind) const {

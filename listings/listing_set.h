@@ -11,6 +11,7 @@
 #include "scan/mac_scanner.h"
 #include "listings/mal_listing.h"
 #include "listings/problem.h"
+#include "listings/user_names.h"
 
 namespace venmark {
 
@@ -64,12 +65,26 @@ class ListingSet {
   static constexpr std::size_t kLongText = std::size_t{1} << 16;
 
   const MalListing& ma_l() const { return ma_l_; }
+
+  // The administrator's own names, read with the listings.
+  const UserNames& names() const { return names_; }
+  // Reads the names files that exist (unreadable ones are passed over),
+  // in order; a line that names nothing is kept in bad_names().
+  void ReadNames(const std::vector<std::string>& files);
+  // Each names file read, with how many names it gave.
+  const std::vector<std::pair<std::string, std::size_t>>& names_files() const {
+    return names_files_;
+  }
+  const std::vector<BadNameLine>& bad_names() const { return bad_names_; }
   // The companion of kind, or null when there is none.
   const BlockListing* companion(BlockKind kind) const;
 
  private:
   MalListing ma_l_;
   std::array<std::optional<BlockListing>, 3> companions_;
+  UserNames names_;
+  std::vector<std::pair<std::string, std::size_t>> names_files_;
+  std::vector<BadNameLine> bad_names_;
 };
 
 // The IEEE's name of a kind of listing ("MA-S").

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "listings/listing_places.h"
+
 namespace venmark {
 
 LiveListings::LiveListings(std::string path, std::unique_ptr<ListingSet> set,
@@ -12,6 +14,10 @@ std::vector<FileStamp> LiveListings::Stamps() const {
   std::vector<FileStamp> stamps{StampOf(path_)};
   for (const CompanionFile& file : CompanionFiles(path_)) {
     stamps.push_back(StampOf(file.path));
+  }
+  // The administrator's names are taken up as the listings are.
+  for (const std::string& file : NamesFiles(path_)) {
+    stamps.push_back(StampOf(file));
   }
   return stamps;
 }

@@ -32,7 +32,8 @@ class LiveListings {
  private:
   LiveListings(std::string path, std::unique_ptr<ListingSet> set,
                std::vector<FileStamp> stamps);
-  // The stamps of the MA-L listing and each companion's place.
+  // The stamps of the MA-L listing, each companion's place and each
+  // names file's.
   std::vector<FileStamp> Stamps() const;
 
   std::string path_;

@@ -92,12 +92,22 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
   switch (style.format) {
     case ResultFormat::kText:
       out->append(row.mac);
-      if (row.found) {
+      if (!row.range.empty()) {
+        // The administrator's range is more specific than any listing's.
+        out->append(" - ");
+        AppendVisible(row.range, out);
+        out->append(" (").append(style.words->user_range).append(")");
+      } else if (row.found) {
         out->append(" - ");
         AppendVisible(row.vendor, out);
       } else {
         out->append(style.words->vendor_not_found);
         if (!row.note.empty()) out->append(" (").append(row.note).append(")");
+      }
+      if (!row.device.empty()) {
+        out->append(" [");
+        AppendVisible(row.device, out);
+        out->push_back(']');
       }
       if (row.source != Source::kWritten) {
         out->append(" (").append(style.words->derived_mac).append(" ");
@@ -112,7 +122,8 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
         out->push_back('\t');
       }
       out->append(address).push_back('\t');
-      out->append(std::to_string(row.line));
+      out->append(std::to_string(row.line)).push_back('\t');
+      AppendVisible(row.device.empty() ? row.range : row.device, out);
       break;
     case ResultFormat::kJson:
       out->append("{\"mac\":");
@@ -125,6 +136,8 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
       AppendJsonString(row.note, out);
       out->append(",\"address\":\"").append(address);
       out->append("\",\"line\":").append(std::to_string(row.line));
+      out->append(",\"name\":");
+      AppendJsonString(row.device.empty() ? row.range : row.device, out);
       if (row.source != Source::kWritten) {
         out->append(",\"derived_from\":\"");
         out->append(kSourceNames[source]).push_back('"');
@@ -152,6 +165,28 @@ void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
   row.source = finding.source;
   row.line = finding.line;
   row.assignment = scratch->digits;
+  // The administrator's names: a device's own, and a range of theirs that
+  // is more specific than the listings' assignment answers for it.
+  const UserNames& names = listings.names();
+  const std::optional<std::string_view> device = names.Device(finding.address);
+  const NamedRange* range = names.Range(finding.address);
+  if (device) row.device = *device;
+  if (range != nullptr &&
+      (scratch->names.empty() ||
+       range->bits > 4 * static_cast<int>(scratch->digits.size()))) {
+    row.range = range->name;
+  }
+  if (!row.range.empty()) {
+    row.found = !scratch->names.empty();
+    if (row.found) {
+      row.vendor = scratch->names.front();
+    } else {
+      row.note = style.words->special[static_cast<std::size_t>(
+          ClassifyAddress(finding.address))];
+    }
+    AppendRow(row, style, results);
+    return;
+  }
   row.found = true;
   for (const std::string_view name : scratch->names) {
     row.vendor = name;

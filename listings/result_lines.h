@@ -38,6 +38,8 @@ struct ResultWords {
   // empty.
   std::string_view derived_mac;
   std::array<std::string_view, 4> derived_from;
+  // Follows the name of the administrator's range that answers for a MAC.
+  std::string_view user_range;
 };
 
 // The fields of one result line.
@@ -50,11 +52,17 @@ struct ResultRow {
   std::uint64_t address = 0;          // the MAC's 48 bits
   Source source = Source::kWritten;   // what mac is
   std::size_t line = 0;               // 1-based line of mac; 0 if not counted
+  // The administrator's names: the device's own, and the range's that
+  // answers, being more specific than any listing's assignment; empty for
+  // none. Machine formats carry the device's, else the range's, as name.
+  std::string_view device;
+  std::string_view range;
 };
 
 // How result lines are written: "MAC - name" lines, tab-separated fields
-// (mac, assignment, vendor, note, address, line), or one JSON object a line
-// (the same, and derived_from for a MAC found inside another identifier).
+// (mac, assignment, vendor, note, address, line, name), or one JSON object
+// a line (the same, and derived_from for a MAC found inside another
+// identifier).
 enum class ResultFormat { kText, kTsv, kJson };
 
 // The form of result lines: format, line end and words.

@@ -69,19 +69,19 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
        "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kTsv,
        "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\t"
-       "00:1a:2b:00:00:01\t0\n"},
+       "00:1a:2b:00:00:01\t0\t\n"},
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"Evil\\u001b]0;x\\u0007 Tab\\there \xc2\x9b"
-       "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0}\n"},
+       "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0,\"name\":\"\"}\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kText,
        "00-1a-2b-00-00-01 - A?B?C D~\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kTsv,
-       "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\t00:1a:2b:00:00:01\t0\n"},
+       "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\t00:1a:2b:00:00:01\t0\t\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"A\\u007fB\\u001fC D~\",\"note\":\"\",\"address\":"
-       "\"00:1a:2b:00:00:01\",\"line\":0}\n"},
+       "\"00:1a:2b:00:00:01\",\"line\":0,\"name\":\"\"}\n"},
   };
   for (const auto& c : cases) {
     const ListingSet listing(MalListing::Parse(
@@ -117,23 +117,23 @@ TEST(SearchTest, NamesTheMacInsideAnotherIdentifier) {
        "client-id)\n"
        "00:1D:AA:61:08:3C - DrayTek Corp.\n"},
       {ResultFormat::kTsv,
-       "fe80::21d:aaff:fe61:83c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t2\n"
-       "00:03:00:01:02:1d:aa:61:08:3c\t\t\tlocal\t02:1d:aa:61:08:3c\t4\n"
-       "01-00-1d-aa-61-08-3c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t4\n"
-       "00:1D:AA:61:08:3C\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t5\n"},
+       "fe80::21d:aaff:fe61:83c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t2\t\n"
+       "00:03:00:01:02:1d:aa:61:08:3c\t\t\tlocal\t02:1d:aa:61:08:3c\t4\t\n"
+       "01-00-1d-aa-61-08-3c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t4\t\n"
+       "00:1D:AA:61:08:3C\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t5\t\n"},
       {ResultFormat::kJson,
        "{\"mac\":\"fe80::21d:aaff:fe61:83c\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
-       "\"00:1d:aa:61:08:3c\",\"line\":2,\"derived_from\":\"ipv6\"}\n"
+       "\"00:1d:aa:61:08:3c\",\"line\":2,\"name\":\"\",\"derived_from\":\"ipv6\"}\n"
        "{\"mac\":\"00:03:00:01:02:1d:aa:61:08:3c\",\"assignment\":\"\","
        "\"vendor\":\"\",\"note\":\"local\",\"address\":"
-       "\"02:1d:aa:61:08:3c\",\"line\":4,\"derived_from\":\"duid\"}\n"
+       "\"02:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":\"duid\"}\n"
        "{\"mac\":\"01-00-1d-aa-61-08-3c\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
-       "\"00:1d:aa:61:08:3c\",\"line\":4,\"derived_from\":\"client-id\"}\n"
+       "\"00:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":\"client-id\"}\n"
        "{\"mac\":\"00:1D:AA:61:08:3C\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
-       "\"00:1d:aa:61:08:3c\",\"line\":5}\n"},
+       "\"00:1d:aa:61:08:3c\",\"line\":5,\"name\":\"\"}\n"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SearchText(text, listing, TestStyle(c.format, "\n")), c.lines);

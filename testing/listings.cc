@@ -79,7 +79,8 @@ ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
       {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast",
        "multicast", "local"},
       "MAC",
-      {"", "from IPv6", "from DUID", "from client-id"}};
+      {"", "from IPv6", "from DUID", "from client-id"},
+      "your range"};
   return {format, eol, &kWords};
 }
 

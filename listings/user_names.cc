@@ -1,0 +1,141 @@
+#include "listings/user_names.h"
+
+#include <algorithm>
+
+#include "scan/mac.h"
+
+namespace venmark {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\f\v";
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t begin = text.find_first_not_of(kBlanks);
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(kBlanks) - begin + 1);
+}
+
+// The bytes of groups joined by one separator: pairs (or single digits)
+// joined by ':' or '-', groups of four joined by '.', or bare pairs.
+std::optional<std::vector<unsigned>> Bytes(std::string_view text) {
+  const std::size_t at = text.find_first_of(":-.");
+  const char separator = at == std::string_view::npos ? '\0' : text[at];
+  std::vector<std::string_view> groups;
+  if (separator == '\0') {
+    groups.push_back(text);
+  } else {
+    for (std::size_t begin = 0;;) {
+      const std::size_t end = text.find(separator, begin);
+      groups.push_back(text.substr(begin, end - begin));
+      if (end == std::string_view::npos) break;
+      begin = end + 1;
+    }
+  }
+  std::vector<unsigned> bytes;
+  for (std::string_view group : groups) {
+    const std::optional<std::uint64_t> value = mac::ParseHex(group);
+    if (!value) return std::nullopt;
+    if (separator == ':' || separator == '-') {
+      if (group.size() > 2) return std::nullopt;
+      bytes.push_back(static_cast<unsigned>(*value));
+      continue;
+    }
+    if ((separator == '.' && group.size() != 4) || group.size() % 2 != 0) {
+      return std::nullopt;
+    }
+    for (std::size_t i = 0; i < group.size(); i += 2) {
+      bytes.push_back(static_cast<unsigned>(
+          *mac::ParseHex(group.substr(i, 2))));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::pair<std::uint64_t, int>> ParseNamedAddress(
+    std::string_view text) {
+  const std::size_t slash = text.find('/');
+  const std::optional<std::vector<unsigned>> bytes =
+      Bytes(text.substr(0, slash));
+  if (!bytes || bytes->empty() || bytes->size() > 6) return std::nullopt;
+  int bits = 48;
+  if (slash != std::string_view::npos) {
+    const std::string_view length = text.substr(slash + 1);
+    if (length.empty() || length.size() > 2 ||
+        !std::all_of(length.begin(), length.end(),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
+      return std::nullopt;
+    }
+    bits = std::stoi(std::string(length));
+    if (bits < 1 || bits > 8 * static_cast<int>(bytes->size())) {
+      return std::nullopt;
+    }
+  } else if (bytes->size() != 6) {
+    return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < 6; ++i) {
+    value = value << 8 | (i < bytes->size() ? (*bytes)[i] : 0u);
+  }
+  // The bits past the prefix say nothing of the range.
+  if (bits < 48) value &= ~((std::uint64_t{1} << (48 - bits)) - 1);
+  return std::pair{value, bits};
+}
+
+void UserNames::Add(std::string_view text, const std::string& path,
+                    std::vector<BadNameLine>* bad) {
+  std::size_t number = 0;
+  while (!text.empty()) {
+    ++number;
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view()
+                                         : text.substr(end + 1);
+    line = Trim(line.substr(0, line.find('#')));
+    if (line.empty()) continue;
+    const std::size_t gap = line.find_first_of(kBlanks);
+    const std::string_view name =
+        gap == std::string_view::npos ? std::string_view()
+                                      : Trim(line.substr(gap));
+    const auto address = ParseNamedAddress(line.substr(0, gap));
+    if (!address || name.empty()) {
+      if (bad != nullptr) bad->push_back({path, number});
+      continue;
+    }
+    if (address->second == 48) {
+      devices_.emplace(address->first, std::string(name));
+      continue;
+    }
+    const bool known = std::any_of(
+        ranges_.begin(), ranges_.end(), [&](const NamedRange& range) {
+          return range.bits == address->second &&
+                 range.prefix == address->first;
+        });
+    if (!known) {
+      ranges_.push_back({address->first, address->second, std::string(name)});
+      std::stable_sort(ranges_.begin(), ranges_.end(),
+                       [](const NamedRange& a, const NamedRange& b) {
+                         return a.bits > b.bits;
+                       });
+    }
+  }
+}
+
+std::optional<std::string_view> UserNames::Device(
+    std::uint64_t address) const {
+  const auto found = devices_.find(address);
+  if (found == devices_.end()) return std::nullopt;
+  return found->second;
+}
+
+const NamedRange* UserNames::Range(std::uint64_t address) const {
+  for (const NamedRange& range : ranges_) {
+    if ((address >> (48 - range.bits)) == (range.prefix >> (48 - range.bits))) {
+      return &range;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace venmark

@@ -1,0 +1,120 @@
+#include "listings/user_names.h"
+
+#include <gtest/gtest.h>
+
+#include "listings/listing_set.h"
+#include "listings/result_lines.h"
+#include "testing/listings.h"
+
+namespace venmark {
+namespace {
+
+TEST(UserNamesTest, ReadsMacsAndPrefixesAsNamesFilesWriteThem) {
+  using P = std::pair<std::uint64_t, int>;
+  const struct {
+    const char* text;
+    std::optional<P> parsed;
+  } cases[] = {
+      {"00:50:56:aa:bb:cc", P{0x005056AABBCC, 48}},
+      {"0:1d:aa:8:23:ed", P{0x001DAA0823ED, 48}},
+      {"00-50-56-AA-BB-CC", P{0x005056AABBCC, 48}},
+      {"0050.56aa.bbcc", P{0x005056AABBCC, 48}},
+      {"005056aabbcc", P{0x005056AABBCC, 48}},
+      {"02:42:ac:00:00:00/24", P{0x0242AC000000, 24}},
+      {"0A-1B-2C/24", P{0x0A1B2C000000, 24}},
+      {"00:50:56:80:00:00/28", P{0x005056800000, 28}},
+      {"00:50:56:8f:ff:ff/28", P{0x005056800000, 28}},
+      {"0A1B/12", P{0x0A1000000000, 12}},
+      {"00:50:56:aa:bb:cc/48", P{0x005056AABBCC, 48}},
+      {"00:50:56:aa:bb", std::nullopt},
+      {"00:50:56:aa:bb:cc:dd", std::nullopt},
+      {"0A-1B-2C/25", std::nullopt},
+      {"0A-1B-2C/0", std::nullopt},
+      {"0A-1B-2C/", std::nullopt},
+      {"0A-1B-2C/x", std::nullopt},
+      {"0A-1B-2C/-8", std::nullopt},
+      {"100:50:56:aa:bb:cc", std::nullopt},
+      {"0050.56aa.bb", std::nullopt},
+      {"00:50-56:aa:bb:cc", std::nullopt},
+      {"vcenter-01", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseNamedAddress(c.text), c.parsed) << c.text;
+  }
+}
+
+TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
+  UserNames names;
+  std::vector<BadNameLine> bad;
+  names.Add(
+      "# our names\n"
+      "00:50:56:aa:bb:cc vcenter-01   # the cluster's head\n"
+      "00:50:56:80:00:00/28\tVM cluster\r\n"
+      "00:50:56:00:00:00/24 all VMware\n"
+      "\n"
+      "00:50:56:aa:bb:cc second name\n"
+      "garbage here\n"
+      "00:50:56:aa:bb:dd\n"
+      "02:42:ac:00:00:00/24 docker\n",
+      "/etc/venmark/names.txt", &bad);
+  EXPECT_EQ(names.size(), 4u);
+  EXPECT_EQ(names.Device(0x005056AABBCC), "vcenter-01");
+  EXPECT_FALSE(names.Device(0x005056AABBCD));
+  ASSERT_NE(names.Range(0x00505680FFFF), nullptr);
+  EXPECT_EQ(names.Range(0x00505680FFFF)->name, "VM cluster");
+  EXPECT_EQ(names.Range(0x005056900000)->name, "all VMware");
+  EXPECT_EQ(names.Range(0x0242AC110002)->name, "docker");
+  EXPECT_EQ(names.Range(0x0242AD110002), nullptr);
+  ASSERT_EQ(bad.size(), 2u);
+  EXPECT_EQ(bad[0].path, "/etc/venmark/names.txt");
+  EXPECT_EQ(bad[0].line, 7u);
+  EXPECT_EQ(bad[1].line, 8u);
+}
+
+// In the result lines: a device keeps its vendor and adds its name; a
+// range answers where it is more specific than the listings' assignment
+// (or where they know nothing), with a note that the name is the user's;
+// machine formats carry the name in a field of its own.
+TEST(UserNamesTest, ResultLinesCarryTheAdministratorsNames) {
+  ListingSet listings(
+      MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"
+                        "70-B3-D5   (hex)\t\tIEEE Registration Authority\r\n"),
+      std::nullopt, std::nullopt,
+      BlockListing::Parse("70-B3-D5   (hex)\t\tIEEE Registration Authority\r\n"
+                          "70B3D5000000-70B3D5FFFFFF     (base 16)\t\tx\r\n"));
+  const TestFolder folder;
+  WriteWholeFile(folder / "names.txt",
+                 "00:50:56:aa:bb:cc vcenter-01\n"
+                 "00:50:56:80:00:00/28 VM cluster\n"
+                 "70:b3:d5:00:00:00/24 too wide\n"
+                 "02:00:00:00:00:00/8 lab\n"
+                 "02:00:00:00:00:01 lab-router\n");
+  listings.ReadNames({Utf8FromPath(folder / "names.txt"),
+                      Utf8FromPath(folder / "missing.txt")});
+  ASSERT_EQ(listings.names_files().size(), 1u);
+  EXPECT_EQ(listings.names_files()[0].second, 5u);
+  const std::string text =
+      "00:50:56:aa:bb:cc 00:50:56:80:12:34 00:50:56:91:00:01 "
+      "02:00:00:00:00:05 02:00:00:00:00:01 06:00:00:00:00:01";
+  EXPECT_EQ(SearchText(text, listings, TestStyle(ResultFormat::kText, "\n")),
+            "00:50:56:aa:bb:cc - VMware, Inc. [vcenter-01]\n"
+            "00:50:56:80:12:34 - VM cluster (your range)\n"
+            "00:50:56:91:00:01 - VMware, Inc.\n"
+            "02:00:00:00:00:05 - lab (your range)\n"
+            "02:00:00:00:00:01 - lab (your range) [lab-router]\n"
+            "06:00:00:00:00:01 - no vendor (local)\n");
+  EXPECT_EQ(SearchText("00:50:56:80:12:34 02:00:00:00:00:01", listings,
+                       TestStyle(ResultFormat::kTsv, "\n")),
+            "00:50:56:80:12:34\t005056\tVMware, Inc.\t\t00:50:56:80:12:34\t1\t"
+            "VM cluster\n"
+            "02:00:00:00:00:01\t\t\tlocal\t02:00:00:00:00:01\t1\tlab-router\n");
+  EXPECT_EQ(SearchText("00:50:56:aa:bb:cc", listings,
+                       TestStyle(ResultFormat::kJson, "\n")),
+            "{\"mac\":\"00:50:56:aa:bb:cc\",\"assignment\":\"005056\","
+            "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
+            "\"00:50:56:aa:bb:cc\",\"line\":1,\"name\":\"vcenter-01\"}\n");
+}
+
+}  // namespace
+}  // namespace venmark
