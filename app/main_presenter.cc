@@ -112,15 +112,15 @@ void MainPresenter::Search() {
 void MainPresenter::Update() {
   const UpdateRequest request{settings_.listing, settings_.sources,
                               settings_.transport};
-  if (!view_->Confirm(text::ConfirmUpdate(UpdateOrigin(request).origin))) {
-    return;
-  }
+  const Origin origin = UpdateOrigin(request).origin;
+  if (!view_->Confirm(text::ConfirmUpdate(origin))) return;
   UpdateResult result;
   {
     const std::unique_ptr<ProgressView> progress = view_->OpenProgress();
     result = RunUpdate(request, [&](const UpdateStep& step) {
       return progress == nullptr ||
-             progress->Show(text::ProgressText(step), text::StepDone(step));
+             progress->Show(text::ProgressText(step, origin),
+                            text::StepDone(step));
     });
   }
   ShowCredits();

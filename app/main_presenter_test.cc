@@ -154,6 +154,9 @@ TEST_F(MainPresenterTest, UpdatesFromTheFolderTheSettingNames) {
       "Загрузить списки производителей из «" + origin + "»?\n\n"))
       << view.questions[0];
   ASSERT_FALSE(view.progress_done.empty());
+  EXPECT_TRUE(view.progress_texts[0].starts_with(
+      "Загрузка списков производителей из «" + origin + "»…\nПолучено "))
+      << view.progress_texts[0];
   for (const double done : view.progress_done) {
     EXPECT_GE(done, 0.0);
     EXPECT_LE(done, 1.0);

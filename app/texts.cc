@@ -65,8 +65,12 @@ std::string StepText(const UpdateStep& step) {
          std::to_string(std::max(step.listings, step.listing + 1)) + ")";
 }
 
-std::string ProgressText(const UpdateStep& step) {
-  return std::string(kProgressLabel) + "\n" + StepText(step);
+std::string ProgressText(const UpdateStep& step, const Origin& origin) {
+  const std::string label =
+      IsIeee(origin) ? std::string(kProgressLabel)
+                     : "Загрузка списков производителей из «" +
+                           origin.location + "»…";
+  return label + "\n" + StepText(step);
 }
 
 double StepDone(const UpdateStep& step) {

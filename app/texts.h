@@ -59,8 +59,9 @@ std::string FormatBytes(std::int64_t bytes);
 // 4)", without "из 6,3" while the size is not known.
 std::string StepText(const UpdateStep& step);
 
-// The progress window's text: what is fetched, and how much has arrived.
-std::string ProgressText(const UpdateStep& step);
+// The progress window's text: what is fetched from where, and how much
+// has arrived.
+std::string ProgressText(const UpdateStep& step, const Origin& origin = {});
 
 // The share of the whole update done at step (0 to 1), or -1 while the
 // listing's size is not known; a listing that is over is done, whether it
