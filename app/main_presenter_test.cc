@@ -115,7 +115,8 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
     EXPECT_EQ(view.progress_texts.empty(), c.status != 200 || !c.confirm);
     if (!view.progress_texts.empty()) {
       EXPECT_TRUE(view.progress_texts[0].starts_with(
-          "Загрузка списков производителей с сервера IEEE…\nПолучено "));
+          "Загрузка списков производителей с сервера IEEE…\nПолучено "))
+          << view.progress_texts[0];
     }
     ASSERT_EQ(view.told.size(), c.told ? 1u : 0u);
     if (c.told) {
