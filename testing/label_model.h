@@ -6,6 +6,7 @@
 // cannot matter; checked against this, a fault in that bookkeeping shows.
 // Only the words are shared (LabelWords), not the code that finds them.
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -164,38 +165,37 @@ class LabelModel {
     return fields;
   }
 
-  // The cells of line as (first column, last column + 1, text): runs
-  // between tabs and runs of two blanks or more.
-  struct Cell {
-    std::size_t from, to;
-    std::string text;
-  };
-  static std::vector<Cell> Cells(const std::string& line) {
-    std::vector<std::string> chars;  // one UTF-8 character each
-    for (const char c : line) {
-      if ((static_cast<unsigned char>(c) & 0xC0) == 0x80 && !chars.empty()) {
-        chars.back() += c;
-      } else {
-        chars.emplace_back(1, c);
-      }
+  // The byte where the column-th character of line starts (continuation
+  // bytes of UTF-8 are no characters of their own), or its size.
+  static std::size_t ByteOfColumn(const std::string& line, std::size_t column) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if ((static_cast<unsigned char>(line[i]) & 0xC0) == 0x80) continue;
+      if (seen++ == column) return i;
     }
+    return line.size();
+  }
+
+  // The cells of line as byte ranges: runs between tabs and runs of two
+  // blanks or more (one blank may stand inside a heading).
+  static std::vector<std::pair<std::size_t, std::size_t>> Cells(
+      const std::string& line) {
     auto gap = [&](std::size_t i) {
-      if (chars[i] == "\t") return true;
-      if (chars[i] != " ") return false;
-      return (i > 0 && chars[i - 1] == " ") ||
-             (i + 1 < chars.size() &&
-              (chars[i + 1] == " " || chars[i + 1] == "\t"));
+      if (line[i] == '\t') return true;
+      if (line[i] != ' ') return false;
+      return (i > 0 && line[i - 1] == ' ') ||
+             (i + 1 < line.size() &&
+              (line[i + 1] == ' ' || line[i + 1] == '\t'));
     };
-    std::vector<Cell> cells;
-    for (std::size_t i = 0; i < chars.size();) {
+    std::vector<std::pair<std::size_t, std::size_t>> cells;
+    for (std::size_t i = 0; i < line.size();) {
       if (gap(i)) {
         ++i;
         continue;
       }
-      Cell cell{i, i, ""};
-      for (; i < chars.size() && !gap(i); ++i) cell.text += chars[i];
-      cell.to = i;
-      cells.push_back(cell);
+      const std::size_t begin = i;
+      while (i < line.size() && !gap(i)) ++i;
+      cells.emplace_back(begin, i);
     }
     return cells;
   }
@@ -204,8 +204,12 @@ class LabelModel {
   // width after it.
   static std::string Over(const std::string& line, std::size_t column,
                           std::size_t width) {
-    for (const Cell& cell : Cells(line)) {
-      if (cell.to > column && cell.from < column + width) return cell.text;
+    const std::size_t from = ByteOfColumn(line, column);
+    const std::size_t to = ByteOfColumn(line, column + width);
+    for (const auto& [begin, end] : Cells(line)) {
+      if (end > from && std::max(begin, from) < to) {
+        return line.substr(begin, end - begin);
+      }
     }
     return "";
   }
