@@ -38,10 +38,12 @@ entries() {
     END { if (name == "Venmark" && entry) print version }'
 }
 
-# The Origin value under root (HKCU, HKLM) as Wine's registry holds it, or
-# nothing.
+# The Origin value under root (HKCU, HKLM) as Wine's registry holds it in
+# the package's own view (32-bit for i686), or nothing.
+view=/reg:32
+[ "$arch" = x86_64 ] && view=/reg:64
 origin_value() {
-  wine reg query "$1\\Software\\Venmark" /v Origin 2>/dev/null | tr -d '\r' |
+  wine reg query "$1\\Software\\Venmark" /v Origin "$view" 2>/dev/null | tr -d '\r' |
     awk '$1 == "Origin" { sub(/^[ \t]*Origin[ \t]+REG_SZ[ \t]+/, ""); print }'
 }
 # What the installed venmark-scan.exe says of where updates come from.
