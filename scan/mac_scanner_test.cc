@@ -292,6 +292,7 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        0x0800274E66A1},
       {"fe80::1 ::1 2001:db8::8a2e:370:7334 fe80::f1d3:2c4e:ab12:9a0b "
        "2001:db8::ff:fe00:1:2 fe80::21d:aaff:fe61:83c:1 "
+       "fe80::21d:aaff:fd61:83c fe80::21d:aafe:fe61:83c "
        "x:fe80::21d:aaff:fe61:83c fe80::21d:aaff:fe61:83cg "
        "::ffff:aaff:fe61:1.2.3.4 fe80::21d::aaff:fe61:83c",
        {}},

@@ -3,6 +3,7 @@
 // Wine (the registry).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,8 @@ TEST(OriginTest, ParsesEveryWayAnOriginIsWritten) {
       {"/", Origin{kFolder, "/"}},
       {"ieee", Origin{kFolder, "ieee"}},
       {"file:///srv/IEEE%20data/", Origin{kFolder, "/srv/IEEE data"}},
+      {"file:///srv/a%09b%4", Origin{kFolder, "/srv/a\tb%4"}},
+      {"file:///srv/%zz", Origin{kFolder, "/srv/%zz"}},
       {"file://localhost/srv/ieee", Origin{kFolder, "/srv/ieee"}},
 #ifdef _WIN32
       {"\\\\srv\\share\\ieee\\", Origin{kFolder, "\\\\srv\\share\\ieee"}},
@@ -192,6 +195,9 @@ class FolderUpdateTest : public testing::Test {
 TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   const std::string fresh = MakeListing(25, "New");
   Put(origin_ / "oui" / "oui.txt", fresh);
+  // The file's time stands for the listing's day, as Last-Modified does.
+  const auto day = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+  fs::last_write_time(origin_ / "oui" / "oui.txt", day);
   Put(origin_ / "oui28" / "mam.txt", MakeBlockListing(6, "M"));
   // The rest laid flat beside the layout's folders.
   Put(origin_ / "oui36.txt", MakeBlockListing(6, "S"));
@@ -204,6 +210,8 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_TRUE(result.kept.empty());
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base.dat")), fresh);
+  EXPECT_LT(std::chrono::abs(fs::last_write_time(target_ / "base.dat") - day),
+            std::chrono::seconds(2));
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base-mas.dat")),
             MakeBlockListing(6, "S"));
   // Every step knows its file's size from the start.
