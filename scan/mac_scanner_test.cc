@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -320,6 +321,24 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       stream.Finish(found);
       EXPECT_EQ(blockwise, got) << "cut at " << cut << " of " << text;
     }
+  }
+}
+
+// A text that ends inside an identifier is read up to its last byte and
+// no further: each is scanned from a buffer of exactly its size, where a
+// read past the end is caught.
+TEST(MacScannerTest, ReadsNoFurtherThanTheEndOfTheText) {
+  for (const std::string text :
+       {"fe80:1:2:3::", "fe80:1:2:3:", "fe80::21d:aaff:fe61:83c",
+        "2001:db8:1:0:ba27:ebff:fe0c:1e07:", "3C\\:52\\:82\\:1A\\:2B\\:3C\\",
+        "F8%3AE4%3AE3%3AA1%3AB2%3AC3%3", "01:90:61:ae:3d:5c:1f:", "00-01-00-01-2B-8C",
+        "MAC: 44 19 b6 3a 7c 01 0", "DUID 000100012B8C1D4E9061AE3D5C1", "0x"}) {
+    const auto buffer = std::make_unique<char[]>(text.size());
+    std::copy(text.begin(), text.end(), buffer.get());
+    const std::string_view exact(buffer.get(), text.size());
+    std::vector<std::string> macs;
+    for (const MacFinding& f : FindMacs(exact)) macs.emplace_back(f.candidate_mac);
+    EXPECT_EQ(macs, model::Macs(text)) << text;
   }
 }
 
