@@ -20,6 +20,31 @@ struct Expected {
   std::string oui_key;
 };
 
+// The MACs of text as written, scanned whole.
+std::vector<std::string> WholeMacs(std::string_view text) {
+  std::vector<std::string> macs;
+  for (const MacFinding& f : FindMacs(text)) macs.emplace_back(f.candidate_mac);
+  return macs;
+}
+
+// The same, fed to a StreamScanner (limits longest and context) in blocks
+// of 1 to most bytes drawn from rng.
+std::vector<std::string> BlockWiseMacs(
+    std::string_view text, std::mt19937& rng, std::size_t most,
+    std::size_t longest = StreamScanner::kLongestRun,
+    std::size_t context = StreamScanner::kContext) {
+  std::vector<std::string> macs;
+  auto found = [&](const MacFinding& f) { macs.emplace_back(f.candidate_mac); };
+  StreamScanner stream(longest, context);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t n = std::uniform_int_distribution<std::size_t>(1, most)(rng);
+    stream.Feed(text.substr(at, std::min(n, text.size() - at)), found);
+    at += n;
+  }
+  stream.Finish(found);
+  return macs;
+}
+
 void ExpectFindings(std::string_view text, const std::vector<Expected>& want) {
   const std::vector<MacFinding> got = FindMacs(text);
   ASSERT_EQ(got.size(), want.size()) << "text: " << text;
@@ -566,28 +591,13 @@ TEST(MacScannerTest, AgreesWithTheModelWholeAndBlockWise) {
     std::string text;
     for (std::size_t n = below(24); n > 0; --n)
       text += pieces[below(pieces.size())];
-    std::vector<std::string> whole;
-    for (const MacFinding& f : FindMacs(text))
-      whole.emplace_back(f.candidate_mac);
+    const std::vector<std::string> whole = WholeMacs(text);
     ASSERT_EQ(whole, model::Macs(text)) << text;
-
     // Also with the limit on held text reached all the time: the runs of
     // letters and digits here are far shorter than the context kept.
     for (const std::size_t longest :
          {StreamScanner::kLongestRun, std::size_t{96}}) {
-      std::vector<std::string> blockwise;
-      auto found = [&](const MacFinding& f) {
-        blockwise.emplace_back(f.candidate_mac);
-      };
-      StreamScanner stream(longest, 64);
-      for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n =
-            std::uniform_int_distribution<std::size_t>(1, 20)(rng);
-        stream.Feed(std::string_view(text).substr(at, n), found);
-        at += n;
-      }
-      stream.Finish(found);
-      ASSERT_EQ(blockwise, whole) << text;
+      ASSERT_EQ(BlockWiseMacs(text, rng, 20, longest, 64), whole) << text;
     }
   }
 }
@@ -643,22 +653,9 @@ TEST(MacScannerTest, AgreesWithThePlainLabelRuleOverTables) {
       }
       if (below(2) == 0) text += end;  // a blank line ends the table
     }
-    std::vector<std::string> whole;
-    for (const MacFinding& f : FindMacs(text))
-      whole.emplace_back(f.candidate_mac);
+    const std::vector<std::string> whole = WholeMacs(text);
     ASSERT_EQ(whole, model::Macs(text)) << text;
-    std::vector<std::string> blockwise;
-    StreamScanner stream;
-    auto found = [&](const MacFinding& f) {
-      blockwise.emplace_back(f.candidate_mac);
-    };
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t n = 1 + below(30);
-      stream.Feed(std::string_view(text).substr(at, n), found);
-      at += n;
-    }
-    stream.Finish(found);
-    ASSERT_EQ(blockwise, whole) << text;
+    ASSERT_EQ(BlockWiseMacs(text, rng, 30), whole) << text;
   }
 }
 

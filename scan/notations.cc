@@ -13,6 +13,19 @@ using R = Reading;
 using N = Need;
 using S = Source;
 
+// Descriptions shared by the rows of one notation's variants.
+constexpr std::string_view kClientIdPairsText =
+    "a DHCP client identifier of type 1: `01` and the MAC, in colon or dash "
+    "pairs (ISC, dnsmasq, Kea, Windows DHCP)";
+constexpr std::string_view kDuidPairsText =
+    "a DHCPv6 DUID-LL or DUID-LLT over Ethernet, in colon or dash pairs "
+    "(`ipconfig /all`, Kea, ISC, `networkctl`)";
+constexpr std::string_view kBareText =
+    "twelve digits, or `0x` and twelve, under a MAC label on the line or a "
+    "MAC heading over the column or CSV field";
+constexpr std::string_view kBareDuidText =
+    "a DUID-LL or DUID-LLT in bare digits under a DUID label";
+
 // At one place the rows are tried in this order. A MAC of six pairs comes
 // before the longer identifiers its pairs may start (a client identifier, a
 // DUID), which only its whole-MAC rule lets through.
@@ -32,28 +45,22 @@ constexpr std::array kRows = {
                 "controller URLs)"},
     NotationRow{kClientIdPairs, R::kGroups, "", "01", 0, 14, 2, ":",
                 N::kNothing, S::kClientId, "01:90:61:ae:3d:5c:1f",
-                "a DHCP client identifier of type 1: `01` and the MAC, in "
-                "colon or dash pairs (ISC, dnsmasq, Kea, Windows DHCP)"},
+                kClientIdPairsText},
     NotationRow{kClientIdPairs, R::kGroups, "", "01", 0, 14, 2, "-",
                 N::kNothing, S::kClientId, "01-90-61-ae-3d-5c-1f",
-                "a DHCP client identifier of type 1: `01` and the MAC, in "
-                "colon or dash pairs (ISC, dnsmasq, Kea, Windows DHCP)"},
+                kClientIdPairsText},
     NotationRow{kDuid, R::kGroups, "", "00030001", 0, 20, 2, ":", N::kNothing,
                 S::kDuid, "00:03:00:01:90:61:ae:3d:5c:1f",
-                "a DHCPv6 DUID-LL or DUID-LLT over Ethernet, in colon or dash "
-                "pairs (`ipconfig /all`, Kea, ISC, `networkctl`)"},
+                kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00030001", 0, 20, 2, "-", N::kNothing,
                 S::kDuid, "00-03-00-01-90-61-AE-3D-5C-1F",
-                "a DHCPv6 DUID-LL or DUID-LLT over Ethernet, in colon or dash "
-                "pairs (`ipconfig /all`, Kea, ISC, `networkctl`)"},
+                kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00010001", 8, 28, 2, ":", N::kNothing,
                 S::kDuid, "00:01:00:01:2b:8c:1d:4e:90:61:ae:3d:5c:1f",
-                "a DHCPv6 DUID-LL or DUID-LLT over Ethernet, in colon or dash "
-                "pairs (`ipconfig /all`, Kea, ISC, `networkctl`)"},
+                kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00010001", 8, 28, 2, "-", N::kNothing,
                 S::kDuid, "00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F",
-                "a DHCPv6 DUID-LL or DUID-LLT over Ethernet, in colon or dash "
-                "pairs (`ipconfig /all`, Kea, ISC, `networkctl`)"},
+                kDuidPairsText},
     NotationRow{kColonShort, R::kShortColon, "", "", 0, 12, 2, ":",
                 N::kNothing, S::kWritten, "0:1d:aa:8f:23:ed",
                 "colon groups of one or two digits (macOS `arp -a`, AIX, "
@@ -78,12 +85,10 @@ constexpr std::array kRows = {
                 "AOS-S)"},
     NotationRow{kBare, R::kGroups, "", "", 0, 12, 12, "", N::kMacLabel,
                 S::kWritten, "001A2B3C4D5E",
-                "twelve digits, or `0x` and twelve, under a MAC label on the "
-                "line or a MAC heading over the column or CSV field"},
+                kBareText},
     NotationRow{kBare, R::kGroups, "0x", "", 0, 12, 12, "", N::kMacLabel,
                 S::kWritten, "0x001A2B3C4D5E",
-                "twelve digits, or `0x` and twelve, under a MAC label on the "
-                "line or a MAC heading over the column or CSV field"},
+                kBareText},
     NotationRow{kLabelPairs, R::kGroups, "", "", 0, 12, 2, " ", N::kMacLabel,
                 S::kWritten, "44 19 b6 3a 7c 01",
                 "six space-separated pairs under a MAC label"},
@@ -92,10 +97,10 @@ constexpr std::array kRows = {
                 "`01` and twelve digits under a client-identifier label"},
     NotationRow{kDuidBare, R::kGroups, "", "00030001", 0, 20, 20, "",
                 N::kDuidLabel, S::kDuid, "000300019061ae3d5c1f",
-                "a DUID-LL or DUID-LLT in bare digits under a DUID label"},
+                kBareDuidText},
     NotationRow{kDuidBare, R::kGroups, "", "00010001", 8, 28, 28, "",
                 N::kDuidLabel, S::kDuid, "000100012B8C1D4E9061AE3D5C1F",
-                "a DUID-LL or DUID-LLT in bare digits under a DUID label"},
+                kBareDuidText},
     NotationRow{kHexString, R::kGroups, "", "", 0, 12, 2, " ", N::kTag,
                 S::kWritten, "Hex-STRING: 00 1A 2B 3C 4D 5E",
                 "six pairs after `Hex-STRING:` (net-snmp `snmpwalk`)"},
