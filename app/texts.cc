@@ -66,11 +66,11 @@ std::string StepText(const UpdateStep& step) {
 }
 
 std::string ProgressText(const UpdateStep& step, const Origin& origin) {
-  const std::string label =
-      IsIeee(origin) ? std::string(kProgressLabel)
-                     : "Загрузка списков производителей из «" +
-                           origin.location + "»…";
-  return label + "\n" + StepText(step);
+  // Another origin was named by the question before; a path or URL of any
+  // length would not fit the window's line.
+  const std::string_view label =
+      IsIeee(origin) ? kProgressLabel : "Загрузка списков производителей…";
+  return std::string(label) + "\n" + StepText(step);
 }
 
 double StepDone(const UpdateStep& step) {

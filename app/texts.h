@@ -59,8 +59,8 @@ std::string FormatBytes(std::int64_t bytes);
 // 4)", without "из 6,3" while the size is not known.
 std::string StepText(const UpdateStep& step);
 
-// The progress window's text: what is fetched from where, and how much
-// has arrived.
+// The progress window's text: what is fetched (from the IEEE, or from the
+// origin the question named), and how much has arrived.
 std::string ProgressText(const UpdateStep& step, const Origin& origin = {});
 
 // The share of the whole update done at step (0 to 1), or -1 while the
