@@ -4,7 +4,8 @@ the windows: serves the four listings of FOLDER on 127.0.0.1:PORT as the
 file FOLDER/mode says at each request:
   ok     the listings, whole;
   bad    a page that is no listing (as a filtering proxy answers);
-  stall  a slow trickle of the MA-L listing that never ends.
+  stall  a slow trickle of the MA-L listing, its size told, that never
+         ends.
 It stops by itself after two minutes.
   listing_server.py FOLDER PORT_FILE
 """
@@ -37,8 +38,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with open(os.path.join(FOLDER, name), "rb") as f:
             body = f.read()
         self.send_response(200)
-        if mode != "stall":
-            self.send_header("Content-Length", str(len(body)))
+        # Told even where it never all comes: the progress shows how much
+        # of it has.
+        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         if mode != "stall":
             self.wfile.write(body)
