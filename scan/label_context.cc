@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "scan/byte_passes.h"
+#include "scan/mac_shapes.h"
 
 namespace venmark {
 namespace {
@@ -51,7 +52,6 @@ bool IsLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
@@ -204,7 +204,7 @@ bool LabelContext::HasLabel(std::string_view line, LabelKind kind,
                             bool any_kind) {
   if (!MayHoldLabel(line)) return false;
   std::string lower(line);
-  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+  std::transform(lower.begin(), lower.end(), lower.begin(), shapes::Lower);
   return std::any_of(std::begin(kLabelWords), std::end(kLabelWords),
                      [&](const LabelWord& label) {
                        return (any_kind || label.kind == kind) &&

@@ -29,7 +29,6 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Whether text holds word (in lower case) at `at`, in any case.
 bool HasAt(std::string_view text, std::size_t at, std::string_view word) {
   if (at > text.size() || text.size() - at < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {

@@ -30,6 +30,9 @@ char Upper(char c);
 // c in lower case, if it is a Latin letter.
 char Lower(char c);
 
+// Whether text holds word (in lower case) at `at`, in any case.
+bool HasAt(std::string_view text, std::size_t at, std::string_view word);
+
 // The value of c, a hex digit, without a branch.
 inline unsigned Nibble(char c) {
   const auto u = static_cast<unsigned char>(c);

@@ -4,8 +4,14 @@
 #include <array>
 
 #include "scan/mac.h"
+#include "scan/mac_shapes.h"
 
 namespace venmark {
+
+using shapes::HasAt;
+using shapes::IsAlnum;
+using shapes::IsHex;
+
 namespace {
 
 using enum Notation;
@@ -106,23 +112,6 @@ constexpr std::array kRows = {
                 "six pairs after `Hex-STRING:` (net-snmp `snmpwalk`)"},
 };
 
-bool IsHexDigit(char c) { return mac::HexValue(c) >= 0; }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool IsAlnum(char c) {
-  return IsHexDigit(c) || (Lower(c) >= 'g' && Lower(c) <= 'z');
-}
-
-// Whether text holds word at `at`, in any case.
-bool HasAt(std::string_view text, std::size_t at, std::string_view word) {
-  if (at > text.size() || text.size() - at < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (Lower(text[at + i]) != word[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const NotationRow> Notations() { return kRows; }
@@ -178,7 +167,7 @@ bool ReadEui64Address(std::string_view text, std::size_t at,
   for (;;) {
     unsigned value = 0;
     std::size_t digits = 0;
-    while (i < text.size() && IsHexDigit(text[i]) && digits < 5) {
+    while (i < text.size() && IsHex(text[i]) && digits < 5) {
       value = value << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
       ++digits;
       ++i;
@@ -190,8 +179,8 @@ bool ReadEui64Address(std::string_view text, std::size_t at,
       if (gap != groups.size()) return false;  // a second "::"
       gap = count;
       i += 2;
-      if (i >= text.size() || !IsHexDigit(text[i])) break;
-    } else if (IsHexDigit(text[i + 1])) {
+      if (i >= text.size() || !IsHex(text[i])) break;
+    } else if (IsHex(text[i + 1])) {
       ++i;
     } else {
       break;
@@ -206,7 +195,7 @@ bool ReadEui64Address(std::string_view text, std::size_t at,
     const char after = text[i];
     const char next = i + 1 < text.size() ? text[i + 1] : ' ';
     if (IsAlnum(after) || (after == '.' && IsAlnum(next)) ||
-        (after == ':' && (IsHexDigit(next) || next == ':'))) {
+        (after == ':' && (IsHex(next) || next == ':'))) {
       return false;
     }
   }

@@ -4,28 +4,22 @@
 #include <filesystem>
 
 #include "listings/listing_file.h"
+#include "scan/mac.h"
+#include "scan/mac_shapes.h"
 
 namespace venmark {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
+// Whether text starts with prefix (lower case), in any case.
 bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != prefix[i]) return false;
-  }
-  return true;
+  return shapes::HasAt(text, 0, prefix);
 }
 
 // %XX escapes of a URL's path as the bytes they stand for.
 std::string Unescape(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    auto hex = [](char c) {
-      c = Lower(c);
-      return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    };
+    const auto hex = [](char c) { return mac::HexValue(c); };
     if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
         hex(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
@@ -61,6 +55,10 @@ std::string FolderOfFileUrl(std::string_view rest) {
 
 }  // namespace
 
+bool IsWebAddress(std::string_view text) {
+  return StartsNoCase(text, "https://") || StartsNoCase(text, "http://");
+}
+
 std::optional<Origin> ParseOrigin(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
     text.remove_prefix(1);
@@ -70,7 +68,7 @@ std::optional<Origin> ParseOrigin(std::string_view text) {
     text.remove_suffix(1);
   }
   if (text.empty()) return std::nullopt;
-  if (StartsNoCase(text, "https://") || StartsNoCase(text, "http://")) {
+  if (IsWebAddress(text)) {
     // "https://mirror/" names the same place as "https://mirror".
     while (text.ends_with('/')) text.remove_suffix(1);
     return Origin{Origin::Kind::kWeb, std::string(text)};

@@ -19,6 +19,9 @@ struct Origin {
   bool operator==(const Origin&) const = default;
 };
 
+// Whether text is an http:// or https:// URL, its scheme in any case.
+bool IsWebAddress(std::string_view text);
+
 // The origin text names: an http:// or https:// URL, a file:// URL, or a
 // folder (absolute, relative, or a UNC path). Nothing for blank text.
 std::optional<Origin> ParseOrigin(std::string_view text);

@@ -8,22 +8,15 @@
 #include "listings/block_listing.h"
 #include "listings/listing_file.h"
 #include "listings/mal_listing.h"
+#include "update/origin.h"
 
 namespace venmark {
 
 UpdateProblem CheckSources(const UpdateSources& sources) {
-  // A scheme is any case ("HTTPS://"), as URLs have it.
-  const auto scheme = [](const std::string& url, std::string_view name) {
-    return url.size() >= name.size() &&
-           std::equal(name.begin(), name.end(), url.begin(), [](char a, char b) {
-             return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
-           });
-  };
   for (const std::string* url :
        {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
     // Files are read from a folder, a URL is fetched over HTTP(S) only.
-    if (sources.local ? url->empty()
-                      : !scheme(*url, "https://") && !scheme(*url, "http://")) {
+    if (sources.local ? url->empty() : !IsWebAddress(*url)) {
       return {.kind = UpdateFailure::kBadSource, .path = *url};
     }
   }
