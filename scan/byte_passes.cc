@@ -8,17 +8,12 @@
 #include "scan/byte_passes_internal.h"
 #include "scan/mac_shapes.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace venmark {
 namespace passes {
 
 #if defined(VENMARK_AVX2_PASSES)
 // In byte_passes_avx2.cc.
 void ClassesAvx2(const unsigned char* p, std::size_t windows, ByteClasses* out);
-std::size_t MarkAvx2(const unsigned char* p, std::size_t* from, std::size_t to);
 #endif
 
 namespace {
@@ -95,59 +90,6 @@ ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
           planes[5], planes[6], planes[7], planes[8]};
 }
 
-#if defined(__SSE2__)
-struct Sse2 {
-  using V = __m128i;
-  static constexpr std::size_t kWidth = 16;
-  static V Load(const unsigned char* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  }
-  static V Set(unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); }
-  static V Or(V a, V b) { return _mm_or_si128(a, b); }
-  static V And(V a, V b) { return _mm_and_si128(a, b); }
-  static V Eq(V a, V b) { return _mm_cmpeq_epi8(a, b); }
-  static V Sub(V a, V b) { return _mm_sub_epi8(a, b); }
-  // x < n unsigned: a signed compare with the top bits turned.
-  static V Below(V x, unsigned char n) {
-    return _mm_cmplt_epi8(_mm_xor_si128(x, Set(0x80)), Set(n ^ 0x80));
-  }
-  static unsigned Bits(V v) {
-    return static_cast<unsigned>(_mm_movemask_epi8(v));
-  }
-};
-#endif
-
-// Whether a mark stands at p (three bytes readable).
-inline unsigned char IsMark(const unsigned char* p) {
-  const unsigned char a = p[0] | 0x20, b = p[1] | 0x20, c = p[2] | 0x20;
-  return static_cast<unsigned char>(
-      ((a == 'd') & (b == 'd')) | ((a == 'm') & (b == 'a') & (c == 'c')) |
-      ((a == 'w') & (b == 'a') & (c == 'r')) |
-      ((a == 'r') & (p[1] == '-') & (c == 'n')) |
-      ((a == 'g') & (p[1] == '-') & (c == 's')) |
-      ((a == 'u') & (b == 'i') & (c == 'd')) |
-      ((a == 'l') & (b == 'i') & (c == 'e')) | (p[0] == 0xD0) |
-      ((p[0] == '\n') &
-       ((p[1] == ' ') | (static_cast<unsigned char>(p[1] - '\t') < 5))) |
-      ((p[0] == '\r') & ((p[1] == ' ') | (p[1] == '\t') |
-                         (static_cast<unsigned char>(p[1] - '\v') < 3))));
-}
-
-// A block is tested whole, without a branch, which compilers turn into
-// vector code of their own; only a block with a hit is walked.
-std::size_t MarkPlain(const unsigned char* p, std::size_t* from,
-                      std::size_t to) {
-  constexpr std::size_t kBlock = 64;
-  std::size_t i = *from;
-  while (i + kBlock + 2 <= to) {
-    unsigned char hit = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) hit |= IsMark(p + i + k);
-    if (hit != 0) break;
-    i += kBlock;
-  }
-  *from = i;
-  return to;
-}
 
 }  // namespace
 }  // namespace passes
@@ -287,39 +229,6 @@ std::size_t MacStarts::Next(std::size_t from, bool* tag) {
     }
   }
   return std::string_view::npos;
-}
-
-std::size_t NextLabelMark(std::string_view text, std::size_t from,
-                          std::size_t to, Simd simd) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t i = from;
-  std::size_t mark = to;
-  switch (simd) {
-#if defined(VENMARK_AVX2_PASSES)
-    case Simd::kAvx2:
-      mark = passes::MarkAvx2(p, &i, to);
-      break;
-#endif
-#if defined(__SSE2__)
-    case Simd::kSse2:
-      mark = passes::MarkByVectors<passes::Sse2>(p, &i, to);
-      break;
-#endif
-    default:
-      mark = passes::MarkPlain(p, &i, to);
-      break;
-  }
-  if (mark != to) return mark;
-  for (; i + 2 < to; ++i) {
-    if (passes::IsMark(p + i)) return i;
-  }
-  // The last two bytes, followed by zeros, which end every mark.
-  for (; i < to; ++i) {
-    const unsigned char next = i + 1 < to ? p[i + 1] : 0;
-    const unsigned char last[3] = {p[i], next, 0};
-    if (passes::IsMark(last)) return i;
-  }
-  return to;
 }
 
 }  // namespace venmark

@@ -1,7 +1,8 @@
 #pragma once
 
-// The vector passes of byte_passes.cc, written once over a set of vector
-// operations (Ops: SSE2 in byte_passes.cc, AVX2 in byte_passes_avx2.cc).
+// The vector passes of byte_passes.cc and byte_passes_marks.cc, written
+// once over a set of vector operations (Ops: Sse2 below, Avx2 in
+// byte_passes_avx2.cc).
 // Everything here has internal linkage on purpose: byte_passes_avx2.cc is
 // compiled for AVX2, and a function both files shared would leave the
 // linker free to keep the AVX2 copy for processors without it.
@@ -14,7 +15,37 @@
 
 #include "scan/byte_passes.h"  // ByteClasses, a plain struct
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace venmark::passes {
+namespace {
+
+// The operations of SSE2, which every x86-64 has.
+#if defined(__SSE2__)
+struct Sse2 {
+  using V = __m128i;
+  static constexpr std::size_t kWidth = 16;
+  static V Load(const unsigned char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  }
+  static V Set(unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); }
+  static V Or(V a, V b) { return _mm_or_si128(a, b); }
+  static V And(V a, V b) { return _mm_and_si128(a, b); }
+  static V Eq(V a, V b) { return _mm_cmpeq_epi8(a, b); }
+  static V Sub(V a, V b) { return _mm_sub_epi8(a, b); }
+  // x < n unsigned: a signed compare with the top bits turned.
+  static V Below(V x, unsigned char n) {
+    return _mm_cmplt_epi8(_mm_xor_si128(x, Set(0x80)), Set(n ^ 0x80));
+  }
+  static unsigned Bits(V v) {
+    return static_cast<unsigned>(_mm_movemask_epi8(v));
+  }
+};
+#endif
+
+}  // namespace
 
 // The classes of the 64 bytes from p.
 template <typename Ops>

@@ -5,25 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "scan/label_words.h"
 #include "scan/notations.h"
 
 namespace venmark {
-
-// A word that labels a MAC or an identifier that holds one.
-struct LabelWord {
-  // What must stand around the word.
-  enum Boundary {
-    kAnywhere,     // nothing: it is long enough to be itself anywhere
-    kLatinWord,    // a word boundary, camel and snake case included
-    kCyrillicWord  // no Cyrillic letter on either side
-  };
-  std::string_view word;  // Latin letters in lower case, any case in text
-  LabelKind kind;
-  Boundary boundary;
-};
-
-// Every label word; each holds a mark NextLabelMark finds.
-std::span<const LabelWord> LabelWords();
 
 // Decides whether a bare run of twelve hex digits is a MAC: only when a
 // label that names a MAC ("MAC", "Physical Address", "HWaddr"…) stands
@@ -49,9 +34,6 @@ class LabelContext {
   // are there (n <= to): offsets from now on count from the byte after.
   void Drop(std::string_view text, std::size_t to, std::size_t n);
 
-  // Whether line holds a label of kind, or of any kind.
-  static bool HasLabel(std::string_view line, LabelKind kind,
-                       bool any_kind = false);
 
  private:
   // Takes in the lines of text from done_ to offset to.
