@@ -1,9 +1,6 @@
 #include "scan/mac_scanner.h"
 
 #include <algorithm>
-#include <span>
-#include <utility>
-#include <vector>
 
 #include "scan/byte_passes.h"
 #include "scan/mac_shapes.h"
@@ -69,28 +66,18 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
                                               std::size_t end) {
   const std::size_t length = end - word;
   const char after = end < text_.size() ? shapes::Lower(text_[end]) : '\0';
-  // What each row's first word and whole text take, worked out once.
-  static const std::vector<std::pair<std::size_t, std::size_t>> kSizes = [] {
-    std::vector<std::pair<std::size_t, std::size_t>> sizes;
-    for (const NotationRow& row : Notations()) {
-      sizes.emplace_back(FirstWordLength(row), TextLength(row));
-    }
-    return sizes;
-  }();
-  const std::span<const NotationRow> rows = Notations();
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    const NotationRow& row = rows[r];
+  for (const NotationRow& row : Notations()) {
     std::uint64_t address = 0;
     std::size_t mac_length = 0;
     switch (row.reading) {
       case Reading::kGroups:
         // Only the pairs after their tag are read from the tag.
-        if (kSizes[r].first != length || row.need == Need::kTag ||
+        if (row.first_word_length != length || row.need == Need::kTag ||
             (!row.separator.empty() && after != row.separator[0]) ||
             !ReadGroups(row, text_, word, &address)) {
           continue;
         }
-        mac_length = kSizes[r].second;
+        mac_length = row.text_length;
         if (!Whole(row, word, mac_length) ||
             (row.need != Need::kNothing &&
              !Labelled(word, word + mac_length, LabelOf(row.need)))) {
@@ -103,7 +90,7 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
         // pairs were told by their own row.
         if (length > 2 || after != ':' ||
             !MatchColonShort(text_, word, &address, &mac_length) ||
-            mac_length == TextLength(row) ||
+            mac_length == row.text_length ||
             !IsWhole(text_, word, mac_length, ":") ||
             (word > 0 && text_[word - 1] == ':')) {
           continue;
@@ -124,7 +111,7 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
 
 std::optional<MacFinding> MacScanner::MatchHexString(std::size_t pairs) {
   const NotationRow& row = HexStringRow();
-  const std::size_t length = TextLength(row);
+  const std::size_t length = row.text_length;
   std::uint64_t address = 0;
   if (!ReadGroups(row, text_, pairs, &address) || !Whole(row, pairs, length)) {
     return std::nullopt;

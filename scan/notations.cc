@@ -134,7 +134,7 @@ bool ReadGroups(const NotationRow& row, std::string_view text, std::size_t at,
   if (!HasAt(text, at, row.prefix)) return false;
   std::size_t i = at + row.prefix.size();
   // Every byte the groups and separators take is there.
-  if (text.size() - at < TextLength(row)) return false;
+  if (text.size() - at < row.text_length) return false;
   const std::size_t lead = row.lead.size();
   const std::size_t mac_from = lead + row.skip;
   std::uint64_t value = 0;

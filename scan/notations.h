@@ -61,6 +61,14 @@ struct NotationRow {
   Source source;
   std::string_view example;      // as real output writes it
   std::string_view description;  // what it is and who writes it
+  // Worked out from the above once, when the table is made: the bytes of
+  // a text in the notation (prefix, digits, separators), and of its first
+  // word of letters and digits, where it can start.
+  std::size_t text_length =
+      prefix.size() + digits +
+      ((digits + width - 1) / width - 1) * separator.size();
+  std::size_t first_word_length =
+      prefix.size() + (width < digits ? width : digits);
 };
 
 // Every notation, in the order they are tried at one place.
@@ -68,17 +76,6 @@ std::span<const NotationRow> Notations();
 
 // The row for the pairs after "Hex-STRING:".
 const NotationRow& HexStringRow();
-
-// The bytes of a text in row's notation (prefix, digits, separators).
-constexpr std::size_t TextLength(const NotationRow& row) {
-  const std::size_t groups = (row.digits + row.width - 1) / row.width;
-  return row.prefix.size() + row.digits + (groups - 1) * row.separator.size();
-}
-
-// The bytes of its first word of letters and digits: where it can start.
-constexpr std::size_t FirstWordLength(const NotationRow& row) {
-  return row.prefix.size() + (row.width < row.digits ? row.width : row.digits);
-}
 
 // The label kind a need asks for; needs that take no label give kMac.
 LabelKind LabelOf(Need need);

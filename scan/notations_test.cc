@@ -44,7 +44,7 @@ TEST(NotationsTest, EveryExampleIsFoundByItsOwnRow) {
     std::string_view mac = row.example;
     if (row.need == Need::kTag) mac.remove_prefix(mac.find(' ') + 1);
     if (row.reading == Reading::kGroups) {
-      EXPECT_EQ(mac.size(), TextLength(row));
+      EXPECT_EQ(mac.size(), row.text_length);
     }
     for (const std::string& around :
          {std::string(""), std::string(" x"), std::string(";\n")}) {
