@@ -141,7 +141,9 @@ class ProgressLines {
 
   void Show(const UpdateStep& step) {
     if (!terminal_) {
-      if (last_ && last_->listing != step.listing) Print(*last_, "\n");
+      if (last_ && last_->listing != step.listing) {
+        Write(text::StepText(*last_) + "\n");
+      }
       last_ = step;
       return;
     }
@@ -157,26 +159,17 @@ class ProgressLines {
     const std::size_t length = line.size();
     if (length < drawn_) line.append(drawn_ - length, ' ');
     drawn_ = length;
-    Print(step, "", "\r" + line);
+    Write("\r" + line);
   }
 
   // Ends the last line.
   void Finish() {
-    if (!last_) return;
-    if (terminal_) {
-      std::fputc('\n', err_);
-    } else {
-      Print(*last_, "\n");
-    }
-    std::fflush(err_);
+    if (last_) Write(terminal_ ? "\n" : text::StepText(*last_) + "\n");
   }
 
  private:
-  void Print(const UpdateStep& step, std::string_view end,
-             std::string line = {}) {
-    if (line.empty()) line = text::StepText(step);
-    line += end;
-    std::fwrite(line.data(), 1, line.size(), err_);
+  void Write(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), err_);
     std::fflush(err_);
   }
 
