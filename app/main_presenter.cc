@@ -110,9 +110,12 @@ void MainPresenter::Search() {
 }
 
 void MainPresenter::Update() {
-  const UpdateRequest request{settings_.listing, settings_.sources,
-                              settings_.transport};
-  const Origin origin = UpdateOrigin(request).origin;
+  UpdateRequest request{settings_.listing, settings_.sources,
+                        settings_.transport};
+  // The origin the question names is the one the update uses: the
+  // settings are read once.
+  request.origin = UpdateOrigin(request).origin;
+  const Origin& origin = *request.origin;
   if (!view_->Confirm(text::ConfirmUpdate(origin))) return;
   UpdateResult result;
   {

@@ -183,12 +183,13 @@ class ProgressLines {
 // Replaces the listings with fresh IEEE ones.
 int RunUpdateCommand(const Options& options, std::FILE* err) {
   UpdateRequest request{options.listing_path, std::nullopt, nullptr};
+  // --from, else the settings, read once for the line below and the update.
   request.origin = ParseOrigin(options.from);
+  request.origin = UpdateOrigin(request).origin;
   const bool terminal = IsTerminal(err);
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);
-  PrintLine(err,
-            text::UpdateStarting(destination, UpdateOrigin(request).origin));
+  PrintLine(err, text::UpdateStarting(destination, *request.origin));
   ProgressLines lines(err, terminal);
   const UpdateResult result = RunUpdate(request, [&](const UpdateStep& step) {
     lines.Show(step);
