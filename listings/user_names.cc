@@ -107,19 +107,22 @@ void UserNames::Add(std::string_view text, const std::string& path,
       devices_.emplace(address->first, std::string(name));
       continue;
     }
-    const bool known = std::any_of(
-        ranges_.begin(), ranges_.end(), [&](const NamedRange& range) {
-          return range.bits == address->second &&
-                 range.prefix == address->first;
-        });
-    if (!known) {
-      ranges_.push_back({address->first, address->second, std::string(name)});
-      std::stable_sort(ranges_.begin(), ranges_.end(),
-                       [](const NamedRange& a, const NamedRange& b) {
-                         return a.bits > b.bits;
-                       });
-    }
+    ranges_.push_back({address->first, address->second, std::string(name)});
   }
+  // Once for the whole file: the longest prefixes first and, of a range
+  // named twice, its first name (a stable sort keeps the earlier first).
+  const auto key = [](const NamedRange& range) {
+    return std::pair{-range.bits, range.prefix};
+  };
+  std::stable_sort(ranges_.begin(), ranges_.end(),
+                   [&](const NamedRange& a, const NamedRange& b) {
+                     return key(a) < key(b);
+                   });
+  ranges_.erase(std::unique(ranges_.begin(), ranges_.end(),
+                            [&](const NamedRange& a, const NamedRange& b) {
+                              return key(a) == key(b);
+                            }),
+                ranges_.end());
 }
 
 std::optional<std::string_view> UserNames::Device(

@@ -70,6 +70,12 @@ TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
   EXPECT_EQ(bad[0].path, "/etc/venmark/names.txt");
   EXPECT_EQ(bad[0].line, 7u);
   EXPECT_EQ(bad[1].line, 8u);
+  // A range named again, in the file or a later one, keeps its first name.
+  names.Add("0A-1B-2C/24 first\n0a:1b:2c:00:00:00/24 second\n", "a", &bad);
+  names.Add("0a1b2c/24 third\n0a1b2c/16 wider\n", "b", &bad);
+  EXPECT_EQ(names.Range(0x0A1B2C000001)->name, "first");
+  EXPECT_EQ(names.Range(0x0A1B00000001)->name, "wider");
+  EXPECT_EQ(names.size(), 6u);
 }
 
 // In the result lines: a device keeps its vendor and adds its name; a
