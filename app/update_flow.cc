@@ -1,6 +1,5 @@
 #include "app/update_flow.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
