@@ -33,12 +33,6 @@ char Lower(char c);
 // Whether text holds word (in lower case) at `at`, in any case.
 bool HasAt(std::string_view text, std::size_t at, std::string_view word);
 
-// The value of c, a hex digit, without a branch.
-inline unsigned Nibble(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (u & 0xFu) + 9u * (u >> 6);
-}
-
 // Whether the MAC at [start, start + length) stands on its own: no letter
 // or digit touches it, and its separator (lower case; any case in text)
 // does not carry it on into a hex word on either side.
