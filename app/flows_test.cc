@@ -56,6 +56,10 @@ TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
       {{0, 0, std::nullopt, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
        -1},
       {{1, 4, kIab, 0, -1, true}, "Получено 0 КБ — список IAB (2 из 4)", 0.5},
+      {{0, 1, std::nullopt, 524288, 1048576},
+       "Получено 0,5 из 1,0 МБ — список MA-L (1 из 1)", 0.5},
+      {{0, 1, std::nullopt, 524288, 1048575},
+       "Получено 512 из 1024 КБ — список MA-L (1 из 1)", 524288.0 / 1048575},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(text::StepText(c.step), c.text);

@@ -536,6 +536,36 @@ TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
             std::string::npos);
 }
 
+// On a terminal the progress is one line redrawn in place: each quarter of
+// a megabyte shown, a shorter line blanking what a longer one left, and a
+// line break at the end.
+TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
+  const std::string old_listing = venmark::MakeListing(20000, "Old");
+  Write("base.dat", old_listing);
+  Write("base-mam.dat", venmark::MakeBlockListing(5, "M"));
+  fs::create_directories(dir_ / "usb");
+  Write("usb/oui.txt", venmark::MakeListing(20000, "New"));
+  Write("usb/mam.txt", venmark::MakeBlockListing(5, "N"));
+  ASSERT_GT(old_listing.size(), std::size_t{1} << 20);
+  // script(1) gives the program a terminal for its stderr.
+  const std::string command =
+      "cd '" + dir_.path().string() + "' && script -qec \"'" +
+      VENMARK_SCAN_PATH + "' --update --from usb\" /dev/null > typescript.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("typescript.txt");
+  const std::string shown = ReadFile("typescript.txt");
+  for (const char* step : {"\rПолучено 0,0 из 1,", "\rПолучено 0,3 из 1,",
+                           "\rПолучено 0,5 из 1,", "\rПолучено 0,8 из 1,",
+                           "\rПолучено 1,0 из 1,"}) {
+    EXPECT_NE(shown.find(step), std::string::npos) << step << shown;
+  }
+  // MA-M's line is shorter than MA-L's last: blanks cover the rest.
+  const std::size_t mam = shown.find("— список MA-M (4 из 4)");
+  ASSERT_NE(mam, std::string::npos) << shown;
+  EXPECT_EQ(shown.substr(mam + std::string("— список MA-M (4 из 4)").size(), 2),
+            "  ")
+      << shown;
+}
+
 // An update by a user who may not keep the listing's group says so.
 TEST_F(ScanUpdateTest, SaysWhenTheGroupCannotBeKept) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root may act as another user";

@@ -14,6 +14,7 @@
 #endif
 
 #include "listings/listing_file.h"
+#include "listings/listing_places.h"
 #include "testing/listings.h"
 #include "testing/update_problems.h"
 #include "update/file_transport.h"
@@ -163,6 +164,9 @@ TEST(OriginTest, FindsTheSettingFirstSetAsThePlatformKeepsThem) {
   Put(folder / ".config" / "venmark" / "venmark.conf", "origin=http://home\n");
   EXPECT_EQ(FindOriginSetting()->origin.location, "http://home");
   SetVariable("HOME", home);
+  // Set but empty, the machine's folders are the XDG default.
+  ::setenv("XDG_CONFIG_DIRS", "", 1);
+  EXPECT_EQ(SettingsFiles().back(), "/etc/xdg/venmark/venmark.conf");
   SetVariable("XDG_CONFIG_DIRS", "");
 #endif
 }
