@@ -180,6 +180,13 @@ TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
                              ": названий 2\n  " + bad + "\n"),
             std::string::npos)
       << version.out;
+  // The user's own names.txt comes first: its name of a MAC wins.
+  fs::create_directories(dir_ / "data" / "venmark");
+  Write("data/venmark/names.txt", "00-50-56-AA-BB-CC my-vcenter\n");
+  EXPECT_EQ(Scan("", "00:50:56:aa:bb:cc\n",
+                 "XDG_DATA_HOME='" + (dir_ / "data").string() + "'")
+                .out,
+            "00:50:56:aa:bb:cc - VMware, Inc. [my-vcenter]\n");
 }
 
 TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
