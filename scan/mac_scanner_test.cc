@@ -220,6 +220,9 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"макет f8e4e3a1b2c3 смак f8e4e3a1b2c4", {}},
       {"HMACAddress f8e4e3a1b2c3 MacBook f8e4e3a1b2c4 isMacro f8e4e3a1b2c5",
        {}},
+      {"ZMAC: 001A2B3C4D5E", {}},
+      // A heading that only starts with мак is a longer word.
+      {"Имя  Макс\npc1  001A2B3C4D5E\n", {}},
       {"HMAC-SHA256 001A2B3C4D5E", {}},
       {"tomac 001A2B3C4D5E and Macintosh 001A2B3C4D5F", {}},
       {"Hex-STRING: 00 1A 2B 3C 4D 5E 6F", {}},
@@ -252,6 +255,7 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {" #    ADDRESS         MAC-ADDRESS       INTERFACE\n"
        " 0 DC 192.168.88.254  4C5E0C112233      ether1\n"
        "     serial-number:   D4570C1B2A3F\n"
+       "     zz:              001A2B3C4D5F\n"
        "     Id = 001A2B3C4D5E \"x\": \"001A2B3C4D5F\"\n",
        {"4C5E0C112233"}, 0x4C5E0C112233},
       // A sentence that mentions a MAC heads nothing below it.
