@@ -371,6 +371,22 @@ TEST(MacScannerTest, ReadsNoFurtherThanTheEndOfTheText) {
   }
 }
 
+// Lines are numbered only when asked for (machine formats): plain text
+// does not pay for a count it never shows.
+TEST(MacScannerTest, NumbersLinesOnlyWhenAsked) {
+  const std::string text = "a\nb\n00:1a:2b:3c:4d:5e\nc\r\n001a.2b3c.4d5e";
+  std::vector<std::size_t> lines;
+  for (const MacFinding& f : FindMacs(text)) lines.push_back(f.line);
+  EXPECT_EQ(lines, (std::vector<std::size_t>{0, 0}));
+  MacScanner numbered(text);
+  numbered.CountLines(10);
+  lines.clear();
+  while (const std::optional<MacFinding> f = numbered.Next()) {
+    lines.push_back(f->line);
+  }
+  EXPECT_EQ(lines, (std::vector<std::size_t>{12, 14}));
+}
+
 TEST(MacScannerTest, CountsBytesInUtf8Text) {
   const std::string text = "Физический адрес. . . . : 00-1A-2B-3C-4D-5E\r\n";
   const std::size_t at = text.find("00-1A");
