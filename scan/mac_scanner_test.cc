@@ -385,6 +385,17 @@ TEST(MacScannerTest, NumbersLinesOnlyWhenAsked) {
     lines.push_back(f->line);
   }
   EXPECT_EQ(lines, (std::vector<std::size_t>{12, 14}));
+  // Also where held text is cut in a run without a break.
+  std::string run;
+  for (int i = 0; i < 19; ++i) run += "0:";
+  const std::string long_text = "a\nb\n" + run + "00-1a-2b-3c-4d-5e." + run;
+  StreamScanner stream(40, 20);
+  stream.CountLines();
+  lines.clear();
+  auto found = [&](const MacFinding& f) { lines.push_back(f.line); };
+  for (const char c : long_text) stream.Feed(std::string_view(&c, 1), found);
+  stream.Finish(found);
+  EXPECT_EQ(lines, (std::vector<std::size_t>{3}));
 }
 
 TEST(MacScannerTest, CountsBytesInUtf8Text) {
