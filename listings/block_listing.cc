@@ -119,7 +119,7 @@ bool BlockListing::RecordAt(std::size_t start, Record* record) const {
 }
 
 template <typename Each>
-void BlockListing::ForEachRecord(std::string_view key, Each&& each) const {
+void BlockListing::ForEachRecord(Each&& each) const {
   // The markers are found by a fast search rather than line by line: the
   // files are megabytes of address lines between a few thousand records.
   const std::string_view text = bytes_.view();
@@ -130,23 +130,34 @@ void BlockListing::ForEachRecord(std::string_view key, Each&& each) const {
     const std::size_t start = LineStartBefore(text, marker);
     if (start == last_line) continue;  // another marker on the same line
     last_line = start;
-    // A line of another prefix is passed over before it is parsed.
-    std::size_t at = start;
-    while (at < marker && IsBlank(text[at])) ++at;
-    if (marker - at < key.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-      same = same && (text[at + i] | 0x20) == key[i];
+    Record record{};
+    if (RecordAt(start, &record) && !each(record)) return;
+  }
+}
+
+template <typename Each>
+void BlockListing::ForEachRecordOf(std::string_view key, Each&& each) const {
+  // The key itself is searched for, not every marker: one prefix has a
+  // few records among thousands.
+  const std::string_view text = bytes_.view();
+  const Finder finder(key, /*any_case=*/true);
+  for (std::size_t at = finder.In(text, 0); at != std::string_view::npos;
+       at = finder.In(text, at + 1)) {
+    // The key counts where it starts its line, after blanks.
+    std::size_t start = at;
+    while (start > 0 && IsBlank(text[start - 1])) --start;
+    if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
+      continue;
     }
     Record record{};
-    if (same && RecordAt(start, &record) && !each(record)) return;
+    if (RecordAt(start, &record) && !each(record)) return;
   }
 }
 
 bool BlockListing::HasRecord() const {
   if (indexed_) return !records_.empty();
   bool found = false;
-  ForEachRecord({}, [&](const Record&) {
+  ForEachRecord([&](const Record&) {
     found = true;
     return false;
   });
@@ -156,7 +167,7 @@ bool BlockListing::HasRecord() const {
 void BlockListing::Index() const {
   if (indexed_) return;
   indexed_ = true;
-  ForEachRecord({}, [&](Record record) {
+  ForEachRecord([&](Record record) {
     record.order = static_cast<std::uint32_t>(records_.size());
     records_.push_back(record);
     return true;
@@ -180,11 +191,10 @@ std::optional<BlockListing::Block> BlockListing::Find(
     if ((prefix_filter_[bit / 64] >> (bit % 64) & 1) == 0) return std::nullopt;
     return FindIn(records_, address, names);
   }
-  // The records of the prefix alone ("70-b3-d5", in either case).
-  std::string key = mac::OuiKey(std::uint64_t{prefix} << 24);
-  for (char& c : key) c = static_cast<char>(c | 0x20);  // as the search folds
+  // The records of the prefix alone ("70-B3-D5", in either case).
+  const std::string key = mac::OuiKey(std::uint64_t{prefix} << 24);
   std::vector<Record> records;
-  ForEachRecord(key, [&](Record record) {
+  ForEachRecordOf(key, [&](Record record) {
     if (record.prefix == prefix) {
       record.order = static_cast<std::uint32_t>(records.size());
       records.push_back(record);

@@ -76,11 +76,13 @@ class BlockListing {
   };
 
  private:
-  // Calls each(r) for the records of the listing in file order, those whose
-  // prefix is key ("70-b3-d5", either case) or all for an empty key, until
-  // it returns false.
+  // Calls each(r) for the records of the listing in file order until it
+  // returns false.
   template <typename Each>
-  void ForEachRecord(std::string_view key, Each&& each) const;
+  void ForEachRecord(Each&& each) const;
+  // The same for the records whose prefix is key ("70-B3-D5", either case).
+  template <typename Each>
+  void ForEachRecordOf(std::string_view key, Each&& each) const;
   // The record whose "(hex)" line starts at start, if it is one.
   bool RecordAt(std::size_t start, Record* record) const;
 

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listings/leased_file.h"
 #include "listings/problem.h"
 
 namespace venmark {
@@ -46,30 +47,35 @@ struct FileBytes {
 bool ReadListingFile(const std::string& path, FileBytes* bytes,
                      ReadFailure* why);
 
-// The bytes of a listing, read whole into memory: a file rewritten in
-// place while a scan runs (cp over it) can neither kill the program nor
-// mix two files' bytes, as it could in a mapping. Reading costs about what
-// a cat of the file does.
+// The bytes of a listing: mapped under a lease where the system allows,
+// else read whole into memory. Either way a file rewritten in place while
+// a scan runs (cp over it) can neither kill the program nor mix two
+// files' bytes, as it could in a bare mapping.
 class ListingBytes {
  public:
   ListingBytes() = default;
   explicit ListingBytes(FileBytes bytes) : owned_(std::move(bytes)) {}
+  explicit ListingBytes(LeasedFile mapped) : mapped_(std::move(mapped)) {}
   // A copy of text, for a listing held in memory already.
   explicit ListingBytes(std::string_view text);
 
-  // Reads the file at path, as ReadListingFile does.
+  // Maps or reads the file at path; fails as ReadListingFile does.
   static bool Read(const std::string& path, ListingBytes* bytes,
                    ReadFailure* why);
 
   // The text, less a UTF-8 byte-order mark an editor may have put before
   // the first record.
   std::string_view view() const {
-    const std::string_view text = owned_.view();
+    const std::string_view text = mapped_ ? mapped_->view() : owned_.view();
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
   }
 
+  // Whether the bytes are the file's pages, mapped and not yet copied.
+  bool shared() const { return mapped_ && mapped_->shared(); }
+
  private:
   FileBytes owned_;
+  std::optional<LeasedFile> mapped_;
 };
 
 // What tells one file at a path from another put there since: its
@@ -126,17 +132,22 @@ void ForEachLine(std::string_view listing, Line&& line) {
 }
 
 // Finds a short needle of the listings ("(hex)", "00-1A-2B") in text from
-// `from` on, faster than string_view::find, whose first-byte search stops
-// at every digit of them: memchr to each "(" of "(hex)", glibc's memmem,
-// else Horspool's search. npos when it is not there.
+// `from` on, several times faster than string_view::find or glibc's
+// memmem, whose first-byte or two-byte searches stop at every digit of
+// them. npos when it is not there. With any_case, ASCII letters match in
+// either case.
 class Finder {
  public:
-  explicit Finder(std::string_view needle);
+  explicit Finder(std::string_view needle, bool any_case = false)
+      : needle_(needle), any_case_(any_case) {}
   std::size_t In(std::string_view text, std::size_t from) const;
 
  private:
+  // Whether the needle stands at text.
+  bool At(const char* text) const;
+
   std::string_view needle_;
-  std::array<std::size_t, 256> skip_{};
+  bool any_case_;
 };
 
 // The marker of a record line, "(hex)".
