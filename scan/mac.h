@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,12 +11,24 @@
 // back.
 namespace venmark::mac {
 
+// Each byte's value as a hex digit of either case, -1 for the others: a
+// look-up, as the digits of MACs in a text fall by chance on either side
+// of every comparison a branch could make.
+inline constexpr std::array<signed char, 256> kHexValues = [] {
+  std::array<signed char, 256> values{};
+  for (int c = 0; c < 256; ++c) {
+    values[static_cast<std::size_t>(c)] =
+        static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                 : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                 : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                        : -1);
+  }
+  return values;
+}();
+
 // The value of hex digit c of either case, or -1 for any other byte.
 constexpr int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+  return kHexValues[static_cast<unsigned char>(c)];
 }
 
 // The value of c, already known to be a hex digit: no branch on its case.
