@@ -1,5 +1,6 @@
 #include "listings/result_lines.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "scan/mac.h"
@@ -15,7 +16,15 @@ constexpr std::string_view kSourceNames[] = {"", "ipv6", "duid", "client-id"};
 // "?", so no escape sequence from a listing reaches the terminal and no
 // tab or line break splits a row.
 void AppendVisible(std::string_view field, std::string* out) {
-  for (std::size_t i = 0; i < field.size(); ++i) {
+  // Names are nearly always clean: those are appended whole, the rest
+  // byte by byte from the first suspect byte on.
+  const auto suspect = std::find_if(field.begin(), field.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || byte == 0xC2;
+  });
+  const auto clean = static_cast<std::size_t>(suspect - field.begin());
+  out->append(field.substr(0, clean));
+  for (std::size_t i = clean; i < field.size(); ++i) {
     const auto c = static_cast<unsigned char>(field[i]);
     if (c < 0x20 || c == 0x7F) {
       out->push_back('?');

@@ -76,6 +76,9 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
        "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0,\"name\":\"\"}\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kText,
        "00-1a-2b-00-00-01 - A?B?C D~\n"},
+      // The C1 range's edges, U+0080 and U+009F, and U+00A0 after them.
+      {"Caf\xc3\xa9 \xc2\xa0Ltd \xc2\x80\xc2\x9f\xc2\xa0", ResultFormat::kText,
+       "00-1a-2b-00-00-01 - Caf\xc3\xa9 \xc2\xa0Ltd ??\xc2\xa0\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kTsv,
        "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\t00:1a:2b:00:00:01\t0\t\n"},
       {"A\x7f" "B\x1f" "C D~", ResultFormat::kJson,
