@@ -122,6 +122,37 @@ TEST(ListingSetTest, ReadsCompanionRecordsByTheirFields) {
             "00-50-c2-ab-c0-00 - Müller\n");
 }
 
+// A block listing answers alike from searches of its text (the first few
+// look-ups) and from its index: a record at the very start behind a blank,
+// one in lower case, one after a lone CR; a prefix that stands only in a
+// name, or after other text on its line, makes no record.
+TEST(ListingSetTest, BlocksAnswerAlikeFromTheTextAndTheIndex) {
+  const BlockListing blocks = BlockListing::Parse(
+      " 70-B3-D5   (hex)\t\tFirst\r\n"
+      "F3F000-F3FFFF     (base 16)\t\tFirst\r"
+      "70-b3-d5   (hex)\t\tLower\n"
+      "A00000-A00FFF     (base 16)\t\tLower\n"
+      "00-50-C2   (hex)\t\tNamed 70-B3-D5 inside\n"
+      "100000-100FFF     (base 16)\t\tNamed\n"
+      "x 70-B3-D5   (hex)\t\tAfter Text\n"
+      "200000-200FFF     (base 16)\t\tAfter Text\n");
+  const struct {
+    const char* mac;
+    std::vector<std::string_view> names;
+  } cases[] = {{"70:b3:d5:f3:f0:01", {"First"}},
+               {"70:b3:d5:a0:00:01", {"Lower"}},
+               {"00:50:c2:10:00:01", {"Named 70-B3-D5 inside"}},
+               {"70:b3:d5:10:00:01", {}},
+               {"70:b3:d5:20:00:01", {}}};
+  for (int round = 0; round <= BlockListing::kDirectLookups; ++round) {
+    for (const auto& c : cases) {
+      std::vector<std::string_view> names;
+      blocks.Find(FindMacs(c.mac).at(0).address, &names);
+      EXPECT_EQ(names, c.names) << c.mac << ", look-up round " << round;
+    }
+  }
+}
+
 TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
   const ListingSet set(MalListing::Parse(
       kMaL + std::string("01-00-5E   (hex)\t\tICANN, IANA Department\r\n")));
