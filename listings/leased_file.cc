@@ -62,8 +62,7 @@ void Keep(Slot& slot) {
       const ssize_t got =
           ::pread(fd, static_cast<char*>(copy) + done, size - done,
                   static_cast<off_t>(done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
+      if (got <= 0) break;  // cut short: the kernel broke the lease itself
       done += static_cast<std::size_t>(got);
     }
     ::mprotect(copy, size, PROT_READ);
@@ -97,7 +96,7 @@ void OnLeaseBreak(int, siginfo_t* info, void*) {
 
 // Sets the handler up, unless the signal serves something else already.
 bool HandleBreaks() {
-  break_signal = SIGRTMIN + 6;
+  break_signal = LeasedFile::BreakSignal();
   struct sigaction before {};
   if (::sigaction(break_signal, nullptr, &before) != 0 ||
       (before.sa_flags & SA_SIGINFO) != 0 || before.sa_handler != SIG_DFL) {
@@ -179,6 +178,8 @@ std::optional<LeasedFile> LeasedFile::Map(const std::string& path,
   return LeasedFile(index, static_cast<const char*>(data), size);
 }
 
+int LeasedFile::BreakSignal() { return SIGRTMIN + 6; }
+
 bool LeasedFile::shared() const {
   return slot_ >= 0 &&
          slots[static_cast<std::size_t>(slot_)].state.load() == kLeased;
@@ -206,6 +207,8 @@ LeasedFile::~LeasedFile() {
 std::optional<LeasedFile> LeasedFile::Map(const std::string&, std::size_t) {
   return std::nullopt;
 }
+
+int LeasedFile::BreakSignal() { return 0; }
 
 bool LeasedFile::shared() const { return false; }
 

@@ -23,6 +23,11 @@ class LeasedFile {
   static std::optional<LeasedFile> Map(const std::string& path,
                                        std::size_t max_size);
 
+  // The signal a lease break comes as (0 where there are no leases). A
+  // program that has a handler of its own for it gets no leases: its
+  // listings are read.
+  static int BreakSignal();
+
   LeasedFile(LeasedFile&& other) noexcept;
   LeasedFile& operator=(LeasedFile&& other) noexcept;
   LeasedFile(const LeasedFile&) = delete;

@@ -4,6 +4,7 @@
 
 #ifdef __linux__
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -213,6 +214,33 @@ TEST(LeasedFileTest, LeavesStandardInputClosed) {
   EXPECT_EQ(mapped->view(), Lines("old", 10));
   ASSERT_TRUE(WritesSoon([&] { WriteWholeFile(path, "new"); }));
   EXPECT_EQ(mapped->view(), Lines("old", 10));
+}
+
+// Run as a process of its own by the test after it: a program whose own
+// handler serves the signal keeps it, and its listings are read.
+TEST(LeasedFileTest, DISABLED_LeavesATakenSignalAlone) {
+  struct sigaction own {};
+  own.sa_handler = [](int) {};
+  sigemptyset(&own.sa_mask);
+  ASSERT_EQ(::sigaction(LeasedFile::BreakSignal(), &own, nullptr), 0);
+  const TestFolder folder;
+  const std::string path = Utf8FromPath(folder / "base.dat");
+  WriteWholeFile(path, Lines("old", 10));
+  EXPECT_FALSE(LeasedFile::Map(path, 1 << 20));
+  struct sigaction after {};
+  ASSERT_EQ(::sigaction(LeasedFile::BreakSignal(), nullptr, &after), 0);
+  EXPECT_EQ(after.sa_handler, own.sa_handler);
+}
+
+TEST(LeasedFileTest, LeavesASignalTheProgramUsesAlone) {
+  char self[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  EXPECT_EQ(std::system((std::string("'") + self +
+                         "' --gtest_also_run_disabled_tests "
+                         "--gtest_filter=LeasedFileTest.DISABLED_"
+                         "LeavesATakenSignalAlone >/dev/null 2>&1")
+                            .c_str()),
+            0);
 }
 
 #else
