@@ -35,6 +35,23 @@ void BM_LoadListing(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadListing)->Unit(benchmark::kMillisecond);
 
+// Loading the listings and building every index, as a text of many MACs
+// does before its first line.
+void BM_IndexListings(benchmark::State& state) {
+  const std::string path = ListingPath();
+  ListingProblem problem;
+  for (auto _ : state) {
+    std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
+    if (!listings) {
+      state.SkipWithError(text::CannotRead(problem).c_str());
+      return;
+    }
+    listings->IndexAll();
+    benchmark::DoNotOptimize(listings->ma_l().record_count());
+  }
+}
+BENCHMARK(BM_IndexListings)->Unit(benchmark::kMillisecond);
+
 void BM_SearchText(benchmark::State& state) {
   ListingProblem problem;
   const std::optional<ListingSet> listings =

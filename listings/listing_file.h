@@ -154,10 +154,7 @@ class Finder {
 const Finder& RecordMarker();
 
 // Where the line holding offset at ends (its CR or LF, or the end).
-inline std::size_t LineEndFrom(std::string_view text, std::size_t at) {
-  while (at < text.size() && text[at] != '\r' && text[at] != '\n') ++at;
-  return at;
-}
+std::size_t LineEndFrom(std::string_view text, std::size_t at);
 
 // Where the line holding offset at starts.
 inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {

@@ -58,5 +58,24 @@ TEST(FinderTest, FindsWhatASlowSearchFinds) {
             std::string_view::npos);
 }
 
+// A line ends at its first CR or LF, or where the text does, wherever
+// that falls on the sixteen-byte blocks; from its end on, it ends there.
+TEST(LineEndFromTest, EndsAtTheFirstBreak) {
+  for (const std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u,
+                                   32u, 33u, 40u}) {
+    for (const std::string_view eol : {"\r\n", "\n", "\r", ""}) {
+      const std::string text = std::string(length, 'x') + std::string(eol) +
+                               std::string(20, 'y') + "\n";
+      for (std::size_t from = 0; from <= length; ++from) {
+        const std::size_t end = eol.empty() ? text.size() - 1 : length;
+        ASSERT_EQ(LineEndFrom(text, from), end)
+            << length << " bytes, from " << from;
+      }
+      EXPECT_EQ(LineEndFrom(std::string_view(text).substr(0, length), 0),
+                length);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace venmark

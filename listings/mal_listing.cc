@@ -34,7 +34,8 @@ std::string_view LineAt(std::string_view text, std::size_t start) {
 
 // Whether [start, start + kMarkerColumn) of text holds no line break.
 bool OneLine(std::string_view text, std::size_t start) {
-  return LineEndFrom(text, start) >= start + kMarkerColumn;
+  const std::size_t end = start + kMarkerColumn;
+  return end <= text.size() && LineEndFrom(text.substr(0, end), start) == end;
 }
 
 // Calls line(start) for each line of text that has the marker at its
