@@ -120,11 +120,9 @@ int ClaimSlot() {
   return -1;
 }
 
-// Gives slot back, its file unleased and closed.
+// Gives slot back, its file closed, which ends a lease on it.
 void Release(Slot& slot) {
-  const int fd = slot.fd.exchange(-1);
-  ::fcntl(fd, F_SETLEASE, F_UNLCK);
-  ::close(fd);
+  ::close(slot.fd.exchange(-1));
   slot.state.store(kFree);
 }
 
