@@ -29,6 +29,13 @@ struct Batch {
     text.append(finding.candidate_mac);
     findings.push_back(finding);
   }
+  // Room for `room` findings, so that filling a batch copies nothing
+  // twice.
+  explicit Batch(std::size_t room) {
+    findings.reserve(room);
+    at.reserve(room);
+    text.reserve(room * 17);  // "00:1a:2b:3c:4d:5e", the usual length
+  }
   // Points each finding at its copy, now that the text no longer grows.
   void Seal() {
     for (std::size_t i = 0; i < findings.size(); ++i) {
@@ -128,7 +135,7 @@ bool ScanOnTwoThreads(MacScanner* scanner, const ListingSet& listings,
   try {
     listings.IndexBlocks();
     constexpr std::size_t kBatch = 4096;
-    Batch batch;
+    Batch batch(kBatch);
     for (bool more = true; more;) {
       std::optional<MacFinding> finding = scanner->Next();
       more = finding.has_value();
@@ -136,7 +143,7 @@ bool ScanOnTwoThreads(MacScanner* scanner, const ListingSet& listings,
       if ((batch.findings.size() == kBatch || !more) &&
           !batch.findings.empty()) {
         batch.Seal();
-        if (!queue.Push(std::exchange(batch, Batch()))) break;
+        if (!queue.Push(std::exchange(batch, Batch(kBatch)))) break;
       }
     }
   } catch (...) {

@@ -196,16 +196,15 @@ namespace {
 // Clang vector extensions): plain code where there is none.
 using Block = unsigned char __attribute__((vector_size(16)));
 
-Block Splat(unsigned char byte) {
-  Block block;
-  for (std::size_t i = 0; i < sizeof(Block); ++i) block[i] = byte;
-  return block;
+// Blocks are handed back through pointers: a vector returned by value
+// changes the ABI where the target has no vector unit (i686), and GCC
+// warns of it.
+void Splat(unsigned char byte, Block* block) {
+  for (std::size_t i = 0; i < sizeof(Block); ++i) (*block)[i] = byte;
 }
 
-Block Load(const char* at) {
-  Block block;
-  std::memcpy(&block, at, sizeof(Block));
-  return block;
+void Load(const char* at, Block* block) {
+  std::memcpy(block, at, sizeof(Block));
 }
 
 // The lanes a comparison set, as two words of eight lanes each.
@@ -221,9 +220,11 @@ std::array<std::uint64_t, 2> Words(const Lanes& lanes) {
 
 std::size_t LineEndFrom(std::string_view text, std::size_t at) {
   if constexpr (std::endian::native == std::endian::little) {
-    const Block crs = Splat('\r'), lfs = Splat('\n');
+    Block crs, lfs, block;
+    Splat('\r', &crs);
+    Splat('\n', &lfs);
     for (; at + sizeof(Block) <= text.size(); at += sizeof(Block)) {
-      const Block block = Load(text.data() + at);
+      Load(text.data() + at, &block);
       const auto [low, high] = Words((block == crs) | (block == lfs));
       // The first byte in memory is the lowest of a little-endian word.
       if (low != 0) return at + std::countr_zero(low) / 8;
@@ -256,14 +257,16 @@ std::size_t Finder::In(std::string_view text, std::size_t from) const {
   const std::size_t last = m - 1;
   const std::size_t end = text.size() - last;  // the places a match may start
   const auto fold = static_cast<unsigned char>(any_case_ ? 0x20 : 0);
-  const Block first_bytes = Splat(static_cast<unsigned char>(needle_[0]) | fold);
-  const Block last_bytes =
-      Splat(static_cast<unsigned char>(needle_[last]) | fold);
-  const Block folds = Splat(fold);
+  Block first_bytes, last_bytes, folds, firsts, lasts;
+  Splat(static_cast<unsigned char>(needle_[0]) | fold, &first_bytes);
+  Splat(static_cast<unsigned char>(needle_[last]) | fold, &last_bytes);
+  Splat(fold, &folds);
   std::size_t at = from;
   for (; at + sizeof(Block) <= end; at += sizeof(Block)) {
-    const auto both = ((Load(text_at + at) | folds) == first_bytes) &
-                      ((Load(text_at + at + last) | folds) == last_bytes);
+    Load(text_at + at, &firsts);
+    Load(text_at + at + last, &lasts);
+    const auto both =
+        ((firsts | folds) == first_bytes) & ((lasts | folds) == last_bytes);
     const auto [low, high] = Words(both);
     if ((low | high) == 0) continue;
     for (std::size_t i = 0; i < sizeof(Block); ++i) {
