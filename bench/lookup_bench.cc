@@ -21,8 +21,12 @@ std::string ListingPath() {
   return path != nullptr ? path : "/usr/share/ieee-data/oui.txt";
 }
 
+// Loads the listings at each round, with the MA-L index alone (what naming
+// a few MACs costs) or every index (what a text of many MACs costs before
+// its first line).
 void BM_LoadListing(benchmark::State& state) {
   const std::string path = ListingPath();
+  const bool every_index = state.range(0) != 0;
   ListingProblem problem;
   for (auto _ : state) {
     std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
@@ -30,27 +34,15 @@ void BM_LoadListing(benchmark::State& state) {
       state.SkipWithError(text::CannotRead(problem).c_str());
       return;
     }
+    if (every_index) listings->IndexAll();
     benchmark::DoNotOptimize(listings->ma_l().record_count());
   }
 }
-BENCHMARK(BM_LoadListing)->Unit(benchmark::kMillisecond);
-
-// Loading the listings and building every index, as a text of many MACs
-// does before its first line.
-void BM_IndexListings(benchmark::State& state) {
-  const std::string path = ListingPath();
-  ListingProblem problem;
-  for (auto _ : state) {
-    std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
-    if (!listings) {
-      state.SkipWithError(text::CannotRead(problem).c_str());
-      return;
-    }
-    listings->IndexAll();
-    benchmark::DoNotOptimize(listings->ma_l().record_count());
-  }
-}
-BENCHMARK(BM_IndexListings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadListing)
+    ->ArgName("every_index")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SearchText(benchmark::State& state) {
   ListingProblem problem;
