@@ -43,9 +43,15 @@ xdotool windowfocus --sync "$main"
 # the paste, which the box takes from the clipboard before the next key.
 search() {
   printf '%s' "$1" | xclip -selection clipboard
+  # xclip takes the clipboard from the background: a Ctrl+V before it has
+  # would paste the text before.
+  venmark_wait_until 10 "буфер обмена не принял текст" clipboard_holds "$1"
   # Above the results window, which may cover it on a small screen.
   xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
   xdotool mousemove --window "$main" 200 200 click 1
+  # Wine may hand the keyboard over after the click: keys sent before it
+  # has would go to the results window.
+  venmark_wait_until 10 "окно Venmark не получило фокус" main_focused
   xdotool key ctrl+a ctrl+v ctrl+Return
 }
 # The whole results text once it holds at least $1 lines (two minutes at
@@ -69,6 +75,12 @@ results_text() {
 }
 clipboard_filled() {
   [ -n "$(xclip -selection clipboard -o 2>/dev/null)" ]
+}
+main_focused() {
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ]
+}
+clipboard_holds() {
+  [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$1" ]
 }
 first=$(cat samples/ipconfig-all.txt)
 second=$(cat samples/huawei-display-mac-address.txt)
