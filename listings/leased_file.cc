@@ -39,9 +39,6 @@ static_assert(std::atomic<int>::is_always_lock_free &&
 // while new ones are checked); past this many they are read instead.
 std::array<Slot, 32> slots;
 
-// The signal a lease break comes as, asked once: SIGRTMIN is a call.
-int break_signal = 0;
-
 // Reads the leased file into anonymous memory, moves that over the
 // mapping, and lets the lease go. The writer is held until then, so the
 // file still holds what was mapped, and a reader on another thread sees the
@@ -96,9 +93,9 @@ void OnLeaseBreak(int, siginfo_t* info, void*) {
 
 // Sets the handler up, unless the signal serves something else already.
 bool HandleBreaks() {
-  break_signal = LeasedFile::BreakSignal();
+  const int signal_number = LeasedFile::BreakSignal();
   struct sigaction before {};
-  if (::sigaction(break_signal, nullptr, &before) != 0 ||
+  if (::sigaction(signal_number, nullptr, &before) != 0 ||
       (before.sa_flags & SA_SIGINFO) != 0 || before.sa_handler != SIG_DFL) {
     return false;
   }
@@ -106,7 +103,7 @@ bool HandleBreaks() {
   action.sa_sigaction = OnLeaseBreak;
   action.sa_flags = SA_SIGINFO | SA_RESTART;
   sigemptyset(&action.sa_mask);
-  return ::sigaction(break_signal, &action, nullptr) == 0;
+  return ::sigaction(signal_number, &action, nullptr) == 0;
 }
 
 // A free slot, now kSetting, or -1.
@@ -154,7 +151,7 @@ std::optional<LeasedFile> LeasedFile::Map(const std::string& path,
   // The size is asked once the lease holds: a write that came before it
   // is in the file, and none comes after it unheld.
   struct stat status {};
-  if (::fcntl(fd, F_SETSIG, break_signal) != 0 ||
+  if (::fcntl(fd, F_SETSIG, BreakSignal()) != 0 ||
       ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 || ::fstat(fd, &status) != 0 ||
       !S_ISREG(status.st_mode) || status.st_size <= 0 ||
       static_cast<std::uintmax_t>(status.st_size) > max_size) {
