@@ -11,6 +11,12 @@ namespace {
 // JSON's derived_from for each Source: what the MAC was found inside.
 constexpr std::string_view kSourceNames[] = {"", "ipv6", "duid", "client-id"};
 
+// A C0 control or DEL.
+bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
 // A field of a text or TSV line as a terminal may show it: every control
 // character (C0, DEL and the C1 range, U+0080 to U+009F, in UTF-8) becomes
 // "?", so no escape sequence from a listing reaches the terminal and no
@@ -18,15 +24,15 @@ constexpr std::string_view kSourceNames[] = {"", "ipv6", "duid", "client-id"};
 void AppendVisible(std::string_view field, std::string* out) {
   // Names are nearly always clean: those are appended whole, the rest
   // byte by byte from the first suspect byte on.
+  // (0xC2 leads the C1 range in UTF-8.)
   const auto suspect = std::find_if(field.begin(), field.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F || byte == 0xC2;
+    return IsControl(c) || static_cast<unsigned char>(c) == 0xC2;
   });
   const auto clean = static_cast<std::size_t>(suspect - field.begin());
   out->append(field.substr(0, clean));
   for (std::size_t i = clean; i < field.size(); ++i) {
     const auto c = static_cast<unsigned char>(field[i]);
-    if (c < 0x20 || c == 0x7F) {
+    if (IsControl(field[i])) {
       out->push_back('?');
     } else if (c == 0xC2 && i + 1 < field.size() &&
                static_cast<unsigned char>(field[i + 1]) >= 0x80 &&
@@ -61,7 +67,7 @@ void AppendJsonString(std::string_view text, std::string* out) {
       default:
         // Every C0 control and DEL escaped: a JSON line read on a terminal
         // moves no cursor.
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+        if (IsControl(c)) {
           char escaped[8];
           std::snprintf(escaped, sizeof escaped, "\\u%04x",
                         static_cast<unsigned>(c));
