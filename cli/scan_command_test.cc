@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -571,6 +572,44 @@ TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
   EXPECT_EQ(shown.substr(mam + std::string("— список MA-M (4 из 4)").size(), 2),
             "  ")
       << shown;
+}
+
+// A download reports each piece curl reads, a few kilobytes; a terminal
+// still sees the line redrawn once a quarter of a megabyte, not once a
+// piece.
+TEST_F(ScanUpdateTest, RedrawsADownloadOnceAQuarterOfAMegabyte) {
+  Write("base.dat", venmark::MakeListing(20000, "Old"));
+  const std::string body = venmark::MakeListing(20000, "New");
+  ASSERT_GT(body.size(), std::size_t{1} << 20);
+  ASSERT_LT(body.size(), std::size_t{3} << 19);
+  // Sent a piece at a time, so that curl reads them one by one; and not as
+  // a text type, which the server would compress.
+  venmark::TestHttpServer plain;
+  plain.server().Get(R"(.*/oui\.txt)", [&](const httplib::Request&,
+                                           httplib::Response& response) {
+    response.set_content_provider(
+        body.size(), "application/octet-stream",
+        [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          return sink.write(body.data() + offset,
+                            std::min<std::size_t>(body.size() - offset, 16384));
+        });
+  });
+  const std::string command =
+      "cd '" + dir_.path().string() +
+      "' && env VENMARK_IEEE_ORIGIN=http://mirror.invalid http_proxy=" +
+      plain.Url("") + " no_proxy= NO_PROXY= script -qec \"'" +
+      VENMARK_SCAN_PATH + "' --update\" /dev/null > typescript.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("typescript.txt");
+  const std::string shown = ReadFile("typescript.txt");
+  ASSERT_NE(shown.find("\rПолучено 1,"), std::string::npos) << shown;
+  std::size_t redraws = 0;
+  for (std::size_t at = shown.find("— список MA-L"); at != std::string::npos;
+       at = shown.find("— список MA-L", at + 1)) {
+    ++redraws;
+  }
+  // Five quarters (0 to 1,2 MB), and the line before the size is known.
+  EXPECT_LE(redraws, 8u) << shown;
 }
 
 // An update by a user who may not keep the listing's group says so.

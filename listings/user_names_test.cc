@@ -27,6 +27,7 @@ TEST(UserNamesTest, ReadsMacsAndPrefixesAsNamesFilesWriteThem) {
       {"0A1B/12", P{0x0A1000000000, 12}},
       {"00:50:56:aa:bb:cc/48", P{0x005056AABBCC, 48}},
       {"00:50:56:8c:00:00/29", P{0x005056880000, 29}},
+      {"82/1", P{0x800000000000, 1}},
       {"00:50:56:aa:bb:cc:dd/24", std::nullopt},
       {"/24", std::nullopt},
       {"00:50:56:aa:bb", std::nullopt},
@@ -83,7 +84,7 @@ TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
 
 // In the result lines: a device keeps its vendor and adds its name; a
 // range answers where it is more specific than the listings' assignment
-// (or where they know nothing), with a note that the name is the user's;
+// (or where they know nothing; one as wide as the assignment leaves it be), with a note that the name is the user's;
 // machine formats carry the name in a field of its own.
 TEST(UserNamesTest, ResultLinesCarryTheAdministratorsNames) {
   ListingSet listings(
@@ -96,13 +97,14 @@ TEST(UserNamesTest, ResultLinesCarryTheAdministratorsNames) {
   WriteWholeFile(folder / "names.txt",
                  "00:50:56:aa:bb:cc vcenter-01\n"
                  "00:50:56:80:00:00/28 VM cluster\n"
+                 "00:50:56:00:00:00/24 as wide\n"
                  "70:b3:d5:00:00:00/24 too wide\n"
                  "02:00:00:00:00:00/8 lab\n"
                  "02:00:00:00:00:01 lab-router\n");
   listings.ReadNames({Utf8FromPath(folder / "names.txt"),
                       Utf8FromPath(folder / "missing.txt")});
   ASSERT_EQ(listings.names_files().size(), 1u);
-  EXPECT_EQ(listings.names_files()[0].second, 5u);
+  EXPECT_EQ(listings.names_files()[0].second, 6u);
   const std::string text =
       "00:50:56:aa:bb:cc 00:50:56:80:12:34 00:50:56:91:00:01 "
       "02:00:00:00:00:05 02:00:00:00:00:01 06:00:00:00:00:01";

@@ -217,6 +217,9 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"мак f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"ПК-12, мак: f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"MAC-адрес f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      // A dash or a quote of more than one byte is no Cyrillic letter.
+      {"МАК–адрес f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      {"«мак» f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"макет f8e4e3a1b2c3 смак f8e4e3a1b2c4", {}},
       {"HMACAddress f8e4e3a1b2c3 MacBook f8e4e3a1b2c4 isMacro f8e4e3a1b2c5",
        {}},
@@ -256,6 +259,7 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        " 0 DC 192.168.88.254  4C5E0C112233      ether1\n"
        "     serial-number:   D4570C1B2A3F\n"
        "     zz:              001A2B3C4D5F\n"
+       "     z:               001A2B3C4D5C\n"
        "     Id = 001A2B3C4D5E \"x\": \"001A2B3C4D5F\"\n",
        {"4C5E0C112233"}, 0x4C5E0C112233},
       // A sentence that mentions a MAC heads nothing below it.

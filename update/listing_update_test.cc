@@ -137,6 +137,9 @@ TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
     EXPECT_EQ(step.listings, 4u);
     if (last.empty() || last.back().listing != step.listing) {
       EXPECT_EQ(step.listing, last.size());
+      // A listing starts with nothing in and is not over.
+      EXPECT_EQ(step.received, 0);
+      EXPECT_FALSE(step.over);
       last.push_back(step);
     }
     EXPECT_GE(step.received, last.back().received);
@@ -152,6 +155,8 @@ TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
     EXPECT_GT(step.received, 0);
     EXPECT_EQ(step.received, step.total);
   }
+  // The next listing's start tells that one is over; the last is told so.
+  EXPECT_TRUE(last.back().over);
 
   const char* names[] = {"base.dat", "base-mam.dat", "base-mas.dat",
                          "base-iab.dat"};

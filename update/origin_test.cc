@@ -218,11 +218,13 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
             std::chrono::seconds(2));
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base-mas.dat")),
             MakeBlockListing(6, "S"));
-  // Every step knows its file's size from the start.
+  // Every step knows its file's size from the start, and never counts
+  // more than it.
   ASSERT_FALSE(steps.empty());
   for (const UpdateStep& step : steps) {
     EXPECT_EQ(step.listings, 4u);
     EXPECT_GE(step.total, 0);
+    EXPECT_LE(step.received, step.total);
   }
   EXPECT_EQ(steps.front().total, static_cast<std::int64_t>(fresh.size()));
 
