@@ -26,10 +26,13 @@ hyperfine -N --warmup 3 --export-markdown one-mac.md \
 # Into files: GNU grep stops at the first match when its output is
 # /dev/null.
 # The peer twice: in the C locale, and in the one the shell has (C.UTF-8 on
-# Debian, where grep reads multibyte characters).
+# Debian, where grep reads multibyte characters). Beside them the floor
+# under W1 whatever does the work: cat writing W1's result into a file.
+"$scan" w1.txt >w1-result.txt
 hyperfine --warmup 1 --export-markdown w1.md \
   "$scan w1.txt > out-scan.txt" \
   "$scan one.txt > out-one.txt" \
+  "cat w1-result.txt > out-cat.txt" \
   "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt" \
   "grep -oE '$regex' w1.txt | awk -f peer.awk base.dat - > out-peer.txt"
 hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
