@@ -148,9 +148,7 @@ void BlockListing::ForEachRecordOf(std::string_view key, Each&& each) const {
     // The key counts where it starts its line, after blanks.
     std::size_t start = at;
     while (start > 0 && IsBlank(text[start - 1])) --start;
-    if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
-      continue;
-    }
+    if (!StartsLine(text, start)) continue;
     Record record{};
     if (RecordAt(start, &record) && !each(record)) return;
   }

@@ -156,6 +156,12 @@ const Finder& RecordMarker();
 // Where the line holding offset at ends (its CR or LF, or the end).
 std::size_t LineEndFrom(std::string_view text, std::size_t at);
 
+// Whether offset at of text starts a line: the text's start, or just after
+// a CR or LF.
+inline bool StartsLine(std::string_view text, std::size_t at) {
+  return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+}
+
 // Where the line holding offset at starts.
 inline std::size_t LineStartBefore(std::string_view text, std::size_t at) {
   while (at > 0 && text[at - 1] != '\r' && text[at - 1] != '\n') --at;

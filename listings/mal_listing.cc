@@ -50,9 +50,7 @@ void ForEachRecordLine(std::string_view text, Line&& line) {
     if (marker < kMarkerColumn) continue;
     const std::size_t start = marker - kMarkerColumn;
     // The marker counts only where its line begins eleven bytes before it.
-    if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
-      continue;
-    }
+    if (!StartsLine(text, start)) continue;
     if (OneLine(text, start) && !line(start)) return;
   }
 }
@@ -133,9 +131,8 @@ std::span<const std::string_view> MalListing::SearchText(
   const Finder finder(key);
   for (std::size_t at = finder.In(text, 0); at != std::string_view::npos;
        at = finder.In(text, at + 1)) {
-    const bool line_start =
-        at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
-    if (line_start && text.size() >= at + kMarkerColumn + kHexMarker.size() &&
+    if (StartsLine(text, at) &&
+        text.size() >= at + kMarkerColumn + kHexMarker.size() &&
         text.substr(at + kMarkerColumn, kHexMarker.size()) == kHexMarker &&
         OneLine(text, at)) {
       found_.push_back(NameAsUtf8(NameOf(LineAt(text, at)), &decoded_names_));
