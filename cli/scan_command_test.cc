@@ -60,6 +60,19 @@ class ScanCommandTest : public testing::Test {
     return run;
   }
 
+  // Runs venmark-scan in the test folder with args and env as Scan does,
+  // on a terminal that script(1) gives it; out is what the terminal showed.
+  ScanResult OnTerminal(const std::string& args, const std::string& env = "") {
+    const std::string command = "cd '" + dir_.path().string() + "' && env " +
+                                env + " script -qec \"'" + VENMARK_SCAN_PATH +
+                                "' " + args + "\" /dev/null > typescript.txt";
+    const int raw = std::system(command.c_str());
+    ScanResult run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile("typescript.txt");
+    return run;
+  }
+
   venmark::TestFolder dir_;
 };
 
@@ -555,12 +568,9 @@ TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
   Write("usb/oui.txt", venmark::MakeListing(20000, "New"));
   Write("usb/mam.txt", venmark::MakeBlockListing(5, "N"));
   ASSERT_GT(old_listing.size(), std::size_t{1} << 20);
-  // script(1) gives the program a terminal for its stderr.
-  const std::string command =
-      "cd '" + dir_.path().string() + "' && script -qec \"'" +
-      VENMARK_SCAN_PATH + "' --update --from usb\" /dev/null > typescript.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("typescript.txt");
-  const std::string shown = ReadFile("typescript.txt");
+  const ScanResult run = OnTerminal("--update --from usb");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const std::string& shown = run.out;
   for (const char* step : {"\rПолучено 0,0 из 1,", "\rПолучено 0,3 из 1,",
                            "\rПолучено 0,5 из 1,", "\rПолучено 0,8 из 1,",
                            "\rПолучено 1,0 из 1,"}) {
@@ -595,13 +605,11 @@ TEST_F(ScanUpdateTest, RedrawsADownloadOnceAQuarterOfAMegabyte) {
                             std::min<std::size_t>(body.size() - offset, 16384));
         });
   });
-  const std::string command =
-      "cd '" + dir_.path().string() +
-      "' && env VENMARK_IEEE_ORIGIN=http://mirror.invalid http_proxy=" +
-      plain.Url("") + " no_proxy= NO_PROXY= script -qec \"'" +
-      VENMARK_SCAN_PATH + "' --update\" /dev/null > typescript.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("typescript.txt");
-  const std::string shown = ReadFile("typescript.txt");
+  const ScanResult run = OnTerminal(
+      "--update", "VENMARK_IEEE_ORIGIN=http://mirror.invalid http_proxy=" +
+                      plain.Url("") + " no_proxy= NO_PROXY=");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const std::string& shown = run.out;
   ASSERT_NE(shown.find("\rПолучено 1,"), std::string::npos) << shown;
   std::size_t redraws = 0;
   for (std::size_t at = shown.find("— список MA-L"); at != std::string::npos;
