@@ -179,6 +179,13 @@ TEST(MalListingTest, TakesNamesAsTheyStand) {
   EXPECT_EQ(Lookup(ma_l, "00-00-06"), Names{"Пример Сетей"});
   EXPECT_EQ(Lookup(ma_l, "00-00-07"), Names{"Müller € GmbH"});
   EXPECT_EQ(Lookup(ma_l, "00-00-08"), Names{"Bad \uFFFD Byte"});
+  // A record whose marker ends the text, with no name and no line break:
+  // alike from a search of the text and from the index.
+  const MalListing last = MalListing::Parse("00-00-01   (hex)\t\tA\n"
+                                            "00-00-09   (hex)");
+  for (int i = 0; i <= MalListing::kDirectLookups; ++i) {
+    EXPECT_EQ(Lookup(last, "00-00-09"), Names{""});
+  }
 }
 
 TEST(MalListingTest, EmptyListingKnowsNothing) {
