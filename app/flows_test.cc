@@ -36,15 +36,15 @@ TEST(TextsTest, SizesReadAsARussianReaderWritesThem) {
 // How far an update has come, with the listing's size and without, and
 // the share of the bar: each listing its part, the size unknown a busy bar.
 TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
-  using enum BlockKind;
+  using enum ListingKind;
   const struct {
     UpdateStep step;
     const char* text;
     double done;
   } cases[] = {
-      {{0, 4, std::nullopt, 2202009, 6606028},
+      {{0, 4, kMaL, 2202009, 6606028},
        "Получено 2,1 из 6,3 МБ — список MA-L (1 из 4)", 1.0 / 12},
-      {{0, 4, std::nullopt, 2202009, -1},
+      {{0, 4, kMaL, 2202009, -1},
        "Получено 2,1 МБ — список MA-L (1 из 4)", -1},
       {{1, 4, kMaM, 409600, 838860},
        "Получено 400 из 820 КБ — список MA-M (2 из 4)",
@@ -53,12 +53,12 @@ TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
        2.0 / 3},
       {{3, 4, kMaS, 900000, 800000},
        "Получено 879 из 782 КБ — список MA-S (4 из 4)", 1.0},
-      {{0, 0, std::nullopt, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
+      {{0, 0, kMaL, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
        -1},
       {{1, 4, kIab, 0, -1, true}, "Получено 0 КБ — список IAB (2 из 4)", 0.5},
-      {{0, 1, std::nullopt, 524288, 1048576},
+      {{0, 1, kMaL, 524288, 1048576},
        "Получено 0,5 из 1,0 МБ — список MA-L (1 из 1)", 0.5},
-      {{0, 1, std::nullopt, 524288, 1048575},
+      {{0, 1, kMaL, 524288, 1048575},
        "Получено 512 из 1024 КБ — список MA-L (1 из 1)", 524288.0 / 1048575},
   };
   for (const auto& c : cases) {
@@ -154,15 +154,15 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
     EXPECT_EQ(text::NetworkFailureText(c.failure, "curl 7"),
               std::string(c.says) + " (curl 7)");
   }
-  EXPECT_EQ(text::KeptText({BlockKind::kMaM, "/m",
+  EXPECT_EQ(text::KeptText({ListingKind::kMaM, "/m",
                             {.kind = kCannotReplace, .error_number = EACCES}}),
             "список MA-M «/m»: не удалось заменить файл: нет прав на запись в "
             "папку");
-  EXPECT_EQ(text::CannotRead({BlockKind::kIab, "/i",
+  EXPECT_EQ(text::CannotRead({ListingKind::kIab, "/i",
                               {ReadFailure::Kind::kTooLarge, 0}}),
             "Не удалось прочитать список IAB «/i»: файл больше 256 МБ — это не "
             "список OUI");
-  EXPECT_EQ(text::CannotRead({std::nullopt, "/p",
+  EXPECT_EQ(text::CannotRead({ListingKind::kMaL, "/p",
                               {ReadFailure::Kind::kNotAFile, 0}}),
             "Не удалось прочитать базу производителей «/p»: это не обычный "
             "файл (канал или устройство)");
@@ -257,7 +257,7 @@ TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
 
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
-  transport.answers[sources.ma_l] = {200, MakeListing(10)};
+  transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(10)};
   const auto missing = folder / "missing" / "data";
   ::setenv("XDG_DATA_HOME", missing.c_str(), 1);
   const UpdateResult refused = RunUpdate({"", sources, &transport}, {});
@@ -289,8 +289,8 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   WriteWholeFile(folder / "base.dat", MakeListing(100, "Old"));
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
-  transport.answers[sources.ma_l] = {200, MakeListing(101, "New")};
-  transport.answers[sources.ma_s] = {200, MakeBlockListing(4)};
+  transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(101, "New")};
+  transport.answers[sources[ListingKind::kMaS]] = {200, MakeBlockListing(4)};
   std::int64_t last = 0;
   const UpdateResult result =
       RunUpdate({listing, sources, &transport}, [&](const UpdateStep& step) {
@@ -330,7 +330,7 @@ TEST(UpdateFlowTest, AnEmptyOriginIsTheIeee) {
     const UpdateSources expected =
         origin[0] == '\0' ? IeeeSources() : IeeeSources(origin);
     transport.answers.clear();
-    transport.answers[expected.ma_l] = {200, MakeListing(10, "New")};
+    transport.answers[expected[ListingKind::kMaL]] = {200, MakeListing(10, "New")};
     EXPECT_EQ(RunUpdate({listing, std::nullopt, &transport}, {}).status,
               UpdateStatus::kUpdated)
         << origin;
@@ -350,7 +350,7 @@ TEST(UpdateFlowTest, MakesNoFolderForANamedListing) {
   const auto missing = folder / "typo" / "base.dat";
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
-  transport.answers[sources.ma_l] = {200, MakeListing(10)};
+  transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(10)};
   const UpdateResult result =
       RunUpdate({Utf8FromPath(missing), sources, &transport}, {});
   EXPECT_EQ(result.status, UpdateStatus::kFailed);

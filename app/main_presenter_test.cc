@@ -20,7 +20,7 @@ class MainPresenterTest : public testing::Test {
  protected:
   void SetUp() override {
     WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
-    transport_.answers[sources_.ma_l] = {200, MakeListing(20, "New")};
+    transport_.answers[sources_[ListingKind::kMaL]] = {200, MakeListing(20, "New")};
   }
 
   MainPresenter Presenter(FakeMainView* view = nullptr) {
@@ -106,7 +106,7 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
     view.confirm = c.confirm;
     view.cancel_at = c.cancel_at;
     WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
-    transport_.answers[sources_.ma_l] = {c.status, MakeListing(20, "New")};
+    transport_.answers[sources_[ListingKind::kMaL]] = {c.status, MakeListing(20, "New")};
     MainPresenter presenter = Presenter(&view);
     presenter.Update();
     EXPECT_EQ(view.questions.size(), 1u);

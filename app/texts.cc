@@ -60,7 +60,7 @@ std::string StepText(const UpdateStep& step) {
     text += FormatBytes(step.received);
   }
   return text + " — список " +
-         std::string(step.kind ? BlockKindName(*step.kind) : "MA-L") + " (" +
+         std::string(KindName(step.kind)) + " (" +
          std::to_string(step.listing + 1) + " из " +
          std::to_string(std::max(step.listings, step.listing + 1)) + ")";
 }

@@ -83,7 +83,7 @@ std::string WriteError(int error);
 
 // What a listing is called in messages: "базу производителей" for MA-L,
 // "список MA-S" for a companion.
-std::string ListingTitle(std::optional<BlockKind> companion);
+std::string ListingTitle(ListingKind kind);
 
 // Why a file is no listing ("в файле нет ни одной записи OUI").
 std::string ReadFailureText(const ReadFailure& why);

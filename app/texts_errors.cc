@@ -66,9 +66,9 @@ std::string SystemError(int error) { return Describe(error, false); }
 
 std::string WriteError(int error) { return Describe(error, true); }
 
-std::string ListingTitle(std::optional<BlockKind> companion) {
-  if (!companion) return "базу производителей";
-  return "список " + std::string(BlockKindName(*companion));
+std::string ListingTitle(ListingKind kind) {
+  if (kind == ListingKind::kMaL) return "базу производителей";
+  return "список " + std::string(KindName(kind));
 }
 
 std::string ReadFailureText(const ReadFailure& why) {
@@ -82,12 +82,15 @@ std::string ReadFailureText(const ReadFailure& why) {
       return "в файле нет ни одной записи OUI";
     case ReadFailure::Kind::kNotAFile:
       return "это не обычный файл (канал или устройство)";
+    case ReadFailure::Kind::kChanging:
+      return "файл всё время меняется: его записывает другая программа; "
+             "повторите, когда она закончит";
   }
   return {};
 }
 
 std::string CannotRead(const ListingProblem& problem) {
-  return "Не удалось прочитать " + ListingTitle(problem.companion) + " «" +
+  return "Не удалось прочитать " + ListingTitle(problem.kind) + " «" +
          problem.path + "»: " + ReadFailureText(problem.why);
 }
 
@@ -278,7 +281,8 @@ const ResultWords& ResultLineWords() {
        "локально администрируемый адрес"},
       "MAC",
       {"", "из IPv6-адреса", "из DUID", "из идентификатора клиента DHCP"},
-      "ваше название диапазона"};
+      "ваше название диапазона",
+      "локальный адрес с CID компании"};
   return kWords;
 }
 

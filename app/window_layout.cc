@@ -81,7 +81,7 @@ FormLayout MakeProgressWindow() {
   window.height = 1800;
   // Measured with the longest text it may show.
   ControlLayout label = Control("Label1", kLabel,
-                                text::ProgressText({3, 4, BlockKind::kMaM,
+                                text::ProgressText({3, 4, ListingKind::kMaM,
                                                     std::int64_t{999} << 20,
                                                     std::int64_t{999} << 20}),
                                 {180, 180, 5340, 600});

@@ -77,14 +77,10 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   const std::optional<LiveListings> live = LoadListings(path, err);
   if (!live) return kExitNoListing;
   const ListingSet* listings = &live->current();
-  out->Write(std::string(text::kListingsHeading) + "\n" +
-             text::ListingLine("MA-L", path, listings->ma_l().record_count(),
-                               FileDay(path, "%Y-%m-%d")) +
-             "\n");
-  for (const CompanionFile& file : CompanionFiles(path)) {
-    if (const BlockListing* blocks = listings->companion(file.kind)) {
-      out->Write(text::ListingLine(BlockKindName(file.kind), file.path,
-                                   blocks->record_count(),
+  out->Write(std::string(text::kListingsHeading) + "\n");
+  for (const ListingFile& file : ListingFiles(path)) {
+    if (const auto records = listings->record_count(file.kind)) {
+      out->Write(text::ListingLine(KindName(file.kind), file.path, *records,
                                    FileDay(file.path, "%Y-%m-%d")) +
                  "\n");
     }

@@ -440,33 +440,12 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   }
   ::close(to_scan[0]);
   ::close(from_scan[1]);
-  std::string got;
-  const struct {
-    const char* listing;  // put in place before the line; null: none
-    bool renamed;         // by a rename, else written over the old file
-    const char* line;
-  } steps[] = {
-      {nullptr, false, "Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"},
-      {nullptr, false, "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n"},
-      {"00-50-56   (hex)\t\tRenamed Maker\r\n", true,
-       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:03 via eth1\n"},
-      {"00-50-56   (hex)\t\tRewrote Maker\r\n", false,
-       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:04 via eth1\n"},
-      {"<html>Request Rejected</html>\n", false,
-       "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:05 via eth1\n"},
-  };
-  for (const auto& step : steps) {
-    if (step.listing != nullptr) {
-      Write(step.renamed ? "new.dat" : "base.dat", step.listing);
-      if (step.renamed) fs::rename(dir_ / "new.dat", dir_ / "base.dat");
-    }
-    const std::string line = step.line;
-    ASSERT_EQ(::write(to_scan[1], line.data(), line.size()),
+  // Writes line and reads its answer, within ten seconds.
+  const auto answer = [&](const std::string& line) {
+    EXPECT_EQ(::write(to_scan[1], line.data(), line.size()),
               static_cast<ssize_t>(line.size()));
-    // Up to ten seconds for the answer, the writing end still open.
-    const std::size_t before = got.size();
-    for (int i = 0; i < 1000 && got.find('\n', before) == std::string::npos;
-         ++i) {
+    std::string got;
+    for (int i = 0; i < 1000 && got.find('\n') == std::string::npos; ++i) {
       pollfd ready{from_scan[0], POLLIN, 0};
       if (::poll(&ready, 1, 10) == 1) {
         char buffer[256];
@@ -475,13 +454,41 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
         got.append(buffer, static_cast<std::size_t>(n));
       }
     }
+    return got;
+  };
+  const std::string line = "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n";
+  EXPECT_EQ(answer("Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"),
+            "00:1a:2b:00:00:01 - Example Networks\n");
+  EXPECT_EQ(answer(line), "00:50:56:00:00:02 - VMware, Inc.\n");
+  const struct {
+    const char* listing;
+    bool renamed;  // by a rename, else written over the old file
+    const char* name;
+  } steps[] = {
+      {"00-50-56   (hex)\t\tRenamed Maker\r\n", true, "Renamed Maker"},
+      {"00-50-56   (hex)\t\tRewrote Maker\r\n", false, "Rewrote Maker"},
+      // Broken: the last good listing goes on answering until a good one
+      // comes.
+      {"<html>Request Rejected</html>\n", false, nullptr},
+      {"00-50-56   (hex)\t\tFinal Maker\r\n", false, "Final Maker"},
+  };
+  std::string last = "VMware, Inc.";
+  for (const auto& step : steps) {
+    Write(step.renamed ? "new.dat" : "base.dat", step.listing);
+    if (step.renamed) fs::rename(dir_ / "new.dat", dir_ / "base.dat");
+    if (step.name == nullptr) continue;
+    // Taken up once it has settled: until then the old name answers,
+    // never a mix, a broken listing or nothing.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string got;
+    while (std::chrono::steady_clock::now() < deadline) {
+      got = answer(line);
+      if (got == "00:50:56:00:00:02 - " + std::string(step.name) + "\n") break;
+      ASSERT_EQ(got, "00:50:56:00:00:02 - " + last + "\n");
+    }
+    EXPECT_EQ(got, "00:50:56:00:00:02 - " + std::string(step.name) + "\n");
+    last = step.name;
   }
-  EXPECT_EQ(got,
-            "00:1a:2b:00:00:01 - Example Networks\n"
-            "00:50:56:00:00:02 - VMware, Inc.\n"
-            "00:50:56:00:00:03 - Renamed Maker\n"
-            "00:50:56:00:00:04 - Rewrote Maker\n"
-            "00:50:56:00:00:05 - Rewrote Maker\n");
   ::close(to_scan[1]);
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -501,10 +508,11 @@ TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
   // Not on a terminal: a line for each listing once it is in, with its
   // size where the server told it, never a line redrawn.
   EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
-  for (const char* line : {" КБ — список MA-L (1 из 4)\n",
-                           "Получено 0 КБ — список MA-S (2 из 4)\n",
-                           "Получено 0 КБ — список IAB (3 из 4)\n",
-                           "Получено 0 КБ — список MA-M (4 из 4)\n"}) {
+  for (const char* line : {" КБ — список MA-L (1 из 5)\n",
+                           "Получено 0 КБ — список MA-S (2 из 5)\n",
+                           "Получено 0 КБ — список IAB (3 из 5)\n",
+                           "Получено 0 КБ — список MA-M (4 из 5)\n",
+                           "Получено 0 КБ — список CID (5 из 5)\n"}) {
     const std::size_t at = run.err.find(line);
     EXPECT_NE(at, std::string::npos) << line << run.err;
     EXPECT_EQ(run.err.find(line, at + 1), std::string::npos) << line;
@@ -577,9 +585,9 @@ TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
     EXPECT_NE(shown.find(step), std::string::npos) << step << shown;
   }
   // MA-M's line is shorter than MA-L's last: blanks cover the rest.
-  const std::size_t mam = shown.find("— список MA-M (4 из 4)");
+  const std::size_t mam = shown.find("— список MA-M (4 из 5)");
   ASSERT_NE(mam, std::string::npos) << shown;
-  EXPECT_EQ(shown.substr(mam + std::string("— список MA-M (4 из 4)").size(), 2),
+  EXPECT_EQ(shown.substr(mam + std::string("— список MA-M (4 из 5)").size(), 2),
             "  ")
       << shown;
 }

@@ -10,8 +10,6 @@
 #include <optional>
 
 #include "app/texts.h"
-#include "cli/mapped_input.h"
-#include "cli/whole_text.h"
 #include "listings/listing_file.h"
 #include "scan/mac_scanner.h"
 #include "scan/text_codec.h"
@@ -102,18 +100,10 @@ bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
   }
 }
 
-// A regular file is mapped and scanned whole; a pipe, a terminal or UTF-16
-// text is read a piece at a time.
+// Every input is read a piece at a time, with plain reads: a file that
+// is cut or rewritten while it is scanned gives what was read.
 bool ScanFile(std::FILE* file, LiveListings* listings, ResultFormat format,
               Output* out, int* error_number) {
-  if (std::optional<MappedInput> mapped = MappedInput::Map(fileno(file))) {
-    const std::string_view text = mapped->text();
-    if (!HasUtf16Mark(text)) {
-      ScanWhole(text, listings->current(), format, out);
-      *error_number = mapped->ReadError();
-      return *error_number == 0;
-    }
-  }
   return ScanStream(file, listings, format, out, error_number);
 }
 

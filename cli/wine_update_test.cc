@@ -32,7 +32,7 @@ class WineUpdateTest : public testing::Test {
     program_ = program;
     old_ = MakeListing(20, "Old");
     std::ofstream(dir_ / "base.dat", std::ios::binary) << old_;
-    for (const char* path : kListingPaths) {
+    for (const std::string& path : ListingPaths()) {
       server_.server().Get(path, [this, path](const httplib::Request& request,
                                               httplib::Response& response) {
         std::lock_guard lock(mutex_);

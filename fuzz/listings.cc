@@ -13,9 +13,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const venmark::ListingSet set(venmark::MalListing::Parse(text),
-                                venmark::BlockListing::Parse(text));
-  const venmark::BlockListing& blocks = *set.companion(venmark::BlockKind::kMaS);
+  // The same text as every kind of listing.
+  venmark::ListingSet set(venmark::MalListing::Parse(text),
+                          venmark::BlockListing::Parse(text));
+  set.Add(venmark::ListingKind::kCid, venmark::MalListing::Parse(text));
+  const venmark::BlockListing blocks = venmark::BlockListing::Parse(text);
   blocks.record_count();  // the index, not the search
   // Ask about the MACs the listing itself writes and a few fixed ones.
   std::vector<venmark::MacFinding> asks = venmark::FindMacs(text);

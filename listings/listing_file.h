@@ -15,80 +15,35 @@
 #include <string_view>
 #include <vector>
 
-#include "listings/leased_file.h"
+#include "listings/file_read.h"
+#include "listings/paths.h"
 #include "listings/problem.h"
 
 namespace venmark {
 
-// No IEEE listing comes near this size; a larger file is something else
-// (a disk image, /dev/zero) and is refused before it fills the memory.
-inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
-
-// Paths travel through the program as UTF-8 strings; these turn them into
-// file system paths and back, so that Windows does not read them in its
-// ANSI code page.
-std::filesystem::path PathFromUtf8(std::string_view utf8);
-std::string Utf8FromPath(const std::filesystem::path& path);
-
-// The folder of the file at path (UTF-8), "." for a bare name.
-std::string FolderOf(const std::string& path);
-
-// Bytes read from a file, into memory that is not cleared first: a
-// listing's megabytes are written once, by the read.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-  std::string_view view() const { return {data.get(), size}; }
-};
-
-// Reads the whole file at path into *bytes, never more than
-// kMaxListingBytes + 1 bytes of it. On failure returns false and sets
-// *why.
-bool ReadListingFile(const std::string& path, FileBytes* bytes,
-                     ReadFailure* why);
-
-// The bytes of a listing: mapped under a lease where the system allows,
-// else read whole into memory. Either way a file rewritten in place while
-// a scan runs (cp over it) can neither kill the program nor mix two
-// files' bytes, as it could in a bare mapping.
+// The bytes of a listing, read whole into memory of our own: a file
+// rewritten in place while a scan runs changes nothing the scan holds.
 class ListingBytes {
  public:
   ListingBytes() = default;
   explicit ListingBytes(FileBytes bytes) : owned_(std::move(bytes)) {}
-  explicit ListingBytes(LeasedFile mapped) : mapped_(std::move(mapped)) {}
   // A copy of text, for a listing held in memory already.
   explicit ListingBytes(std::string_view text);
 
-  // Maps or reads the file at path; fails as ReadListingFile does.
+  // Reads the file at path; fails as ReadListingFile does.
   static bool Read(const std::string& path, ListingBytes* bytes,
                    ReadFailure* why);
 
   // The text, less a UTF-8 byte-order mark an editor may have put before
   // the first record.
   std::string_view view() const {
-    const std::string_view text = mapped_ ? mapped_->view() : owned_.view();
+    const std::string_view text = owned_.view();
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
   }
 
-  // Whether the bytes are the file's pages, mapped and not yet copied.
-  bool shared() const { return mapped_ && mapped_->shared(); }
-
  private:
   FileBytes owned_;
-  std::optional<LeasedFile> mapped_;
 };
-
-// What tells one file at a path from another put there since: its
-// identity (device and inode where the system has them), size and time.
-struct FileStamp {
-  bool exists = false;
-  std::uint64_t device = 0, inode = 0, size = 0;
-  std::int64_t modified_ns = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-
-// The stamp of the file at path now.
-FileStamp StampOf(const std::string& path);
 
 // A listing of type Listing (built from the file's bytes) read from path. On
 // failure returns nothing and sets *why.

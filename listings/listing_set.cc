@@ -10,71 +10,95 @@
 namespace venmark {
 namespace {
 
-constexpr std::size_t Index(BlockKind kind) {
-  return static_cast<std::size_t>(kind);
+// Reads the listing of kind at path with the reader of its shape into
+// *set; false with *why set when it cannot be read or holds no record.
+template <typename Listing>
+bool LoadInto(ListingKind kind, const std::string& path, ListingSet* set,
+              ReadFailure* why) {
+  std::optional<Listing> listing = Listing::Load(path, why);
+  if (listing && !listing->HasRecord()) {
+    *why = {ReadFailure::Kind::kNoRecord, 0};
+    return false;
+  }
+  if (!listing) return false;
+  set->Add(kind, std::move(*listing));
+  return true;
+}
+
+bool LoadKind(ListingKind kind, const std::string& path, ListingSet* set,
+              ReadFailure* why) {
+  return RowOf(kind).shape == RecordShape::kBlocks
+             ? LoadInto<BlockListing>(kind, path, set, why)
+             : LoadInto<MalListing>(kind, path, set, why);
 }
 
 }  // namespace
 
-std::string_view BlockKindName(BlockKind kind) {
-  switch (kind) {
-    case BlockKind::kMaS:
-      return "MA-S";
-    case BlockKind::kIab:
-      return "IAB";
-    case BlockKind::kMaM:
-      return "MA-M";
+std::vector<ListingFile> ListingFiles(const std::string& ma_l_path) {
+  const std::filesystem::path path = PathFromUtf8(ma_l_path);
+  const bool debian_names =
+      path.filename() == RowOf(ListingKind::kMaL).debian_name;
+  std::vector<ListingFile> files{{ListingKind::kMaL, ma_l_path}};
+  for (const ListingKindRow& row : kListingKinds) {
+    if (row.kind == ListingKind::kMaL) continue;
+    const std::string_view name = debian_names ? row.debian_name : row.our_name;
+    if (name.empty()) continue;
+    files.push_back(
+        {row.kind, Utf8FromPath(path.parent_path() / PathFromUtf8(name))});
   }
-  return "";
+  return files;
 }
 
-std::array<CompanionFile, 3> CompanionFiles(const std::string& ma_l_path) {
-  const std::filesystem::path path = PathFromUtf8(ma_l_path);
-  const bool ieee_names = path.filename() == "oui.txt";
-  auto beside = [&](const char* ieee, const char* ours) {
-    return Utf8FromPath(path.parent_path() / (ieee_names ? ieee : ours));
-  };
-  return {{{BlockKind::kMaS, beside("oui36.txt", "base-mas.dat")},
-           {BlockKind::kIab, beside("iab.txt", "base-iab.dat")},
-           {BlockKind::kMaM, beside("mam.txt", "base-mam.dat")}}};
+ListingSet::ListingSet(MalListing ma_l) {
+  prefixes_[IndexOf(ListingKind::kMaL)].emplace(std::move(ma_l));
 }
 
 ListingSet::ListingSet(MalListing ma_l, std::optional<BlockListing> ma_s,
-                       std::optional<BlockListing> iab, std::optional<BlockListing> ma_m)
-    : ma_l_(std::move(ma_l)),
-      companions_{std::move(ma_s), std::move(iab), std::move(ma_m)} {}
+                       std::optional<BlockListing> iab,
+                       std::optional<BlockListing> ma_m)
+    : ListingSet(std::move(ma_l)) {
+  if (ma_s) Add(ListingKind::kMaS, std::move(*ma_s));
+  if (iab) Add(ListingKind::kIab, std::move(*iab));
+  if (ma_m) Add(ListingKind::kMaM, std::move(*ma_m));
+}
+
+void ListingSet::Add(ListingKind kind, MalListing listing) {
+  prefixes_[IndexOf(kind)].emplace(std::move(listing));
+}
+
+void ListingSet::Add(ListingKind kind, BlockListing listing) {
+  blocks_[IndexOf(kind)].emplace(std::move(listing));
+}
 
 std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
                                            ListingProblem* problem) {
-  ReadFailure why;
-  const auto fail = [&](std::optional<BlockKind> kind,
-                        const std::string& path) {
-    if (problem != nullptr) *problem = {kind, path, why};
-    return std::nullopt;
-  };
-  std::optional<MalListing> ma_l = MalListing::Load(ma_l_path, &why);
-  if (ma_l && !ma_l->HasRecord()) {
-    ma_l.reset();
-    why = {ReadFailure::Kind::kNoRecord, 0};
-  }
-  if (!ma_l) return fail(std::nullopt, ma_l_path);
-  ListingSet set(std::move(*ma_l));
-  for (const CompanionFile& file : CompanionFiles(ma_l_path)) {
-    // A companion is optional: only one that is there and fails to read is
-    // an error.
-    std::error_code status_error;
-    const auto status =
-        std::filesystem::symlink_status(PathFromUtf8(file.path), status_error);
-    if (status.type() == std::filesystem::file_type::not_found) continue;
-    std::optional<BlockListing> blocks = BlockListing::Load(file.path, &why);
-    if (blocks && !blocks->HasRecord()) {
-      blocks.reset();
-      why = {ReadFailure::Kind::kNoRecord, 0};
+  std::optional<ListingSet> set;
+  for (const ListingFile& file : ListingFiles(ma_l_path)) {
+    ReadFailure why;
+    if (!RowOf(file.kind).required) {
+      // Another kind is optional: only one that is there and fails to
+      // read is an error.
+      std::error_code status_error;
+      const auto status = std::filesystem::symlink_status(
+          PathFromUtf8(file.path), status_error);
+      if (status.type() == std::filesystem::file_type::not_found) continue;
     }
-    if (!blocks) return fail(file.kind, file.path);
-    set.companions_[Index(file.kind)] = std::move(blocks);
+    if (file.kind == ListingKind::kMaL) {
+      std::optional<MalListing> ma_l = MalListing::Load(file.path, &why);
+      if (ma_l && !ma_l->HasRecord()) {
+        ma_l.reset();
+        why = {ReadFailure::Kind::kNoRecord, 0};
+      }
+      if (ma_l) set.emplace(std::move(*ma_l));
+    } else {
+      LoadKind(file.kind, file.path, &*set, &why);
+    }
+    if (!set || (file.kind != ListingKind::kMaL && !set->has(file.kind))) {
+      if (problem != nullptr) *problem = {file.kind, file.path, why};
+      return std::nullopt;
+    }
   }
-  set.ReadNames(NamesFiles(ma_l_path));
+  set->ReadNames(NamesFiles(ma_l_path));
   return set;
 }
 
@@ -89,18 +113,29 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
   }
 }
 
-const BlockListing* ListingSet::companion(BlockKind kind) const {
-  const std::optional<BlockListing>& blocks = companions_[Index(kind)];
-  return blocks ? &*blocks : nullptr;
+bool ListingSet::has(ListingKind kind) const {
+  return prefixes_[IndexOf(kind)].has_value() || blocks_[IndexOf(kind)].has_value();
+}
+
+std::optional<std::size_t> ListingSet::record_count(ListingKind kind) const {
+  if (const auto& listing = prefixes_[IndexOf(kind)]) {
+    return listing->record_count();
+  }
+  if (const auto& listing = blocks_[IndexOf(kind)]) {
+    return listing->record_count();
+  }
+  return std::nullopt;
 }
 
 void ListingSet::IndexAll() const {
-  ma_l_.Index();
+  for (const std::optional<MalListing>& listing : prefixes_) {
+    if (listing) listing->Index();
+  }
   IndexBlocks();
 }
 
 void ListingSet::IndexBlocks() const {
-  for (const std::optional<BlockListing>& blocks : companions_) {
+  for (const std::optional<BlockListing>& blocks : blocks_) {
     if (blocks) blocks->Index();
   }
 }
@@ -111,10 +146,11 @@ void ListingSet::Resolve(const MacFinding& finding,
   names.clear();
   assignment->digits.clear();
   // The smallest block wins; blocks of one size answer together, in the
-  // order of the files.
+  // order of the table.
   std::optional<BlockListing::Block> best;
-  for (const std::optional<BlockListing>& blocks : companions_) {
-    if (!blocks) continue;
+  for (const ListingKindRow& row : kListingKinds) {
+    const std::optional<BlockListing>& blocks = blocks_[IndexOf(row.kind)];
+    if (!blocks || !InScope(row.scope, finding.address)) continue;
     const std::size_t before = names.size();
     const std::optional<BlockListing::Block> block =
         blocks->Find(finding.address, &names);
@@ -123,6 +159,7 @@ void ListingSet::Resolve(const MacFinding& finding,
       names.erase(names.begin(),
                   names.begin() + static_cast<std::ptrdiff_t>(before));
       best = block;
+      assignment->kind = row.kind;
     } else if (block->span > best->span) {
       names.resize(before);
     }
@@ -134,11 +171,25 @@ void ListingSet::Resolve(const MacFinding& finding,
     assignment->digits = mac::Hex(best->first, (48 - free_bits) / 4);
     return;
   }
-  const std::span<const std::string_view> found =
-      ma_l_.Find(static_cast<std::uint32_t>(finding.address >> 24));
-  if (found.empty()) return;
-  names.assign(found.begin(), found.end());
-  assignment->digits = mac::Hex(finding.address, 6);
+  // A local address is named by a company's CID before any early MA-L
+  // prefix that holds it.
+  const auto prefix = static_cast<std::uint32_t>(finding.address >> 24);
+  for (const AddressScope scope :
+       {AddressScope::kLocal, AddressScope::kUniversal}) {
+    for (const ListingKindRow& row : kListingKinds) {
+      const std::optional<MalListing>& listing = prefixes_[IndexOf(row.kind)];
+      if (!listing || row.scope != scope ||
+          !InScope(row.scope, finding.address)) {
+        continue;
+      }
+      const std::span<const std::string_view> found = listing->Find(prefix);
+      if (found.empty()) continue;
+      names.assign(found.begin(), found.end());
+      assignment->digits = mac::Hex(finding.address, 6);
+      assignment->kind = row.kind;
+      return;
+    }
+  }
 }
 
 }  // namespace venmark

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "listings/block_listing.h"
+#include "listings/listing_kinds.h"
 #include "scan/mac_scanner.h"
 #include "listings/mal_listing.h"
 #include "listings/problem.h"
@@ -15,17 +16,17 @@
 
 namespace venmark {
 
-// A companion listing's kind and where it is looked for.
-struct CompanionFile {
-  BlockKind kind;
+// A listing's kind and where it is looked for.
+struct ListingFile {
+  ListingKind kind;
   std::string path;
 };
 
-// The companions of the MA-L listing at ma_l_path, in the order their
-// answers are listed: MA-S, IAB, MA-M. Beside an "oui.txt" they carry the
-// IEEE's own names (oui36.txt, iab.txt, mam.txt); beside any other name,
-// base-mas.dat, base-iab.dat and base-mam.dat.
-std::array<CompanionFile, 3> CompanionFiles(const std::string& ma_l_path);
+// The listings that go with the MA-L listing at ma_l_path, in the table's
+// order, itself first. Beside an "oui.txt" (Debian's ieee-data) they carry
+// Debian's names, and a kind Debian has no file of is not looked for;
+// beside any other name, ours (base-mas.dat, base-cid.dat…).
+std::vector<ListingFile> ListingFiles(const std::string& ma_l_path);
 
 // Who a MAC is assigned to.
 struct Assignment {
@@ -34,25 +35,33 @@ struct Assignment {
   std::string digits;
   // One name per record of the assignment, in file order.
   std::vector<std::string_view> names;
+  // The listing that answered, when one did.
+  ListingKind kind = ListingKind::kMaL;
 };
 
-// The MA-L listing with whichever companions stand beside it.
+// The MA-L listing with whichever of the other kinds stand beside it.
 class ListingSet {
  public:
-  // Reads the MA-L listing at ma_l_path and its companions that exist. On
-  // failure returns nothing and sets *problem; a listing without a record
-  // is a failure too.
+  // Reads the MA-L listing at ma_l_path and the other listings beside it
+  // that exist. On failure returns nothing and sets *problem; a listing
+  // without a record is a failure too.
   static std::optional<ListingSet> Load(const std::string& ma_l_path,
                                         ListingProblem* problem);
 
-  // A set of listing texts already in memory; a companion may be absent.
-  explicit ListingSet(MalListing ma_l, std::optional<BlockListing> ma_s = {},
-                      std::optional<BlockListing> iab = {},
-                      std::optional<BlockListing> ma_m = {});
+  // A set of listing texts already in memory; the other kinds are added.
+  explicit ListingSet(MalListing ma_l);
+  // The same with the block listings most tests use.
+  ListingSet(MalListing ma_l, std::optional<BlockListing> ma_s,
+             std::optional<BlockListing> iab = {},
+             std::optional<BlockListing> ma_m = {});
 
-  // The most specific assignment holding finding's MAC: the smallest block
-  // of a companion, else the MA-L records of its prefix. *assignment's
-  // storage is reused.
+  // Puts listing in kind's place, which must be of its shape.
+  void Add(ListingKind kind, MalListing listing);
+  void Add(ListingKind kind, BlockListing listing);
+
+  // The most specific assignment holding finding's MAC among the kinds
+  // that name its scope (universal or local): the smallest block, else the
+  // records of its prefix. *assignment's storage is reused.
   void Resolve(const MacFinding& finding, Assignment* assignment) const;
 
   // Indexes every listing now (MalListing::Index), for a long text.
@@ -64,7 +73,9 @@ class ListingSet {
   // start.
   static constexpr std::size_t kLongText = std::size_t{1} << 16;
 
-  const MalListing& ma_l() const { return ma_l_; }
+  const MalListing& ma_l() const { return *prefixes_[0]; }
+  // How many records the listing of kind holds; nothing when it is absent.
+  std::optional<std::size_t> record_count(ListingKind kind) const;
 
   // The administrator's own names, read with the listings.
   const UserNames& names() const { return names_; }
@@ -76,18 +87,16 @@ class ListingSet {
     return names_files_;
   }
   const std::vector<BadNameLine>& bad_names() const { return bad_names_; }
-  // The companion of kind, or null when there is none.
-  const BlockListing* companion(BlockKind kind) const;
+  // Whether a listing of kind is in the set.
+  bool has(ListingKind kind) const;
 
  private:
-  MalListing ma_l_;
-  std::array<std::optional<BlockListing>, 3> companions_;
+  // Each kind's listing in its place, in the one array of its shape.
+  std::array<std::optional<MalListing>, kListingKindCount> prefixes_;
+  std::array<std::optional<BlockListing>, kListingKindCount> blocks_;
   UserNames names_;
   std::vector<std::pair<std::string, std::size_t>> names_files_;
   std::vector<BadNameLine> bad_names_;
 };
-
-// The IEEE's name of a kind of listing ("MA-S").
-std::string_view BlockKindName(BlockKind kind);
 
 }  // namespace venmark

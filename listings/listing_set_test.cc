@@ -234,54 +234,59 @@ TEST_F(ListingSetFileTest, FindsCompanionsByTheNameOfTheMaLListing) {
       ListingSet::Load(Path("base.dat"), &problem);
   ASSERT_TRUE(ours) << problem.path;
   EXPECT_EQ(Search(*ours, "70b3.d5f2.f001"), "70b3.d5f2.f001 - M\n");
-  EXPECT_EQ(ours->companion(BlockKind::kMaS), nullptr);
-  // Each companion by its own name, beside the IEEE's and beside ours.
+  EXPECT_FALSE(ours->has(ListingKind::kMaS));
+  EXPECT_TRUE(ours->has(ListingKind::kMaM));
+  // Each kind by its own name, beside Debian's and beside ours; Debian
+  // has no CID listing, so none is looked for beside oui.txt.
+  using enum ListingKind;
   const struct {
     const char* ma_l;
-    const char* mas;
-    const char* iab;
-    const char* mam;
+    std::vector<std::pair<ListingKind, const char*>> files;
   } names[] = {
-      {"oui.txt", "oui36.txt", "iab.txt", "mam.txt"},
-      {"base.dat", "base-mas.dat", "base-iab.dat", "base-mam.dat"},
-      {"listing.txt", "base-mas.dat", "base-iab.dat", "base-mam.dat"},
+      {"oui.txt",
+       {{kMaL, "oui.txt"}, {kMaS, "oui36.txt"}, {kIab, "iab.txt"},
+        {kMaM, "mam.txt"}}},
+      {"base.dat",
+       {{kMaL, "base.dat"}, {kMaS, "base-mas.dat"}, {kIab, "base-iab.dat"},
+        {kMaM, "base-mam.dat"}, {kCid, "base-cid.dat"}}},
+      {"listing.txt",
+       {{kMaL, "listing.txt"}, {kMaS, "base-mas.dat"}, {kIab, "base-iab.dat"},
+        {kMaM, "base-mam.dat"}, {kCid, "base-cid.dat"}}},
   };
   for (const auto& c : names) {
-    const auto beside = [&](const char* name) { return Path(name); };
-    const auto files = CompanionFiles(beside(c.ma_l));
-    EXPECT_EQ(files[0].kind, BlockKind::kMaS);
-    EXPECT_EQ(files[0].path, beside(c.mas));
-    EXPECT_EQ(files[1].kind, BlockKind::kIab);
-    EXPECT_EQ(files[1].path, beside(c.iab));
-    EXPECT_EQ(files[2].kind, BlockKind::kMaM);
-    EXPECT_EQ(files[2].path, beside(c.mam));
+    const std::vector<ListingFile> files = ListingFiles(Path(c.ma_l));
+    ASSERT_EQ(files.size(), c.files.size()) << c.ma_l;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(files[i].kind, c.files[i].first) << c.ma_l;
+      EXPECT_EQ(files[i].path, Path(c.files[i].second)) << c.ma_l;
+    }
   }
 }
 
 TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   using Kind = ReadFailure::Kind;
-  const auto refused = [&](std::optional<BlockKind> which,
+  const auto refused = [&](ListingKind which,
                            const std::string& name, Kind kind,
                            int error_number = 0) {
     ListingProblem problem;
     EXPECT_FALSE(ListingSet::Load(Path("base.dat"), &problem));
-    EXPECT_EQ(problem.companion, which) << name;
+    EXPECT_EQ(problem.kind, which) << name;
     EXPECT_EQ(problem.path, Path(name));
     EXPECT_EQ(problem.why.kind, kind) << name;
     EXPECT_EQ(problem.why.error_number, error_number) << name;
   };
-  refused(std::nullopt, "base.dat", Kind::kSystem, ENOENT);
+  refused(ListingKind::kMaL, "base.dat", Kind::kSystem, ENOENT);
   fs::create_directory(dir_ / "base.dat");
-  refused(std::nullopt, "base.dat", Kind::kSystem, EISDIR);
+  refused(ListingKind::kMaL, "base.dat", Kind::kSystem, EISDIR);
   fs::remove(dir_ / "base.dat");
   Write("base.dat", "<html>Request Rejected</html>\r\n");
-  refused(std::nullopt, "base.dat", Kind::kNoRecord);
+  refused(ListingKind::kMaL, "base.dat", Kind::kNoRecord);
   Write("base.dat", kMaL);
   Write("base-iab.dat", "");
-  refused(BlockKind::kIab, "base-iab.dat", Kind::kNoRecord);
+  refused(ListingKind::kIab, "base-iab.dat", Kind::kNoRecord);
   fs::remove(dir_ / "base-iab.dat");
   fs::create_directory(dir_ / "base-mas.dat");
-  refused(BlockKind::kMaS, "base-mas.dat", Kind::kSystem, EISDIR);
+  refused(ListingKind::kMaS, "base-mas.dat", Kind::kSystem, EISDIR);
   fs::remove(dir_ / "base-mas.dat");
   // A file past the size limit, sparse so it costs no disk.
   std::FILE* huge = std::fopen(Path("base-mam.dat").c_str(), "wb");
@@ -289,11 +294,14 @@ TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   std::fseek(huge, static_cast<long>(kMaxListingBytes), SEEK_SET);
   std::fputc('\n', huge);
   std::fclose(huge);
-  refused(BlockKind::kMaM, "base-mam.dat", Kind::kTooLarge);
+  refused(ListingKind::kMaM, "base-mam.dat", Kind::kTooLarge);
   // Exactly at the limit is still read (and found to hold no record).
   fs::resize_file(dir_ / "base-mam.dat", kMaxListingBytes);
-  refused(BlockKind::kMaM, "base-mam.dat", Kind::kNoRecord);
+  refused(ListingKind::kMaM, "base-mam.dat", Kind::kNoRecord);
   fs::remove(dir_ / "base-mam.dat");
+  Write("base-cid.dat", "<html>Request Rejected</html>\r\n");
+  refused(ListingKind::kCid, "base-cid.dat", Kind::kNoRecord);
+  fs::remove(dir_ / "base-cid.dat");
   ListingProblem problem;
   EXPECT_TRUE(ListingSet::Load(Path("base.dat"), &problem)) << problem.path;
 }

@@ -6,13 +6,12 @@
 
 namespace venmark {
 
-LiveListings::LiveListings(std::string path, std::unique_ptr<ListingSet> set,
-                           std::vector<FileStamp> stamps)
-    : path_(std::move(path)), set_(std::move(set)), stamps_(std::move(stamps)) {}
+LiveListings::LiveListings(std::string path, std::chrono::milliseconds quiet)
+    : path_(std::move(path)), quiet_(quiet) {}
 
 std::vector<FileStamp> LiveListings::Stamps() const {
-  std::vector<FileStamp> stamps{StampOf(path_)};
-  for (const CompanionFile& file : CompanionFiles(path_)) {
+  std::vector<FileStamp> stamps;
+  for (const ListingFile& file : ListingFiles(path_)) {
     stamps.push_back(StampOf(file.path));
   }
   // The administrator's names are taken up as the listings are.
@@ -22,9 +21,10 @@ std::vector<FileStamp> LiveListings::Stamps() const {
   return stamps;
 }
 
-std::optional<LiveListings> LiveListings::Load(const std::string& ma_l_path,
-                                               ListingProblem* problem) {
-  LiveListings live(ma_l_path, nullptr, {});
+std::optional<LiveListings> LiveListings::Load(
+    const std::string& ma_l_path, ListingProblem* problem,
+    std::chrono::milliseconds quiet) {
+  LiveListings live(ma_l_path, quiet);
   // Stamped before reading: a change while it is read shows at the next
   // look.
   live.stamps_ = live.Stamps();
@@ -36,8 +36,21 @@ std::optional<LiveListings> LiveListings::Load(const std::string& ma_l_path,
 
 bool LiveListings::Refresh() {
   std::vector<FileStamp> now = Stamps();
-  if (now == stamps_) return false;
+  if (now == stamps_) {
+    pending_.clear();
+    return false;
+  }
+  // A first look at a change, or a file changed again since: a writer
+  // may be at work, so the next look decides.
+  const auto look = std::chrono::steady_clock::now();
+  if (now != pending_) {
+    pending_ = std::move(now);
+    pending_since_ = look;
+    return false;
+  }
+  if (look - pending_since_ < quiet_) return false;
   stamps_ = std::move(now);
+  pending_.clear();
   ListingProblem ignored;
   std::optional<ListingSet> set = ListingSet::Load(path_, &ignored);
   if (!set) return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,33 +13,39 @@
 namespace venmark {
 
 // The listings of a scan that may run for hours (tail -f | venmark-scan):
-// held in memory, and loaded again, whole, when an update has put new
-// files in their place.
+// held in memory, and loaded again, whole, once new files put in their
+// place have settled: the same across two looks kQuietTime apart. A file
+// still being written is never taken up.
 class LiveListings {
  public:
   // The MA-L listing at ma_l_path with its companions; nothing, with
   // *problem set, when they cannot be read.
-  static std::optional<LiveListings> Load(const std::string& ma_l_path,
-                                          ListingProblem* problem);
+  // A change is taken up once it looks the same after quiet.
+  static std::optional<LiveListings> Load(
+      const std::string& ma_l_path, ListingProblem* problem,
+      std::chrono::milliseconds quiet = kQuietTime);
 
   // The listings answering now; valid until a Refresh that returns true.
   const ListingSet& current() const { return *set_; }
 
   // Loads the listings again when a file of them has changed since they
-  // were read; true when the new ones answer from now on. Files that fail
-  // to read leave the old listings answering.
+  // were read and has settled; true when the new ones answer from now on.
+  // Files that fail to read leave the old listings answering.
   bool Refresh();
 
  private:
-  LiveListings(std::string path, std::unique_ptr<ListingSet> set,
-               std::vector<FileStamp> stamps);
+  LiveListings(std::string path, std::chrono::milliseconds quiet);
   // The stamps of the MA-L listing, each companion's place and each
   // names file's.
   std::vector<FileStamp> Stamps() const;
 
   std::string path_;
+  std::chrono::milliseconds quiet_;
   std::unique_ptr<ListingSet> set_;
   std::vector<FileStamp> stamps_;
+  // Stamps that differ from stamps_, and when they were first seen.
+  std::vector<FileStamp> pending_;
+  std::chrono::steady_clock::time_point pending_since_;
 };
 
 }  // namespace venmark

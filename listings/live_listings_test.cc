@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "scan/mac_scanner.h"
@@ -17,41 +18,59 @@ std::string NameOf(const LiveListings& live) {
   return assignment.names.empty() ? "" : std::string(assignment.names[0]);
 }
 
+// Whether a change is taken up at the second look and not at the first;
+// the scans here settle at once (no quiet time).
+bool TakenUpAtSecondLook(LiveListings* live) {
+  if (live->Refresh()) return false;
+  return live->Refresh();
+}
+
 // A scan that runs for hours takes up what an update renamed into place,
-// and a file rewritten in place, whole; a broken file or none keeps the
-// listings it has.
+// and a file rewritten in place, whole, once it looks the same twice; a
+// broken file or none keeps the listings it has.
 TEST(LiveListingsTest, TakesUpReplacedListingsWholeAndKeepsGoodOnes) {
   const TestFolder folder;
   const std::string path = Utf8FromPath(folder / "base.dat");
   WriteWholeFile(folder / "base.dat", MakeListing(3, "First"));
   ListingProblem problem;
-  std::optional<LiveListings> live = LiveListings::Load(path, &problem);
+  std::optional<LiveListings> live =
+      LiveListings::Load(path, &problem, std::chrono::milliseconds(0));
   ASSERT_TRUE(live);
   EXPECT_EQ(NameOf(*live), "First 1");
   EXPECT_FALSE(live->Refresh());  // nothing changed
+  EXPECT_FALSE(live->Refresh());
 
   // Renamed into place, as an update does.
   WriteWholeFile(folder / "new", MakeListing(3, "Second"));
   std::filesystem::rename(folder / "new", folder / "base.dat");
-  EXPECT_TRUE(live->Refresh());
+  EXPECT_TRUE(TakenUpAtSecondLook(&*live));
   EXPECT_EQ(NameOf(*live), "Second 1");
 
-  // Rewritten in place with as many bytes (cp over it): read anew.
-  WriteWholeFile(folder / "base.dat", MakeListing(3, "Thirds"));
-  EXPECT_TRUE(live->Refresh());
+  // Rewritten in place with as many bytes (cp over it): read anew. A file
+  // that changed again between the looks is still being written: the
+  // look after decides.
+  WriteWholeFile(folder / "base.dat", MakeListing(3, "Halves"));
+  EXPECT_FALSE(live->Refresh());
+  WriteWholeFile(folder / "base.dat", MakeListing(4, "Thirds"));
+  EXPECT_TRUE(TakenUpAtSecondLook(&*live));
   EXPECT_EQ(NameOf(*live), "Thirds 1");
 
-  // A companion put beside it counts too.
+  // Each other kind put beside it counts too.
   WriteWholeFile(folder / "base-mas.dat", MakeBlockListing(2, "Block"));
-  EXPECT_TRUE(live->Refresh());
-  EXPECT_NE(live->current().companion(BlockKind::kMaS), nullptr);
+  EXPECT_TRUE(TakenUpAtSecondLook(&*live));
+  EXPECT_TRUE(live->current().has(ListingKind::kMaS));
+  WriteWholeFile(folder / "base-cid.dat", MakeListing(2, "Company"));
+  EXPECT_TRUE(TakenUpAtSecondLook(&*live));
+  EXPECT_TRUE(live->current().has(ListingKind::kCid));
 
-  // What cannot be read leaves the listings that answered.
+  // What cannot be read leaves the listings that answered, and is not
+  // read again at every look.
   WriteWholeFile(folder / "base.dat", "<html>half a page</html>\n");
+  EXPECT_FALSE(TakenUpAtSecondLook(&*live));
   EXPECT_FALSE(live->Refresh());
   EXPECT_EQ(NameOf(*live), "Thirds 1");
   std::filesystem::remove(folder / "base.dat");
-  EXPECT_FALSE(live->Refresh());
+  EXPECT_FALSE(TakenUpAtSecondLook(&*live));
   EXPECT_EQ(NameOf(*live), "Thirds 1");
 
   EXPECT_FALSE(LiveListings::Load(path, &problem));

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "listings/listing_kinds.h"
 
 // What went wrong reading a listing, as values. The words for a user are
 // app/'s: nothing at this floor holds a sentence.
 namespace venmark {
-
-// The listings of blocks that may stand beside the MA-L listing.
-enum class BlockKind { kMaS, kIab, kMaM };
 
 // Why a file could not be read as a listing.
 struct ReadFailure {
@@ -17,6 +15,7 @@ struct ReadFailure {
     kTooLarge,   // over kMaxListingBytes: no listing comes near it
     kNoRecord,   // read, but not a single record line in it
     kNotAFile,   // a pipe, a device or a socket: nothing a listing can be
+    kChanging,   // written to all the while it was read, each time
   };
   Kind kind = Kind::kSystem;
   int error_number = 0;  // errno, for kSystem
@@ -24,7 +23,7 @@ struct ReadFailure {
 
 // A listing that could not be read: which, where and why.
 struct ListingProblem {
-  std::optional<BlockKind> companion;  // nothing: the MA-L listing
+  ListingKind kind = ListingKind::kMaL;
   std::string path;
   ReadFailure why;
 };

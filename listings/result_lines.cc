@@ -115,6 +115,7 @@ void AppendRow(const ResultRow& row, const ResultStyle& style,
       } else if (row.found) {
         out->append(" - ");
         AppendVisible(row.vendor, out);
+        if (!row.note.empty()) out->append(" (").append(row.note).append(")");
       } else {
         out->append(style.words->vendor_not_found);
         if (!row.note.empty()) out->append(" (").append(row.note).append(")");
@@ -203,6 +204,10 @@ void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
     return;
   }
   row.found = true;
+  // The same prefix in a local address is a company's CID, not its OUI.
+  if (!scratch->names.empty() && scratch->kind == ListingKind::kCid) {
+    row.note = style.words->local_cid;
+  }
   for (const std::string_view name : scratch->names) {
     row.vendor = name;
     AppendRow(row, style, results);

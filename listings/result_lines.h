@@ -40,6 +40,8 @@ struct ResultWords {
   std::array<std::string_view, 4> derived_from;
   // Follows the name of the administrator's range that answers for a MAC.
   std::string_view user_range;
+  // The note of a local address named by the company whose CID it carries.
+  std::string_view local_cid;
 };
 
 // The fields of one result line.
@@ -47,7 +49,9 @@ struct ResultRow {
   std::string_view mac;         // as written
   std::string_view assignment;  // digits of the assignment, or empty
   std::string_view vendor;      // or empty when no listing knows the MAC
-  std::string_view note;        // the special address note of a MAC not found
+  // The special address note of a MAC not found, or of a local address
+  // a CID names.
+  std::string_view note;
   bool found = false;
   std::uint64_t address = 0;          // the MAC's 48 bits
   Source source = Source::kWritten;   // what mac is

@@ -38,7 +38,7 @@ class UpdateButtonTest : public QObject {
                               QFileDevice::FileModificationTime));
     }
     server_ = std::make_unique<TestHttpServer>();
-    for (const std::string path : kListingPaths) {
+    for (const std::string& path : ListingPaths()) {
       server_->server().Get(path, [this, path](const httplib::Request&,
                                                httplib::Response& response) {
         std::lock_guard lock(mutex_);

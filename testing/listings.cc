@@ -73,6 +73,30 @@ std::string MakeBlockListing(int records, const std::string& vendor) {
   return text;
 }
 
+std::string MakeKindListing(ListingKind kind, int records,
+                            const std::string& vendor) {
+  if (RowOf(kind).shape == RecordShape::kBlocks) {
+    return MakeBlockListing(records, vendor);
+  }
+  std::string text = MakeListing(records, vendor);
+  if (kind == ListingKind::kCid) {
+    // The CIDs' first byte, 0A: the local bit set, the group bit clear.
+    for (std::size_t at = text.find("\n00"); at != std::string::npos;
+         at = text.find("\n00", at + 1)) {
+      text.replace(at + 1, 2, "0A");
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> ListingPaths() {
+  std::vector<std::string> paths;
+  for (const ListingKindRow& row : kListingKinds) {
+    paths.push_back("/" + std::string(row.ieee_path));
+  }
+  return paths;
+}
+
 ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
   static constexpr ResultWords kWords{
       " - no vendor",
@@ -80,7 +104,8 @@ ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
        "multicast", "local"},
       "MAC",
       {"", "from IPv6", "from DUID", "from client-id"},
-      "your range"};
+      "your range",
+      "local, company's CID"};
   return {format, eol, &kWords};
 }
 

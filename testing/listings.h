@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "listings/result_lines.h"
 
@@ -41,13 +42,19 @@ std::string MakeListing(int records, const std::string& vendor = "Vendor");
 // laid out as the IEEE publishes it.
 std::string MakeBlockListing(int records, const std::string& vendor = "Vendor");
 
+// A listing of kind in its shape: MakeListing for MA-L, a CID listing of
+// prefixes 0A-00-00 on (local addresses), MakeBlockListing for the rest.
+std::string MakeKindListing(ListingKind kind, int records,
+                            const std::string& vendor = "Vendor");
+
+// The path of each kind's listing on a server in the IEEE's layout
+// ("/oui/oui.txt"), in the table's order.
+std::vector<std::string> ListingPaths();
+
 // Result lines in the tests' own words ("- no vendor", "(broadcast)"), so
 // that what a test expects shows where the words come in.
 ResultStyle TestStyle(ResultFormat format = ResultFormat::kText,
                       std::string_view eol = "\n");
 
-// Paths of the four IEEE listings on a server, in update order.
-inline constexpr const char* kListingPaths[] = {
-    "/oui/oui.txt", "/oui28/mam.txt", "/oui36/oui36.txt", "/iab/iab.txt"};
 
 }  // namespace venmark

@@ -178,7 +178,7 @@ Fetched ListingFetcher::Check(const ListingToFetch& listing, TempFile file) {
   }
   const std::string_view text = bytes.view();
   Fetched fetched;
-  fetched.records = CountRecords(text, listing.blocks);
+  fetched.records = CountRecords(text, listing.kind);
   if (fetched.records == 0) {
     if (TryBrowserAgent()) return {};
     return Failure({.kind = UpdateFailure::kNotAListing});

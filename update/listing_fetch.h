@@ -16,12 +16,11 @@
 // browser's agent, the checks of what arrived, the deadline of the whole.
 namespace venmark {
 
-// One of the four listings the update fetches.
+// One of the listings the update fetches.
 struct ListingToFetch {
-  std::optional<BlockKind> kind;  // nothing: the MA-L listing
+  ListingKind kind;
   std::string url;
   std::string target;               // the file it replaces
-  bool blocks;                      // read as a block listing, not as MA-L
   std::size_t current_records = 0;  // of the listing it is held to; 0: none
   UpdateProblem refused = {};       // why it is not fetched; kNone: it is
 };

@@ -1,12 +1,12 @@
 #include "update/listing_update.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <optional>
 
 #include "listings/block_listing.h"
 #include "listings/listing_file.h"
+#include "listings/listing_kinds.h"
 #include "listings/listing_set.h"
 #include "listings/mal_listing.h"
 #include "update/file_replacement.h"
@@ -28,9 +28,11 @@ UpdateResult Failed(UpdateProblem problem) {
 UpdateSources IeeeSources(std::string_view origin) {
   // "https://mirror/" names the same place as "https://mirror".
   while (origin.ends_with('/')) origin.remove_suffix(1);
-  const std::string base(origin);
-  return {base + "/oui/oui.txt", base + "/oui28/mam.txt",
-          base + "/oui36/oui36.txt", base + "/iab/iab.txt"};
+  UpdateSources sources;
+  for (const ListingKindRow& row : kListingKinds) {
+    sources[row.kind] = std::string(origin) + "/" + std::string(row.ieee_path);
+  }
+  return sources;
 }
 
 UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
@@ -58,36 +60,31 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
                    .error_number = refusal.error_number});
   }
 
-  std::vector<ListingToFetch> listings = {
-      {std::nullopt, options.sources.ma_l, options.listing, false}};
-  const auto references = options.reference.empty()
-                              ? std::optional<std::array<CompanionFile, 3>>()
-                              : CompanionFiles(options.reference);
-  for (const CompanionFile& companion : CompanionFiles(options.listing)) {
-    const std::string& url =
-        companion.kind == BlockKind::kMaM   ? options.sources.ma_m
-        : companion.kind == BlockKind::kMaS ? options.sources.ma_s
-                                            : options.sources.iab;
-    listings.push_back({companion.kind, url, companion.path, true});
+  std::vector<ListingToFetch> listings;
+  std::vector<std::string> targets;
+  for (const ListingFile& file : ListingFiles(options.listing)) {
+    listings.push_back({file.kind, options.sources[file.kind], file.path});
+    targets.push_back(file.path);
   }
-  RemoveLeftovers({listings[0].target, listings[1].target, listings[2].target,
-                   listings[3].target});
+  RemoveLeftovers(targets);
+  const std::vector<ListingFile> references =
+      options.reference.empty() ? std::vector<ListingFile>()
+                                : ListingFiles(options.reference);
   // Only a listing is ever replaced, and by one much like it: like the
   // file it replaces or, where there is none, like the listing in use.
-  for (std::size_t i = 0; i < listings.size(); ++i) {
-    ListingToFetch& listing = listings[i];
-    const CurrentListing current =
-        InspectListing(listing.target, listing.blocks);
+  for (ListingToFetch& listing : listings) {
+    const CurrentListing current = InspectListing(listing.target, listing.kind);
     if (current.problem.kind != UpdateFailure::kNone) {
-      if (i == 0) return Failed(current.problem);
+      if (RowOf(listing.kind).required) return Failed(current.problem);
       listing.refused = current.problem;
       continue;
     }
     listing.current_records = current.records;
-    if (!current.exists && !options.reference.empty()) {
-      const std::string reference =
-          i == 0 ? options.reference : (*references)[i - 1].path;
-      const CurrentListing in_use = InspectListing(reference, listing.blocks);
+    const auto reference =
+        std::find_if(references.begin(), references.end(),
+                     [&](const ListingFile& f) { return f.kind == listing.kind; });
+    if (!current.exists && reference != references.end()) {
+      const CurrentListing in_use = InspectListing(reference->path, listing.kind);
       if (in_use.problem.kind == UpdateFailure::kNone) {
         listing.current_records = in_use.records;
       }
@@ -109,13 +106,14 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
     }
     fetched.push_back(fetcher.Fetch(listing));
     if (fetcher.cancelled()) return {UpdateStatus::kCancelled, {}, 0, {}};
-    // The MA-L listing decides: without it nothing is replaced.
-    if (fetched.size() == 1 && !fetched[0].file) {
-      return Failed(fetched[0].problem);
+    // A required listing decides: without it nothing is replaced.
+    if (RowOf(listing.kind).required && !fetched.back().file) {
+      return Failed(fetched.back().problem);
     }
   }
   if (!fetcher.StillWanted()) return {UpdateStatus::kCancelled, {}, 0, {}};
 
+  // The MA-L listing first: when it cannot be put in place, nothing is.
   if (const int error = fetched[0].file->ReplaceTarget(listings[0].target);
       error != 0) {
     return Failed({.kind = UpdateFailure::kCannotReplace,
@@ -137,7 +135,7 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
       }
     }
     if (why.kind != UpdateFailure::kNone) {
-      result.kept.push_back({*listings[i].kind, listings[i].target, why});
+      result.kept.push_back({listings[i].kind, listings[i].target, why});
     }
   }
   SyncFolder(folder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listings/listing_kinds.h"
 #include "listings/problem.h"
 #include "update/transport.h"
 #include "update/update_problem.h"
@@ -18,10 +20,16 @@ namespace venmark {
 // so that no one on the way can hand over a listing of their own.
 inline constexpr char kIeeeOrigin[] = "https://standards-oui.ieee.org";
 
-// The addresses of the four listings: URLs, or the paths of files.
+// The addresses of the listings, one for each kind of the table: URLs, or
+// the paths of files.
 struct UpdateSources {
-  std::string ma_l, ma_m, ma_s, iab;
+  std::array<std::string, kListingKindCount> urls;
   bool local = false;  // paths of files, read from a folder
+
+  std::string& operator[](ListingKind kind) { return urls[IndexOf(kind)]; }
+  const std::string& operator[](ListingKind kind) const {
+    return urls[IndexOf(kind)];
+  }
 };
 
 // The IEEE's addresses of the listings, on origin ("https://host:port").
@@ -47,7 +55,7 @@ struct UpdateOptions {
   // stalled.
   long low_speed_bytes = 100;
   std::chrono::seconds low_speed_time{60};
-  // For the whole update, all four listings.
+  // For the whole update, every listing.
   std::chrono::seconds time_limit{600};
   std::int64_t max_bytes = std::int64_t{64} << 20;  // for each listing
 };
@@ -56,7 +64,7 @@ enum class UpdateStatus { kUpdated, kCancelled, kFailed };
 
 // A companion that kept its old file, and why.
 struct KeptListing {
-  BlockKind kind = BlockKind::kMaS;
+  ListingKind kind = ListingKind::kMaS;
   std::string path;
   UpdateProblem why;
 };
@@ -77,7 +85,7 @@ struct UpdateResult {
 struct UpdateStep {
   std::size_t listing = 0;        // which of those fetched, from 0
   std::size_t listings = 0;       // how many are fetched
-  std::optional<BlockKind> kind;  // the listing's kind; nothing: MA-L
+  ListingKind kind = ListingKind::kMaL;
   std::int64_t received = 0;      // its bytes so far
   std::int64_t total = -1;        // its size, -1 while none is known
   bool over = false;              // it has arrived or failed
@@ -87,10 +95,10 @@ struct UpdateStep {
 // false to cancel the update.
 using UpdateProgress = std::function<bool(const UpdateStep& step)>;
 
-// Downloads the four listings, each to a file of its own beside the one it
+// Downloads the listings of every kind, each to a file of its own beside the one it
 // replaces, checks each with the program's own readers, and only then puts
 // them in place: none when the MA-L listing fails or the update is
-// cancelled, and every companion that passed when it does not. One update
+// cancelled, and every other kind's that passed when it does not. One update
 // at a time per folder.
 UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
                             const UpdateProgress& progress = {});

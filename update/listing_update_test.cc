@@ -36,7 +36,7 @@ class ListingUpdateTest : public testing::Test {
     options_.sources = IeeeSources(server_.Url(""));
     old_listing_ = MakeListing(20, "Old");
     Write("base.dat", old_listing_);
-    for (const char* path : kListingPaths) {
+    for (const std::string& path : ListingPaths()) {
       server_.server().Get(path, [this, path](const httplib::Request& request,
                                               httplib::Response& response) {
         std::lock_guard lock(mutex_);
@@ -123,18 +123,23 @@ class ListingUpdateTest : public testing::Test {
   std::unique_ptr<Transport> transport_ = MakeSystemTransport();
 };
 
-TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
-  const std::string fresh[] = {MakeListing(30, "New"), MakeBlockListing(5, "M"),
-                               MakeBlockListing(6, "S"),
-                               MakeBlockListing(7, "I")};
-  for (int i = 0; i < 4; ++i) Serve(kListingPaths[i], 200, fresh[i]);
+TEST_F(ListingUpdateTest, ReplacesEveryKindsListingKeepingModesWithTheIeeeDate) {
+  // Each kind of the table at its place in the IEEE's layout.
+  std::vector<std::string> fresh;
+  for (const ListingKindRow& row : kListingKinds) {
+    fresh.push_back(row.kind == ListingKind::kMaL
+                        ? MakeListing(30, "New")
+                        : MakeKindListing(row.kind, 5 + static_cast<int>(
+                                                             fresh.size())));
+    Serve("/" + std::string(row.ieee_path), 200, fresh.back());
+  }
   last_modified_ = "Wed, 21 Oct 2015 07:28:00 GMT";
   ASSERT_EQ(::chmod(Path("base.dat").c_str(), 0640), 0);
   // Each listing in turn, its size told by the server, the last step of
   // each at its full size.
   std::vector<UpdateStep> last;
   const UpdateResult result = Update([&](const UpdateStep& step) {
-    EXPECT_EQ(step.listings, 4u);
+    EXPECT_EQ(step.listings, kListingKindCount);
     if (last.empty() || last.back().listing != step.listing) {
       EXPECT_EQ(step.listing, last.size());
       // A listing starts with nothing in and is not over.
@@ -149,8 +154,10 @@ TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_EQ(result.records, 30u);
   EXPECT_TRUE(result.kept.empty());
-  ASSERT_EQ(last.size(), 4u);
-  EXPECT_FALSE(last[0].kind.has_value());
+  ASSERT_EQ(last.size(), kListingKindCount);
+  for (std::size_t i = 0; i < last.size(); ++i) {
+    EXPECT_EQ(last[i].kind, kListingKinds[i].kind);
+  }
   for (const UpdateStep& step : last) {
     EXPECT_GT(step.received, 0);
     EXPECT_EQ(step.received, step.total);
@@ -158,16 +165,15 @@ TEST_F(ListingUpdateTest, ReplacesAllFourListingsKeepingModesWithTheIeeeDate) {
   // The next listing's start tells that one is over; the last is told so.
   EXPECT_TRUE(last.back().over);
 
-  const char* names[] = {"base.dat", "base-mam.dat", "base-mas.dat",
-                         "base-iab.dat"};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_TRUE(ReadFile(names[i]) == fresh[i]) << names[i];
+  for (std::size_t i = 0; i < kListingKindCount; ++i) {
+    const std::string name(kListingKinds[i].our_name);
+    EXPECT_TRUE(ReadFile(name) == fresh[i]) << name;
     struct stat info {};
-    ASSERT_EQ(::stat(Path(names[i]).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtime, 1445412480) << names[i];
-    EXPECT_EQ(info.st_mode & 07777, i == 0 ? 0640u : 0644u) << names[i];
+    ASSERT_EQ(::stat(Path(name).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, 1445412480) << name;
+    EXPECT_EQ(info.st_mode & 07777, i == 0 ? 0640u : 0644u) << name;
   }
-  EXPECT_EQ(Files().size(), 4u);
+  EXPECT_EQ(Files().size(), kListingKindCount);
   // Every request is known by libcurl's own agent.
   for (const std::string& agent : agents_) {
     EXPECT_TRUE(agent.starts_with("curl/")) << agent;
@@ -192,15 +198,19 @@ TEST_F(ListingUpdateTest, TheMaLListingDecidesACompanionOnlyKeepsItsOldFile) {
   Serve("/oui/oui.txt", 200, MakeListing(30, "New"));
   result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
-  ASSERT_EQ(result.kept.size(), 2u);
-  EXPECT_EQ(result.kept[0].kind, BlockKind::kMaS);
+  ASSERT_EQ(result.kept.size(), 3u);
+  EXPECT_EQ(result.kept[0].kind, ListingKind::kMaS);
   EXPECT_EQ(result.kept[0].path, Path("base-mas.dat"));
   EXPECT_EQ(Debug(result.kept[0].why),
             Debug({.kind = UpdateFailure::kTooFew, .count = 4, .other = 10}));
-  EXPECT_EQ(result.kept[1].kind, BlockKind::kIab);
+  EXPECT_EQ(result.kept[1].kind, ListingKind::kIab);
   EXPECT_EQ(result.kept[1].path, Path("base-iab.dat"));
   EXPECT_EQ(Debug(result.kept[1].why),
             Debug({.kind = UpdateFailure::kHttpStatus, .count = 500}));
+  // A server without the CID listing keeps none.
+  EXPECT_EQ(result.kept[2].kind, ListingKind::kCid);
+  EXPECT_EQ(Debug(result.kept[2].why),
+            Debug({.kind = UpdateFailure::kHttpStatus, .count = 404}));
   EXPECT_TRUE(ReadFile("base-mas.dat") == old_mas);
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mas.dat",
                                             "base-mam.dat"}));
@@ -225,7 +235,7 @@ TEST_F(ListingUpdateTest, TriesABrowserAgentWhenTheServerTurnsItsOwnAway) {
       response.set_content("<html>Request Rejected</html>", "text/html");
     }
   });
-  options_.sources.ma_l = server_.Url("/filtered/oui.txt");
+  options_.sources[ListingKind::kMaL] = server_.Url("/filtered/oui.txt");
   UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
@@ -307,7 +317,7 @@ TEST_F(ListingUpdateTest, RefusesABodyCutWithoutALengthToTellIt) {
     (void)!::write(client, answer.data(), answer.size());
     ::close(client);
   });
-  options_.sources.ma_l =
+  options_.sources[ListingKind::kMaL] =
       "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
       "/oui/oui.txt";
   const UpdateResult result = Update();
@@ -349,7 +359,7 @@ TEST_F(ListingUpdateTest, ReportsNetworkFailuresByKind) {
     TestHttpServer gone;
     closed_port = gone.port();
   }
-  options_.sources.ma_l =
+  options_.sources[ListingKind::kMaL] =
       "http://127.0.0.1:" + std::to_string(closed_port) + "/oui/oui.txt";
   ExpectUntouched(Update(), {.kind = UpdateFailure::kNetwork,
                              .network = NetworkFailure::kCannotConnect});
@@ -358,7 +368,7 @@ TEST_F(ListingUpdateTest, ReportsNetworkFailuresByKind) {
       "/ftp/oui.txt", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("ftp://127.0.0.1/oui.txt", 302);
       });
-  options_.sources.ma_l = server_.Url("/ftp/oui.txt");
+  options_.sources[ListingKind::kMaL] = server_.Url("/ftp/oui.txt");
   ExpectUntouched(Update(), {.kind = UpdateFailure::kNetwork,
                              .network = NetworkFailure::kBadRedirect});
 
@@ -367,7 +377,7 @@ TEST_F(ListingUpdateTest, ReportsNetworkFailuresByKind) {
                        [&](const httplib::Request&, httplib::Response& r) {
                          r.set_redirect(server_.Url("/loop/oui.txt"), 302);
                        });
-  options_.sources.ma_l = server_.Url("/loop/oui.txt");
+  options_.sources[ListingKind::kMaL] = server_.Url("/loop/oui.txt");
   ExpectUntouched(Update(), {.kind = UpdateFailure::kNetwork,
                              .network = NetworkFailure::kTooManyRedirects});
 }
@@ -412,7 +422,7 @@ TEST_F(ListingUpdateTest, ChecksTheCertificateAndNeverLeavesTls) {
     ::unsetenv("CURL_CA_BUNDLE");
     if (c.bundle != nullptr) ::setenv(c.bundle, certificates.ca().c_str(), 1);
     options_.sources = IeeeSources(c.server->Url(""));
-    options_.sources.ma_l = c.server->Url(c.path);
+    options_.sources[ListingKind::kMaL] = c.server->Url(c.path);
     const UpdateResult result = Update();
     if (c.says) {
       ExpectUntouched(result,
@@ -453,7 +463,7 @@ class StalledServerTest : public ListingUpdateTest {
             return false;
           });
     });
-    options_.sources.ma_l = server_.Url("/stalled/oui.txt");
+    options_.sources[ListingKind::kMaL] = server_.Url("/stalled/oui.txt");
   }
   void TearDown() override { release_ = true; }
 

@@ -93,23 +93,15 @@ UpdateSources SourcesAt(const Origin& origin) {
   if (origin.kind == Origin::Kind::kWeb) return IeeeSources(origin.location);
   namespace fs = std::filesystem;
   const fs::path folder = PathFromUtf8(origin.location);
-  // Each listing's place in the IEEE's layout, and its name laid flat.
-  const std::array<std::pair<fs::path, fs::path>, 4> names = {{
-      {fs::path("oui") / "oui.txt", "oui.txt"},
-      {fs::path("oui28") / "mam.txt", "mam.txt"},
-      {fs::path("oui36") / "oui36.txt", "oui36.txt"},
-      {fs::path("iab") / "iab.txt", "iab.txt"},
-  }};
-  std::array<std::string, 4> paths;
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  // Each listing in the IEEE's layout, or laid flat under the same name.
+  UpdateSources sources;
+  for (const ListingKindRow& row : kListingKinds) {
+    const fs::path ieee = folder / PathFromUtf8(row.ieee_path);
+    const fs::path flat = folder / ieee.filename();
     std::error_code error;
-    const fs::path flat = folder / names[i].second;
-    paths[i] = Utf8FromPath(!fs::exists(folder / names[i].first, error) &&
-                                    fs::exists(flat, error)
-                                ? flat
-                                : folder / names[i].first);
+    sources[row.kind] = Utf8FromPath(
+        !fs::exists(ieee, error) && fs::exists(flat, error) ? flat : ieee);
   }
-  UpdateSources sources{paths[0], paths[1], paths[2], paths[3]};
   sources.local = true;
   return sources;
 }

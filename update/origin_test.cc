@@ -178,11 +178,10 @@ class FolderUpdateTest : public testing::Test {
  protected:
   void SetUp() override {
     options_.listing = Utf8FromPath(target_ / "base.dat");
-    for (const char* name : {"base.dat", "base-mam.dat", "base-mas.dat",
-                             "base-iab.dat"}) {
-      Put(target_ / name, std::string(name) == "base.dat"
-                              ? MakeListing(20, "Old")
-                              : MakeBlockListing(5, "Old"));
+    for (const ListingKindRow& row : kListingKinds) {
+      Put(target_ / std::string(row.our_name),
+          row.kind == ListingKind::kMaL ? MakeListing(20, "Old")
+                                        : MakeKindListing(row.kind, 5, "Old"));
     }
   }
 
@@ -206,6 +205,7 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   // The rest laid flat beside the layout's folders.
   Put(origin_ / "oui36.txt", MakeBlockListing(6, "S"));
   Put(origin_ / "iab.txt", MakeBlockListing(6, "I"));
+  Put(origin_ / "cid" / "cid.txt", MakeKindListing(ListingKind::kCid, 6, "C"));
   std::vector<UpdateStep> steps;
   const UpdateResult result = UpdateFrom(origin_.path(), [&](const UpdateStep& s) {
     steps.push_back(s);
@@ -222,7 +222,7 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   // more than it.
   ASSERT_FALSE(steps.empty());
   for (const UpdateStep& step : steps) {
-    EXPECT_EQ(step.listings, 4u);
+    EXPECT_EQ(step.listings, kListingKindCount);
     EXPECT_GE(step.total, 0);
     EXPECT_LE(step.received, step.total);
   }
@@ -236,11 +236,11 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   ASSERT_EQ(partial.status, UpdateStatus::kUpdated) << Debug(partial.problem);
   ASSERT_EQ(partial.kept.size(), 2u);
   for (const KeptListing& kept : partial.kept) {
-    if (kept.kind == BlockKind::kIab) {
+    if (kept.kind == ListingKind::kIab) {
       EXPECT_EQ(kept.why.kind, UpdateFailure::kNoFile);
       EXPECT_EQ(kept.why.path, Utf8FromPath(origin_ / "iab" / "iab.txt"));
     } else {
-      EXPECT_EQ(kept.kind, BlockKind::kMaS);
+      EXPECT_EQ(kept.kind, ListingKind::kMaS);
       EXPECT_EQ(kept.why.kind, UpdateFailure::kNotAListing);
     }
   }
@@ -260,11 +260,33 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
             Utf8FromPath(origin_ / "nowhere" / "oui" / "oui.txt"));
 }
 
-TEST_F(FolderUpdateTest, TakesTheFourFilesFlatAndCancels) {
-  for (const char* name : {"oui.txt", "mam.txt", "oui36.txt", "iab.txt"}) {
-    Put(origin_ / name, std::string(name) == "oui.txt"
-                            ? MakeListing(21, "Flat")
-                            : MakeBlockListing(5, "F"));
+TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
+  // Each kind of the table in the IEEE's layout, then laid flat.
+  for (const bool flat : {false, true}) {
+    const std::string vendor = flat ? "Flat" : "Layout";
+    for (const ListingKindRow& row : kListingKinds) {
+      const fs::path ieee = PathFromUtf8(row.ieee_path);
+      Put(flat ? origin_ / ieee.filename() : origin_ / ieee,
+          row.kind == ListingKind::kMaL
+              ? MakeListing(22, vendor)
+              : MakeKindListing(row.kind, 5, vendor));
+    }
+    const UpdateResult result = UpdateFrom(origin_.path());
+    ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
+    EXPECT_TRUE(result.kept.empty()) << vendor;
+    for (const ListingKindRow& row : kListingKinds) {
+      EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / std::string(row.our_name))),
+                row.kind == ListingKind::kMaL
+                    ? MakeListing(22, vendor)
+                    : MakeKindListing(row.kind, 5, vendor))
+          << row.name << " " << vendor;
+    }
+    // The layout's files go before the flat ones are put.
+    if (!flat) {
+      for (const ListingKindRow& row : kListingKinds) {
+        fs::remove_all(origin_ / PathFromUtf8(row.ieee_path).parent_path());
+      }
+    }
   }
   const UpdateResult cancelled =
       UpdateFrom(origin_.path(), [](const UpdateStep& step) {
@@ -272,12 +294,7 @@ TEST_F(FolderUpdateTest, TakesTheFourFilesFlatAndCancels) {
       });
   EXPECT_EQ(cancelled.status, UpdateStatus::kCancelled);
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base.dat")),
-            MakeListing(20, "Old"));
-  const UpdateResult result = UpdateFrom(origin_.path());
-  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
-  EXPECT_TRUE(result.kept.empty());
-  EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base.dat")),
-            MakeListing(21, "Flat"));
+            MakeListing(22, "Flat"));
   // A file over the limit is refused before it is read.
   options_.max_bytes = 100;
   EXPECT_EQ(UpdateFrom(origin_.path()).problem.kind, UpdateFailure::kTooLarge);

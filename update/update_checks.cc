@@ -13,11 +13,10 @@
 namespace venmark {
 
 UpdateProblem CheckSources(const UpdateSources& sources) {
-  for (const std::string* url :
-       {&sources.ma_l, &sources.ma_m, &sources.ma_s, &sources.iab}) {
+  for (const std::string& url : sources.urls) {
     // Files are read from a folder, a URL is fetched over HTTP(S) only.
-    if (sources.local ? url->empty() : !IsWebAddress(*url)) {
-      return {.kind = UpdateFailure::kBadSource, .path = *url};
+    if (sources.local ? url.empty() : !IsWebAddress(url)) {
+      return {.kind = UpdateFailure::kBadSource, .path = url};
     }
   }
   return {};
@@ -49,8 +48,8 @@ std::optional<std::size_t> RecordsOf(const std::optional<Listing>& listing) {
 
 }  // namespace
 
-std::size_t CountRecords(std::string_view text, bool blocks) {
-  return blocks ? BlockListing::Parse(text).record_count()
+std::size_t CountRecords(std::string_view text, ListingKind kind) {
+  return RowOf(kind).shape == RecordShape::kBlocks ? BlockListing::Parse(text).record_count()
                 : MalListing::Parse(text).record_count();
 }
 
@@ -70,7 +69,8 @@ bool EndsWhole(std::string_view text) {
   return !waiting_for_range && last_whole;
 }
 
-CurrentListing InspectListing(const std::string& path, bool blocks) {
+CurrentListing InspectListing(const std::string& path, ListingKind kind) {
+  const bool blocks = RowOf(kind).shape == RecordShape::kBlocks;
   CurrentListing current;
   std::error_code error;
   if (!std::filesystem::exists(PathFromUtf8(path), error)) return current;

@@ -19,8 +19,9 @@ UpdateProblem CheckSources(const UpdateSources& sources);
 // where an update never writes.
 bool InSystemFolder(const std::string& path);
 
-// How many records listing text holds, read as the program reads it.
-std::size_t CountRecords(std::string_view text, bool blocks);
+// How many records listing text of kind holds, read as the program reads
+// it.
+std::size_t CountRecords(std::string_view text, ListingKind kind);
 
 // Whether a download ends as the IEEE's files do: with a line break after
 // a last record whose "(base 16)" line follows its "(hex)" line. A body cut
@@ -34,8 +35,8 @@ struct CurrentListing {
   UpdateProblem problem;    // when it exists and is no listing, or unreadable
 };
 
-// The file at path as a listing of blocks or of MA-L records.
-CurrentListing InspectListing(const std::string& path, bool blocks);
+// The file at path as a listing of kind.
+CurrentListing InspectListing(const std::string& path, ListingKind kind);
 
 // Why a new listing of `fetched` records must not replace one of
 // `current` (0: none to compare with): it must hold from 98 % to 150 % of

@@ -44,11 +44,11 @@ class UpdateLogicTest : public testing::Test {
     options_.listing = Utf8FromPath(dir_ / "base.dat");
     options_.sources = IeeeSources("http://ieee");
     Write("base.dat", old_);
-    const std::string urls[] = {options_.sources.ma_l, options_.sources.ma_m,
-                                options_.sources.ma_s, options_.sources.iab};
-    for (int i = 0; i < 4; ++i) {
-      transport_.answers[urls[i]] = {
-          200, i == 0 ? MakeListing(30, "New") : MakeBlockListing(5, "B")};
+    // Every kind of the table served, each in its shape.
+    for (const ListingKindRow& row : kListingKinds) {
+      transport_.answers[options_.sources[row.kind]] = {
+          200, row.kind == ListingKind::kMaL ? MakeListing(30, "New")
+                                             : MakeKindListing(row.kind, 5, "B")};
     }
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -71,7 +71,7 @@ class UpdateLogicTest : public testing::Test {
     return UpdateListings(options_, transport_, progress);
   }
   FakeTransport::Answer& MaL() {
-    return transport_.answers[options_.sources.ma_l];
+    return transport_.answers[options_.sources[ListingKind::kMaL]];
   }
 
   const std::string old_ = MakeListing(20, "Old");
@@ -80,16 +80,20 @@ class UpdateLogicTest : public testing::Test {
   FakeTransport transport_;
 };
 
-TEST_F(UpdateLogicTest, ReplacesAllFourWithTheServersDate) {
+TEST_F(UpdateLogicTest, ReplacesEveryKindWithTheServersDate) {
   MaL().last_modified = 1445412480;  // 2015-10-21 07:28:00 UTC
   const UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_EQ(result.records, 30u);
   EXPECT_TRUE(result.kept.empty());
   EXPECT_EQ(Read("base.dat"), MakeListing(30, "New"));
-  EXPECT_EQ(Read("base-iab.dat"), MakeBlockListing(5, "B"));
-  EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
-                                            "base-mas.dat", "base-iab.dat"}));
+  std::set<std::string> every;
+  for (const ListingKindRow& row : kListingKinds) {
+    every.emplace(row.our_name);
+    if (row.kind == ListingKind::kMaL) continue;
+    EXPECT_EQ(Read(std::string(row.our_name)), MakeKindListing(row.kind, 5, "B"));
+  }
+  EXPECT_EQ(Files(), every);
   const auto written =
       std::chrono::file_clock::to_sys(fs::last_write_time(dir_ / "base.dat"));
   EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
@@ -161,20 +165,20 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
 
 TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
   Write("base-mas.dat", MakeBlockListing(10, "Old"));
-  transport_.answers[options_.sources.ma_s] = {200, MakeBlockListing(4, "Few")};
-  transport_.answers[options_.sources.iab] = {500, ""};
+  transport_.answers[options_.sources[ListingKind::kMaS]] = {200, MakeBlockListing(4, "Few")};
+  transport_.answers[options_.sources[ListingKind::kIab]] = {500, ""};
   const UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   ASSERT_EQ(result.kept.size(), 2u);
-  EXPECT_EQ(result.kept[0].kind, BlockKind::kMaS);
+  EXPECT_EQ(result.kept[0].kind, ListingKind::kMaS);
   EXPECT_EQ(result.kept[0].path, Utf8FromPath(dir_ / "base-mas.dat"));
   EXPECT_EQ(result.kept[0].why.kind, UpdateFailure::kTooFew);
-  EXPECT_EQ(result.kept[1].kind, BlockKind::kIab);
+  EXPECT_EQ(result.kept[1].kind, ListingKind::kIab);
   EXPECT_EQ(Debug(result.kept[1].why),
             Debug({.kind = UpdateFailure::kHttpStatus, .count = 500}));
   EXPECT_EQ(Read("base-mas.dat"), MakeBlockListing(10, "Old"));
   EXPECT_EQ(Files(), (std::set<std::string>{"base.dat", "base-mam.dat",
-                                            "base-mas.dat"}));
+                                            "base-mas.dat", "base-cid.dat"}));
 }
 
 TEST_F(UpdateLogicTest, TriesABrowserAgentOnlyWhenTurnedAway) {
@@ -184,9 +188,10 @@ TEST_F(UpdateLogicTest, TriesABrowserAgentOnlyWhenTurnedAway) {
     transport_.refusal = refusal;
     transport_.agents.clear();
     ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-    ASSERT_EQ(transport_.agents.size(), 5u);  // MA-L twice, then the rest
+    // MA-L twice, then the rest.
+    ASSERT_EQ(transport_.agents.size(), kListingKindCount + 1);
     EXPECT_EQ(transport_.agents[0], "fake/1.0");
-    for (std::size_t i = 1; i < 5; ++i) {
+    for (std::size_t i = 1; i < transport_.agents.size(); ++i) {
       EXPECT_TRUE(transport_.agents[i].starts_with("Mozilla/5.0 ("));
     }
     Write("base.dat", old_);
@@ -194,7 +199,8 @@ TEST_F(UpdateLogicTest, TriesABrowserAgentOnlyWhenTurnedAway) {
   transport_.agents.clear();
   transport_.admitted_prefix = "";
   ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-  EXPECT_EQ(transport_.agents, std::vector<std::string>(4, "fake/1.0"));
+  EXPECT_EQ(transport_.agents,
+            std::vector<std::string>(kListingKindCount, "fake/1.0"));
 }
 
 TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
@@ -242,8 +248,8 @@ TEST(UpdateSourcesTest, AnOriginNamesItsListings) {
   };
   for (const auto& c : cases) {
     const UpdateSources sources = IeeeSources(c.origin);
-    EXPECT_EQ(sources.ma_l, c.ma_l);
-    EXPECT_TRUE(sources.iab.ends_with("/iab/iab.txt"));
+    EXPECT_EQ(sources[ListingKind::kMaL], c.ma_l);
+    EXPECT_TRUE(sources[ListingKind::kIab].ends_with("/iab/iab.txt"));
     EXPECT_EQ(CheckSources(sources).kind == UpdateFailure::kNone, c.fetched)
         << c.origin;
   }
@@ -275,7 +281,7 @@ TEST(UpdateChecksTest, ANewListingIsMuchLikeTheOld) {
 // listing in use, never to the MA-L listing's count.
 TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
   Write("base-mas.dat", MakeBlockListing(100, "Old"));
-  transport_.answers[options_.sources.ma_s] = {200,
+  transport_.answers[options_.sources[ListingKind::kMaS]] = {200,
                                                MakeBlockListing(99, "New")};
   UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated);
@@ -289,11 +295,11 @@ TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
   options_.reference = Utf8FromPath(dir_ / "in-use" / "base.dat");
   fs::create_directory(dir_ / "new");
   options_.listing = Utf8FromPath(dir_ / "new" / "base.dat");
-  transport_.answers[options_.sources.ma_m] = {200, MakeBlockListing(5, "M")};
+  transport_.answers[options_.sources[ListingKind::kMaM]] = {200, MakeBlockListing(5, "M")};
   result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated);
   ASSERT_EQ(result.kept.size(), 1u);
-  EXPECT_EQ(result.kept[0].kind, BlockKind::kMaM);
+  EXPECT_EQ(result.kept[0].kind, ListingKind::kMaM);
   EXPECT_EQ(Debug(result.kept[0].why),
             Debug({.kind = UpdateFailure::kTooFew, .count = 5, .other = 50}));
 }
@@ -320,7 +326,7 @@ TEST_F(UpdateLogicTest, AFailureAtTheDeadlineIsTheDeadlines) {
 TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
   options_.time_limit = std::chrono::seconds(7);
   ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-  ASSERT_EQ(transport_.time_limits.size(), 4u);
+  ASSERT_EQ(transport_.time_limits.size(), kListingKindCount);
   for (const std::chrono::milliseconds left : transport_.time_limits) {
     EXPECT_GT(left.count(), 0);
     EXPECT_LE(left.count(), 7000);
@@ -330,15 +336,17 @@ TEST_F(UpdateLogicTest, PassesTheTimeLeftToEachTransfer) {
 // Only a listing is ever replaced, only by a listing much like it, and
 // only what killed updates left is cleared away.
 TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
-  Write("base.dat.new-Ab12Cd", "half a listing");
+  // What a killed update left beside each kind's file.
+  std::set<std::string> kept{"base.dat.new-mine", "notes.txt.new-Ab12Cd"};
+  for (const ListingKindRow& row : kListingKinds) {
+    Write(std::string(row.our_name) + ".new-Ab12Cd", "half a listing");
+    kept.emplace(row.our_name);
+  }
   Write("base-mas.dat.new-x9Y8z7", "");
   Write("base.dat.new-mine", "not ours");
   Write("notes.txt.new-Ab12Cd", "not ours");
   ASSERT_EQ(Update().status, UpdateStatus::kUpdated);
-  EXPECT_EQ(Files(),
-            (std::set<std::string>{"base.dat", "base-iab.dat", "base-mam.dat",
-                                   "base-mas.dat", "base.dat.new-mine",
-                                   "notes.txt.new-Ab12Cd"}));
+  EXPECT_EQ(Files(), kept);
 
   // A file that is no listing stays as it is, and says why.
   Write("base.dat", "notes\n");
@@ -368,7 +376,7 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
   EXPECT_EQ(Update().status, UpdateStatus::kUpdated);
 
   // Addresses the update cannot fetch are named as such.
-  options_.sources.iab = "ftp://ieee/iab.txt";
+  options_.sources[ListingKind::kIab] = "ftp://ieee/iab.txt";
   result = Update();
   EXPECT_EQ(Debug(result.problem),
             Debug({.kind = UpdateFailure::kBadSource,
@@ -466,7 +474,7 @@ class SharedFolderTest : public testing::Test {
     fs::create_directory(folder_);
     options_.listing = Utf8FromPath(folder_ / "base.dat");
     options_.sources = IeeeSources("http://ieee");
-    transport_.answers[options_.sources.ma_l] = {200, MakeListing(30, "New")};
+    transport_.answers[options_.sources[ListingKind::kMaL]] = {200, MakeListing(30, "New")};
     Make("base.dat", MakeListing(30, "Old"), 0, 2000, 0640);
   }
   void TearDown() override {

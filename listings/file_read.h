@@ -1,0 +1,109 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "listings/problem.h"
+
+// Files read with plain reads into memory of our own, one whole version at
+// a time: nothing is mapped, so a file written, cut or replaced while the
+// program runs can change nothing the program holds.
+namespace venmark {
+
+// No IEEE listing comes near this size; a larger file is something else
+// (a disk image, /dev/zero) and is refused before it fills the memory.
+inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
+
+// What tells one file at a path from another put there since: its
+// identity (device and inode where the system has them), size and time.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file at path (UTF-8) now.
+FileStamp StampOf(const std::string& path);
+
+// Bytes read from a file, into memory that is not cleared first: a
+// listing's megabytes are written once, by the read.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  FileStamp stamp;  // of the version read
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+// How often a file that changes while it is read is read again, and how
+// long one that ends inside a line may still be growing.
+inline constexpr int kReadAttempts = 7;
+inline constexpr std::chrono::milliseconds kQuietTime{500};
+
+// Reads the whole regular file at path (UTF-8) into *bytes, never more
+// than max_bytes of it, as one version: read again while its stamp differs
+// before and after, or while it ends inside a line and was written to
+// within kQuietTime. On failure returns false and sets *why (kChanging
+// when every attempt saw it change).
+bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
+                   FileBytes* bytes, ReadFailure* why);
+
+// ReadRegularFile with the listings' cap.
+inline bool ReadListingFile(const std::string& path, FileBytes* bytes,
+                            ReadFailure* why) {
+  return ReadRegularFile(path, kMaxListingBytes, bytes, why);
+}
+
+namespace file_read_internal {
+
+// One attempt: opens path without waiting for a writer (a FIFO is refused,
+// not waited on), reads at most max_bytes + 1 bytes, and stamps the file
+// before and after. The system's own part.
+struct Attempt {
+  bool opened = false;
+  ReadFailure why;           // when not opened or the read failed
+  bool read_failed = false;  // opened, then a read failed
+  FileStamp before, after;
+};
+Attempt ReadOnce(const std::string& path, std::size_t max_bytes,
+                 FileBytes* bytes);
+
+// The time now, as the file system stamps times.
+std::int64_t NowNs();
+
+// Reads into *bytes with read_some(into, most), which returns the bytes
+// it read, 0 at the end or -1 on an error: first into room for `size`
+// bytes and a little more (a file that grows meanwhile is read on, and
+// told by its stamps), never past limit. False when read_some failed.
+template <typename ReadSome>
+bool ReadAll(std::uint64_t size, std::size_t limit, FileBytes* bytes,
+             ReadSome&& read_some) {
+  std::size_t capacity = static_cast<std::size_t>(
+      std::min<std::uint64_t>(limit, size + (std::uint64_t{1} << 12)));
+  bytes->data.reset(new char[capacity]);
+  bytes->size = 0;
+  for (;;) {
+    if (bytes->size == capacity) {
+      if (capacity == limit) return true;
+      const std::size_t larger = std::min(limit, 2 * capacity);
+      std::unique_ptr<char[]> grown(new char[larger]);
+      std::copy(bytes->data.get(), bytes->data.get() + bytes->size,
+                grown.get());
+      bytes->data = std::move(grown);
+      capacity = larger;
+    }
+    const long long got =
+        read_some(bytes->data.get() + bytes->size, capacity - bytes->size);
+    if (got < 0) return false;
+    if (got == 0) return true;
+    bytes->size += static_cast<std::size_t>(got);
+  }
+}
+
+}  // namespace file_read_internal
+}  // namespace venmark

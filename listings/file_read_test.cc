@@ -1,0 +1,131 @@
+#include "listings/file_read.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "testing/listings.h"
+
+namespace venmark {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What cannot be a listing is refused at once, and by kind; a FIFO is
+// refused without waiting for a writer that never comes.
+TEST(FileReadTest, ReadsARegularFileWholeAndRefusesTheRest) {
+  const TestFolder folder;
+  WriteWholeFile(folder / "listing", "00-1A-2B   (hex)\t\tExample\r\n");
+  WriteWholeFile(folder / "unended", "00-1A-2B   (hex)\t\tNo line end");
+  // Written long ago: a file that simply lacks its last line end.
+  fs::last_write_time(folder / "unended",
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  fs::create_directory(folder / "folder");
+  using Kind = ReadFailure::Kind;
+  const struct {
+    std::string path;
+    std::size_t max;
+    bool read;
+    Kind kind;
+    int error_number;
+    std::string text;
+  } cases[] = {
+      {Utf8FromPath(folder / "listing"), 100, true, Kind::kSystem, 0,
+       "00-1A-2B   (hex)\t\tExample\r\n"},
+      {Utf8FromPath(folder / "unended"), 100, true, Kind::kSystem, 0,
+       "00-1A-2B   (hex)\t\tNo line end"},
+      // Exactly at the limit is read; a byte over is not.
+      {Utf8FromPath(folder / "listing"), 27, true, Kind::kSystem, 0,
+       "00-1A-2B   (hex)\t\tExample\r\n"},
+      {Utf8FromPath(folder / "listing"), 26, false, Kind::kTooLarge, 0, ""},
+      {Utf8FromPath(folder / "missing"), 100, false, Kind::kSystem, ENOENT, ""},
+      {Utf8FromPath(folder / "folder"), 100, false, Kind::kSystem, EISDIR, ""},
+      {Utf8FromPath(folder / "fifo"), 100, false, Kind::kNotAFile, 0, ""},
+      {"/dev/zero", 100, false, Kind::kNotAFile, 0, ""},
+  };
+  for (const auto& c : cases) {
+    FileBytes bytes;
+    ReadFailure why{Kind::kNoRecord, -1};
+    ASSERT_EQ(ReadRegularFile(c.path, c.max, &bytes, &why), c.read) << c.path;
+    if (c.read) {
+      EXPECT_EQ(bytes.view(), c.text) << c.path;
+      EXPECT_EQ(bytes.stamp, StampOf(c.path)) << c.path;
+    } else {
+      EXPECT_EQ(why.kind, c.kind) << c.path;
+      EXPECT_EQ(why.error_number, c.error_number) << c.path;
+    }
+  }
+}
+
+// A file written to all the while is read again a few times, then
+// refused as changing: never taken half-written.
+TEST(FileReadTest, RefusesAFileThatKeepsChanging) {
+  const TestFolder folder;
+  const fs::path path = folder / "growing";
+  WriteWholeFile(path, "00-1A-2B   (hex)\t\tExample\r\n");
+  std::atomic<bool> stop = false;
+  std::thread writer([&] {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    while (!stop) {
+      std::fputc('x', file);
+      std::fflush(file);
+    }
+    std::fclose(file);
+  });
+  while (fs::file_size(path) < 100) std::this_thread::yield();
+  FileBytes bytes;
+  ReadFailure why;
+  const bool read = ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why);
+  stop = true;
+  writer.join();
+  EXPECT_FALSE(read);
+  EXPECT_EQ(why.kind, ReadFailure::Kind::kChanging);
+  // Once the writer is done, the same file reads at once.
+  WriteWholeFile(path, "00-1A-2B   (hex)\t\tExample\r\n");
+  EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why));
+}
+
+// Whether this process holds the file at path open.
+bool OpenHere(const fs::path& path) {
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/self/fd", error)) {
+    if (fs::read_symlink(fd.path(), error) == path) return true;
+  }
+  return false;
+}
+
+// A file ending inside a line that a writer completes a moment later is
+// read whole, not as it stood half-written.
+TEST(FileReadTest, WaitsForAWriterToEndTheLastLine) {
+  const TestFolder folder;
+  const fs::path path = folder / "listing";
+  const std::string whole = MakeListing(100, "Vendor");
+  WriteWholeFile(path, whole.substr(0, whole.size() - 5));
+  FileBytes bytes;
+  ReadFailure why;
+  std::thread reader([&] {
+    EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why));
+  });
+  // The reader's first attempt opens the cut file and closes it again;
+  // only then does the writer end it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!OpenHere(path) &&
+         std::chrono::steady_clock::now() < deadline) {
+  }
+  while (OpenHere(path) && std::chrono::steady_clock::now() < deadline) {
+  }
+  WriteWholeFile(path, whole);
+  reader.join();
+  EXPECT_EQ(bytes.view(), whole);
+}
+
+}  // namespace
+}  // namespace venmark
