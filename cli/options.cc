@@ -20,6 +20,8 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       options.help = true;
     } else if (arg == "--version") {
       options.version = true;
+    } else if (arg == "--list-kinds") {
+      options.list_kinds = true;
     } else if (arg == "--update") {
       options.update = true;
     } else if (TakeListingOption(args, &i, &options.listing_path, error)) {

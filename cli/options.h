@@ -16,6 +16,7 @@ struct Options {
   ResultFormat format = ResultFormat::kText;
   bool help = false;
   bool version = false;
+  bool list_kinds = false;
   bool update = false;
   std::string from;  // --from: where the update fetches from; empty: set
 };

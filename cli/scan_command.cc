@@ -94,6 +94,19 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   return kExitOk;
 }
 
+// The table of listing kinds, for the scripts that seed and package the
+// listings: kind, IEEE path, Debian's name or "-", ours, required or
+// optional.
+void PrintKinds(Output* out) {
+  for (const ListingKindRow& row : kListingKinds) {
+    out->Write(std::string(row.name) + "\t" + std::string(row.ieee_path) +
+               "\t" +
+               (row.debian_name.empty() ? "-" : std::string(row.debian_name)) +
+               "\t" + std::string(row.our_name) + "\t" +
+               (row.required ? "required" : "optional") + "\n");
+  }
+}
+
 volatile std::sig_atomic_t stop_signal = 0;
 
 void OnStopSignal(int signal_number) { stop_signal = signal_number; }
@@ -248,6 +261,8 @@ int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
   try {
     if (options->help) {
       output.Write(text::kScanUsage);
+    } else if (options->list_kinds) {
+      PrintKinds(&output);
     } else if (options->version) {
       status = PrintVersion(*options, &output, err);
     } else {

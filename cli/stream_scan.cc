@@ -125,12 +125,6 @@ LineWriter::LineWriter(const ListingSet& listings, ResultFormat format,
       out_(out) {}
 
 bool LineWriter::Write(const MacFinding& finding) {
-  // No notation holds a NUL: a MAC that reads with one stood where a file
-  // mapped for the scan was cut short, its pages now zeros. It is not
-  // there any more, and nothing is made of it.
-  if (finding.candidate_mac.find('\0') != std::string_view::npos) {
-    return !out_->failed();
-  }
   lines_.clear();
   SearchMacBase(*listings_, finding, style_, &lines_, &scratch_);
   out_->Write(lines_);

@@ -13,7 +13,7 @@ _venmark_scan() {
       ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--db --format --update --version --help' -- "$cur"))
+    COMPREPLY=($(compgen -W '--db --format --update --version --list-kinds --help' -- "$cur"))
     [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
     return
   fi

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,10 +32,22 @@ struct FileStamp {
 // The stamp of the file at path (UTF-8) now.
 FileStamp StampOf(const std::string& path);
 
+// Memory for a file's bytes, given back with std::free.
+struct FreeBytes {
+  void operator()(char* bytes) const { std::free(bytes); }
+};
+using ByteBuffer = std::unique_ptr<char[], FreeBytes>;
+
+// Room for size bytes, not cleared. A listing's megabytes go where the
+// system gives them in large pages: on a virtual machine each small page
+// touched for the first time costs more than reading it from the cache.
+// Throws std::bad_alloc when there is none.
+ByteBuffer AllocateBytes(std::size_t size);
+
 // Bytes read from a file, into memory that is not cleared first: a
 // listing's megabytes are written once, by the read.
 struct FileBytes {
-  std::unique_ptr<char[]> data;
+  ByteBuffer data;
   std::size_t size = 0;
   FileStamp stamp;  // of the version read
   std::string_view view() const { return {data.get(), size}; }
@@ -85,13 +98,13 @@ bool ReadAll(std::uint64_t size, std::size_t limit, FileBytes* bytes,
              ReadSome&& read_some) {
   std::size_t capacity = static_cast<std::size_t>(
       std::min<std::uint64_t>(limit, size + (std::uint64_t{1} << 12)));
-  bytes->data.reset(new char[capacity]);
+  bytes->data = AllocateBytes(capacity);
   bytes->size = 0;
   for (;;) {
     if (bytes->size == capacity) {
       if (capacity == limit) return true;
       const std::size_t larger = std::min(limit, 2 * capacity);
-      std::unique_ptr<char[]> grown(new char[larger]);
+      ByteBuffer grown = AllocateBytes(larger);
       std::copy(bytes->data.get(), bytes->data.get() + bytes->size,
                 grown.get());
       bytes->data = std::move(grown);

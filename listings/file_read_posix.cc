@@ -1,9 +1,12 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
+#include <new>
 
 #include "listings/file_read.h"
 
@@ -38,6 +41,21 @@ class Descriptor {
 };
 
 }  // namespace
+
+ByteBuffer AllocateBytes(std::size_t size) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  void* bytes = nullptr;
+  if (size >= kLargePage / 8) {
+    // Whole large pages, which the kernel backs with huge pages when asked.
+    const std::size_t rounded = (size + kLargePage - 1) & ~(kLargePage - 1);
+    bytes = std::aligned_alloc(kLargePage, rounded);
+    if (bytes != nullptr) ::madvise(bytes, rounded, MADV_HUGEPAGE);
+  } else {
+    bytes = std::malloc(size == 0 ? 1 : size);
+  }
+  if (bytes == nullptr) throw std::bad_alloc();
+  return ByteBuffer(static_cast<char*>(bytes));
+}
 
 FileStamp StampOf(const std::string& path) {
   struct stat status {};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <new>
 
 #include "listings/file_read.h"
 #include "listings/paths.h"
@@ -65,6 +67,12 @@ HANDLE OpenShared(const std::string& path, DWORD access, DWORD flags) {
 }
 
 }  // namespace
+
+ByteBuffer AllocateBytes(std::size_t size) {
+  void* bytes = std::malloc(size == 0 ? 1 : size);
+  if (bytes == nullptr) throw std::bad_alloc();
+  return ByteBuffer(static_cast<char*>(bytes));
+}
 
 FileStamp StampOf(const std::string& path) {
   const Handle file(

@@ -17,7 +17,7 @@
 namespace venmark {
 
 ListingBytes::ListingBytes(std::string_view text)
-    : owned_{std::unique_ptr<char[]>(new char[text.size()]), text.size(), {}} {
+    : owned_{AllocateBytes(text.size()), text.size(), {}} {
   std::copy(text.begin(), text.end(), owned_.data.get());
 }
 

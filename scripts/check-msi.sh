@@ -8,6 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 arch=$1
 linux_scan=$(realpath "$2")
+export VENMARK_LINUX_SCAN=${VENMARK_LINUX_SCAN:-$linux_scan}
+. scripts/common.sh
 new=$(ls venmark-[1-9]*-"$arch".msi | sort -V | tail -1)
 old=venmark-0.9.0-$arch.msi
 version=${new#venmark-}
@@ -71,8 +73,7 @@ if [ -n "${VENMARK_SIGN_CERT:-}" ]; then
       >/dev/null || fail "установлен неподписанный $program"
   done
 fi
-for file in venmark.exe venmark-scan.exe base.dat base-mam.dat base-mas.dat \
-    base-iab.dat; do
+for file in venmark.exe venmark-scan.exe $(venmark_seeded_names); do
   [ -f "$programs/$file" ] || fail "нет $programs/$file"
 done
 [ -f "$shortcut" ] || fail "нет ярлыка в меню «Пуск»"

@@ -49,15 +49,43 @@ venmark_build_release() {
     cmake --build build/release --parallel "$(nproc)"
 }
 
-# Copies Debian's four IEEE listings into folder $1 under the names the
-# programs look for (base.dat, base-mam.dat, base-mas.dat, base-iab.dat),
-# keeping their dates.
+# The table of listing kinds, from the program itself: a line a kind,
+# tab-separated: kind, IEEE path, Debian's name or "-", ours, required or
+# optional. The program is $VENMARK_LINUX_SCAN, else the release build's or
+# the test build's.
+venmark_listing_kinds() {
+  local scan=${VENMARK_LINUX_SCAN:-}
+  if [ -z "$scan" ]; then
+    for scan in build/release/cli/venmark-scan build/asan/cli/venmark-scan; do
+      [ -x "$scan" ] && break
+    done
+  fi
+  if [ ! -x "$scan" ]; then
+    echo "Нет собранного venmark-scan: таблицу видов списков взять неоткуда" >&2
+    return 1
+  fi
+  ASAN_OPTIONS=detect_leaks=0 timeout 30 "$scan" --list-kinds
+}
+
+# Copies Debian's IEEE listings (each kind ieee-data has a file of) into
+# folder $1 under the names the programs look for, keeping their dates;
+# with $2 = "new", only those not there yet, each told.
 venmark_seed_listings() {
-  local ieee=/usr/share/ieee-data
-  cp -p "$ieee/oui.txt" "$1/base.dat"
-  cp -p "$ieee/mam.txt" "$1/base-mam.dat"
-  cp -p "$ieee/oui36.txt" "$1/base-mas.dat"
-  cp -p "$ieee/iab.txt" "$1/base-iab.dat"
+  local ieee=/usr/share/ieee-data kinds kind path debian ours required
+  kinds=$(venmark_listing_kinds) || return 1
+  while IFS=$'\t' read -r kind path debian ours required; do
+    [ "$debian" != - ] || continue
+    if [ "${2:-}" = new ]; then
+      [ ! -e "$1/$ours" ] && [ -e "$ieee/$debian" ] || continue
+      echo "$ours взят из $ieee/$debian"
+    fi
+    cp -p "$ieee/$debian" "$1/$ours" || return 1
+  done <<<"$kinds"
+}
+
+# The names of the listings seeded from ieee-data (base.dat …), a line each.
+venmark_seeded_names() {
+  venmark_listing_kinds | awk -F'\t' '$3 != "-" { print $4 }'
 }
 
 # Fails with message $2 unless command $3... succeeds within $1 seconds,

@@ -23,7 +23,9 @@ work=$(mktemp -d)
 served=$work/server
 mkdir "$served"
 ieee=/usr/share/ieee-data
-for file in oui.txt mam.txt oui36.txt iab.txt; do cp "$ieee/$file" "$served/"; done
+for file in $(venmark_listing_kinds | awk -F'\t' '$3 != "-" { print $3 }'); do
+  cp "$ieee/$file" "$served/"
+done
 venmark_seed_listings "$work"
 # The served listings differ from the old ones by a record, so that a
 # replaced file can be told.
@@ -101,8 +103,7 @@ shot() {
   import -window root "$out/$name-$1.png"
 }
 # Each listing the program keeps and the IEEE's file it comes from.
-listings="base.dat:oui.txt base-mam.dat:mam.txt base-mas.dat:oui36.txt
-  base-iab.dat:iab.txt"
+listings=$(venmark_listing_kinds | awk -F'\t' '$3 != "-" { print $4 ":" $3 }')
 # Fails ($2) unless every listing in the work folder equals its file in
 # folder $1, and no temporary file is left.
 listings_as_in() {

@@ -41,10 +41,7 @@ for arch in i686 x86_64; do
   cp "build/windows-$arch/win32/venmark.exe" "build/windows-$arch/cli/venmark-scan.exe" "$folder/"
   sign "$folder/venmark.exe"
   sign "$folder/venmark-scan.exe"
-  cp -p "$ieee/oui.txt" "$folder/base.dat"
-  cp -p "$ieee/mam.txt" "$folder/base-mam.dat"
-  cp -p "$ieee/oui36.txt" "$folder/base-mas.dat"
-  cp -p "$ieee/iab.txt" "$folder/base-iab.dat"
+  venmark_seed_listings "$folder"
   date=$(date -r "$ieee/oui.txt" +%Y-%m-%d)
   # Windows Notepad reads UTF-8 with CR LF lines.
   sed "s/@DATE@/$date/" <<'README' | sed 's/$/\r/' >"$folder/README.txt"
@@ -60,8 +57,8 @@ venmark-scan.exe — то же из командной строки:
   venmark-scan --format json switch.txt
   venmark-scan --help
 
-Списки производителей IEEE (base.dat, base-mam.dat, base-mas.dat,
-base-iab.dat) ищутся по порядку: в текущей папке, в
+Списки производителей IEEE (base.dat и рядом с ним base-mam.dat,
+base-mas.dat, base-iab.dat, base-cid.dat) ищутся по порядку: в текущей папке, в
 %LOCALAPPDATA%\Venmark\ и рядом с программой. Списки рядом с программой —
 от @DATE@; кнопка «Обновить базу MAC-адресов с сервера IEEE» или команда
 venmark-scan --update загрузит свежие в %LOCALAPPDATA%\Venmark\ (или в
@@ -76,8 +73,11 @@ README
   wxs=build/windows-$arch/win32/venmark.wxs
   version=$(sed -n 's/.*Version="\([0-9.]*\)".*/\1/p' "$wxs" | head -1)
   version=${VENMARK_MSI_VERSION:-$version}
-  sed "s/Version=\"[0-9.]*\" Manufacturer/Version=\"$version\" Manufacturer/" \
-    "$wxs" >"$folder/venmark.wxs"
+  # The listings seeded above, each a file of the installer.
+  files=$(venmark_seeded_names | awk '{ id = $0; gsub(/-/, "_", id)
+    printf "        <File Id=\"%s\" Name=\"%s\" Source=\"%s\"/>\\n", id, $0, $0 }')
+  sed -e "s/Version=\"[0-9.]*\" Manufacturer/Version=\"$version\" Manufacturer/" \
+    -e "s|^ *<!-- @LISTINGS@ -->|$files|" "$wxs" >"$folder/venmark.wxs"
   cp icons/venmark.ico "$folder/"
   msi=$PWD/venmark-$version-$arch.msi
   wixl_arch=x86

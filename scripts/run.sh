@@ -9,17 +9,9 @@ venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}"
 build=build/release
 venmark_build_release
 
-# The MA-L listing and its MA-S, IAB and MA-M companions, from Debian's copy
-# of the IEEE's files, each only when it is not here yet.
-ieee=/usr/share/ieee-data
-for pair in oui.txt:base.dat oui36.txt:base-mas.dat iab.txt:base-iab.dat \
-    mam.txt:base-mam.dat; do
-  from=${pair%%:*} to=${pair#*:}
-  if [ ! -e "$to" ] && [ -e "$ieee/$from" ]; then
-    cp -p "$ieee/$from" "$to"
-    echo "$to взят из $ieee/$from"
-  fi
-done
+# The listings from Debian's copy of the IEEE's files, each only when it
+# is not here yet.
+venmark_seed_listings . new
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/qt/venmark"

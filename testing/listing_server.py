@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A stand-in for the IEEE's listing server, for driving the update through
-the windows: serves the four listings of FOLDER on 127.0.0.1:PORT as the
-file FOLDER/mode says at each request:
+the windows: serves the listings of FOLDER (its *.txt files, by name) on
+127.0.0.1:PORT as the file FOLDER/mode says at each request:
   ok     the listings, whole;
   bad    a page that is no listing (as a filtering proxy answers);
   stall  a slow trickle of the MA-L listing, its size told, that never
@@ -16,16 +16,15 @@ import threading
 import time
 
 FOLDER = sys.argv[1]
-NAMES = {"oui.txt": "oui.txt", "mam.txt": "mam.txt", "oui36.txt": "oui36.txt",
-         "iab.txt": "iab.txt"}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         with open(os.path.join(FOLDER, "mode")) as f:
             mode = f.read().strip()
-        name = NAMES.get(self.path.rsplit("/", 1)[-1])
-        if name is None:
+        name = self.path.rsplit("/", 1)[-1]
+        if not name.endswith(".txt") or not os.path.isfile(
+                os.path.join(FOLDER, name)):
             self.send_error(404)
             return
         if mode == "bad":

@@ -1,0 +1,92 @@
+#include "cli/stream_scan.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "testing/listings.h"
+
+namespace venmark {
+namespace {
+
+// A log of n lines, each with a MAC of VMware's.
+std::string Log(int lines) {
+  std::string text;
+  char line[96];
+  for (int i = 0; i < lines; ++i) {
+    std::snprintf(line, sizeof line,
+                  "Jun  1 dhcpd: DHCPACK to 00:50:56:%02x:%02x:%02x via eth1\n",
+                  i >> 16 & 0xFF, i >> 8 & 0xFF, i & 0xFF);
+    text += line;
+  }
+  return text;
+}
+
+// An output that cuts the scanned file short at its first write, when
+// the scan has read pieces ahead of what it wrote.
+struct Cutter {
+  int fd;
+  std::string written = {};
+  bool cut = false;
+};
+
+ssize_t CutAndKeep(void* cookie, const char* data, size_t size) {
+  auto* cutter = static_cast<Cutter*>(cookie);
+  if (!cutter->cut) {
+    cutter->cut = true;
+    if (::ftruncate(cutter->fd, 0) != 0) return -1;
+  }
+  cutter->written.append(data, size);
+  return static_cast<ssize_t>(size);
+}
+
+// A log truncated while it is scanned gives the lines of the MACs that
+// were read, whole, and nothing made up.
+TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
+  const TestFolder folder;
+  const std::string path = Utf8FromPath(folder / "log.txt");
+  WriteWholeFile(folder / "log.txt", Log(100000));
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  std::optional<LiveListings> listings =
+      LiveListings::Load(Utf8FromPath(folder / "base.dat"), nullptr);
+  ASSERT_TRUE(listings);
+  const int fd = ::open(path.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  Cutter cutter{fd};
+  std::FILE* stream =
+      fopencookie(&cutter, "w", {nullptr, CutAndKeep, nullptr, nullptr});
+  ASSERT_NE(stream, nullptr);
+  {
+    Output out(stream);
+    int error_number = 0;
+    EXPECT_TRUE(ScanInput(path, nullptr, &*listings, ResultFormat::kText, &out,
+                          &error_number));
+    EXPECT_EQ(out.Flush(), 0);
+  }
+  std::fclose(stream);
+  ::close(fd);
+  ASSERT_TRUE(cutter.cut);
+  EXPECT_EQ(cutter.written.find('\0'), std::string::npos);
+  std::size_t lines = 0;
+  for (std::size_t at = 0; at < cutter.written.size();) {
+    const std::size_t end = cutter.written.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = cutter.written.substr(at, end - at);
+    ASSERT_TRUE(line.starts_with("00:50:56:") &&
+                line.ends_with(" - VMware, Inc.") && line.size() == 32)
+        << line;
+    at = end + 1;
+    ++lines;
+  }
+  EXPECT_GT(lines, 0u);
+  EXPECT_LT(lines, 100000u);
+}
+
+}  // namespace
+}  // namespace venmark
