@@ -1,6 +1,7 @@
 // Runs the built venmark-scan as a script would.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -783,3 +784,143 @@ TEST_F(ScanCommandTest, PrintsUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A listing of many records, 00-50-56 named by `name`, large enough that a
+// writer takes a while over it.
+std::string BigListing(const std::string& name) {
+  std::string text = venmark::MakeListing(3000, "Filler");
+  return text + "00-50-56   (hex)\t\t" + name + "\r\n005056     (base 16)\t\t" +
+         name + "\r\n\r\n";
+}
+
+}  // namespace
+
+// Whatever happens to base.dat while a scan reads a pipe (rewritten in
+// place at once or in pieces with pauses, cut to nothing, replaced by a
+// rename, the scan stopped meanwhile, started with the signals a lease
+// once used blocked, or with few descriptors), every answer comes from
+// one whole version: the old name or the new, never a mix, nothing, or
+// garbage; and nobody writing the listing waits for the scan.
+TEST_F(ScanCommandTest, EveryAnswerComesFromOneWholeListing) {
+  enum class Change { kInPlace, kInPieces, kTruncated, kRenamed, kWhileStopped };
+  const struct {
+    const char* what;
+    Change change;
+    bool block_signals;
+    int descriptors;  // RLIMIT_NOFILE; 0: as it is
+  } cases[] = {
+      {"in place", Change::kInPlace, false, 0},
+      {"in pieces", Change::kInPieces, false, 0},
+      {"truncated", Change::kTruncated, false, 0},
+      {"renamed", Change::kRenamed, false, 0},
+      {"while stopped", Change::kWhileStopped, false, 0},
+      {"signals blocked", Change::kInPlace, true, 0},
+      {"few descriptors", Change::kInPlace, false, 6},
+  };
+  const std::string program = VENMARK_SCAN_PATH;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write("base.dat", BigListing("Old Maker"));
+    int to_scan[2], from_scan[2];
+    ASSERT_EQ(::pipe(to_scan), 0);
+    ASSERT_EQ(::pipe(from_scan), 0);
+    const std::string folder = dir_.path().string();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::dup2(to_scan[0], 0);
+      ::dup2(from_scan[1], 1);
+      for (const int fd : {to_scan[0], to_scan[1], from_scan[0], from_scan[1]}) {
+        ::close(fd);
+      }
+      if (c.block_signals) {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGIO);
+        for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&blocked, s);
+        ::sigprocmask(SIG_BLOCK, &blocked, nullptr);
+      }
+      if (c.descriptors > 0) {
+        const rlimit few{static_cast<rlim_t>(c.descriptors),
+                         static_cast<rlim_t>(c.descriptors)};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+      }
+      if (::chdir(folder.c_str()) != 0) ::_exit(127);
+      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(to_scan[0]);
+    ::close(from_scan[1]);
+    const auto answer = [&] {
+      const std::string line = "DHCPACK to 00:50:56:00:00:02 via eth1\n";
+      EXPECT_EQ(::write(to_scan[1], line.data(), line.size()),
+                static_cast<ssize_t>(line.size()));
+      std::string got;
+      for (int i = 0; i < 1000 && got.find('\n') == std::string::npos; ++i) {
+        pollfd ready{from_scan[0], POLLIN, 0};
+        if (::poll(&ready, 1, 10) == 1) {
+          char buffer[256];
+          const ssize_t n = ::read(from_scan[0], buffer, sizeof buffer);
+          if (n <= 0) break;
+          got.append(buffer, static_cast<std::size_t>(n));
+        }
+      }
+      return got;
+    };
+    const std::string old_line = "00:50:56:00:00:02 - Old Maker\n";
+    const std::string new_line = "00:50:56:00:00:02 - New Maker\n";
+    EXPECT_EQ(answer(), old_line);
+    const std::string fresh = BigListing("New Maker");
+    const auto writing_started = std::chrono::steady_clock::now();
+    switch (c.change) {
+      case Change::kInPlace:
+        Write("base.dat", fresh);
+        break;
+      case Change::kInPieces: {
+        // Half, then answers while the writer pauses longer than the scan
+        // waits for a file to settle, then the rest.
+        std::ofstream file(dir_ / "base.dat", std::ios::binary);
+        file << fresh.substr(0, fresh.size() / 2) << std::flush;
+        const auto paused = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - paused < std::chrono::milliseconds(1500)) {
+          ASSERT_EQ(answer(), old_line);
+        }
+        file << fresh.substr(fresh.size() / 2);
+        break;
+      }
+      case Change::kTruncated:
+        fs::resize_file(dir_ / "base.dat", 0);
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(answer(), old_line);
+        Write("base.dat", fresh);
+        break;
+      case Change::kRenamed:
+        Write("new.dat", fresh);
+        fs::rename(dir_ / "new.dat", dir_ / "base.dat");
+        break;
+      case Change::kWhileStopped:
+        ::kill(pid, SIGSTOP);
+        Write("base.dat", fresh);
+        ::kill(pid, SIGCONT);
+        break;
+    }
+    // Nobody who writes the listing waits for the scan (a lease held the
+    // writer up to the kernel's 45 s).
+    EXPECT_LT(std::chrono::steady_clock::now() - writing_started,
+              std::chrono::seconds(20));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string got;
+    while (std::chrono::steady_clock::now() < deadline) {
+      got = answer();
+      if (got == new_line) break;
+      ASSERT_EQ(got, old_line);
+    }
+    EXPECT_EQ(got, new_line);
+    ::close(to_scan[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ::close(from_scan[0]);
+  }
+}

@@ -72,6 +72,11 @@ inline bool ReadListingFile(const std::string& path, FileBytes* bytes,
   return ReadRegularFile(path, kMaxListingBytes, bytes, why);
 }
 
+// Whether the file at path (UTF-8) ends with a line break: a listing a
+// writer is still copying mostly does not. False for an empty or missing
+// file.
+bool EndsWithLineBreak(const std::string& path);
+
 namespace file_read_internal {
 
 // One attempt: opens path without waiting for a writer (a FIFO is refused,

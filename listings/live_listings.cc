@@ -49,6 +49,13 @@ bool LiveListings::Refresh() {
     return false;
   }
   if (look - pending_since_ < quiet_) return false;
+  // A listing that stops inside a line is still being copied, however
+  // long the writer pauses: not taken up until it is whole.
+  for (const ListingFile& file : ListingFiles(path_)) {
+    if (StampOf(file.path).exists && !EndsWithLineBreak(file.path)) {
+      return false;
+    }
+  }
   stamps_ = std::move(now);
   pending_.clear();
   ListingProblem ignored;

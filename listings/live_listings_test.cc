@@ -55,6 +55,16 @@ TEST(LiveListingsTest, TakesUpReplacedListingsWholeAndKeepsGoodOnes) {
   EXPECT_TRUE(TakenUpAtSecondLook(&*live));
   EXPECT_EQ(NameOf(*live), "Thirds 1");
 
+  // Half copied, the writer pausing as long as it likes: never taken up,
+  // however often it is looked at, until it is whole.
+  const std::string next = MakeListing(4, "Fourth");
+  WriteWholeFile(folder / "base.dat", next.substr(0, next.size() / 2 + 3));
+  for (int look = 0; look < 4; ++look) EXPECT_FALSE(live->Refresh());
+  EXPECT_EQ(NameOf(*live), "Thirds 1");
+  WriteWholeFile(folder / "base.dat", next);
+  EXPECT_TRUE(TakenUpAtSecondLook(&*live));
+  EXPECT_EQ(NameOf(*live), "Fourth 1");
+
   // Each other kind put beside it counts too.
   WriteWholeFile(folder / "base-mas.dat", MakeBlockListing(2, "Block"));
   EXPECT_TRUE(TakenUpAtSecondLook(&*live));
@@ -68,10 +78,10 @@ TEST(LiveListingsTest, TakesUpReplacedListingsWholeAndKeepsGoodOnes) {
   WriteWholeFile(folder / "base.dat", "<html>half a page</html>\n");
   EXPECT_FALSE(TakenUpAtSecondLook(&*live));
   EXPECT_FALSE(live->Refresh());
-  EXPECT_EQ(NameOf(*live), "Thirds 1");
+  EXPECT_EQ(NameOf(*live), "Fourth 1");
   std::filesystem::remove(folder / "base.dat");
   EXPECT_FALSE(TakenUpAtSecondLook(&*live));
-  EXPECT_EQ(NameOf(*live), "Thirds 1");
+  EXPECT_EQ(NameOf(*live), "Fourth 1");
 
   EXPECT_FALSE(LiveListings::Load(path, &problem));
   EXPECT_EQ(problem.why.error_number, ENOENT);
