@@ -83,7 +83,7 @@ std::string MakeKindListing(ListingKind kind, int records,
     // The CIDs' first byte, 0A: the local bit set, the group bit clear.
     for (std::size_t at = text.find("\n00"); at != std::string::npos;
          at = text.find("\n00", at + 1)) {
-      text.replace(at + 1, 2, "0A");
+      text[at + 2] = 'A';
     }
   }
   return text;
