@@ -37,6 +37,8 @@ bool HasUtf16Mark(std::string_view text) {
   return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
 }
 
+// Every input is read a piece at a time, with plain reads: a file that is
+// cut or rewritten while it is scanned gives what was read.
 bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
                 Output* out, int* error_number) {
   const ListingSet* listings = &live->current();
@@ -100,13 +102,6 @@ bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
   }
 }
 
-// Every input is read a piece at a time, with plain reads: a file that
-// is cut or rewritten while it is scanned gives what was read.
-bool ScanFile(std::FILE* file, LiveListings* listings, ResultFormat format,
-              Output* out, int* error_number) {
-  return ScanStream(file, listings, format, out, error_number);
-}
-
 // Opens the file called name (UTF-8) for reading.
 std::FILE* OpenInput(const std::string& name) {
 #ifdef _WIN32
@@ -158,14 +153,14 @@ int Output::Flush() {
 
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
                ResultFormat format, Output* out, int* error_number) {
-  if (name == "-") return ScanFile(in, listings, format, out, error_number);
+  if (name == "-") return ScanStream(in, listings, format, out, error_number);
   errno = 0;
   std::FILE* file = OpenInput(name);
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
   }
-  const bool ok = ScanFile(file, listings, format, out, error_number);
+  const bool ok = ScanStream(file, listings, format, out, error_number);
   std::fclose(file);
   return ok;
 }

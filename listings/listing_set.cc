@@ -1,6 +1,7 @@
 #include "listings/listing_set.h"
 
 #include <bit>
+#include <span>
 #include <filesystem>
 #include <system_error>
 
@@ -10,26 +11,24 @@
 namespace venmark {
 namespace {
 
-// Reads the listing of kind at path with the reader of its shape into
-// *set; false with *why set when it cannot be read or holds no record.
+// The listing at path read with the reader Listing of its shape; nothing,
+// with *why set, when it cannot be read or holds no record.
 template <typename Listing>
-bool LoadInto(ListingKind kind, const std::string& path, ListingSet* set,
-              ReadFailure* why) {
+std::optional<Listing> LoadWithRecords(const std::string& path,
+                                       ReadFailure* why) {
   std::optional<Listing> listing = Listing::Load(path, why);
   if (listing && !listing->HasRecord()) {
     *why = {ReadFailure::Kind::kNoRecord, 0};
-    return false;
+    return std::nullopt;
   }
-  if (!listing) return false;
-  set->Add(kind, std::move(*listing));
-  return true;
+  return listing;
 }
 
-bool LoadKind(ListingKind kind, const std::string& path, ListingSet* set,
-              ReadFailure* why) {
-  return RowOf(kind).shape == RecordShape::kBlocks
-             ? LoadInto<BlockListing>(kind, path, set, why)
-             : LoadInto<MalListing>(kind, path, set, why);
+// Whether a file at path is there at all (a broken link counts).
+bool Present(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::symlink_status(PathFromUtf8(path), error).type() !=
+         std::filesystem::file_type::not_found;
 }
 
 }  // namespace
@@ -72,33 +71,33 @@ void ListingSet::Add(ListingKind kind, BlockListing listing) {
 
 std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
                                            ListingProblem* problem) {
-  std::optional<ListingSet> set;
-  for (const ListingFile& file : ListingFiles(ma_l_path)) {
-    ReadFailure why;
-    if (!RowOf(file.kind).required) {
-      // Another kind is optional: only one that is there and fails to
-      // read is an error.
-      std::error_code status_error;
-      const auto status = std::filesystem::symlink_status(
-          PathFromUtf8(file.path), status_error);
-      if (status.type() == std::filesystem::file_type::not_found) continue;
-    }
-    if (file.kind == ListingKind::kMaL) {
-      std::optional<MalListing> ma_l = MalListing::Load(file.path, &why);
-      if (ma_l && !ma_l->HasRecord()) {
-        ma_l.reset();
-        why = {ReadFailure::Kind::kNoRecord, 0};
-      }
-      if (ma_l) set.emplace(std::move(*ma_l));
+  const std::vector<ListingFile> files = ListingFiles(ma_l_path);
+  ReadFailure why;
+  const auto fail = [&](const ListingFile& file) {
+    if (problem != nullptr) *problem = {file.kind, file.path, why};
+    return std::nullopt;
+  };
+  std::optional<MalListing> ma_l =
+      LoadWithRecords<MalListing>(files.front().path, &why);
+  if (!ma_l) return fail(files.front());
+  ListingSet set(std::move(*ma_l));
+  // The other kinds are optional: only one that is there and fails to
+  // read is an error.
+  for (const ListingFile& file : std::span(files).subspan(1)) {
+    if (!Present(file.path)) continue;
+    if (RowOf(file.kind).shape == RecordShape::kBlocks) {
+      std::optional<BlockListing> blocks =
+          LoadWithRecords<BlockListing>(file.path, &why);
+      if (!blocks) return fail(file);
+      set.Add(file.kind, std::move(*blocks));
     } else {
-      LoadKind(file.kind, file.path, &*set, &why);
-    }
-    if (!set || (file.kind != ListingKind::kMaL && !set->has(file.kind))) {
-      if (problem != nullptr) *problem = {file.kind, file.path, why};
-      return std::nullopt;
+      std::optional<MalListing> prefixes =
+          LoadWithRecords<MalListing>(file.path, &why);
+      if (!prefixes) return fail(file);
+      set.Add(file.kind, std::move(*prefixes));
     }
   }
-  set->ReadNames(NamesFiles(ma_l_path));
+  set.ReadNames(NamesFiles(ma_l_path));
   return set;
 }
 

@@ -51,10 +51,10 @@ bool LiveListings::Refresh() {
   if (look - pending_since_ < quiet_) return false;
   // A listing that stops inside a line is still being copied, however
   // long the writer pauses: not taken up until it is whole.
-  for (const ListingFile& file : ListingFiles(path_)) {
-    if (StampOf(file.path).exists && !EndsWithLineBreak(file.path)) {
-      return false;
-    }
+  // (The listings' stamps come first in now, in the same order.)
+  const std::vector<ListingFile> files = ListingFiles(path_);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (now[i].exists && !EndsWithLineBreak(files[i].path)) return false;
   }
   stamps_ = std::move(now);
   pending_.clear();
