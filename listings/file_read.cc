@@ -1,9 +1,6 @@
 #include "listings/file_read.h"
 
-#include <fstream>
 #include <thread>
-
-#include "listings/paths.h"
 
 namespace venmark {
 namespace {
@@ -17,14 +14,6 @@ bool EndsInsideLine(std::string_view text) {
 }
 
 }  // namespace
-
-bool EndsWithLineBreak(const std::string& path) {
-  std::ifstream file(PathFromUtf8(path), std::ios::binary | std::ios::ate);
-  if (!file || file.tellg() <= 0) return false;
-  file.seekg(-1, std::ios::end);
-  const int last = file.get();
-  return last == '\n' || last == '\r';
-}
 
 bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
                    FileBytes* bytes, ReadFailure* why) {

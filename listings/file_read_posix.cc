@@ -63,6 +63,19 @@ FileStamp StampOf(const std::string& path) {
   return StampFrom(status);
 }
 
+bool EndsWithLineBreak(const std::string& path) {
+  const Descriptor file(
+      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat status {};
+  if (file.get() < 0 || ::fstat(file.get(), &status) != 0 ||
+      !S_ISREG(status.st_mode) || status.st_size <= 0) {
+    return false;
+  }
+  char last = 0;
+  if (::pread(file.get(), &last, 1, status.st_size - 1) != 1) return false;
+  return last == '\n' || last == '\r';
+}
+
 namespace file_read_internal {
 
 std::int64_t NowNs() {

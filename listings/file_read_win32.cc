@@ -83,6 +83,25 @@ FileStamp StampOf(const std::string& path) {
   return StampFrom(info);
 }
 
+bool EndsWithLineBreak(const std::string& path) {
+  const Handle file(OpenShared(path, GENERIC_READ, 0));
+  LARGE_INTEGER size{};
+  if (file.get() == INVALID_HANDLE_VALUE ||
+      GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
+    return false;
+  }
+  LARGE_INTEGER last_at{};
+  last_at.QuadPart = size.QuadPart - 1;
+  char last = 0;
+  DWORD got = 0;
+  if (!SetFilePointerEx(file.get(), last_at, nullptr, FILE_BEGIN) ||
+      !ReadFile(file.get(), &last, 1, &got, nullptr) || got != 1) {
+    return false;
+  }
+  return last == '\n' || last == '\r';
+}
+
 namespace file_read_internal {
 
 std::int64_t NowNs() {
