@@ -15,6 +15,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -417,50 +418,103 @@ class ScanUpdateTest : public ScanCommandTest {
   venmark::TestHttpServer server_;
 };
 
-// A filter: each MAC's line comes out as soon as its line goes in, while
-// the pipe stays open (tail -f log | venmark-scan); a listing an update
-// renames into place, or one copied over the old, answers the lines that
-// come after it, and a broken one leaves the last good one answering.
-TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
-  Write("base.dat", kListing);
-  int to_scan[2], from_scan[2];
-  ASSERT_EQ(::pipe(to_scan), 0);
-  ASSERT_EQ(::pipe(from_scan), 0);
-  const std::string program = VENMARK_SCAN_PATH;
-  const std::string folder = dir_.path().string();
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    ::dup2(to_scan[0], 0);
-    ::dup2(from_scan[1], 1);
-    ::close(to_scan[1]);
-    ::close(from_scan[0]);
-    if (::chdir(folder.c_str()) != 0) ::_exit(127);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+// venmark-scan started in folder on a pipe that stays open, as in
+// tail -f log | venmark-scan; set_up runs in the child before it starts.
+class PipeScan {
+ public:
+  explicit PipeScan(const std::string& folder,
+                    const std::function<void()>& set_up = {}) {
+    int to_scan[2], from_scan[2];
+    if (::pipe(to_scan) != 0 || ::pipe(from_scan) != 0) return;
+    const std::string program = VENMARK_SCAN_PATH;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(to_scan[0], 0);
+      ::dup2(from_scan[1], 1);
+      for (const int fd : {to_scan[0], to_scan[1], from_scan[0], from_scan[1]}) {
+        ::close(fd);
+      }
+      if (set_up) set_up();
+      if (::chdir(folder.c_str()) != 0) ::_exit(127);
+      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(to_scan[0]);
+    ::close(from_scan[1]);
+    in_ = to_scan[1];
+    out_ = from_scan[0];
   }
-  ::close(to_scan[0]);
-  ::close(from_scan[1]);
-  // Writes line and reads its answer, within ten seconds.
-  const auto answer = [&](const std::string& line) {
-    EXPECT_EQ(::write(to_scan[1], line.data(), line.size()),
+  ~PipeScan() { Finish(); }
+  PipeScan(const PipeScan&) = delete;
+  PipeScan& operator=(const PipeScan&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  // Writes line and returns its answer: what came out up to a line break,
+  // within ten seconds.
+  std::string Answer(const std::string& line) {
+    EXPECT_EQ(::write(in_, line.data(), line.size()),
               static_cast<ssize_t>(line.size()));
     std::string got;
-    for (int i = 0; i < 1000 && got.find('\n') == std::string::npos; ++i) {
-      pollfd ready{from_scan[0], POLLIN, 0};
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (got.find('\n') == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      pollfd ready{out_, POLLIN, 0};
       if (::poll(&ready, 1, 10) == 1) {
         char buffer[256];
-        const ssize_t n = ::read(from_scan[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(out_, buffer, sizeof buffer);
         if (n <= 0) break;
         got.append(buffer, static_cast<std::size_t>(n));
       }
     }
     return got;
-  };
+  }
+
+  // Ends the input and waits for the scan: its wait status, -1 once taken.
+  int Finish() {
+    if (pid_ <= 0) return -1;
+    ::close(in_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    ::close(out_);
+    pid_ = -1;
+    return status;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1;
+};
+
+// Asks scan about line until it answers with then (within ten seconds),
+// every answer before that being before: a change is taken up whole, or
+// not at all.
+void AnswersOnceTakenUp(PipeScan* scan, const std::string& line,
+                        const std::string& before, const std::string& then) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  std::string got;
+  while (std::chrono::steady_clock::now() < deadline) {
+    got = scan->Answer(line);
+    if (got == then) return;
+    ASSERT_EQ(got, before);
+  }
+  EXPECT_EQ(got, then);
+}
+
+// A filter: each MAC's line comes out as soon as its line goes in, while
+// the pipe stays open (tail -f log | venmark-scan); a listing an update
+// renames into place, or one copied over the old, answers the lines that
+// come after it once it has settled, and a broken one leaves the last good
+// one answering.
+TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
+  Write("base.dat", kListing);
+  PipeScan scan(dir_.path().string());
   const std::string line = "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n";
-  EXPECT_EQ(answer("Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"),
+  EXPECT_EQ(scan.Answer("Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"),
             "00:1a:2b:00:00:01 - Example Networks\n");
-  EXPECT_EQ(answer(line), "00:50:56:00:00:02 - VMware, Inc.\n");
+  EXPECT_EQ(scan.Answer(line), "00:50:56:00:00:02 - VMware, Inc.\n");
   const struct {
     const char* listing;
     bool renamed;  // by a rename, else written over the old file
@@ -478,23 +532,12 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
     Write(step.renamed ? "new.dat" : "base.dat", step.listing);
     if (step.renamed) fs::rename(dir_ / "new.dat", dir_ / "base.dat");
     if (step.name == nullptr) continue;
-    // Taken up once it has settled: until then the old name answers,
-    // never a mix, a broken listing or nothing.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::string got;
-    while (std::chrono::steady_clock::now() < deadline) {
-      got = answer(line);
-      if (got == "00:50:56:00:00:02 - " + std::string(step.name) + "\n") break;
-      ASSERT_EQ(got, "00:50:56:00:00:02 - " + last + "\n");
-    }
-    EXPECT_EQ(got, "00:50:56:00:00:02 - " + std::string(step.name) + "\n");
+    AnswersOnceTakenUp(&scan, line, "00:50:56:00:00:02 - " + last + "\n",
+                       "00:50:56:00:00:02 - " + std::string(step.name) + "\n");
     last = step.name;
   }
-  ::close(to_scan[1]);
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ::close(from_scan[0]);
+  const int status = scan.Finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(ScanUpdateTest, ReplacesTheDatabaseFromTheIeeeListing) {
@@ -803,7 +846,7 @@ std::string BigListing(const std::string& name) {
 // once used blocked, or with few descriptors), every answer comes from
 // one whole version: the old name or the new, never a mix, nothing, or
 // garbage; and nobody writing the listing waits for the scan.
-TEST_F(ScanCommandTest, DISABLED_EveryAnswerComesFromOneWholeListing) {
+TEST_F(ScanCommandTest, EveryAnswerComesFromOneWholeListing) {
   enum class Change { kInPlace, kInPieces, kTruncated, kRenamed, kWhileStopped };
   const struct {
     const char* what;
@@ -819,22 +862,10 @@ TEST_F(ScanCommandTest, DISABLED_EveryAnswerComesFromOneWholeListing) {
       {"signals blocked", Change::kInPlace, true, 0},
       {"few descriptors", Change::kInPlace, false, 6},
   };
-  const std::string program = VENMARK_SCAN_PATH;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Write("base.dat", BigListing("Old Maker"));
-    int to_scan[2], from_scan[2];
-    ASSERT_EQ(::pipe(to_scan), 0);
-    ASSERT_EQ(::pipe(from_scan), 0);
-    const std::string folder = dir_.path().string();
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::dup2(to_scan[0], 0);
-      ::dup2(from_scan[1], 1);
-      for (const int fd : {to_scan[0], to_scan[1], from_scan[0], from_scan[1]}) {
-        ::close(fd);
-      }
+    PipeScan scan(dir_.path().string(), [&] {
       if (c.block_signals) {
         sigset_t blocked;
         sigemptyset(&blocked);
@@ -843,31 +874,15 @@ TEST_F(ScanCommandTest, DISABLED_EveryAnswerComesFromOneWholeListing) {
         ::sigprocmask(SIG_BLOCK, &blocked, nullptr);
       }
       if (c.descriptors > 0) {
+        // Only the standard three open, and room for few more.
+        ::close_range(3, ~0U, 0);
         const rlimit few{static_cast<rlim_t>(c.descriptors),
                          static_cast<rlim_t>(c.descriptors)};
         ::setrlimit(RLIMIT_NOFILE, &few);
       }
-      if (::chdir(folder.c_str()) != 0) ::_exit(127);
-      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(to_scan[0]);
-    ::close(from_scan[1]);
+    });
     const auto answer = [&] {
-      const std::string line = "DHCPACK to 00:50:56:00:00:02 via eth1\n";
-      EXPECT_EQ(::write(to_scan[1], line.data(), line.size()),
-                static_cast<ssize_t>(line.size()));
-      std::string got;
-      for (int i = 0; i < 1000 && got.find('\n') == std::string::npos; ++i) {
-        pollfd ready{from_scan[0], POLLIN, 0};
-        if (::poll(&ready, 1, 10) == 1) {
-          char buffer[256];
-          const ssize_t n = ::read(from_scan[0], buffer, sizeof buffer);
-          if (n <= 0) break;
-          got.append(buffer, static_cast<std::size_t>(n));
-        }
-      }
-      return got;
+      return scan.Answer("DHCPACK to 00:50:56:00:00:02 via eth1\n");
     };
     const std::string old_line = "00:50:56:00:00:02 - Old Maker\n";
     const std::string new_line = "00:50:56:00:00:02 - New Maker\n";
@@ -900,27 +915,18 @@ TEST_F(ScanCommandTest, DISABLED_EveryAnswerComesFromOneWholeListing) {
         fs::rename(dir_ / "new.dat", dir_ / "base.dat");
         break;
       case Change::kWhileStopped:
-        ::kill(pid, SIGSTOP);
+        ::kill(scan.pid(), SIGSTOP);
         Write("base.dat", fresh);
-        ::kill(pid, SIGCONT);
+        ::kill(scan.pid(), SIGCONT);
         break;
     }
     // Nobody who writes the listing waits for the scan (a lease held the
     // writer up to the kernel's 45 s).
     EXPECT_LT(std::chrono::steady_clock::now() - writing_started,
               std::chrono::seconds(20));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::string got;
-    while (std::chrono::steady_clock::now() < deadline) {
-      got = answer();
-      if (got == new_line) break;
-      ASSERT_EQ(got, old_line);
-    }
-    EXPECT_EQ(got, new_line);
-    ::close(to_scan[1]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    AnswersOnceTakenUp(&scan, "DHCPACK to 00:50:56:00:00:02 via eth1\n",
+                       old_line, new_line);
+    const int status = scan.Finish();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    ::close(from_scan[0]);
   }
 }
