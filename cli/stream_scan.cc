@@ -6,10 +6,13 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
 #include "app/texts.h"
+#include "cli/batched_writer.h"
+#include "cli/whole_input.h"
 #include "listings/listing_file.h"
 #include "scan/mac_scanner.h"
 #include "scan/text_codec.h"
@@ -37,10 +40,11 @@ bool HasUtf16Mark(std::string_view text) {
   return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
 }
 
-// Every input is read a piece at a time, with plain reads: a file that is
-// cut or rewritten while it is scanned gives what was read.
-bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
-                Output* out, int* error_number) {
+// Reads input a piece at a time, with plain reads, after the bytes of
+// prelude (what was read of it already); a file that is cut or rewritten
+// while it is scanned gives what was read.
+bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
+                ResultFormat format, Output* out, int* error_number) {
   const ListingSet* listings = &live->current();
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
@@ -52,10 +56,26 @@ bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
   // A byte-order mark is told by the first two bytes, which may come apart.
   std::string head;
   bool first = true, first_piece = true, waited = false;
-  auto found = [&](const MacFinding& finding) { writer.Write(finding); };
+  // A long text is named on a second thread while this one scans.
+  BatchedWriter batched(&writer);
+  bool output_failed = false;
+  auto found = [&](const MacFinding& finding) {
+    if (batched.started()) {
+      if (!batched.Add(finding)) output_failed = true;
+    } else {
+      writer.Write(finding);
+    }
+  };
   for (;;) {
     errno = 0;
-    const long got = ReadSome(input, block.data(), kBlock);
+    long got;
+    if (!prelude.empty()) {
+      got = static_cast<long>(std::min(prelude.size(), kBlock));
+      std::copy_n(prelude.data(), got, block.data());
+      prelude.remove_prefix(static_cast<std::size_t>(got));
+    } else {
+      got = ReadSome(input, block.data(), kBlock);
+    }
     if (got < 0) {
       *error_number = errno != 0 ? errno : EIO;
       return false;
@@ -89,17 +109,65 @@ bool ScanStream(std::FILE* input, LiveListings* live, ResultFormat format,
     // A long first piece: a long text is coming.
     if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
       listings->IndexAll();
+      batched.Start();
     }
     first_piece = false;
     scanner.Feed(text, found);
     if (got == 0) scanner.Finish(found);
     // A short read has caught up with the writer: what it found is shown
-    // now. A file read in full pieces is written in large ones.
-    if (static_cast<std::size_t>(got) < kBlock) out->Flush();
-    if (out->failed() || got == 0) return true;  // the caller reports it
-    waited = static_cast<std::size_t>(got) < kBlock &&
-             (text.ends_with('\n') || text.ends_with('\r'));
+    // now, every line of it written. A file read in full pieces is written
+    // in large ones.
+    const bool caught_up = static_cast<std::size_t>(got) < kBlock;
+    if (caught_up || output_failed) batched.Drain();
+    if (caught_up) out->Flush();
+    // The output is this thread's to look at once the other has drained.
+    if (output_failed || got == 0 ||
+        ((caught_up || !batched.started()) && out->failed())) {
+      batched.Drain();
+      return true;  // the caller reports it
+    }
+    waited = caught_up && (text.ends_with('\n') || text.ends_with('\r'));
   }
+}
+
+// Writes the result lines of a text held whole, in the order its MACs
+// stand; a long one is named on a second thread while this one scans.
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out) {
+  MacScanner scanner(text);
+  if (format != ResultFormat::kText) scanner.CountLines(1);
+  LineWriter writer(listings, format, out);
+  BatchedWriter batched(&writer);
+  if (text.size() >= ListingSet::kLongText) {
+    listings.IndexAll();
+    batched.Start();
+  }
+  while (const std::optional<MacFinding> finding = scanner.Next()) {
+    if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
+      break;
+    }
+  }
+  batched.Drain();
+  out->Flush();
+}
+
+// A regular file of at most whole_limit bytes is read whole and scanned as
+// one text; anything else, and UTF-16 text, a piece at a time.
+bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
+              Output* out, int* error_number, std::size_t whole_limit) {
+  const WholeInput input = ReadWholeInput(file, whole_limit);
+  const std::string_view text = input.bytes.view();
+  if (!input.whole || HasUtf16Mark(text)) {
+    return ScanStream(file, text, live, format, out, error_number);
+  }
+  ScanWhole(text, live->current(), format, out);
+  *error_number = input.error;
+  if (input.error != 0) return false;
+  // Grown past the limit while it was read: the rest comes in pieces.
+  if (text.size() > whole_limit && !out->failed()) {
+    return ScanStream(file, {}, live, format, out, error_number);
+  }
+  return true;
 }
 
 // Opens the file called name (UTF-8) for reading.
@@ -113,54 +181,20 @@ std::FILE* OpenInput(const std::string& name) {
 
 }  // namespace
 
-LineWriter::LineWriter(const ListingSet& listings, ResultFormat format,
-                       Output* out)
-    : listings_(&listings),
-      style_{format, "\n", &text::ResultLineWords()},
-      out_(out) {}
-
-bool LineWriter::Write(const MacFinding& finding) {
-  lines_.clear();
-  SearchMacBase(*listings_, finding, style_, &lines_, &scratch_);
-  out_->Write(lines_);
-  return !out_->failed();
-}
-
-void Output::Write(std::string_view text) {
-  if (error_ != 0 || text.empty()) return;
-  held_.append(text);
-  if (held_.size() >= kPiece) Hand();
-}
-
-void Output::Hand() {
-  if (error_ == 0 && !held_.empty()) {
-    errno = 0;
-    if (std::fwrite(held_.data(), 1, held_.size(), stream_) != held_.size()) {
-      error_ = errno != 0 ? errno : EIO;
-    }
-  }
-  held_.clear();
-}
-
-int Output::Flush() {
-  Hand();
-  errno = 0;
-  if (std::fflush(stream_) != 0 && error_ == 0) {
-    error_ = errno != 0 ? errno : EIO;
-  }
-  return error_;
-}
-
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
-               ResultFormat format, Output* out, int* error_number) {
-  if (name == "-") return ScanStream(in, listings, format, out, error_number);
+               ResultFormat format, Output* out, int* error_number,
+               std::size_t whole_limit) {
+  if (name == "-") {
+    return ScanFile(in, listings, format, out, error_number, whole_limit);
+  }
   errno = 0;
   std::FILE* file = OpenInput(name);
   if (file == nullptr) {
     *error_number = errno != 0 ? errno : EIO;
     return false;
   }
-  const bool ok = ScanStream(file, listings, format, out, error_number);
+  const bool ok =
+      ScanFile(file, listings, format, out, error_number, whole_limit);
   std::fclose(file);
   return ok;
 }

@@ -4,61 +4,23 @@
 #include <string>
 #include <string_view>
 
-#include "listings/listing_set.h"
+#include "cli/line_writer.h"
+#include "cli/whole_input.h"
 #include "listings/live_listings.h"
-#include "listings/result_lines.h"
 
 namespace venmark {
 
-// Standard output that remembers its first failure, so that a full disk or
-// a closed pipe is reported instead of passing for success. Text is handed
-// on in large pieces, and at once on Flush.
-class Output {
- public:
-  explicit Output(std::FILE* stream) : stream_(stream) {}
-
-  void Write(std::string_view text);
-  // Hands what is written on to the reader; 0 or the errno value of the
-  // first failure so far.
-  int Flush();
-  bool failed() const { return error_ != 0; }
-
- private:
-  void Hand();
-
-  static constexpr std::size_t kPiece = std::size_t{1} << 18;
-  std::FILE* stream_;
-  std::string held_;
-  int error_ = 0;
-};
-
-// Looks up and writes the lines of each finding.
-class LineWriter {
- public:
-  LineWriter(const ListingSet& listings, ResultFormat format, Output* out);
-
-  // The lines of finding on to out; false once the output failed.
-  bool Write(const MacFinding& finding);
-
-  // Looks up in listings from now on.
-  void Use(const ListingSet& listings) { listings_ = &listings; }
-
- private:
-  const ListingSet* listings_;
-  ResultStyle style_;
-  Output* out_;
-  std::string lines_;
-  Assignment scratch_;
-};
-
 // Writes the result lines of the file called name (UTF-8), or of in for
-// "-", as its text arrives: each piece read is scanned, and its lines are
+// "-". A regular file of at most whole_limit bytes is read whole and
+// scanned as one text. Anything else comes as its text arrives: each piece
+// read is scanned, and its lines are
 // flushed whenever the reading has caught up with the writer, so a pipe
 // that stays open (tail -f) shows each MAC as its line comes; then, at a
 // line's end, listings an update has replaced are taken up. UTF-16 with a
 // byte-order mark is decoded first. On a read error returns false with
 // *error_number set.
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
-               ResultFormat format, Output* out, int* error_number);
+               ResultFormat format, Output* out, int* error_number,
+               std::size_t whole_limit = kWholeInputBytes);
 
 }  // namespace venmark

@@ -1,0 +1,98 @@
+#include "cli/batched_writer.h"
+
+#include <system_error>
+#include <utility>
+
+namespace venmark {
+
+BatchedWriter::~BatchedWriter() {
+  if (!thread_) return;
+  {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+  thread_->join();
+}
+
+bool BatchedWriter::Start() {
+  try {
+    thread_.emplace([this] { Run(); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+void BatchedWriter::Run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return closed_ || !batches_.empty(); });
+    if (batches_.empty()) return;
+    Batch batch = std::move(batches_.front());
+    batches_.pop_front();
+    busy_ = true;
+    changed_.notify_all();
+    lock.unlock();
+    // Each finding points at its copy, in the batch's final place.
+    for (std::size_t i = 0; i < batch.findings.size(); ++i) {
+      batch.findings[i].candidate_mac =
+          std::string_view(batch.text)
+              .substr(batch.at[i], batch.findings[i].candidate_mac.size());
+    }
+    bool written = true;
+    try {
+      for (MacFinding& finding : batch.findings) {
+        if (!writer_->Write(finding)) {
+          written = false;
+          break;
+        }
+      }
+    } catch (...) {
+      lock.lock();
+      failure_ = std::current_exception();
+      written = false;
+      lock.unlock();
+    }
+    lock.lock();
+    busy_ = false;
+    if (!written) {
+      stopped_ = true;
+      batches_.clear();
+    }
+    changed_.notify_all();
+  }
+}
+
+bool BatchedWriter::Add(const MacFinding& finding) {
+  if (filling_.findings.empty()) {
+    filling_.findings.reserve(kBatch);
+    filling_.at.reserve(kBatch);
+    filling_.text.reserve(kBatch * 17);  // "00:1a:2b:3c:4d:5e", the usual
+  }
+  filling_.at.push_back(filling_.text.size());
+  filling_.text.append(finding.candidate_mac);
+  filling_.findings.push_back(finding);
+  return filling_.findings.size() < kBatch || Push();
+}
+
+bool BatchedWriter::Push() {
+  Batch batch = std::exchange(filling_, Batch());
+  if (batch.findings.empty()) return true;
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopped_ || batches_.size() < kWaiting; });
+  if (stopped_) return false;
+  batches_.push_back(std::move(batch));
+  changed_.notify_all();
+  return true;
+}
+
+void BatchedWriter::Drain() {
+  if (!thread_) return;
+  Push();
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopped_ || (batches_.empty() && !busy_); });
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+}  // namespace venmark

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/line_writer.h"
+#include "scan/mac_scanner.h"
+
+namespace venmark {
+
+// Looks findings up and writes their lines on a second thread, a few
+// batches behind the scan, for a long text: scanning and naming take about
+// as long each. While it runs, only its thread touches the listings and
+// the output.
+class BatchedWriter {
+ public:
+  explicit BatchedWriter(LineWriter* writer) : writer_(writer) {}
+  ~BatchedWriter();
+  BatchedWriter(const BatchedWriter&) = delete;
+  BatchedWriter& operator=(const BatchedWriter&) = delete;
+
+  // Starts the second thread; false where none may start (a process
+  // limit, a pids cgroup, no memory for its stack): the caller writes on.
+  bool Start();
+  bool started() const { return thread_.has_value(); }
+
+  // Takes finding, its MAC's text copied: the piece it stands in is
+  // reused. False once the output has failed.
+  bool Add(const MacFinding& finding);
+
+  // Hands on what is taken and waits until every line of it is written;
+  // then the listings and the output are the caller's again. Rethrows
+  // what the writing thread threw.
+  void Drain();
+
+ private:
+  // Findings with their MACs' text, one after another.
+  struct Batch {
+    std::vector<MacFinding> findings;
+    std::string text;
+    std::vector<std::size_t> at;  // where each finding's copy starts
+  };
+  static constexpr std::size_t kBatch = 4096;
+  static constexpr std::size_t kWaiting = 4;  // a slow output holds the scan
+
+  void Run();
+  // Queues the batch being filled; false once the writer has stopped.
+  bool Push();
+
+  LineWriter* writer_;
+  Batch filling_;
+  std::optional<std::thread> thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> batches_;
+  bool busy_ = false;     // the writer is at a batch taken off the queue
+  bool closed_ = false;   // no batch follows: the writer ends
+  bool stopped_ = false;  // the writer takes no more (output failed)
+  std::exception_ptr failure_;
+};
+
+}  // namespace venmark

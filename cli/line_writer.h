@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "listings/listing_set.h"
+#include "listings/result_lines.h"
+
+namespace venmark {
+
+// Standard output that remembers its first failure, so that a full disk or
+// a closed pipe is reported instead of passing for success. Text is handed
+// on in large pieces, and at once on Flush.
+class Output {
+ public:
+  explicit Output(std::FILE* stream) : stream_(stream) {}
+
+  void Write(std::string_view text);
+  // Hands what is written on to the reader; 0 or the errno value of the
+  // first failure so far.
+  int Flush();
+  bool failed() const { return error_ != 0; }
+
+ private:
+  void Hand();
+
+  static constexpr std::size_t kPiece = std::size_t{1} << 18;
+  std::FILE* stream_;
+  std::string held_;
+  int error_ = 0;
+};
+
+// Looks up and writes the lines of each finding.
+class LineWriter {
+ public:
+  LineWriter(const ListingSet& listings, ResultFormat format, Output* out);
+
+  // The lines of finding on to out; false once the output failed.
+  bool Write(const MacFinding& finding);
+
+  // Looks up in listings from now on.
+  void Use(const ListingSet& listings) { listings_ = &listings; }
+
+ private:
+  const ListingSet* listings_;
+  ResultStyle style_;
+  Output* out_;
+  std::string lines_;
+  Assignment scratch_;
+};
+
+}  // namespace venmark
