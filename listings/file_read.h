@@ -77,19 +77,54 @@ inline bool ReadListingFile(const std::string& path, FileBytes* bytes,
 // file.
 bool EndsWithLineBreak(const std::string& path);
 
+// Takes a file's text a piece at a time, in order.
+class PieceFilter {
+ public:
+  virtual ~PieceFilter() = default;
+  // The file is read (again) from its start.
+  virtual void Restart() = 0;
+  // Takes the text that follows what it was done with; returns how many
+  // bytes of it it is done with now (the rest come again, with more). At
+  // the end it takes all.
+  virtual std::size_t Take(std::string_view text, bool at_end) = 0;
+};
+
+// Hands the regular file at path (UTF-8) to filter a piece at a time, in
+// memory that is used again and again, as ReadRegularFile reads it: one
+// version, read again (filter restarted) while it changes. *stamp is the
+// version's.
+bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
+                       PieceFilter* filter, FileStamp* stamp,
+                       ReadFailure* why);
+
 namespace file_read_internal {
 
-// One attempt: opens path without waiting for a writer (a FIFO is refused,
-// not waited on), reads at most max_bytes + 1 bytes, and stamps the file
-// before and after. The system's own part.
-struct Attempt {
-  bool opened = false;
-  ReadFailure why;           // when not opened or the read failed
-  bool read_failed = false;  // opened, then a read failed
-  FileStamp before, after;
+// A regular file opened for reading without waiting for a writer (a FIFO
+// is refused, not waited on). The system's own part.
+class OpenFile {
+ public:
+  explicit OpenFile(const std::string& path);
+  ~OpenFile();
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+
+  // Whether it is open; if not, why: a folder is EISDIR, anything but a
+  // regular file kNotAFile.
+  bool ok() const { return ok_; }
+  const ReadFailure& why() const { return why_; }
+  // Its stamp now; one that does not exist when the system cannot tell.
+  FileStamp Stamp() const;
+  // Reads at most most bytes into into: how many, 0 at the end, -1 with
+  // *error set.
+  long long Read(char* into, std::size_t most, int* error);
+  // The file's last byte, where it has one.
+  bool LastByte(char* last) const;
+
+ private:
+  bool ok_ = false;
+  ReadFailure why_;
+  std::intptr_t handle_ = -1;
 };
-Attempt ReadOnce(const std::string& path, std::size_t max_bytes,
-                 FileBytes* bytes);
 
 // The time now, as the file system stamps times.
 std::int64_t NowNs();

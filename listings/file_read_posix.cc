@@ -25,21 +25,6 @@ FileStamp StampFrom(const struct stat& status) {
   return stamp;
 }
 
-// Closes the descriptor however the read ends.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 ByteBuffer AllocateBytes(std::size_t size) {
@@ -63,19 +48,6 @@ FileStamp StampOf(const std::string& path) {
   return StampFrom(status);
 }
 
-bool EndsWithLineBreak(const std::string& path) {
-  const Descriptor file(
-      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  struct stat status {};
-  if (file.get() < 0 || ::fstat(file.get(), &status) != 0 ||
-      !S_ISREG(status.st_mode) || status.st_size <= 0) {
-    return false;
-  }
-  char last = 0;
-  if (::pread(file.get(), &last, 1, status.st_size - 1) != 1) return false;
-  return last == '\n' || last == '\r';
-}
-
 namespace file_read_internal {
 
 std::int64_t NowNs() {
@@ -84,59 +56,54 @@ std::int64_t NowNs() {
   return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-Attempt ReadOnce(const std::string& path, std::size_t max_bytes,
-                 FileBytes* bytes) {
-  Attempt attempt;
+OpenFile::OpenFile(const std::string& path) {
   // Non-blocking: opening a FIFO for reading would wait for a writer.
-  const Descriptor file(
-      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) {
-    attempt.why = {ReadFailure::Kind::kSystem, errno};
-    return attempt;
+  const int fd =
+      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    why_ = {ReadFailure::Kind::kSystem, errno};
+    return;
   }
+  handle_ = fd;
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0) {
-    attempt.why = {ReadFailure::Kind::kSystem, errno};
-    return attempt;
+  if (::fstat(fd, &status) != 0) {
+    why_ = {ReadFailure::Kind::kSystem, errno};
+  } else if (S_ISDIR(status.st_mode)) {
+    why_ = {ReadFailure::Kind::kSystem, EISDIR};
+  } else if (!S_ISREG(status.st_mode)) {
+    // A pipe may never end and a device is no listing.
+    why_ = {ReadFailure::Kind::kNotAFile, 0};
+  } else {
+    ok_ = true;
   }
-  if (S_ISDIR(status.st_mode)) {
-    attempt.why = {ReadFailure::Kind::kSystem, EISDIR};
-    return attempt;
+}
+
+OpenFile::~OpenFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+FileStamp OpenFile::Stamp() const {
+  struct stat status {};
+  if (::fstat(static_cast<int>(handle_), &status) != 0) return {};
+  return StampFrom(status);
+}
+
+bool OpenFile::LastByte(char* last) const {
+  const FileStamp stamp = Stamp();
+  return stamp.size > 0 &&
+         ::pread(static_cast<int>(handle_), last, 1,
+                 static_cast<off_t>(stamp.size - 1)) == 1;
+}
+
+long long OpenFile::Read(char* into, std::size_t most, int* error) {
+  for (;;) {
+    const ssize_t got = ::read(static_cast<int>(handle_), into, most);
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      *error = errno;
+      return -1;
+    }
   }
-  // A pipe may never end and a device is no listing.
-  if (!S_ISREG(status.st_mode)) {
-    attempt.why = {ReadFailure::Kind::kNotAFile, 0};
-    return attempt;
-  }
-  attempt.opened = true;
-  attempt.before = StampFrom(status);
-  // A file known to be too large is refused before a byte is read.
-  const std::size_t limit = max_bytes + 1;
-  if (static_cast<std::uint64_t>(status.st_size) > max_bytes) {
-    bytes->size = limit;
-    attempt.after = attempt.before;
-    return attempt;
-  }
-  const bool read = file_read_internal::ReadAll(
-      static_cast<std::uint64_t>(status.st_size), limit, bytes,
-      [&](char* into, std::size_t most) -> long long {
-        for (;;) {
-          const ssize_t got = ::read(file.get(), into, most);
-          if (got >= 0 || errno != EINTR) return got;
-        }
-      });
-  if (!read) {
-    attempt.read_failed = true;
-    attempt.why = {ReadFailure::Kind::kSystem, errno};
-    return attempt;
-  }
-  if (::fstat(file.get(), &status) != 0) {
-    attempt.read_failed = true;
-    attempt.why = {ReadFailure::Kind::kSystem, errno};
-    return attempt;
-  }
-  attempt.after = StampFrom(status);
-  return attempt;
 }
 
 }  // namespace file_read_internal

@@ -83,25 +83,6 @@ FileStamp StampOf(const std::string& path) {
   return StampFrom(info);
 }
 
-bool EndsWithLineBreak(const std::string& path) {
-  const Handle file(OpenShared(path, GENERIC_READ, 0));
-  LARGE_INTEGER size{};
-  if (file.get() == INVALID_HANDLE_VALUE ||
-      GetFileType(file.get()) != FILE_TYPE_DISK ||
-      !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) {
-    return false;
-  }
-  LARGE_INTEGER last_at{};
-  last_at.QuadPart = size.QuadPart - 1;
-  char last = 0;
-  DWORD got = 0;
-  if (!SetFilePointerEx(file.get(), last_at, nullptr, FILE_BEGIN) ||
-      !ReadFile(file.get(), &last, 1, &got, nullptr) || got != 1) {
-    return false;
-  }
-  return last == '\n' || last == '\r';
-}
-
 namespace file_read_internal {
 
 std::int64_t NowNs() {
@@ -111,58 +92,58 @@ std::int64_t NowNs() {
       ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) * 100);
 }
 
-Attempt ReadOnce(const std::string& path, std::size_t max_bytes,
-                 FileBytes* bytes) {
-  Attempt attempt;
+OpenFile::OpenFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(PathFromUtf8(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    attempt.why = {ReadFailure::Kind::kSystem, EISDIR};
-    return attempt;
+    why_ = {ReadFailure::Kind::kSystem, EISDIR};
+    return;
   }
-  const Handle file(OpenShared(path, GENERIC_READ, 0));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    attempt.why = {ReadFailure::Kind::kSystem, ErrnoOf(GetLastError())};
-    return attempt;
+  const HANDLE file = OpenShared(path, GENERIC_READ, 0);
+  if (file == INVALID_HANDLE_VALUE) {
+    why_ = {ReadFailure::Kind::kSystem, ErrnoOf(GetLastError())};
+    return;
   }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
   // A pipe, a console or a device is no listing.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    why_ = {ReadFailure::Kind::kNotAFile, 0};
+    return;
+  }
+  ok_ = true;
+}
+
+OpenFile::~OpenFile() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+FileStamp OpenFile::Stamp() const {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(file.get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(file.get(), &info)) {
-    attempt.why = {ReadFailure::Kind::kNotAFile, 0};
-    return attempt;
+  if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &info)) {
+    return {};
   }
-  attempt.opened = true;
-  attempt.before = StampFrom(info);
-  const std::size_t limit = max_bytes + 1;
-  if (attempt.before.size > max_bytes) {
-    bytes->size = limit;
-    attempt.after = attempt.before;
-    return attempt;
+  return StampFrom(info);
+}
+
+bool OpenFile::LastByte(char* last) const {
+  const FileStamp stamp = Stamp();
+  if (stamp.size == 0) return false;
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(stamp.size - 1);
+  at.OffsetHigh = static_cast<DWORD>((stamp.size - 1) >> 32);
+  DWORD got = 0;
+  return ReadFile(reinterpret_cast<HANDLE>(handle_), last, 1, &got, &at) &&
+         got == 1;
+}
+
+long long OpenFile::Read(char* into, std::size_t most, int* error) {
+  DWORD got = 0;
+  const auto want = static_cast<DWORD>(std::min<std::size_t>(most, 1u << 30));
+  if (ReadFile(reinterpret_cast<HANDLE>(handle_), into, want, &got, nullptr)) {
+    return got;
   }
-  DWORD error = 0;
-  const bool read = file_read_internal::ReadAll(
-      attempt.before.size, limit, bytes,
-      [&](char* into, std::size_t most) -> long long {
-        DWORD got = 0;
-        const auto want =
-            static_cast<DWORD>(std::min<std::size_t>(most, 1u << 30));
-        if (ReadFile(file.get(), into, want, &got, nullptr)) return got;
-        error = GetLastError();
-        return -1;
-      });
-  if (!read) {
-    attempt.read_failed = true;
-    attempt.why = {ReadFailure::Kind::kSystem, ErrnoOf(error)};
-    return attempt;
-  }
-  if (!GetFileInformationByHandle(file.get(), &info)) {
-    attempt.read_failed = true;
-    attempt.why = {ReadFailure::Kind::kSystem, EIO};
-    return attempt;
-  }
-  attempt.after = StampFrom(info);
-  return attempt;
+  *error = ErrnoOf(GetLastError());
+  return -1;
 }
 
 }  // namespace file_read_internal

@@ -92,7 +92,8 @@ std::string MakeKindListing(ListingKind kind, int records,
 std::vector<std::string> ListingPaths() {
   std::vector<std::string> paths;
   for (const ListingKindRow& row : kListingKinds) {
-    paths.push_back("/" + std::string(row.ieee_path));
+    std::string& path = paths.emplace_back("/");
+    path += row.ieee_path;
   }
   return paths;
 }

@@ -266,7 +266,7 @@ TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
     const std::string vendor = flat ? "Flat" : "Layout";
     for (const ListingKindRow& row : kListingKinds) {
       const fs::path ieee = PathFromUtf8(row.ieee_path);
-      Put(flat ? origin_ / ieee.filename() : origin_ / ieee,
+      Put(flat ? origin_.path() / ieee.filename() : origin_.path() / ieee,
           row.kind == ListingKind::kMaL
               ? MakeListing(22, vendor)
               : MakeKindListing(row.kind, 5, vendor));
@@ -284,7 +284,8 @@ TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
     // The layout's files go before the flat ones are put.
     if (!flat) {
       for (const ListingKindRow& row : kListingKinds) {
-        fs::remove_all(origin_ / PathFromUtf8(row.ieee_path).parent_path());
+        fs::remove_all(origin_.path() /
+                       PathFromUtf8(row.ieee_path).parent_path());
       }
     }
   }
