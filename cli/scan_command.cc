@@ -22,6 +22,7 @@
 #include "app/update_flow.h"
 #include "app/version.h"
 #include "cli/options.h"
+#include "cli/short_input.h"
 #include "cli/stream_scan.h"
 #include "listings/listing_file.h"
 #include "listings/listing_places.h"
@@ -44,25 +45,70 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
-// The listings named by --db or found, read; nothing, with the reason
-// told on err, when there are none or they cannot be read.
-std::optional<LiveListings> LoadListings(const std::string& path,
-                                         std::FILE* err) {
+// The listings named by --db or found (at path), read by load(path,
+// &problem); nothing, with the reason told on err, when there are none or
+// they cannot be read.
+template <typename Load>
+auto LoadAndTell(const std::string& path, std::FILE* err, Load&& load)
+    -> decltype(load(path, nullptr)) {
   if (path.empty()) {
     PrintLine(err, text::NoListing(ListingPlaces()));
     return std::nullopt;
   }
   ListingProblem problem;
-  std::optional<LiveListings> listings = LiveListings::Load(path, &problem);
+  auto listings = load(path, &problem);
   if (!listings) {
     PrintLine(err, text::CannotRead(problem));
     return listings;
   }
-  // A names file's bad line is told, and the rest of the file answers.
-  for (const BadNameLine& bad : listings->current().bad_names()) {
+  return listings;
+}
+
+// A names file's bad line is told, and the rest of the file answers.
+void TellBadNames(const ListingSet& listings, std::FILE* err) {
+  for (const BadNameLine& bad : listings.bad_names()) {
     PrintLine(err, text::BadNameLineText(bad));
   }
+}
+
+std::optional<LiveListings> LoadListings(const std::string& path,
+                                         std::FILE* err) {
+  std::optional<LiveListings> listings =
+      LoadAndTell(path, err, [](const std::string& at, ListingProblem* why) {
+        return LiveListings::Load(at, why);
+      });
+  if (listings) TellBadNames(listings->current(), err);
   return listings;
+}
+
+// At most this many prefixes are looked up record by record in the
+// listings as they are read: more are looked up in the whole.
+constexpr std::size_t kFewPrefixes = 16;
+
+// A single short regular file: its MACs are found first, and for a few
+// prefixes only their records read from the listings. Nothing when the
+// input is no such file, and nothing of it was read.
+std::optional<int> ScanShortInput(const Options& options, Output* output,
+                                  std::FILE* in, std::FILE* err) {
+  if (options.inputs.size() != 1) return std::nullopt;
+  const ShortInput input = ReadShortInput(options.inputs[0], in);
+  if (!input.read) return std::nullopt;
+  const std::vector<std::uint32_t> prefixes = PrefixesOf(input.text);
+  std::optional<ListingSet> listings = LoadAndTell(
+      ChooseListing(options.listing_path), err,
+      [&](const std::string& at, ListingProblem* why) {
+        return prefixes.size() <= kFewPrefixes
+                   ? ListingSet::LoadFor(at, prefixes, why)
+                   : ListingSet::Load(at, why);
+      });
+  if (!listings) return kExitNoListing;
+  TellBadNames(*listings, err);
+  ScanWhole(input.text, *listings, options.format, output);
+  if (input.error != 0) {
+    PrintLine(err, text::CannotReadInput(options.inputs[0], input.error));
+    return kExitUsage;
+  }
+  return kExitOk;
 }
 
 // The version, and which files answer: paths, record counts and dates.
@@ -228,6 +274,10 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
 // Scans every input against the listings found; the exit status.
 int Scan(const Options& options, Output* output, std::FILE* in,
          std::FILE* err) {
+  if (const std::optional<int> status =
+          ScanShortInput(options, output, in, err)) {
+    return *status;
+  }
   std::optional<LiveListings> listings =
       LoadListings(ChooseListing(options.listing_path), err);
   if (!listings) return kExitNoListing;

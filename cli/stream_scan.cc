@@ -130,6 +130,36 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
   }
 }
 
+// A regular file of at most whole_limit bytes is read whole and scanned as
+// one text; anything else, and UTF-16 text, a piece at a time.
+bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
+              Output* out, int* error_number, std::size_t whole_limit) {
+  const WholeInput input = ReadWholeInput(file, whole_limit);
+  const std::string_view text = input.bytes.view();
+  if (!input.whole || HasUtf16Mark(text)) {
+    return ScanStream(file, text, live, format, out, error_number);
+  }
+  ScanWhole(text, live->current(), format, out);
+  *error_number = input.error;
+  if (input.error != 0) return false;
+  // Grown past the limit while it was read: the rest comes in pieces.
+  if (text.size() > whole_limit && !out->failed()) {
+    return ScanStream(file, {}, live, format, out, error_number);
+  }
+  return true;
+}
+
+}  // namespace
+
+// Opens the file called name (UTF-8) for reading.
+std::FILE* OpenInput(const std::string& name) {
+#ifdef _WIN32
+  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
+#else
+  return std::fopen(name.c_str(), "rb");
+#endif
+}
+
 // Writes the result lines of a text held whole, in the order its MACs
 // stand; a long one is named on a second thread while this one scans.
 void ScanWhole(std::string_view text, const ListingSet& listings,
@@ -150,36 +180,6 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
   batched.Drain();
   out->Flush();
 }
-
-// A regular file of at most whole_limit bytes is read whole and scanned as
-// one text; anything else, and UTF-16 text, a piece at a time.
-bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
-              Output* out, int* error_number, std::size_t whole_limit) {
-  const WholeInput input = ReadWholeInput(file, whole_limit);
-  const std::string_view text = input.bytes.view();
-  if (!input.whole || HasUtf16Mark(text)) {
-    return ScanStream(file, text, live, format, out, error_number);
-  }
-  ScanWhole(text, live->current(), format, out);
-  *error_number = input.error;
-  if (input.error != 0) return false;
-  // Grown past the limit while it was read: the rest comes in pieces.
-  if (text.size() > whole_limit && !out->failed()) {
-    return ScanStream(file, {}, live, format, out, error_number);
-  }
-  return true;
-}
-
-// Opens the file called name (UTF-8) for reading.
-std::FILE* OpenInput(const std::string& name) {
-#ifdef _WIN32
-  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
-#else
-  return std::fopen(name.c_str(), "rb");
-#endif
-}
-
-}  // namespace
 
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
                ResultFormat format, Output* out, int* error_number,

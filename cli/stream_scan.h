@@ -10,6 +10,14 @@
 
 namespace venmark {
 
+// Opens the file called name (UTF-8) for reading.
+std::FILE* OpenInput(const std::string& name);
+
+// Writes the result lines of a text held whole, in the order its MACs
+// stand; a long one is named on a second thread while this one scans.
+void ScanWhole(std::string_view text, const ListingSet& listings,
+               ResultFormat format, Output* out);
+
 // Writes the result lines of the file called name (UTF-8), or of in for
 // "-". A regular file of at most whole_limit bytes is read whole and
 // scanned as one text. Anything else comes as its text arrives: each piece

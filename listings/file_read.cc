@@ -1,5 +1,6 @@
 #include "listings/file_read.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 #include <vector>
@@ -123,11 +124,10 @@ bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
 }
 
 bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
-                       PieceFilter* filter, FileStamp* stamp,
-                       ReadFailure* why) {
-  // A quarter of a megabyte stays in the cache between the reads; a line
-  // longer than the room left makes it grow.
-  std::vector<char> room(std::size_t{1} << 18);
+                       PieceFilter* filter, FileStamp* stamp, ReadFailure* why,
+                       std::size_t piece_bytes) {
+  // A line longer than the room left makes the room grow.
+  std::vector<char> room(std::max<std::size_t>(piece_bytes, 1));
   return UntilOneVersion(
       max_bytes,
       [&](Attempt* done) {

@@ -89,13 +89,14 @@ class PieceFilter {
   virtual std::size_t Take(std::string_view text, bool at_end) = 0;
 };
 
-// Hands the regular file at path (UTF-8) to filter a piece at a time, in
-// memory that is used again and again, as ReadRegularFile reads it: one
-// version, read again (filter restarted) while it changes. *stamp is the
-// version's.
+// Hands the regular file at path (UTF-8) to filter a piece_bytes piece at
+// a time, in memory that is used again and again, as ReadRegularFile reads
+// it: one version, read again (filter restarted) while it changes. *stamp
+// is the version's. A quarter of a megabyte stays in the cache between
+// the reads.
 bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
-                       PieceFilter* filter, FileStamp* stamp,
-                       ReadFailure* why);
+                       PieceFilter* filter, FileStamp* stamp, ReadFailure* why,
+                       std::size_t piece_bytes = std::size_t{1} << 18);
 
 namespace file_read_internal {
 

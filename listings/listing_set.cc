@@ -1,34 +1,49 @@
 #include "listings/listing_set.h"
 
 #include <bit>
+#include <cerrno>
+#include <new>
+#include <type_traits>
 #include <span>
 #include <filesystem>
 #include <system_error>
 
 #include "listings/listing_places.h"
+#include "listings/record_filter.h"
 #include "scan/mac.h"
 
 namespace venmark {
 namespace {
-
-// The listing at path read with the reader Listing of its shape; nothing,
-// with *why set, when it cannot be read or holds no record.
-template <typename Listing>
-std::optional<Listing> LoadWithRecords(const std::string& path,
-                                       ReadFailure* why) {
-  std::optional<Listing> listing = Listing::Load(path, why);
-  if (listing && !listing->HasRecord()) {
-    *why = {ReadFailure::Kind::kNoRecord, 0};
-    return std::nullopt;
-  }
-  return listing;
-}
 
 // Whether a file at path is there at all (a broken link counts).
 bool Present(const std::string& path) {
   std::error_code error;
   return std::filesystem::symlink_status(PathFromUtf8(path), error).type() !=
          std::filesystem::file_type::not_found;
+}
+
+// Adds the listing of kind in bytes to *set (the MA-L listing makes it),
+// read by the reader of its shape; false, with *why set, when check_records
+// and that reader finds no record in it.
+bool AddListing(ListingKind kind, ListingBytes bytes, bool check_records,
+                std::optional<ListingSet>* set, ReadFailure* why) {
+  const auto add = [&](auto listing) {
+    if (check_records && !listing.HasRecord()) {
+      *why = {ReadFailure::Kind::kNoRecord, 0};
+      return false;
+    }
+    if (kind == ListingKind::kMaL) {
+      if constexpr (std::is_same_v<decltype(listing), MalListing>) {
+        set->emplace(std::move(listing));
+      }
+    } else {
+      (*set)->Add(kind, std::move(listing));
+    }
+    return true;
+  };
+  return RowOf(kind).shape == RecordShape::kBlocks
+             ? add(BlockListing(std::move(bytes)))
+             : add(MalListing(std::move(bytes)));
 }
 
 }  // namespace
@@ -69,36 +84,72 @@ void ListingSet::Add(ListingKind kind, BlockListing listing) {
   blocks_[IndexOf(kind)].emplace(std::move(listing));
 }
 
-std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
-                                           ListingProblem* problem) {
-  const std::vector<ListingFile> files = ListingFiles(ma_l_path);
-  ReadFailure why;
-  const auto fail = [&](const ListingFile& file) {
-    if (problem != nullptr) *problem = {file.kind, file.path, why};
-    return std::nullopt;
-  };
-  std::optional<MalListing> ma_l =
-      LoadWithRecords<MalListing>(files.front().path, &why);
-  if (!ma_l) return fail(files.front());
-  ListingSet set(std::move(*ma_l));
-  // The other kinds are optional: only one that is there and fails to
-  // read is an error.
-  for (const ListingFile& file : std::span(files).subspan(1)) {
-    if (!Present(file.path)) continue;
-    if (RowOf(file.kind).shape == RecordShape::kBlocks) {
-      std::optional<BlockListing> blocks =
-          LoadWithRecords<BlockListing>(file.path, &why);
-      if (!blocks) return fail(file);
-      set.Add(file.kind, std::move(*blocks));
-    } else {
-      std::optional<MalListing> prefixes =
-          LoadWithRecords<MalListing>(file.path, &why);
-      if (!prefixes) return fail(file);
-      set.Add(file.kind, std::move(*prefixes));
+namespace {
+
+// The set of the listings beside ma_l_path, each read by read(file, &why)
+// into the bytes of a listing (nothing on failure); a listing the reader
+// of its shape finds no record in fails when check_records.
+template <typename Read>
+std::optional<ListingSet> LoadEach(const std::string& ma_l_path,
+                                   ListingProblem* problem, bool check_records,
+                                   Read&& read) {
+  std::optional<ListingSet> set;
+  for (const ListingFile& file : ListingFiles(ma_l_path)) {
+    // The other kinds are optional: only one that is there and fails to
+    // read is an error.
+    if (file.kind != ListingKind::kMaL && !Present(file.path)) continue;
+    ReadFailure why;
+    bool read_whole = false;
+    try {
+      if (std::optional<ListingBytes> bytes = read(file, &why)) {
+        read_whole = AddListing(file.kind, std::move(*bytes), check_records,
+                                &set, &why);
+      }
+    } catch (const std::bad_alloc&) {
+      // A memory limit (ulimit -v) is a reason like any other.
+      why = {ReadFailure::Kind::kSystem, ENOMEM};
+    }
+    if (!read_whole) {
+      if (problem != nullptr) *problem = {file.kind, file.path, why};
+      return std::nullopt;
     }
   }
-  set.ReadNames(NamesFiles(ma_l_path));
+  set->ReadNames(NamesFiles(ma_l_path));
   return set;
+}
+
+}  // namespace
+
+std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
+                                           ListingProblem* problem) {
+  return LoadEach(ma_l_path, problem, true,
+                  [](const ListingFile& file, ReadFailure* why) {
+                    ListingBytes bytes;
+                    if (!ListingBytes::Read(file.path, &bytes, why)) {
+                      return std::optional<ListingBytes>();
+                    }
+                    return std::optional<ListingBytes>(std::move(bytes));
+                  });
+}
+
+std::optional<ListingSet> ListingSet::LoadFor(
+    const std::string& ma_l_path, std::span<const std::uint32_t> prefixes,
+    ListingProblem* problem) {
+  return LoadEach(
+      ma_l_path, problem, false,
+      [&](const ListingFile& file, ReadFailure* why) {
+        RecordFilter filter(file.kind, prefixes);
+        FileStamp stamp;
+        if (!FilterRegularFile(file.path, kMaxListingBytes, &filter, &stamp,
+                               why)) {
+          return std::optional<ListingBytes>();
+        }
+        if (!filter.saw_record()) {
+          *why = {ReadFailure::Kind::kNoRecord, 0};
+          return std::optional<ListingBytes>();
+        }
+        return std::optional<ListingBytes>(std::in_place, filter.kept());
+      });
 }
 
 void ListingSet::ReadNames(const std::vector<std::string>& files) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,14 @@ class ListingSet {
   // without a record is a failure too.
   static std::optional<ListingSet> Load(const std::string& ma_l_path,
                                         ListingProblem* problem);
+
+  // The same set, of the records of the 24-bit prefixes alone: it answers
+  // a MAC of those prefixes as the whole set would, its record counts are
+  // of what it kept. For a text of a few MACs: each listing is read once, a
+  // piece at a time, and nothing is indexed.
+  static std::optional<ListingSet> LoadFor(
+      const std::string& ma_l_path, std::span<const std::uint32_t> prefixes,
+      ListingProblem* problem);
 
   // A set of listing texts already in memory; the other kinds are added.
   explicit ListingSet(MalListing ma_l);
