@@ -1,19 +1,48 @@
 #!/usr/bin/env bash
-# The three workloads side by side with their peers and their yardsticks,
-# as whole processes, each pair in one run:
-#   one MAC           against cat of the four listings (the floor: reading them)
-#   W1 (100,000 MACs) against one MAC with the same listings
-#   the 200 MB syslog against cat of it into a file
+# The three workloads beside their yardsticks, as whole processes; each
+# pair runs in turn in one hyperfine run and its ratio is of the medians:
+#   one MAC            against cat of the listings into a file
+#   W1 (100,000 MACs)  against its floor: cat of the listings and cat of
+#                      W1's own result, each into a file
+#   the 200 MB syslog  against cat of it into a file
+# then the peers (grep and awk) and each workload's peak memory.
 #   bench/peers.sh VENMARK_SCAN
-# in a folder holding base.dat and its companions. Needs hyperfine.
+# in a folder holding base.dat and the listings beside it. Needs hyperfine,
+# python3 and GNU time.
 set -euo pipefail
 scan=$(realpath "$1")
-here=$(dirname "$(realpath "$0")")
 make=${MAKE_SAMPLE_TEXT:-$(dirname "$scan")/../bench/make-sample-text}
 [ -f w1.txt ] || "$make" 100000 >w1.txt
 [ -f syslog.txt ] || "$make" --syslog 200 >syslog.txt
 echo "00:1a:2b:3c:4d:5e" >one.txt
-# The awk peer: grep finds the MACs, awk joins them with the MA-L listing.
+listings=$(ls base*.dat | tr '\n' ' ')
+"$scan" w1.txt >w1-result.txt
+
+# The median of each command of hyperfine's JSON $1, and the first's
+# ratio to the second's.
+ratio() {
+  python3 - "$1" "$2" <<'PY'
+import json, statistics, sys
+runs = json.load(open(sys.argv[1]))["results"]
+medians = [statistics.median(r["times"]) * 1000 for r in runs]
+print(f"{sys.argv[2]}: {medians[0]:.1f} ms against {medians[1]:.1f} ms: "
+      f"{medians[0] / medians[1]:.2f}x")
+PY
+}
+hyperfine --warmup 3 --runs 40 --export-json one.json \
+  "$scan one.txt > out-one.txt" "cat $listings > out-cat.txt" >/dev/null
+ratio one.json "one MAC / cat of the listings"
+hyperfine --warmup 2 --runs 20 --export-json w1.json \
+  "$scan w1.txt > out-scan.txt" \
+  "cat $listings > out-cat.txt; cat w1-result.txt > out-w1.txt" >/dev/null
+ratio w1.json "W1 / its floor"
+hyperfine --warmup 1 --runs 7 --export-json syslog.json \
+  "$scan syslog.txt > out-scan.txt" "cat syslog.txt > out-cat.txt" >/dev/null
+ratio syslog.json "200 MB syslog / cat of it"
+
+# The peers: grep finds the MACs, awk joins them with the MA-L listing, in
+# the C locale and in the one the shell has (C.UTF-8 on Debian, where grep
+# reads multibyte characters).
 cat >peer.awk <<'AWK'
 NR == FNR { if ($2 == "(hex)") { k = $1; $1 = ""; $2 = ""; v[k] = substr($0, 3) } next }
 { m = toupper($0); gsub(/[^0-9A-F]/, "", m)
@@ -21,21 +50,13 @@ NR == FNR { if ($2 == "(hex)") { k = $1; $1 = ""; $2 = ""; v[k] = substr($0, 3) 
   print $0 " - " (k in v ? v[k] : "производитель не определен") }
 AWK
 regex='([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}|[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}\.[0-9a-fA-F]{4}'
-hyperfine -N --warmup 3 --export-markdown one-mac.md \
-  "$scan one.txt" "cat base.dat base-mam.dat base-mas.dat base-iab.dat"
-# Into files: GNU grep stops at the first match when its output is
-# /dev/null.
-# The peer twice: in the C locale, and in the one the shell has (C.UTF-8 on
-# Debian, where grep reads multibyte characters). Beside them the floor
-# under W1 whatever does the work: cat writing W1's result into a file.
-"$scan" w1.txt >w1-result.txt
-hyperfine --warmup 1 --export-markdown w1.md \
+hyperfine --warmup 1 --runs 5 --export-markdown peers.md \
   "$scan w1.txt > out-scan.txt" \
-  "$scan one.txt > out-one.txt" \
-  "cat w1-result.txt > out-cat.txt" \
   "LC_ALL=C grep -oE '$regex' w1.txt | LC_ALL=C awk -f peer.awk base.dat - > out-peer.txt" \
   "grep -oE '$regex' w1.txt | awk -f peer.awk base.dat - > out-peer.txt"
-hyperfine --warmup 1 --runs 5 --export-markdown syslog.md \
-  "$scan syslog.txt > out-scan.txt" \
-  "cat syslog.txt > out-cat.txt" \
-  "LC_ALL=C grep -oE '([0-9a-fA-F]{2}[:-]){5}[0-9a-fA-F]{2}' syslog.txt > out-peer.txt"
+
+# Peak memory (the largest resident set) of each workload, by GNU time
+# (Debian's package time).
+for input in one.txt w1.txt syslog.txt; do
+  /usr/bin/time -f "peak memory, $input: %M KB" "$scan" "$input" >/dev/null
+done
