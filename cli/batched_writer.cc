@@ -15,13 +15,12 @@ BatchedWriter::~BatchedWriter() {
   thread_->join();
 }
 
-bool BatchedWriter::Start() {
+void BatchedWriter::Start() {
   try {
     thread_.emplace([this] { Run(); });
   } catch (const std::system_error&) {
-    return false;
+    // No second thread: started() stays false.
   }
-  return true;
 }
 
 void BatchedWriter::Run() {

@@ -26,9 +26,10 @@ class BatchedWriter {
   BatchedWriter(const BatchedWriter&) = delete;
   BatchedWriter& operator=(const BatchedWriter&) = delete;
 
-  // Starts the second thread; false where none may start (a process
-  // limit, a pids cgroup, no memory for its stack): the caller writes on.
-  bool Start();
+  // Starts the second thread, where one may start: not under a process
+  // limit, a pids cgroup of one, or with no memory for its stack. Whether
+  // it did, started() tells; if not, the caller writes the lines itself.
+  void Start();
   bool started() const { return thread_.has_value(); }
 
   // Takes finding, its MAC's text copied: the piece it stands in is

@@ -95,34 +95,107 @@ TEST(FileReadTest, RefusesAFileThatKeepsChanging) {
   EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why));
 }
 
-// A file ending inside a line that a writer completes a moment later is
-// read whole, not as it stood half-written.
+// A piece filter that keeps the whole text.
+class Collect : public PieceFilter {
+ public:
+  void Restart() override { text.clear(); }
+  std::size_t Take(std::string_view piece, bool) override {
+    text.append(piece);
+    return piece.size();
+  }
+  std::string text;
+};
+
+// Reads path whole, or a few bytes at a time through a filter.
+bool Read(const fs::path& path, bool in_pieces, std::string* text,
+          ReadFailure* why) {
+  if (!in_pieces) {
+    FileBytes bytes;
+    if (!ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, why)) {
+      return false;
+    }
+    text->assign(bytes.view());
+    return true;
+  }
+  Collect collect;
+  FileStamp stamp;
+  if (!FilterRegularFile(Utf8FromPath(path), 1 << 24, &collect, &stamp, why,
+                         100)) {
+    return false;
+  }
+  *text = collect.text;
+  return true;
+}
+
+// Waits up to ten seconds for `count` events on watch.
+void WaitForEvents(int watch, int count) {
+  char events[4096];
+  for (int seen = 0; seen < count;) {
+    pollfd ready{watch, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 10000), 1) << "after " << seen;
+    const ssize_t got = ::read(watch, events, sizeof events);
+    ASSERT_GT(got, 0);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      ++seen;
+    }
+  }
+}
+
+// Either reader: a whole file that stands still is opened once; one
+// ending inside a line that a writer completes a moment later (after the
+// reader's first look, or its third) is read whole, not as it stood.
 TEST(FileReadTest, WaitsForAWriterToEndTheLastLine) {
-  const TestFolder folder;
-  const fs::path path = folder / "listing";
   const std::string whole = MakeListing(100, "Vendor");
-  const std::size_t cut = whole.size() - 5;
-  WriteWholeFile(path, whole.substr(0, cut));
-  // The writer ends the file once the reader's first attempt has read it
-  // and closed it again, as inotify tells.
-  const int watch = ::inotify_init1(IN_CLOEXEC);
-  ASSERT_GE(watch, 0);
-  ASSERT_GE(::inotify_add_watch(watch, path.c_str(), IN_CLOSE_NOWRITE), 0);
-  FileBytes bytes;
-  ReadFailure why;
-  std::thread reader([&] {
-    EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why));
-  });
-  pollfd closed{watch, POLLIN, 0};
-  EXPECT_EQ(::poll(&closed, 1, 10000), 1);
-  // Appended: the file only grows, as under a copy.
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  ASSERT_NE(file, nullptr);
-  std::fputs(whole.substr(cut).c_str(), file);
-  std::fclose(file);
-  reader.join();
-  ::close(watch);
-  EXPECT_EQ(bytes.view(), whole);
+  for (const bool in_pieces : {false, true}) {
+    for (const int looks : {0, 1, 3}) {
+      SCOPED_TRACE(std::string(in_pieces ? "in pieces" : "whole") +
+                   ", looks " + std::to_string(looks));
+      const TestFolder folder;
+      const fs::path path = folder / "listing";
+      const std::size_t cut = looks == 0 ? whole.size() : whole.size() - 5;
+      WriteWholeFile(path, whole.substr(0, cut));
+      const int watch = ::inotify_init1(IN_CLOEXEC);
+      ASSERT_GE(watch, 0);
+      ASSERT_GE(::inotify_add_watch(watch, path.c_str(), IN_CLOSE_NOWRITE), 0);
+      std::string text;
+      ReadFailure why;
+      bool read = false;
+      std::thread reader([&] { read = Read(path, in_pieces, &text, &why); });
+      if (looks > 0) {
+        WaitForEvents(watch, looks);
+        // Appended: the file only grows, as under a copy.
+        std::FILE* file = std::fopen(path.c_str(), "ab");
+        ASSERT_NE(file, nullptr);
+        std::fputs(whole.substr(cut).c_str(), file);
+        std::fclose(file);
+      }
+      reader.join();
+      EXPECT_TRUE(read);
+      EXPECT_EQ(text, whole);
+      if (looks == 0) {
+        // One look at a whole file standing still.
+        pollfd more{watch, POLLIN, 0};
+        WaitForEvents(watch, 1);
+        EXPECT_EQ(::poll(&more, 1, 0), 0);
+      }
+      ::close(watch);
+    }
+  }
+}
+
+// A read the system fails is told as such, not as a file that changes.
+TEST(FileReadTest, TellsAFailedRead) {
+  // The process's own memory reads as a regular file whose first page
+  // cannot be read.
+  for (const bool in_pieces : {false, true}) {
+    std::string text;
+    ReadFailure why;
+    EXPECT_FALSE(Read("/proc/self/mem", in_pieces, &text, &why));
+    EXPECT_EQ(why.kind, ReadFailure::Kind::kSystem) << in_pieces;
+    EXPECT_EQ(why.error_number, EIO) << in_pieces;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,98 @@
+#include "cli/batched_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "listings/listing_set.h"
+#include "scan/mac_scanner.h"
+
+namespace venmark {
+namespace {
+
+// An output stream that keeps what it is given, and fails once it has
+// been given `room` bytes.
+struct Sink {
+  std::string written;
+  std::size_t room = std::string::npos;
+};
+
+ssize_t Keep(void* cookie, const char* data, size_t size) {
+  auto* sink = static_cast<Sink*>(cookie);
+  if (sink->written.size() + size > sink->room) {
+    errno = ENOSPC;
+    return -1;
+  }
+  sink->written.append(data, size);
+  return static_cast<ssize_t>(size);
+}
+
+// Lines for every MAC of text, in order, written on this thread or
+// through a BatchedWriter (started or not); with room for `room` bytes.
+std::string Lines(const std::string& text, bool batched, bool started,
+                  std::size_t room = std::string::npos,
+                  std::size_t* taken = nullptr) {
+  static const ListingSet listings(
+      MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"));
+  Sink sink;
+  sink.room = room;
+  std::FILE* stream = fopencookie(&sink, "w", {nullptr, Keep, nullptr, nullptr});
+  {
+    Output out(stream);
+    LineWriter writer(listings, ResultFormat::kTsv, &out);
+    BatchedWriter lines(&writer);
+    if (started) lines.Start();
+    EXPECT_EQ(lines.started(), started);
+    MacScanner scanner(text);
+    scanner.CountLines(1);
+    std::size_t count = 0;
+    while (const std::optional<MacFinding> finding = scanner.Next()) {
+      ++count;
+      if (!batched) {
+        if (!writer.Write(*finding)) break;
+      } else if (!lines.Add(*finding)) {
+        break;
+      }
+    }
+    lines.Drain();
+    out.Flush();
+    if (taken != nullptr) *taken = count;
+  }
+  std::fclose(stream);
+  return sink.written;
+}
+
+std::string Log(int lines) {
+  std::string text;
+  char line[64];
+  for (int i = 0; i < lines; ++i) {
+    std::snprintf(line, sizeof line, "DHCPACK to 00:50:56:%02x:%02x:%02x\n",
+                  i >> 16 & 0xFF, i >> 8 & 0xFF, i & 0xFF);
+    text += line;
+  }
+  return text;
+}
+
+// On a second thread the lines are those written on one, in order, every
+// one of them once Drain returns.
+TEST(BatchedWriterTest, WritesTheSameLinesInOrder) {
+  const std::string text = Log(20000);
+  const std::string expected = Lines(text, false, false);
+  ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 20000);
+  EXPECT_EQ(Lines(text, true, true), expected);
+}
+
+// Once the output fails, the scan is told within a few batches instead
+// of scanning on for nothing.
+TEST(BatchedWriterTest, StopsTakingOnceTheOutputFails) {
+  const std::string text = Log(200000);
+  std::size_t taken = 0;
+  Lines(text, true, true, 1 << 10, &taken);
+  EXPECT_LT(taken, 200000u);
+}
+
+}  // namespace
+}  // namespace venmark
