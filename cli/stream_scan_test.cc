@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,44 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
       EXPECT_LT(lines, 100000u);
     }
   }
+}
+
+// Where no second thread may start (a pids cgroup of one), a long file is
+// scanned on the one there is: the same lines, and no abort.
+TEST(StreamScanTest, NoSecondThreadMeansOneThread) {
+  const std::filesystem::path pids = "/sys/fs/cgroup/pids";
+  const std::filesystem::path group =
+      pids / ("venmark-test-" + std::to_string(::getpid()));
+  std::error_code error;
+  if (!std::filesystem::create_directory(group, error)) {
+    GTEST_SKIP() << "no pids cgroup to make here";
+  }
+  const TestFolder folder;
+  WriteWholeFile(folder / "log.txt", Log(5000));
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  std::ofstream(group / "pids.max") << 1;
+  const std::string out = Utf8FromPath(folder / "out.txt");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::ofstream(group / "cgroup.procs") << ::getpid();
+    if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
+    // LeakSanitizer would want a task of its own to look for leaks.
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, 1);
+    ::execl(VENMARK_SCAN_PATH, VENMARK_SCAN_PATH, "log.txt",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  std::filesystem::remove(group, error);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string lines = ReadWholeFile(out);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 5000);
+  EXPECT_TRUE(lines.starts_with("00:50:56:00:00:00 - VMware, Inc.\n"));
 }
 
 }  // namespace
