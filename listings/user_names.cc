@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "listings/listing_file.h"
 #include "scan/mac.h"
 
 namespace venmark {
@@ -86,14 +87,11 @@ std::optional<std::pair<std::uint64_t, int>> ParseNamedAddress(
 void UserNames::Add(std::string_view text, const std::string& path,
                     std::vector<BadNameLine>* bad) {
   std::size_t number = 0;
-  while (!text.empty()) {
+  // CR LF, a lone LF and a lone CR (an old Mac editor's) each end a line.
+  ForEachLine(text, [&](std::string_view line) {
     ++number;
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view()
-                                         : text.substr(end + 1);
     line = Trim(line.substr(0, line.find('#')));
-    if (line.empty()) continue;
+    if (line.empty()) return;
     const std::size_t gap = line.find_first_of(kBlanks);
     const std::string_view name =
         gap == std::string_view::npos ? std::string_view()
@@ -101,14 +99,14 @@ void UserNames::Add(std::string_view text, const std::string& path,
     const auto address = ParseNamedAddress(line.substr(0, gap));
     if (!address || name.empty()) {
       if (bad != nullptr) bad->push_back({path, number});
-      continue;
+      return;
     }
     if (address->second == 48) {
       devices_.emplace(address->first, std::string(name));
-      continue;
+      return;
     }
     ranges_.push_back({address->first, address->second, std::string(name)});
-  }
+  });
   // Once for the whole file: the longest prefixes first and, of a range
   // named twice, its first name (a stable sort keeps the earlier first).
   const auto key = [](const NamedRange& range) {

@@ -82,6 +82,24 @@ TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
   EXPECT_EQ(names.size(), 6u);
 }
 
+// Every editor's line ends: CR LF, LF, and a lone CR, which ends a line as
+// in the listings; a bad line's number counts them alike.
+TEST(UserNamesTest, ReadsEveryLineEnd) {
+  for (const char* eol : {"\r\n", "\n", "\r"}) {
+    UserNames names;
+    std::vector<BadNameLine> bad;
+    const std::string e = eol;
+    names.Add("# ours" + e + "00:50:56:aa:bb:cc vcenter-01" + e + "garbage" +
+                  e + "02:42:ac:00:00:00/24 docker" + e,
+              "names.txt", &bad);
+    EXPECT_EQ(names.Device(0x005056AABBCC), "vcenter-01") << int(eol[0]);
+    ASSERT_NE(names.Range(0x0242AC110002), nullptr) << int(eol[0]);
+    EXPECT_EQ(names.Range(0x0242AC110002)->name, "docker");
+    ASSERT_EQ(bad.size(), 1u) << int(eol[0]);
+    EXPECT_EQ(bad[0].line, 3u) << int(eol[0]);
+  }
+}
+
 // In the result lines: a device keeps its vendor and adds its name; a
 // range answers where it is more specific than the listings' assignment
 // (or where they know nothing; one as wide as the assignment leaves it be), with a note that the name is the user's;

@@ -3,6 +3,10 @@
 // Wine (the registry).
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -146,6 +150,12 @@ TEST(OriginTest, FindsTheSettingFirstSetAsThePlatformKeepsThem) {
   ASSERT_TRUE(found);
   EXPECT_EQ(found->origin, (Origin{Origin::Kind::kFolder, "/media/usb/ieee"}));
   EXPECT_EQ(found->where, (machine2 / "venmark" / "venmark.conf").string());
+  // A FIFO in a settings file's place is passed over, not waited on.
+  fs::create_directories(machine1 / "venmark");
+  ASSERT_EQ(::mkfifo((machine1 / "venmark" / "venmark.conf").c_str(), 0600), 0);
+  EXPECT_EQ(FindOriginSetting()->where,
+            (machine2 / "venmark" / "venmark.conf").string());
+  fs::remove(machine1 / "venmark" / "venmark.conf");
   Put(machine1 / "venmark" / "venmark.conf", "# none here\n");
   Put(user / "venmark" / "venmark.conf", "origin = \n");
   EXPECT_EQ(FindOriginSetting()->where,
