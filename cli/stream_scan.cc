@@ -78,6 +78,7 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
     }
     if (got < 0) {
       *error_number = errno != 0 ? errno : EIO;
+      batched.Drain();  // the lines of what was read come out all the same
       return false;
     }
     // More after a wait at a line's end: the moment to take up listings
