@@ -96,7 +96,9 @@ UpdateSources SourcesAt(const Origin& origin) {
   // Each listing in the IEEE's layout, or laid flat under the same name.
   UpdateSources sources;
   for (const ListingKindRow& row : kListingKinds) {
-    const fs::path ieee = folder / PathFromUtf8(row.ieee_path);
+    // The table writes the IEEE's paths with "/": each system's own
+    // separator in what is shown and opened.
+    const fs::path ieee = (folder / PathFromUtf8(row.ieee_path)).make_preferred();
     const fs::path flat = folder / ieee.filename();
     std::error_code error;
     sources[row.kind] = Utf8FromPath(
