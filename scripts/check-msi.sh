@@ -10,6 +10,7 @@ arch=$1
 linux_scan=$(realpath "$2")
 export VENMARK_LINUX_SCAN=${VENMARK_LINUX_SCAN:-$linux_scan}
 . scripts/common.sh
+venmark_wine64_only
 new=$(ls venmark-[1-9]*-"$arch".msi | sort -V | tail -1)
 old=venmark-0.9.0-$arch.msi
 version=${new#venmark-}

@@ -137,7 +137,29 @@ venmark_start_xvfb() {
 # Wine for this run: a prefix of the run's own (else of this clone's build,
 # or $WINEPREFIX), no Mono or Gecko (nothing here needs them, and asking
 # for them would hang), no debug output.
+# Whether this kernel runs 32-bit programs (some virtual machines' do not).
+venmark_runs_32bit() {
+  timeout 30 /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# Debian's wine (and wine-stable, which wineboot calls) starts the 32-bit
+# loader whenever wine32 is installed; where the kernel runs no 32-bit
+# program, a wine of this run's own, first on PATH, starts the 64-bit one
+# for the x86_64 programs.
+venmark_wine64_only() {
+  venmark_runs_32bit && return 0
+  local bin=${VENMARK_RUN_DIR:-$PWD/build}/wine64-only name
+  mkdir -p "$bin"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+      >"$bin/$name"
+    chmod +x "$bin/$name"
+  done
+  case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+}
+
 venmark_wine_env() {
+  venmark_wine64_only
   export WINEPREFIX=${WINEPREFIX:-${VENMARK_RUN_DIR:-$PWD/build}/wine}
   export WINEDEBUG=-all
   export WINEARCH=${WINEARCH:-win64}
