@@ -77,7 +77,12 @@ README
   files=$(venmark_seeded_names | awk '{ id = $0; gsub(/-/, "_", id)
     printf "        <File Id=\"%s\" Name=\"%s\" Source=\"%s\"/>\\n", id, $0, $0 }')
   sed -e "s/Version=\"[0-9.]*\" Manufacturer/Version=\"$version\" Manufacturer/" \
-    -e "s|^ *<!-- @LISTINGS@ -->|$files|" "$wxs" >"$folder/venmark.wxs"
+    -e "s|^ *<!-- the listings, from scripts/package-windows.sh -->|$files|" \
+    "$wxs" >"$folder/venmark.wxs"
+  grep -q 'Source="base.dat"' "$folder/venmark.wxs" || {
+    echo "В $wxs нет места для списков: установщик вышел бы без них" >&2
+    exit 1
+  }
   cp icons/venmark.ico "$folder/"
   msi=$PWD/venmark-$version-$arch.msi
   wixl_arch=x86
