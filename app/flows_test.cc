@@ -7,6 +7,7 @@
 
 #ifndef _WIN32
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +83,10 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
       {{.kind = kSystemFolder, .path = "/usr/x"},
        "папка «/usr/x» принадлежит системе"},
       {{.kind = kBusy}, "обновление уже идёт"},
+      {{.kind = kNoDataFolder},
+       "некуда сохранить списки: нет ни base.dat в текущей папке, ни "
+       "домашней папки — задайте XDG_DATA_HOME или HOME (или укажите файл "
+       "через --db)"},
       {{.kind = kCannotLock, .path = "/d", .error_number = EACCES},
        "не удалось открыть папку «/d»: нет прав на запись в папку"},
       {{.kind = kCannotCreate, .path = "/d", .error_number = ENOSPC},
@@ -280,6 +285,40 @@ TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
   EXPECT_TRUE(std::filesystem::exists(folder /
                                       "home/.local/share/venmark/base.dat"));
   std::filesystem::current_path(saved);
+}
+
+// With no ./base.dat and no home at all (a uid with no account, HOME and
+// XDG_DATA_HOME unset), an update refuses and writes nothing, where it
+// once wrote the listings into the current folder.
+TEST(UpdateFlowTest, WithoutAHomeWritesNothing) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may take a uid of no one";
+  const TestFolder folder;
+  std::filesystem::permissions(folder.path(),
+                               std::filesystem::perms::all);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // A uid no account has.
+    uid_t nobody = 54321;
+    while (getpwuid(nobody) != nullptr) ++nobody;
+    if (::chdir(folder.path().c_str()) != 0 || ::setuid(nobody) != 0) {
+      ::_exit(2);
+    }
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    FakeTransport transport;
+    const UpdateSources sources = IeeeSources("http://mirror");
+    transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(10)};
+    const UpdateResult result = RunUpdate({"", sources, &transport}, {});
+    const bool refused = UpdateDestination({}).empty() &&
+                         result.status == UpdateStatus::kFailed &&
+                         result.problem.kind == UpdateFailure::kNoDataFolder;
+    ::_exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 #endif
 

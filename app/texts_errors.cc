@@ -229,6 +229,10 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
       return quoted +
              " не похож на список производителей (в нём нет ни одной "
              "записи), и обновление его не заменит";
+    case UpdateFailure::kNoDataFolder:
+      return "некуда сохранить списки: нет ни base.dat в текущей папке, ни "
+             "домашней папки — задайте XDG_DATA_HOME или HOME (или укажите "
+             "файл через --db)";
     case UpdateFailure::kGroupNotKept:
       return quoted +
              " теперь принадлежит вашей группе, а не прежней: вы не состоите "

@@ -33,6 +33,11 @@ UpdateResult RunUpdate(const UpdateRequest& request,
                        const UpdateProgress& progress) {
   UpdateOptions options;
   options.listing = UpdateDestination(request);
+  if (options.listing.empty()) {
+    UpdateResult nowhere;
+    nowhere.problem.kind = UpdateFailure::kNoDataFolder;
+    return nowhere;
+  }
   options.sources = ChooseSources(request);
   // Where the listing is new, it is held to the one searches use now.
   if (const std::string in_use = ChooseListing(request.named);

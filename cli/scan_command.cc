@@ -244,6 +244,10 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   const bool terminal = IsTerminal(err);
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);
+  if (destination.empty()) {
+    PrintLine(err, text::UpdateFailed({.kind = UpdateFailure::kNoDataFolder}));
+    return kExitUpdateFailed;
+  }
   PrintLine(err, text::UpdateStarting(destination, *request.origin));
   ProgressLines lines(err, terminal);
   const UpdateResult result = RunUpdate(request, [&](const UpdateStep& step) {

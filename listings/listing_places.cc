@@ -162,7 +162,7 @@ std::string UpdateTarget() {
   const std::string here = Absolute("base.dat");
   if (Exists(here)) return here;
   const fs::path user = UserDataFolder();
-  return user.empty() ? here : Absolute(user / "base.dat");
+  return user.empty() ? std::string() : Absolute(user / "base.dat");
 }
 
 int MakeUserDataFolder(const std::string& listing) {

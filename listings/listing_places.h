@@ -18,7 +18,9 @@ std::vector<std::string> ListingPlaces();
 std::string FindListing(const std::vector<std::string>& places);
 
 // Where an update puts the MA-L listing: over ./base.dat when there is one,
-// else into the user's data folder, never into the system's copy.
+// else into the user's data folder, never into the system's copy; empty
+// when there is no such folder either (no XDG_DATA_HOME, no HOME, no
+// account), never the current folder unasked.
 std::string UpdateTarget();
 
 // The files of the administrator's own names for listing (the MA-L

@@ -53,6 +53,7 @@ enum class UpdateFailure {
   kNoFile,              // path: a listing missing from the origin's folder
   kFileUnreadable,      // path: a listing of that folder; error_number
   kGroupNotKept,        // path: a file replaced, now of the user's group
+  kNoDataFolder,        // no ./base.dat, and no home to put the listings in
 };
 
 struct UpdateProblem {
