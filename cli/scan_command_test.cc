@@ -343,6 +343,14 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
       std::string::npos)
       << ReadFile("stderr.txt");
 
+  // A file whose read fails midway (the process's own memory reads as a
+  // regular file whose first page cannot be read) is named with why.
+  run = Scan("/proc/self/mem");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("не удалось прочитать «/proc/self/mem»"),
+            std::string::npos)
+      << run.err;
+
   // The readable files are still scanned.
   Write("good.txt", "00:1A:2B:01:02:03");
   run = Scan(". missing.txt good.txt");

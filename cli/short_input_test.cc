@@ -25,6 +25,8 @@ TEST(ShortInputTest, ReadsAShortRegularFileWholeAndNothingElse) {
   WriteWholeFile(folder / "long.txt", last_short + "x");
   WriteWholeFile(folder / "le.txt", std::string("\xFF\xFE" "0\0:\0" "1\0", 8));
   WriteWholeFile(folder / "be.txt", std::string("\xFE\xFF\0" "0\0:\0" "1", 8));
+  // Cut inside a character: what is left over is told as U+FFFD.
+  WriteWholeFile(folder / "odd.txt", std::string("\xFF\xFE" "0\0" "1", 5));
   const struct {
     const char* name;
     bool read;
@@ -35,6 +37,7 @@ TEST(ShortInputTest, ReadsAShortRegularFileWholeAndNothingElse) {
       {"long.txt", false, ""},
       {"le.txt", true, "0:1"},
       {"be.txt", true, "0:1"},
+      {"odd.txt", true, "0\xEF\xBF\xBD"},
       {"missing.txt", false, ""},
   };
   for (const auto& c : cases) {
