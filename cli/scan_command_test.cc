@@ -351,6 +351,23 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
             std::string::npos)
       << run.err;
 
+  // Each file named is closed once scanned: eighty of them under a limit
+  // of forty descriptors are all scanned.
+  std::string many;
+  for (int i = 0; i < 80; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    Write(name, "00:1A:2B:01:02:03\n");
+    many += " " + name;
+  }
+  const std::string limited = "cd '" + dir_.path().string() +
+                              "' && ulimit -n 40 && '" + VENMARK_SCAN_PATH +
+                              "'" + many + " > stdout.txt 2> stderr.txt";
+  const int limited_raw = std::system(limited.c_str());
+  EXPECT_EQ(WIFEXITED(limited_raw) ? WEXITSTATUS(limited_raw) : -1, 0)
+      << ReadFile("stderr.txt");
+  const std::string lines = ReadFile("stdout.txt");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 80);
+
   // The readable files are still scanned.
   Write("good.txt", "00:1A:2B:01:02:03");
   run = Scan(". missing.txt good.txt");
