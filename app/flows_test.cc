@@ -70,6 +70,40 @@ TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
   }
 }
 
+// Every word of a result line as the user reads it, entry by entry: the
+// special addresses' notes (the IPv6 group and any group could be
+// swapped unseen), the derived MACs' sources, the CID's note.
+TEST(TextsTest, WordsEveryPartOfAResultLine) {
+  const ResultWords& words = text::ResultLineWords();
+  EXPECT_EQ(words.vendor_not_found, " - производитель не определен");
+  const std::pair<SpecialAddress, const char*> specials[] = {
+      {SpecialAddress::kNone, ""},
+      {SpecialAddress::kNull, "нулевой адрес"},
+      {SpecialAddress::kBroadcast, "широковещательный адрес"},
+      {SpecialAddress::kIpv4Multicast, "групповой адрес IPv4"},
+      {SpecialAddress::kIpv6Multicast, "групповой адрес IPv6"},
+      {SpecialAddress::kMulticast, "групповой адрес"},
+      {SpecialAddress::kLocal, "локально администрируемый адрес"},
+  };
+  ASSERT_EQ(std::size(specials), words.special.size());
+  for (const auto& [kind, note] : specials) {
+    EXPECT_EQ(words.special[static_cast<std::size_t>(kind)], note) << note;
+  }
+  EXPECT_EQ(words.derived_mac, "MAC");
+  const std::pair<Source, const char*> sources[] = {
+      {Source::kWritten, ""},
+      {Source::kIpv6, "из IPv6-адреса"},
+      {Source::kDuid, "из DUID"},
+      {Source::kClientId, "из идентификатора клиента DHCP"},
+  };
+  ASSERT_EQ(std::size(sources), words.derived_from.size());
+  for (const auto& [source, word] : sources) {
+    EXPECT_EQ(words.derived_from[static_cast<std::size_t>(source)], word);
+  }
+  EXPECT_EQ(words.user_range, "ваше название диапазона");
+  EXPECT_EQ(words.local_cid, "локальный адрес с CID компании");
+}
+
 // Every kind of problem the floors below report has words of its own,
 // with the values it carries in them.
 TEST(TextsTest, WordsEveryProblemWithItsValues) {

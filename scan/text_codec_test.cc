@@ -34,6 +34,22 @@ TEST(TextCodecTest, DecodesWindows1252) {
   EXPECT_EQ(out, "A€Š\u0178\u00a0é\u00ff\uFFFD");
 }
 
+// The 32 bytes where Windows-1252 differs from Latin-1, entry by entry
+// (a vendor's name with an en dash must not come out with an em dash);
+// the five it leaves undefined are U+FFFD.
+TEST(TextCodecTest, DecodesEachWindows1252ByteFrom80To9F) {
+  const char* const expected[32] = {
+      "€", "\uFFFD", "‚", "ƒ", "„", "…", "†", "‡",
+      "ˆ", "‰", "Š", "‹", "Œ", "\uFFFD", "Ž", "\uFFFD",
+      "\uFFFD", "‘", "’", "“", "”", "•", "–", "—",
+      "˜", "™", "š", "›", "œ", "\uFFFD", "ž", "Ÿ"};
+  for (int byte = 0x80; byte <= 0x9F; ++byte) {
+    std::string out;
+    AppendWindows1252AsUtf8(std::string(1, static_cast<char>(byte)), &out);
+    EXPECT_EQ(out, expected[byte - 0x80]) << std::hex << byte;
+  }
+}
+
 }  // namespace
 }  // namespace venmark
 
