@@ -158,7 +158,7 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
     ReadFailure why;
     if (!ReadListingFile(file, &bytes, &why)) continue;
     const std::size_t before = names_.size();
-    names_.Add(bytes.view(), file, &bad_names_);
+    names_.Add(NamesFileText(bytes.view()), file, &bad_names_);
     names_files_.emplace_back(file, names_.size() - before);
   }
 }

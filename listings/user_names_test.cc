@@ -82,6 +82,31 @@ TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
   EXPECT_EQ(names.size(), 6u);
 }
 
+// A names file as editors save it: UTF-8 with or without its mark, UTF-16
+// either way round, and Notepad's "ANSI" on a Russian Windows (Windows-1251),
+// each read into the same UTF-8 names.
+TEST(UserNamesTest, ReadsEveryEncodingEditorsSave) {
+  const std::string utf8 = "00:50:56:aa:bb:cc Сервер №1 — «бухгалтерия»\r\n";
+  const std::string cp1251 =
+      "00:50:56:aa:bb:cc \xD1\xE5\xF0\xE2\xE5\xF0 \xB9\x31 \x97 "
+      "\xAB\xE1\xF3\xF5\xE3\xE0\xEB\xF2\xE5\xF0\xE8\xFF\xBB\r\n";
+  std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  for (const char16_t c : std::u16string(u"00:50:56:aa:bb:cc Сервер №1 — «бухгалтерия»\r\n")) {
+    le += static_cast<char>(c & 0xFF);
+    le += static_cast<char>(c >> 8);
+    be += static_cast<char>(c >> 8);
+    be += static_cast<char>(c & 0xFF);
+  }
+  for (const std::string& bytes :
+       {utf8, "\xEF\xBB\xBF" + utf8, cp1251, le, be}) {
+    EXPECT_EQ(NamesFileText(bytes), utf8) << bytes.size();
+  }
+  // Stray bytes that are no UTF-8 read as Windows-1251 too: every output
+  // is valid UTF-8 (the one byte it leaves undefined is U+FFFD).
+  EXPECT_EQ(NamesFileText("a\x98\xFF"), "a\uFFFDя");
+  EXPECT_EQ(NamesFileText("\x80\xA8\xB8\xC0"), "ЂЁёА");
+}
+
 // Every editor's line ends: CR LF, LF, and a lone CR, which ends a line as
 // in the listings; a bad line's number counts them alike.
 TEST(UserNamesTest, ReadsEveryLineEnd) {

@@ -13,6 +13,11 @@ bool IsValidUtf8(std::string_view bytes);
 // leaves undefined become U+FFFD.
 void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out);
 
+// Appends bytes, read as Windows-1251 (the "ANSI" code page of a Russian
+// Windows), as UTF-8 to *out; the one byte it leaves undefined (0x98) as
+// U+FFFD.
+void AppendWindows1251AsUtf8(std::string_view bytes, std::string* out);
+
 // utf8 as UTF-16; malformed bytes become U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 

@@ -34,6 +34,25 @@ TEST(TextCodecTest, DecodesWindows1252) {
   EXPECT_EQ(out, "A€Š\u0178\u00a0é\u00ff\uFFFD");
 }
 
+// Windows-1251 from 0x80 on, entry by entry, as iconv reads it: the 64
+// bytes of their own, then А to я.
+TEST(TextCodecTest, DecodesEachWindows1251ByteFrom80) {
+  const char* const high =
+      "ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏђ‘’“”•–—\uFFFD™љ›њќћџ\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї"
+      "°±Ііґµ¶·ё№є»јЅѕї"
+      "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя";
+  std::string bytes;
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    bytes.push_back(static_cast<char>(byte));
+  }
+  std::string out;
+  AppendWindows1251AsUtf8(bytes, &out);
+  EXPECT_EQ(out, high);
+  out.clear();
+  AppendWindows1251AsUtf8("MAC-\xE0\xE4\xF0\xE5\xF1", &out);
+  EXPECT_EQ(out, "MAC-адрес");
+}
+
 // The 32 bytes where Windows-1252 differs from Latin-1, entry by entry
 // (a vendor's name with an en dash must not come out with an em dash);
 // the five it leaves undefined are U+FFFD.
