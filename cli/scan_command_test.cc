@@ -345,11 +345,14 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
 
   // A file whose read fails midway (the process's own memory reads as a
   // regular file whose first page cannot be read) is named with why.
-  run = Scan("/proc/self/mem");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("не удалось прочитать «/proc/self/mem»"),
-            std::string::npos)
-      << run.err;
+  Write("f0.txt", "00:1A:2B:01:02:03\n");
+  for (const char* args : {"/proc/self/mem", "f0.txt /proc/self/mem"}) {
+    run = Scan(args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_NE(run.err.find("не удалось прочитать «/proc/self/mem»"),
+              std::string::npos)
+        << run.err;
+  }
 
   // Each file named is closed once scanned: eighty of them under a limit
   // of forty descriptors are all scanned.
