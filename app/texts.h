@@ -207,6 +207,10 @@ inline constexpr std::string_view kListingsHeading = "Списки произв�
 std::string ListingLine(std::string_view name, std::string_view path,
                         std::size_t records, std::string_view day);
 
+// Where an origin is, as shown: a password in a mirror's address as ***,
+// control characters as \xNN.
+std::string ShownLocation(const Origin& origin);
+
 // What venmark-scan --update tells as it goes.
 std::string UpdateStarting(std::string_view destination, const Origin& origin);
 

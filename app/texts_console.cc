@@ -36,22 +36,52 @@ std::string NamesFileLine(std::string_view path, std::size_t names) {
   return "  Имена  " + std::string(path) + ": названий " + std::to_string(names);
 }
 
+std::string ShownLocation(const Origin& origin) {
+  std::string_view location = origin.location;
+  std::string shown;
+  // A password in a mirror's address is never shown: "https://***@host".
+  if (origin.kind == Origin::Kind::kWeb) {
+    const std::size_t scheme = location.find("://");
+    const std::size_t host = scheme == std::string_view::npos ? 0 : scheme + 3;
+    const std::size_t path = location.find('/', host);
+    const std::size_t at = location.substr(0, path).rfind('@');
+    if (at != std::string_view::npos && at >= host) {
+      shown.append(location.substr(0, host)).append("***");
+      location.remove_prefix(at);
+    }
+  }
+  // A control character (from a settings file, say) is shown, not obeyed
+  // by the terminal or the window.
+  for (const char c : location) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr char kHex[] = "0123456789abcdef";
+      shown.append("\\x").push_back(kHex[byte >> 4]);
+      shown.push_back(kHex[byte & 0xF]);
+    } else {
+      shown.push_back(c);
+    }
+  }
+  return shown;
+}
+
 std::string OriginName(const Origin& origin) {
   if (IsIeee(origin)) return "сервер IEEE";
   return (origin.kind == Origin::Kind::kFolder ? "папка «" : "«") +
-         origin.location + "»";
+         ShownLocation(origin) + "»";
 }
 
 std::string UpdateStarting(std::string_view destination, const Origin& origin) {
   const std::string from =
-      IsIeee(origin) ? "с сервера IEEE" : "из «" + origin.location + "»";
+      IsIeee(origin) ? "с сервера IEEE" : "из «" + ShownLocation(origin) + "»";
   return "загрузка списков OUI " + from + " в «" + std::string(destination) +
          "» и рядом";
 }
 
 std::string ConfirmUpdate(const Origin& origin) {
   if (IsIeee(origin)) return std::string(kConfirmUpdate);
-  return "Загрузить списки производителей из «" + origin.location + "»?\n\n" +
+  return "Загрузить списки производителей из «" + ShownLocation(origin) +
+         "»?\n\n" +
          std::string(kConfirmUpdate);
 }
 
