@@ -1,17 +1,8 @@
 #include "cli/scan_command.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <ctime>
 #include <filesystem>
-#include <iterator>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -21,9 +12,11 @@
 #include "app/texts.h"
 #include "app/update_flow.h"
 #include "app/version.h"
+#include "cli/console.h"
 #include "cli/options.h"
 #include "cli/short_input.h"
 #include "cli/stream_scan.h"
+#include "cli/update_command.h"
 #include "listings/listing_file.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
@@ -31,19 +24,6 @@
 
 namespace venmark {
 namespace {
-
-void PrintLine(std::FILE* stream, std::string line) {
-  const std::string text = "venmark-scan: " + text::LowerFirst(std::move(line)) + "\n";
-  std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-bool IsTerminal(std::FILE* stream) {
-#ifdef _WIN32
-  return _isatty(_fileno(stream)) != 0;
-#else
-  return ::isatty(::fileno(stream)) != 0;
-#endif
-}
 
 // The listings named by --db or found (at path), read by load(path,
 // &problem); nothing, with the reason told on err, when there are none or
@@ -151,128 +131,6 @@ void PrintKinds(Output* out) {
                "\t" + std::string(row.our_name) + "\t" +
                (row.required ? "required" : "optional") + "\n");
   }
-}
-
-volatile std::sig_atomic_t stop_signal = 0;
-
-void OnStopSignal(int signal_number) { stop_signal = signal_number; }
-
-// Ctrl+C, SIGTERM and SIGHUP cancel the update cleanly instead of leaving
-// a half-written file behind, for as long as the object lives; a signal
-// the program was started ignoring (nohup) stays ignored.
-class StopSignals {
- public:
-  StopSignals() {
-    stop_signal = 0;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-      previous_[i] = std::signal(kSignals[i], OnStopSignal);
-      if (previous_[i] == SIG_IGN) std::signal(kSignals[i], SIG_IGN);
-    }
-  }
-  ~StopSignals() {
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-      std::signal(kSignals[i], previous_[i]);
-    }
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
- private:
-#ifdef SIGHUP
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-#else
-  static constexpr int kSignals[] = {SIGINT, SIGTERM};
-#endif
-  void (*previous_[std::size(kSignals)])(int);
-};
-
-// The update's steps on stderr: on a terminal one line redrawn in place (a
-// quarter of a megabyte at a time, not once a packet); elsewhere a line for
-// each listing, once it is in.
-class ProgressLines {
- public:
-  ProgressLines(std::FILE* err, bool terminal)
-      : err_(err), terminal_(terminal) {}
-
-  void Show(const UpdateStep& step) {
-    if (!terminal_) {
-      if (last_ && last_->listing != step.listing) {
-        Write(text::StepText(*last_) + "\n");
-      }
-      last_ = step;
-      return;
-    }
-    const std::int64_t quarter = step.received / (256 * 1024);
-    if (last_ && last_->listing == step.listing && quarter == shown_ &&
-        last_->total == step.total) {
-      return;
-    }
-    shown_ = quarter;
-    last_ = step;
-    // Blanks over what a longer line before left.
-    std::string line = text::StepText(step);
-    const std::size_t length = line.size();
-    if (length < drawn_) line.append(drawn_ - length, ' ');
-    drawn_ = length;
-    Write("\r" + line);
-  }
-
-  // Ends the last line.
-  void Finish() {
-    if (last_) Write(terminal_ ? "\n" : text::StepText(*last_) + "\n");
-  }
-
- private:
-  void Write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), err_);
-    std::fflush(err_);
-  }
-
-  std::FILE* err_;
-  bool terminal_;
-  std::optional<UpdateStep> last_;
-  std::int64_t shown_ = -1;
-  std::size_t drawn_ = 0;
-};
-
-// Replaces the listings with fresh IEEE ones.
-int RunUpdateCommand(const Options& options, std::FILE* err) {
-  UpdateRequest request{options.listing_path, std::nullopt, nullptr};
-  // --from, else the settings, read once for the line below and the update.
-  request.origin = ParseOrigin(options.from);
-  request.origin = UpdateOrigin(request).origin;
-  const bool terminal = IsTerminal(err);
-  const StopSignals signals;
-  const std::string destination = UpdateDestination(request);
-  if (destination.empty()) {
-    PrintLine(err, text::UpdateFailed({.kind = UpdateFailure::kNoDataFolder}));
-    return kExitUpdateFailed;
-  }
-  PrintLine(err, text::UpdateStarting(destination, *request.origin));
-  ProgressLines lines(err, terminal);
-  const UpdateResult result = RunUpdate(request, [&](const UpdateStep& step) {
-    lines.Show(step);
-    return stop_signal == 0;
-  });
-  lines.Finish();
-  switch (result.status) {
-    case UpdateStatus::kUpdated:
-      PrintLine(err, text::UpdatedListing(destination, result.records));
-      for (const KeptListing& kept : result.kept) {
-        PrintLine(err, text::KeptLine(kept));
-      }
-      for (const UpdateProblem& note : result.notes) {
-        PrintLine(err, text::UpdateProblemText(note));
-      }
-      return kExitOk;
-    case UpdateStatus::kCancelled:
-      PrintLine(err, std::string(text::kUpdateCancelled));
-      return 128 + (stop_signal != 0 ? stop_signal : SIGINT);
-    case UpdateStatus::kFailed:
-      break;
-  }
-  PrintLine(err, text::UpdateFailed(result.problem));
-  return kExitUpdateFailed;
 }
 
 // Scans every input against the listings found; the exit status.

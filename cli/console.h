@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace venmark {
+
+// Writes "venmark-scan: line" (its first letter lowered) and a line break
+// to stream.
+void PrintLine(std::FILE* stream, std::string line);
+
+// Whether stream is a terminal.
+bool IsTerminal(std::FILE* stream);
+
+}  // namespace venmark
