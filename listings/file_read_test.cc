@@ -147,7 +147,9 @@ void WaitForEvents(int watch, int count) {
 // ending inside a line that a writer completes a moment later (after the
 // reader's first look, or its third) is read whole, not as it stood.
 TEST(FileReadTest, WaitsForAWriterToEndTheLastLine) {
-  const std::string whole = MakeListing(100, "Vendor");
+  // Its last line ends in a lone LF: the byte before it is no line end.
+  const std::string whole =
+      MakeListing(100, "Vendor") + "00-AB-CD   (hex)\t\tLast\n";
   for (const bool in_pieces : {false, true}) {
     for (const int looks : {0, 1, 3}) {
       SCOPED_TRACE(std::string(in_pieces ? "in pieces" : "whole") +
@@ -183,6 +185,48 @@ TEST(FileReadTest, WaitsForAWriterToEndTheLastLine) {
       ::close(watch);
     }
   }
+}
+
+// A filter that rewrites the file it is handed, in place and as long, at
+// its first piece: a writer at work in the middle of a read.
+class RewriteWhileRead : public Collect {
+ public:
+  RewriteWhileRead(fs::path path, std::string rewrite)
+      : path_(std::move(path)), text_(std::move(rewrite)) {}
+  std::size_t Take(std::string_view piece, bool at_end) override {
+    if (!done_) {
+      done_ = true;
+      std::FILE* file = std::fopen(path_.c_str(), "r+b");
+      std::fwrite(text_.data(), 1, text_.size(), file);
+      std::fclose(file);
+    }
+    return Collect::Take(piece, at_end);
+  }
+
+ private:
+  fs::path path_;
+  std::string text_;
+  bool done_ = false;
+};
+
+// A file rewritten in place while it is read, its size unchanged, is read
+// again: the text is the new version whole, never half of each.
+TEST(FileReadTest, ReadsAFileRewrittenInPlaceAgain) {
+  const TestFolder folder;
+  const fs::path path = folder / "listing";
+  const std::string old_text = MakeListing(100, "Old");
+  const std::string new_text = MakeListing(100, "New");
+  ASSERT_EQ(old_text.size(), new_text.size());
+  WriteWholeFile(path, old_text);
+  // Written long ago: the rewrite's time differs whatever the clock's step.
+  fs::last_write_time(path,
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
+  RewriteWhileRead filter(path, new_text);
+  FileStamp stamp;
+  ReadFailure why;
+  ASSERT_TRUE(
+      FilterRegularFile(Utf8FromPath(path), 1 << 24, &filter, &stamp, &why, 64));
+  EXPECT_EQ(filter.text, new_text);
 }
 
 // A read the system fails is told as such, not as a file that changes.
