@@ -131,13 +131,27 @@ std::size_t MacScanner::PairsAfter(std::size_t colon) const {
   return pairs > colon + 1 ? pairs : std::string_view::npos;
 }
 
+std::size_t LineEnds(std::string_view text, bool after_cr) {
+  auto ends = static_cast<std::size_t>(
+      std::count(text.begin(), text.end(), '\n'));
+  // CRs are few outside Windows text: sought, not counted byte by byte.
+  // Each ends a line, and the LF right after it ends none of its own.
+  for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+       cr = text.find('\r', cr + 1)) {
+    ++ends;
+    if (cr + 1 < text.size() && text[cr + 1] == '\n') --ends;
+  }
+  if (after_cr && text.starts_with('\n')) --ends;
+  return ends;
+}
+
 std::optional<MacFinding> MacScanner::Next() {
   std::optional<MacFinding> found = NextUnnumbered();
   if (found && count_lines_) {
-    line_ += static_cast<std::size_t>(
-        std::count(text_.begin() + static_cast<std::ptrdiff_t>(counted_to_),
-                   text_.begin() + static_cast<std::ptrdiff_t>(found->offset),
-                   '\n'));
+    // Only the first count can start after a CR: a MAC's first byte is
+    // no line end.
+    line_ += LineEnds(text_.substr(counted_to_, found->offset - counted_to_),
+                      counted_to_ == 0 && after_cr_);
     counted_to_ = found->offset;
     found->line = line_;
   }
@@ -237,10 +251,10 @@ void StreamScanner::Keep(std::size_t from) {
 }
 
 void StreamScanner::CountDropped(std::size_t n) {
-  if (lines_ != 0) {
-    lines_ += static_cast<std::size_t>(
-        std::count(pending_.begin(),
-                   pending_.begin() + static_cast<std::ptrdiff_t>(n), '\n'));
+  if (lines_ != 0 && n > 0) {
+    const std::string_view dropped = std::string_view(pending_).substr(0, n);
+    lines_ += LineEnds(dropped, after_cr_);
+    after_cr_ = dropped.back() == '\r';
   }
 }
 

@@ -62,11 +62,14 @@ class MacScanner {
   std::optional<MacFinding> Next();
 
   // Numbers the lines of findings from now on, the text's first byte
-  // standing on line first_line.
-  void CountLines(std::size_t first_line) {
+  // standing on line first_line; after_cr: the byte before the text was a
+  // CR (so an LF first ends no line of its own). A CR LF, a lone LF and a
+  // lone CR each end a line.
+  void CountLines(std::size_t first_line, bool after_cr = false) {
     line_ = first_line;
     counted_to_ = 0;
     count_lines_ = true;
+    after_cr_ = after_cr;
   }
 
  private:
@@ -93,7 +96,12 @@ class MacScanner {
   bool count_lines_ = false;
   std::size_t line_ = 0;        // the line of text_[counted_to_]
   std::size_t counted_to_ = 0;  // how far line_ is counted
+  bool after_cr_ = false;       // a CR stood just before the text
 };
+
+// How many lines end in text: a CR LF, a lone LF and a lone CR one each;
+// after_cr: the byte before text was a CR, so an LF first ends none.
+std::size_t LineEnds(std::string_view text, bool after_cr = false);
 
 // Every MAC written in text, by position.
 std::vector<MacFinding> FindMacs(std::string_view text);
@@ -130,7 +138,7 @@ class StreamScanner {
       // kContext before the end is decided by the kContext after it.
       const std::size_t limit = pending_.size() - context_;
       MacScanner scanner(pending_, from_, limit, &labels_);
-      if (lines_ != 0) scanner.CountLines(lines_);
+      if (lines_ != 0) scanner.CountLines(lines_, after_cr_);
       while (const std::optional<MacFinding> finding = scanner.Next()) {
         found(*finding);
       }
@@ -160,7 +168,7 @@ class StreamScanner {
   void Drain(std::size_t decided, Found& found) {
     MacScanner scanner(std::string_view(pending_).substr(0, decided), from_,
                        std::string_view::npos, &labels_);
-    if (lines_ != 0) scanner.CountLines(lines_);
+    if (lines_ != 0) scanner.CountLines(lines_, after_cr_);
     while (const std::optional<MacFinding> finding = scanner.Next()) {
       found(*finding);
     }
@@ -181,6 +189,7 @@ class StreamScanner {
   std::size_t from_ = 0;   // where the next MAC may start in pending_
   std::size_t plain_ = 0;  // pending_ holds no hard byte from from_ to here
   std::size_t lines_ = 0;  // the line of pending_[0], 0 when not counted
+  bool after_cr_ = false;  // the byte before pending_[0] was a CR
   LabelContext labels_;
 };
 

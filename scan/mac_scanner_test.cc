@@ -402,6 +402,39 @@ TEST(MacScannerTest, NumbersLinesOnlyWhenAsked) {
   EXPECT_EQ(lines, (std::vector<std::size_t>{3}));
 }
 
+// A lone CR ends a line as CR LF and LF do (old Mac text, some switches'
+// consoles): findings are numbered alike whole and fed in pieces of every
+// size, a CR LF split between two pieces counting once.
+TEST(MacScannerTest, NumbersLinesEndedAnyWay) {
+  for (const char* eol : {"\r", "\r\n", "\n"}) {
+    const std::string e = eol;
+    const std::string text = "a" + e + "b" + e + "00:1a:2b:3c:4d:5e" + e + e +
+                             "c" + e + "001a.2b3c.4d5e" + e;
+    MacScanner whole(text);
+    whole.CountLines(1);
+    std::vector<std::size_t> expected;
+    while (const std::optional<MacFinding> f = whole.Next()) {
+      expected.push_back(f->line);
+    }
+    EXPECT_EQ(expected, (std::vector<std::size_t>{3, 6})) << int(eol[0]);
+    for (const std::size_t piece : {1, 2, 3, 5, 64}) {
+      StreamScanner stream(40, 20);  // held text cut often
+      stream.CountLines();
+      std::vector<std::size_t> lines;
+      auto found = [&](const MacFinding& f) { lines.push_back(f.line); };
+      for (std::size_t at = 0; at < text.size(); at += piece) {
+        stream.Feed(std::string_view(text).substr(at, piece), found);
+      }
+      stream.Finish(found);
+      EXPECT_EQ(lines, expected) << int(eol[0]) << " in pieces of " << piece;
+    }
+  }
+  // Mixed, and the count itself.
+  EXPECT_EQ(LineEnds("a\r\nb\rc\nd\r"), 4u);
+  EXPECT_EQ(LineEnds("\nx\r\r\n", true), 2u);
+  EXPECT_EQ(LineEnds("\r\n\r\n"), 2u);
+}
+
 TEST(MacScannerTest, CountsBytesInUtf8Text) {
   const std::string text = "Физический адрес. . . . : 00-1A-2B-3C-4D-5E\r\n";
   const std::size_t at = text.find("00-1A");
