@@ -73,6 +73,28 @@ TEST_F(Win32FormsTest, BoxesAreNamedForScreenReaders) {
   DeleteObject(font);
 }
 
+// The results window deletes itself when closed: the main window then
+// finds none open and makes a new one, twice over, and leaves with
+// «Выход» with it closed and with it open, reading no freed memory.
+TEST_F(Win32FormsTest, AClosedResultsWindowIsNoneAndANewOneIsMade) {
+  for (const bool open_at_exit : {false, true}) {
+    MainWindow main(instance_, {});
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(main.OpenResults(), nullptr);
+      ResultsView* results = main.CreateResults();
+      ASSERT_NE(results, nullptr);
+      EXPECT_EQ(main.OpenResults(), results);
+      DestroyWindow(static_cast<ResultsWindow*>(results)->hwnd());
+      EXPECT_EQ(main.OpenResults(), nullptr);
+    }
+    if (open_at_exit) {
+      ASSERT_NE(main.CreateResults(), nullptr);
+    }
+    main.CloseAll();
+    EXPECT_EQ(main.OpenResults(), nullptr);
+  }
+}
+
 TEST_F(Win32FormsTest, TheResultsBoxGrowsWithItsWindow) {
   const GdiFonts fonts(96);
   const HFONT font = fonts.Create(0, 9);

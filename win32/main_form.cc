@@ -153,15 +153,13 @@ std::unique_ptr<ProgressView> MainWindow::OpenProgress() {
   return std::make_unique<ProgressWindow>(instance_, hwnd_, captions_);
 }
 
-ResultsView* MainWindow::OpenResults() {
-  return results_ != nullptr && IsWindow(results_->hwnd()) ? results_
-                                                           : nullptr;
-}
+ResultsView* MainWindow::OpenResults() { return ResultsWindow::Of(results_); }
 
 ResultsView* MainWindow::CreateResults() {
-  results_ =
+  ResultsWindow* results =
       ResultsWindow::Create(instance_, captions_, text_font_, WindowDpi(hwnd_));
-  return results_;
+  results_ = results->hwnd();
+  return results;
 }
 
 MainGeometry MainWindow::Geometry() const {
@@ -189,7 +187,7 @@ void MainWindow::SelectAll(std::string_view) {
 }
 
 void MainWindow::CloseAll() {
-  if (OpenResults() != nullptr) DestroyWindow(results_->hwnd());
+  if (OpenResults() != nullptr) DestroyWindow(results_);
   DestroyWindow(hwnd_);
   PostQuitMessage(0);
 }

@@ -55,7 +55,9 @@ class MainWindow : public MainView {
   HWND hwnd_ = nullptr;
   HFONT captions_ = nullptr;
   HFONT text_font_ = nullptr;
-  ResultsWindow* results_ = nullptr;
+  // The results window's handle alone: the window deletes its object when
+  // it is closed, and the handle then names none.
+  HWND results_ = nullptr;
   HWND tooltip_ = nullptr;
   std::wstring tip_;
   HCURSOR before_busy_ = nullptr;

@@ -30,6 +30,15 @@ ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
   return window;
 }
 
+ResultsWindow* ResultsWindow::Of(HWND hwnd) {
+  if (hwnd == nullptr || !IsWindow(hwnd)) return nullptr;
+  // A handle may be given again to a new window of another kind.
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (WideFromUtf8(ResultsFormLayout().name) != name) return nullptr;
+  return reinterpret_cast<ResultsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 std::string ResultsWindow::Text() const {
   std::wstring text = WindowText(text_);
   std::erase(text, L'\r');

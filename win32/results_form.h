@@ -16,6 +16,9 @@ class ResultsWindow : public ResultsView {
   static ResultsWindow* Create(HINSTANCE instance, HFONT captions, HFONT text,
                                int dpi);
   HWND hwnd() const { return hwnd_; }
+  // The results window whose handle is hwnd while it is open; null once
+  // it is closed (it deletes itself then) or for any other window.
+  static ResultsWindow* Of(HWND hwnd);
 
   // ResultsView.
   std::string Text() const override;
