@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 
@@ -25,5 +26,15 @@ struct WholeInput {
 // gives what was read.
 WholeInput ReadWholeInput(std::FILE* file,
                           std::size_t limit = kWholeInputBytes);
+
+namespace whole_input_internal {
+
+// The system's own part: the size of file when it is a regular file.
+bool RegularFileSize(std::FILE* file, std::uint64_t* size);
+// Reads at most most bytes of file: how many, 0 at the end, -1 with
+// *error set.
+long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error);
+
+}  // namespace whole_input_internal
 
 }  // namespace venmark

@@ -5,27 +5,28 @@
 
 #include "cli/whole_input.h"
 
-namespace venmark {
+namespace venmark::whole_input_internal {
 
-WholeInput ReadWholeInput(std::FILE* file, std::size_t limit) {
-  WholeInput input;
+bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   const int fd = ::fileno(file);
   struct stat status {};
-  if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-      static_cast<std::uint64_t>(status.st_size) > limit) {
-    return input;
+  if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    return false;
   }
-  input.whole = true;
-  const bool read = file_read_internal::ReadAll(
-      static_cast<std::uint64_t>(status.st_size), limit + 1, &input.bytes,
-      [&](char* into, std::size_t most) -> long long {
-        for (;;) {
-          const ssize_t got = ::read(fd, into, most);
-          if (got >= 0 || errno != EINTR) return got;
-        }
-      });
-  if (!read) input.error = errno != 0 ? errno : EIO;
-  return input;
+  *size = static_cast<std::uint64_t>(status.st_size);
+  return true;
 }
 
-}  // namespace venmark
+long long ReadFrom(std::FILE* file, char* into, std::size_t most,
+                   int* error) {
+  for (;;) {
+    const ssize_t got = ::read(::fileno(file), into, most);
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      *error = errno;
+      return -1;
+    }
+  }
+}
+
+}  // namespace venmark::whole_input_internal

@@ -7,27 +7,25 @@
 
 #include "cli/whole_input.h"
 
-namespace venmark {
+namespace venmark::whole_input_internal {
 
-WholeInput ReadWholeInput(std::FILE* file, std::size_t limit) {
-  WholeInput input;
+bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   const int fd = _fileno(file);
   struct _stat64 status {};
   if (fd < 0 || _fstat64(fd, &status) != 0 ||
-      (status.st_mode & _S_IFMT) != _S_IFREG ||
-      static_cast<std::uint64_t>(status.st_size) > limit) {
-    return input;
+      (status.st_mode & _S_IFMT) != _S_IFREG) {
+    return false;
   }
-  input.whole = true;
-  const bool read = file_read_internal::ReadAll(
-      static_cast<std::uint64_t>(status.st_size), limit + 1, &input.bytes,
-      [&](char* into, std::size_t most) -> long long {
-        return _read(
-            fd, into,
-            static_cast<unsigned>(std::min<std::size_t>(most, 1u << 30)));
-      });
-  if (!read) input.error = errno != 0 ? errno : EIO;
-  return input;
+  *size = static_cast<std::uint64_t>(status.st_size);
+  return true;
 }
 
-}  // namespace venmark
+long long ReadFrom(std::FILE* file, char* into, std::size_t most,
+                   int* error) {
+  const int got = _read(_fileno(file), into,
+                        static_cast<unsigned>(std::min<std::size_t>(most, 1u << 30)));
+  if (got < 0) *error = errno;
+  return got;
+}
+
+}  // namespace venmark::whole_input_internal
