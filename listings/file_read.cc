@@ -147,7 +147,8 @@ bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
             return;
           }
           done->size += static_cast<std::uint64_t>(got);
-          if (got > 0) last = room[held + static_cast<std::size_t>(got) - 1];
+          // at(): a slip past the bytes read is caught, not read as a byte.
+          if (got > 0) last = room.at(held + static_cast<std::size_t>(got) - 1);
           const std::size_t in_room = held + static_cast<std::size_t>(got);
           const std::size_t taken =
               filter->Take(std::string_view(room.data(), in_room), got == 0);
