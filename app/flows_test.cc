@@ -96,6 +96,41 @@ TEST(TextsTest, ShowsAnOriginSafely) {
   }
 }
 
+// Each setting passed over is named with why, its place shown safely.
+TEST(TextsTest, NamesEverySettingPassedOver) {
+  using Why = SkippedSetting::Why;
+  const struct {
+    SkippedSetting skipped;
+    const char* text;
+  } cases[] = {
+      {{"/etc/xdg/venmark/venmark.conf", Why::kNotAFile, 0},
+       "настройка «/etc/xdg/venmark/venmark.conf» пропущена: это не обычный "
+       "файл (канал или устройство)"},
+      {{"/c/venmark.conf", Why::kTooLarge, 0},
+       "настройка «/c/venmark.conf» пропущена: файл больше 64 КБ — это не "
+       "файл настроек"},
+      {{"/c/venmark.conf", Why::kUnreadable, EACCES},
+       "настройка «/c/venmark.conf» пропущена: нет прав на чтение"},
+      {{"/c/venmark.conf", Why::kChanging, 0},
+       "настройка «/c/venmark.conf» пропущена: файл всё время меняется"},
+      {{"HKEY_CURRENT_USER\\Software\\Venmark\\Origin", Why::kNotAString, 0},
+       "настройка «HKEY_CURRENT_USER\\Software\\Venmark\\Origin» пропущена: "
+       "это не строка (REG_SZ)"},
+      {{"HKEY_LOCAL_MACHINE\\Software\\Venmark\\Origin", Why::kTooLong, 0},
+       "настройка «HKEY_LOCAL_MACHINE\\Software\\Venmark\\Origin» пропущена: "
+       "строка длиннее 2047 знаков"},
+      {{"/c/venmark.conf", Why::kNoOrigin, 0},
+       "настройка «/c/venmark.conf» пропущена: в имени папки нулевой знак "
+       "(%00)"},
+      {{"/c/new\nline.conf", Why::kNotAFile, 0},
+       "настройка «/c/new\\x0aline.conf» пропущена: это не обычный файл "
+       "(канал или устройство)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(text::SkippedSettingText(c.skipped), c.text);
+  }
+}
+
 // Every word of a result line as the user reads it, entry by entry: the
 // special addresses' notes (the IPv6 group and any group could be
 // swapped unseen), the derived MACs' sources, the CID's note.

@@ -195,6 +195,7 @@ enum class Usage {
   kDbWithoutFile,     // --db without a file
   kFromWithoutOrigin, // --from without a folder or URL
   kFromWithoutUpdate, // --from without --update
+  kFromNoFolder,      // --from arg that can name no folder (a %00 in it)
   kBadFormat,         // --format with a value it does not take
   kUnknownOption,     // arg is no option the program knows
   kUpdateWithInputs,  // --update with input files
@@ -231,6 +232,9 @@ std::string NamesFileLine(std::string_view path, std::size_t names);
 // --version's line saying where updates come from and where that was set,
 // or nothing for the IEEE.
 std::string OriginLine(const OriginSetting& setting);
+
+// A setting passed over, and why: "настройка «…» пропущена: …".
+std::string SkippedSettingText(const SkippedSetting& skipped);
 std::string UpdatedListing(std::string_view destination, std::size_t records);
 std::string KeptLine(const KeptListing& kept);
 inline constexpr std::string_view kUpdateCancelled =

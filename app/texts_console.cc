@@ -11,6 +11,9 @@ std::string UsageProblem(Usage problem, std::string_view arg) {
       return "после --from нужна папка или адрес";
     case Usage::kFromWithoutUpdate:
       return "--from действует только вместе с --update";
+    case Usage::kFromNoFolder:
+      return "после --from «" + std::string(arg) +
+             "» не может быть папкой: в имени есть нулевой знак (%00)";
     case Usage::kBadFormat:
       return "--format принимает text, tsv или json";
     case Usage::kUnknownOption:
@@ -90,6 +93,37 @@ std::string OriginLine(const OriginSetting& setting) {
   std::string line = "Обновления загружаются из: " + OriginName(setting.origin);
   if (!setting.where.empty()) line += " (задано в " + setting.where + ")";
   return line;
+}
+
+std::string SkippedSettingText(const SkippedSetting& skipped) {
+  std::string why;
+  switch (skipped.why) {
+    case SkippedSetting::Why::kNotAFile:
+      why = ReadFailureText({ReadFailure::Kind::kNotAFile, 0});
+      break;
+    case SkippedSetting::Why::kTooLarge:
+      why = "файл больше " + std::to_string(kSettingsFileLimit >> 10) +
+            " КБ — это не файл настроек";
+      break;
+    case SkippedSetting::Why::kUnreadable:
+      why = SystemError(skipped.error_number);
+      break;
+    case SkippedSetting::Why::kChanging:
+      why = "файл всё время меняется";
+      break;
+    case SkippedSetting::Why::kNotAString:
+      why = "это не строка (REG_SZ)";
+      break;
+    case SkippedSetting::Why::kNoOrigin:
+      why = "в имени папки нулевой знак (%00)";
+      break;
+    case SkippedSetting::Why::kTooLong:
+      why = "строка длиннее " + std::to_string(kRegistryOriginLimit) +
+            " знаков";
+      break;
+  }
+  return "настройка «" + ShownLocation(Origin{Origin::Kind::kFolder, skipped.where}) +
+         "» пропущена: " + why;
 }
 
 std::string UpdatedListing(std::string_view destination,

@@ -20,9 +20,8 @@ UpdateSources ChooseSources(const UpdateRequest& request) {
 }  // namespace
 
 OriginSetting UpdateOrigin(const UpdateRequest& request) {
-  if (request.origin) return {*request.origin, {}};
-  if (std::optional<OriginSetting> set = FindOriginSetting()) return *set;
-  return {};
+  if (request.origin) return {*request.origin, {}, {}};
+  return FindOriginSetting();
 }
 
 std::string UpdateDestination(const UpdateRequest& request) {

@@ -2,6 +2,7 @@
 
 #include "app/arguments.h"
 #include "app/texts.h"
+#include "update/origin.h"
 
 namespace venmark {
 
@@ -30,8 +31,13 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       return std::nullopt;
     } else if (IsOption(arg, "--from")) {
       const std::optional<std::string> value = OptionValue(args, &i, "--from");
-      if (!value || value->empty()) {
+      // A blank one is a slip, never a quiet fall back to the settings.
+      if (!value || value->find_first_not_of(" \t\r\n") == std::string::npos) {
         *error = text::UsageProblem(text::Usage::kFromWithoutOrigin, arg);
+        return std::nullopt;
+      }
+      if (!ParseOrigin(*value)) {
+        *error = text::UsageProblem(text::Usage::kFromNoFolder, *value);
         return std::nullopt;
       }
       options.from = *value;

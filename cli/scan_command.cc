@@ -95,9 +95,12 @@ std::optional<int> ScanShortInput(const Options& options, Output* output,
 int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   out->Write("venmark-scan " + std::string(kVersion) + "\n");
   // Where updates come from is told even when no listing can be read.
-  if (const std::string origin = text::OriginLine(UpdateOrigin({}));
-      !origin.empty()) {
-    out->Write(origin + "\n");
+  const OriginSetting origin = UpdateOrigin({});
+  if (const std::string line = text::OriginLine(origin); !line.empty()) {
+    out->Write(line + "\n");
+  }
+  for (const SkippedSetting& skipped : origin.skipped) {
+    out->Write(text::SkippedSettingText(skipped) + "\n");
   }
   const std::string path = ChooseListing(options.listing_path);
   const std::optional<LiveListings> live = LoadListings(path, err);

@@ -324,6 +324,14 @@ TEST_F(ScanCommandTest, ExitsOneForUsageErrorsAndUnreadableInputs) {
   EXPECT_EQ(Scan("--update --from").err,
             "venmark-scan: после --from нужна папка или адрес\n"
             "Справка: venmark-scan --help\n");
+  // A blank origin is a slip, not the settings' origin.
+  EXPECT_EQ(Scan("--update --from ' '").err,
+            "venmark-scan: после --from нужна папка или адрес\n"
+            "Справка: venmark-scan --help\n");
+  EXPECT_EQ(Scan("--update --from file:///srv%00/x").err,
+            "venmark-scan: после --from «file:///srv%00/x» не может быть "
+            "папкой: в имени есть нулевой знак (%00)\n"
+            "Справка: venmark-scan --help\n");
   EXPECT_EQ(Scan("--from=/media/usb").err,
             "venmark-scan: --from действует только вместе с --update\n"
             "Справка: venmark-scan --help\n");
@@ -635,6 +643,21 @@ TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
                 .out.find("Обновления загружаются из: папка «" + usb.string() +
                           "» (задано в " + conf.string() + ")"),
             std::string::npos);
+
+  // A FIFO in the machine's settings place holds nothing up, and is named
+  // by --version and by the update's first line.
+  const fs::path fifo = dir_ / "xdg" / "venmark" / "venmark.conf";
+  fs::create_directories(fifo.parent_path());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string named = "настройка «" + fifo.string() +
+                            "» пропущена: это не обычный файл (канал или "
+                            "устройство)\n";
+  const std::string with_fifo = env + "'" + (dir_ / "xdg").string() + "'";
+  run = Scan("--version", "", with_fifo);
+  EXPECT_NE(run.out.find(named), std::string::npos) << run.out;
+  run = Scan("--update", "", with_fifo);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err.find("venmark-scan: " + named), 0u) << run.err;
 }
 
 // On a terminal the progress is one line redrawn in place: each quarter of

@@ -103,7 +103,11 @@ int RunUpdateCommand(const Options& options, std::FILE* err) {
   UpdateRequest request{options.listing_path, std::nullopt, nullptr};
   // --from, else the settings, read once for the line below and the update.
   request.origin = ParseOrigin(options.from);
-  request.origin = UpdateOrigin(request).origin;
+  const OriginSetting origin = UpdateOrigin(request);
+  request.origin = origin.origin;
+  for (const SkippedSetting& skipped : origin.skipped) {
+    PrintLine(err, text::SkippedSettingText(skipped));
+  }
   const bool terminal = IsTerminal(err);
   const StopSignals signals;
   const std::string destination = UpdateDestination(request);

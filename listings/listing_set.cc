@@ -11,6 +11,7 @@
 #include "listings/listing_places.h"
 #include "listings/record_filter.h"
 #include "scan/mac.h"
+#include "scan/text_codec.h"
 
 namespace venmark {
 namespace {
@@ -158,7 +159,7 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
     ReadFailure why;
     if (!ReadListingFile(file, &bytes, &why)) continue;
     const std::size_t before = names_.size();
-    names_.Add(NamesFileText(bytes.view()), file, &bad_names_);
+    names_.Add(TextFileAsUtf8(bytes.view()), file, &bad_names_);
     names_files_.emplace_back(file, names_.size() - before);
   }
 }

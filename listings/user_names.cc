@@ -85,20 +85,6 @@ std::optional<std::pair<std::uint64_t, int>> ParseNamedAddress(
   return std::pair{value, bits};
 }
 
-std::string NamesFileText(std::string_view bytes) {
-  std::string text;
-  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-    Utf16Decoder utf16(bytes[0] == '\xFE');
-    utf16.Feed(bytes.substr(2), &text);
-    utf16.Finish(&text);
-    return text;
-  }
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  AppendWindows1251AsUtf8(bytes, &text);
-  return text;
-}
-
 void UserNames::Add(std::string_view text, const std::string& path,
                     std::vector<BadNameLine>* bad) {
   std::size_t number = 0;

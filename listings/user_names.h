@@ -12,11 +12,6 @@
 // a prefix, as /etc/ethers and names.txt give them.
 namespace venmark {
 
-// A names file's bytes as UTF-8 text: UTF-16 with a byte-order mark
-// decoded, UTF-8 as it is (less its mark), anything else read as
-// Windows-1251, as Notepad saves "ANSI" on a Russian Windows.
-std::string NamesFileText(std::string_view bytes);
-
 // A range the administrator named: the top `bits` bits of its addresses.
 struct NamedRange {
   std::uint64_t prefix = 0;  // the 48 bits, those past `bits` zero

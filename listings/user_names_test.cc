@@ -4,6 +4,7 @@
 
 #include "listings/listing_set.h"
 #include "listings/result_lines.h"
+#include "scan/text_codec.h"
 #include "testing/listings.h"
 
 namespace venmark {
@@ -99,12 +100,12 @@ TEST(UserNamesTest, ReadsEveryEncodingEditorsSave) {
   }
   for (const std::string& bytes :
        {utf8, "\xEF\xBB\xBF" + utf8, cp1251, le, be}) {
-    EXPECT_EQ(NamesFileText(bytes), utf8) << bytes.size();
+    EXPECT_EQ(TextFileAsUtf8(bytes), utf8) << bytes.size();
   }
   // Stray bytes that are no UTF-8 read as Windows-1251 too: every output
   // is valid UTF-8 (the one byte it leaves undefined is U+FFFD).
-  EXPECT_EQ(NamesFileText("a\x98\xFF"), "a\uFFFDя");
-  EXPECT_EQ(NamesFileText("\x80\xA8\xB8\xC0"), "ЂЁёА");
+  EXPECT_EQ(TextFileAsUtf8("a\x98\xFF"), "a\uFFFDя");
+  EXPECT_EQ(TextFileAsUtf8("\x80\xA8\xB8\xC0"), "ЂЁёА");
 }
 
 // Every editor's line ends: CR LF, LF, and a lone CR, which ends a line as

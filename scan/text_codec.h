@@ -18,6 +18,11 @@ void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out);
 // U+FFFD.
 void AppendWindows1251AsUtf8(std::string_view bytes, std::string* out);
 
+// A small text file's bytes (a names or settings file) as UTF-8: UTF-16
+// with a byte-order mark decoded, UTF-8 as it is (less its mark), anything
+// else read as Windows-1251, as Notepad saves "ANSI" on a Russian Windows.
+std::string TextFileAsUtf8(std::string_view bytes);
+
 // utf8 as UTF-16; malformed bytes become U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 

@@ -76,6 +76,7 @@ std::optional<Origin> ParseOrigin(std::string_view text) {
   std::string folder = StartsNoCase(text, "file://")
                            ? FolderOfFileUrl(text.substr(7))
                            : std::string(text);
+  if (folder.find('\0') != std::string::npos) return std::nullopt;
   // A trailing separator names the same folder, the root's excepted.
   while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) {
     folder.pop_back();

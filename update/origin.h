@@ -23,7 +23,9 @@ struct Origin {
 bool IsWebAddress(std::string_view text);
 
 // The origin text names: an http:// or https:// URL, a file:// URL, or a
-// folder (absolute, relative, or a UNC path). Nothing for blank text.
+// folder (absolute, relative, or a UNC path). Nothing for blank text, and
+// for a file:// URL with %00 in it, which no folder's name holds: cut
+// there, it would name another folder.
 std::optional<Origin> ParseOrigin(std::string_view text);
 
 // Whether origin is the IEEE's own server.

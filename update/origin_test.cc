@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #endif
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -66,6 +68,10 @@ TEST(OriginTest, ParsesEveryWayAnOriginIsWritten) {
       {"file:///srv/a%09b%4", Origin{kFolder, "/srv/a\tb%4"}},
       {"file:///srv/%zz", Origin{kFolder, "/srv/%zz"}},
       {"file://localhost/srv/ieee", Origin{kFolder, "/srv/ieee"}},
+      // Cut at a zero byte, the path would name another folder.
+      {"file:///srv/ieee%00/../etc", std::nullopt},
+      {"FILE:///%00", std::nullopt},
+      {"file:///srv/%000", std::nullopt},
 #ifdef _WIN32
       {"\\\\srv\\share\\ieee\\", Origin{kFolder, "\\\\srv\\share\\ieee"}},
       {"file://srv/share/ieee", Origin{kFolder, "\\\\srv\\share\\ieee"}},
@@ -83,9 +89,22 @@ TEST(OriginTest, ParsesEveryWayAnOriginIsWritten) {
   EXPECT_FALSE(IsIeee(*ParseOrigin("http://standards-oui.ieee.org")));
 }
 
+// UTF-16 with its mark, either way round.
+std::string Utf16Bytes(std::u16string_view text, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t c : text) {
+    const char high = static_cast<char>(c >> 8), low = static_cast<char>(c);
+    bytes += big_endian ? high : low;
+    bytes += big_endian ? low : high;
+  }
+  return bytes;
+}
+
+// As users write settings: any editor's line ends and encoding, the key in
+// any case, quotes, blank values that leave a later line its say.
 TEST(OriginTest, ReadsTheOriginLineOfASettingsFile) {
   const struct {
-    const char* text;
+    std::string text;
     std::optional<std::string> origin;
   } cases[] = {
       {"", std::nullopt},
@@ -93,8 +112,25 @@ TEST(OriginTest, ReadsTheOriginLineOfASettingsFile) {
       {"\xEF\xBB\xBF  origin =  /media/usb/ieee  \r\n", "/media/usb/ieee"},
       {"# origin=/commented\n; origin=/too\nname=x\norigin=/real\norigin=/late",
        "/real"},
-      {"origins=/other\norigin_x=/other\n", std::nullopt},
-      {"origin=\n", ""},
+      {"  # origin=/indented comment\norigin=/real", "/real"},
+      {"origins=/other\norigin_x=/other\nxorigin=/other\n", std::nullopt},
+      {"origin=\n", std::nullopt},
+      {"origin=\norigin = /later\n", "/later"},
+      {"origin=\"\"\norigin=/after-quotes", "/after-quotes"},
+      {"Origin=/a", "/a"},
+      {"ORIGIN = /b", "/b"},
+      {"name=x\r\norigin=/crlf\r\n", "/crlf"},
+      {"name=x\rorigin=/cr\rnext=y\r", "/cr"},
+      {"origin = \"/media/usb stick/ieee\" \n", "/media/usb stick/ieee"},
+      {"origin=\"https://mirror\"", "https://mirror"},
+      {"origin=\"unclosed", "\"unclosed"},
+      {"origin=/a#b;c", "/a#b;c"},
+      {"origin=/x=y", "/x=y"},
+      {Utf16Bytes(u"# мой\r\norigin=/media/Папка\r\n", false),
+       "/media/Папка"},
+      {Utf16Bytes(u"origin=/media/Папка", true), "/media/Папка"},
+      // Notepad's "ANSI" on a Russian Windows.
+      {"origin=/media/\xCF\xE0\xEF\xEA\xE0\n", "/media/Папка"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(OriginInSettings(c.text), c.origin) << c.text;
@@ -102,38 +138,64 @@ TEST(OriginTest, ReadsTheOriginLineOfASettingsFile) {
 }
 
 // The variable first, then the user's setting, then the machine's; a blank
-// one is passed over.
+// one is passed over, one that cannot be read is named.
 TEST(OriginTest, FindsTheSettingFirstSetAsThePlatformKeepsThem) {
   TestFolder folder;
   SetVariable("VENMARK_IEEE_ORIGIN", "");
+  using Why = SkippedSetting::Why;
 #ifdef _WIN32
-  auto set = [](HKEY root, const wchar_t* value) {
+  const std::string user_key = "HKEY_CURRENT_USER\\Software\\Venmark\\Origin";
+  const std::string machine_key =
+      "HKEY_LOCAL_MACHINE\\Software\\Venmark\\Origin";
+  auto set_raw = [](HKEY root, DWORD type, const void* value, DWORD size) {
     if (value == nullptr) {
       RegDeleteKeyValueW(root, L"Software\\Venmark", L"Origin");
       return;
     }
-    ASSERT_EQ(RegSetKeyValueW(root, L"Software\\Venmark", L"Origin", REG_SZ,
-                              value,
-                              static_cast<DWORD>((wcslen(value) + 1) *
-                                                 sizeof(wchar_t))),
+    ASSERT_EQ(RegSetKeyValueW(root, L"Software\\Venmark", L"Origin", type,
+                              value, size),
               ERROR_SUCCESS);
+  };
+  auto set = [&](HKEY root, const wchar_t* value, DWORD type = REG_SZ) {
+    set_raw(root, type, value,
+            value == nullptr ? 0
+                             : static_cast<DWORD>((wcslen(value) + 1) *
+                                                  sizeof(wchar_t)));
   };
   set(HKEY_CURRENT_USER, nullptr);
   set(HKEY_LOCAL_MACHINE, nullptr);
-  EXPECT_FALSE(FindOriginSetting());
+  EXPECT_TRUE(FindOriginSetting().where.empty());
+  EXPECT_TRUE(IsIeee(FindOriginSetting().origin));
   set(HKEY_LOCAL_MACHINE, L"\\\\srv\\share\\ieee");
   set(HKEY_CURRENT_USER, L" ");
-  std::optional<OriginSetting> found = FindOriginSetting();
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->origin.location, "\\\\srv\\share\\ieee");
-  EXPECT_EQ(found->where, "HKEY_LOCAL_MACHINE\\Software\\Venmark\\Origin");
+  OriginSetting found = FindOriginSetting();
+  EXPECT_EQ(found.origin.location, "\\\\srv\\share\\ieee");
+  EXPECT_EQ(found.where, machine_key);
+  EXPECT_TRUE(found.skipped.empty());
   set(HKEY_CURRENT_USER, L"C:\\Папка IEEE");
   found = FindOriginSetting();
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->origin.location, "C:\\Папка IEEE");
-  EXPECT_EQ(found->where, "HKEY_CURRENT_USER\\Software\\Venmark\\Origin");
+  EXPECT_EQ(found.origin.location, "C:\\Папка IEEE");
+  EXPECT_EQ(found.where, user_key);
+  // A string to expand, as an installer may write it.
+  SetVariable("VENMARK_TEST_DRIVE", "D:");
+  set(HKEY_CURRENT_USER, L"%VENMARK_TEST_DRIVE%\\ieee", REG_EXPAND_SZ);
+  EXPECT_EQ(FindOriginSetting().origin.location, "D:\\ieee");
+  // A value of another type, or one longer than any path, is named and
+  // passed over for the machine's.
+  const DWORD number = 1;
+  set_raw(HKEY_CURRENT_USER, REG_DWORD, &number, sizeof number);
+  found = FindOriginSetting();
+  EXPECT_EQ(found.where, machine_key);
+  EXPECT_EQ(found.skipped,
+            (std::vector<SkippedSetting>{{user_key, Why::kNotAString, 0}}));
+  const std::wstring long_path(kRegistryOriginLimit + 1, L'a');
+  set(HKEY_CURRENT_USER, long_path.c_str());
+  EXPECT_EQ(FindOriginSetting().skipped,
+            (std::vector<SkippedSetting>{{user_key, Why::kTooLong, 0}}));
+  set(HKEY_CURRENT_USER, long_path.substr(1).c_str());
+  EXPECT_EQ(FindOriginSetting().where, user_key);
   SetVariable("VENMARK_IEEE_ORIGIN", "http://mirror");
-  EXPECT_EQ(FindOriginSetting()->where, "VENMARK_IEEE_ORIGIN");
+  EXPECT_EQ(FindOriginSetting().where, "VENMARK_IEEE_ORIGIN");
   SetVariable("VENMARK_IEEE_ORIGIN", "");
   set(HKEY_CURRENT_USER, nullptr);
   set(HKEY_LOCAL_MACHINE, nullptr);
@@ -141,38 +203,59 @@ TEST(OriginTest, FindsTheSettingFirstSetAsThePlatformKeepsThem) {
   const fs::path user = folder / "config";
   const fs::path machine1 = folder / "xdg1";
   const fs::path machine2 = folder / "xdg2";
+  const std::string conf1 = (machine1 / "venmark" / "venmark.conf").string();
+  const std::string conf2 = (machine2 / "venmark" / "venmark.conf").string();
   SetVariable("XDG_CONFIG_HOME", user.string());
   SetVariable("XDG_CONFIG_DIRS",
               machine1.string() + ":relative:" + machine2.string());
-  EXPECT_FALSE(FindOriginSetting());
-  Put(machine2 / "venmark" / "venmark.conf", "origin=/media/usb/ieee\n");
-  std::optional<OriginSetting> found = FindOriginSetting();
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->origin, (Origin{Origin::Kind::kFolder, "/media/usb/ieee"}));
-  EXPECT_EQ(found->where, (machine2 / "venmark" / "venmark.conf").string());
-  // A FIFO in a settings file's place is passed over, not waited on.
+  EXPECT_TRUE(FindOriginSetting().where.empty());
+  EXPECT_TRUE(FindOriginSetting().skipped.empty());
+  Put(conf2, "origin=/media/usb/ieee\n");
+  OriginSetting found = FindOriginSetting();
+  EXPECT_EQ(found.origin, (Origin{Origin::Kind::kFolder, "/media/usb/ieee"}));
+  EXPECT_EQ(found.where, conf2);
+  // A FIFO in a settings file's place is passed over, not waited on, and
+  // named; so is a file far larger than settings, and a folder.
   fs::create_directories(machine1 / "venmark");
-  ASSERT_EQ(::mkfifo((machine1 / "venmark" / "venmark.conf").c_str(), 0600), 0);
-  EXPECT_EQ(FindOriginSetting()->where,
-            (machine2 / "venmark" / "venmark.conf").string());
-  fs::remove(machine1 / "venmark" / "venmark.conf");
-  Put(machine1 / "venmark" / "venmark.conf", "# none here\n");
+  ASSERT_EQ(::mkfifo(conf1.c_str(), 0600), 0);
+  found = FindOriginSetting();
+  EXPECT_EQ(found.where, conf2);
+  EXPECT_EQ(found.skipped,
+            (std::vector<SkippedSetting>{{conf1, Why::kNotAFile, 0}}));
+  fs::remove(conf1);
+  Put(conf1, std::string(kSettingsFileLimit, '#') + "\norigin=/big\n");
+  EXPECT_EQ(FindOriginSetting().skipped,
+            (std::vector<SkippedSetting>{{conf1, Why::kTooLarge, 0}}));
+  Put(conf1, std::string(kSettingsFileLimit - 12, '#') + "\norigin=/b\n");
+  EXPECT_EQ(FindOriginSetting().origin.location, "/b");
+  fs::remove(conf1);
+  fs::create_directories(conf1);
+  EXPECT_EQ(FindOriginSetting().skipped,
+            (std::vector<SkippedSetting>{{conf1, Why::kUnreadable, EISDIR}}));
+  fs::remove(conf1);
+  // A file:// URL with %00 in it names no folder: told, and the next one
+  // taken.
+  Put(conf1, "origin=file:///srv/ieee%00/x\n");
+  found = FindOriginSetting();
+  EXPECT_EQ(found.where, conf2);
+  EXPECT_EQ(found.skipped,
+            (std::vector<SkippedSetting>{{conf1, Why::kNoOrigin, 0}}));
+  Put(conf1, "# none here\n");
   Put(user / "venmark" / "venmark.conf", "origin = \n");
-  EXPECT_EQ(FindOriginSetting()->where,
-            (machine2 / "venmark" / "venmark.conf").string());
+  EXPECT_EQ(FindOriginSetting().where, conf2);
   Put(user / "venmark" / "venmark.conf", "origin=https://mirror.corp/ieee\n");
-  EXPECT_EQ(FindOriginSetting()->origin.location, "https://mirror.corp/ieee");
+  EXPECT_EQ(FindOriginSetting().origin.location, "https://mirror.corp/ieee");
   SetVariable("VENMARK_IEEE_ORIGIN", "file:///srv/ieee");
   found = FindOriginSetting();
-  EXPECT_EQ(found->origin, (Origin{Origin::Kind::kFolder, "/srv/ieee"}));
-  EXPECT_EQ(found->where, "VENMARK_IEEE_ORIGIN");
+  EXPECT_EQ(found.origin, (Origin{Origin::Kind::kFolder, "/srv/ieee"}));
+  EXPECT_EQ(found.where, "VENMARK_IEEE_ORIGIN");
   SetVariable("VENMARK_IEEE_ORIGIN", "");
   // Without XDG_CONFIG_HOME, the user's file is under ~/.config.
   SetVariable("XDG_CONFIG_HOME", "");
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   SetVariable("HOME", folder.path().string());
   Put(folder / ".config" / "venmark" / "venmark.conf", "origin=http://home\n");
-  EXPECT_EQ(FindOriginSetting()->origin.location, "http://home");
+  EXPECT_EQ(FindOriginSetting().origin.location, "http://home");
   SetVariable("HOME", home);
   // Set but empty, the machine's folders are the XDG default.
   ::setenv("XDG_CONFIG_DIRS", "", 1);

@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 
+#include "listings/listing_file.h"
+#include "scan/mac_shapes.h"
+#include "scan/text_codec.h"
+
 #ifdef _WIN32
 #include <filesystem>
-
-#include "listings/listing_file.h"
 #endif
 
 namespace venmark {
@@ -33,34 +35,42 @@ std::string OriginVariable() {
 
 }  // namespace
 
-std::optional<std::string> OriginInSettings(std::string_view text) {
-  // A byte-order mark an editor may have put first.
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    const std::string_view line = Trim(text.substr(0, end));
-    text = end == std::string_view::npos ? std::string_view()
-                                         : text.substr(end + 1);
-    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+std::optional<std::string> OriginInSettings(std::string_view bytes) {
+  const std::string text = TextFileAsUtf8(bytes);
+  std::optional<std::string> origin;
+  ForEachLine(text, [&](std::string_view line) {
+    line = Trim(line);
+    if (origin || line.empty() || line[0] == '#' || line[0] == ';') return;
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    if (Trim(line.substr(0, equals)) == "origin") {
-      return std::string(Trim(line.substr(equals + 1)));
+    if (equals == std::string_view::npos) return;
+    const std::string_view key = Trim(line.substr(0, equals));
+    if (key.size() != 6 || !shapes::HasAt(key, 0, "origin")) return;
+    std::string_view value = Trim(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = Trim(value.substr(1, value.size() - 2));
     }
-  }
-  return std::nullopt;
+    // A blank value sets nothing, and leaves a later line its say.
+    if (!value.empty()) origin = std::string(value);
+  });
+  return origin;
 }
 
-std::optional<OriginSetting> FindOriginSetting() {
+OriginSetting FindOriginSetting() {
   if (std::optional<Origin> origin = ParseOrigin(OriginVariable())) {
-    return OriginSetting{*origin, "VENMARK_IEEE_ORIGIN"};
+    return {*origin, "VENMARK_IEEE_ORIGIN", {}};
   }
-  for (const SettingText& setting : OriginSettings()) {
+  SettingsRead read = OriginSettings();
+  for (const SettingText& setting : read.settings) {
     if (std::optional<Origin> origin = ParseOrigin(setting.value)) {
-      return OriginSetting{*origin, setting.where};
+      return {*origin, setting.where, std::move(read.skipped)};
+    }
+    // Blank text is no setting; anything else that names no origin is told.
+    if (!Trim(setting.value).empty()) {
+      read.skipped.push_back(
+          {setting.where, SkippedSetting::Why::kNoOrigin, 0});
     }
   }
-  return std::nullopt;
+  return {Origin{}, {}, std::move(read.skipped)};
 }
 
 }  // namespace venmark

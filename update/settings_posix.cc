@@ -1,25 +1,51 @@
 // Settings files under the XDG rules.
+#include <cerrno>
+
 #include "listings/file_read.h"
 #include "listings/listing_places.h"
 #include "update/settings.h"
 
 namespace venmark {
+namespace {
 
-std::vector<SettingText> OriginSettings() {
-  std::vector<SettingText> settings;
+SkippedSetting::Why WhySkipped(const ReadFailure& failure) {
+  switch (failure.kind) {
+    case ReadFailure::Kind::kNotAFile:
+      return SkippedSetting::Why::kNotAFile;
+    case ReadFailure::Kind::kTooLarge:
+      return SkippedSetting::Why::kTooLarge;
+    case ReadFailure::Kind::kChanging:
+      return SkippedSetting::Why::kChanging;
+    case ReadFailure::Kind::kSystem:
+    case ReadFailure::Kind::kNoRecord:
+      break;
+  }
+  return SkippedSetting::Why::kUnreadable;
+}
+
+}  // namespace
+
+SettingsRead OriginSettings() {
+  SettingsRead read;
   for (const std::string& path : SettingsFiles()) {
     // Only a regular file: a FIFO put in its place would hold the program
-    // up for a writer that never comes. A settings file is a few lines;
-    // more than this is no settings file.
+    // up for a writer that never comes.
     FileBytes bytes;
     ReadFailure why;
-    if (!ReadRegularFile(path, std::size_t{1} << 16, &bytes, &why)) continue;
-    const std::string text(bytes.view());
-    if (std::optional<std::string> origin = OriginInSettings(text)) {
-      settings.push_back({std::move(*origin), path});
+    if (!ReadRegularFile(path, kSettingsFileLimit, &bytes, &why)) {
+      // A file that is not there is no setting, and nothing to tell.
+      if (why.kind == ReadFailure::Kind::kSystem &&
+          (why.error_number == ENOENT || why.error_number == ENOTDIR)) {
+        continue;
+      }
+      read.skipped.push_back({path, WhySkipped(why), why.error_number});
+      continue;
+    }
+    if (std::optional<std::string> origin = OriginInSettings(bytes.view())) {
+      read.settings.push_back({std::move(*origin), path});
     }
   }
-  return settings;
+  return read;
 }
 
 }  // namespace venmark
