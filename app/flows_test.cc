@@ -421,6 +421,7 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   const TestFolder folder;
   const std::string listing = Utf8FromPath(folder / "base.dat");
   WriteWholeFile(folder / "base.dat", MakeListing(100, "Old"));
+  WriteWholeFile(folder / "base-iab.dat", MakeKindListing(ListingKind::kIab, 5));
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
   transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(101, "New")};
@@ -435,13 +436,15 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
       << text::UpdateFailed(result.problem);
   EXPECT_EQ(ReadWholeFile(listing), MakeListing(101, "New"));
   EXPECT_GT(last, 0);
-  // The companions the mirror lacks keep their old files, and say so.
+  // The companions the mirror lacks keep their old files, and say so;
+  // those that were never there are not got.
   const std::string message = text::UpdateCompletion(result);
-  EXPECT_TRUE(
-      message.starts_with("Синхронизация завершена\nПрежними "
-                          "оставлены: список IAB"))
-      << message;
-  EXPECT_NE(message.find("; список MA-M"), std::string::npos);
+  const std::string base = Utf8FromPath(folder / "base");
+  EXPECT_EQ(message,
+            "Синхронизация завершена\nПрежними оставлены: список IAB «" +
+                base + "-iab.dat»: сервер ответил HTTP 404\nНе получены: "
+                "список MA-M «" + base + "-mam.dat»: сервер ответил HTTP 404; "
+                "список CID «" + base + "-cid.dat»: сервер ответил HTTP 404");
   EXPECT_EQ(text::UpdateCompletion({UpdateStatus::kCancelled, {}, 0, {}}), "");
   EXPECT_EQ(text::UpdateCompletion(
                 {UpdateStatus::kFailed, {.kind = UpdateFailure::kBusy}, 0, {}}),

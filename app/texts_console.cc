@@ -133,7 +133,7 @@ std::string UpdatedListing(std::string_view destination,
 }
 
 std::string KeptLine(const KeptListing& kept) {
-  return "прежним оставлен " + KeptText(kept);
+  return (kept.existed ? "прежним оставлен " : "не получен ") + KeptText(kept);
 }
 
 std::string CannotReadInput(std::string_view name, int error) {

@@ -154,6 +154,9 @@ std::string NetworkFailureText(NetworkFailure failure,
     case NetworkFailure::kFileUnreadable:
       text = "файл не читается";
       break;
+    case NetworkFailure::kFileNotRegular:
+      text = "это не обычный файл";
+      break;
     case NetworkFailure::kOther:
       text = "ошибка загрузки";
       break;
@@ -204,6 +207,9 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
     case UpdateFailure::kFileUnreadable:
       return "файл " + quoted + " не читается: " +
              SystemError(problem.error_number);
+    case UpdateFailure::kFileNotRegular:
+      return "файл " + quoted + " не читается: " +
+             ReadFailureText({ReadFailure::Kind::kNotAFile, 0});
     case UpdateFailure::kTimeLimit:
       return "обновление не уложилось в " +
              (problem.count % 60 == 0
@@ -212,6 +218,11 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
              " и прервано";
     case UpdateFailure::kFetchedUnreadable:
       return "полученный список не читается: " + ReadFailureText(problem.read);
+    case UpdateFailure::kWrongKind:
+      return "полученный файл — список " +
+             std::string(kListingKinds[static_cast<std::size_t>(problem.count)].name) +
+             ", а не " +
+             std::string(kListingKinds[static_cast<std::size_t>(problem.other)].name);
     case UpdateFailure::kNotAListing:
       return "сервер прислал не список OUI (в полученном файле нет ни одной "
              "записи)";
@@ -259,9 +270,16 @@ std::string UpdateCompletion(const UpdateResult& result) {
   switch (result.status) {
     case UpdateStatus::kUpdated: {
       std::string message(kUpdateFinished);
-      for (std::size_t i = 0; i < result.kept.size(); ++i) {
-        message += i == 0 ? "\nПрежними оставлены: " : "; ";
-        message += KeptText(result.kept[i]);
+      // Those kept, then those that were not there and still are not.
+      for (const bool existed : {true, false}) {
+        const char* heading =
+            existed ? "\nПрежними оставлены: " : "\nНе получены: ";
+        for (const KeptListing& kept : result.kept) {
+          if (kept.existed != existed) continue;
+          message += heading;
+          message += KeptText(kept);
+          heading = "; ";
+        }
       }
       for (const UpdateProblem& note : result.notes) {
         message += '\n';

@@ -57,8 +57,11 @@ class ProgressLines {
       : err_(err), terminal_(terminal) {}
 
   void Show(const UpdateStep& step) {
+    // A listing that ended before a byte or a size came (a companion the
+    // folder lacks) has nothing to show: its line would say "0 KB in".
+    if (step.over && !Arrived(step)) return;
     if (!terminal_) {
-      if (last_ && last_->listing != step.listing) {
+      if (last_ && last_->listing != step.listing && Arrived(*last_)) {
         Write(text::StepText(*last_) + "\n");
       }
       last_ = step;
@@ -81,10 +84,20 @@ class ProgressLines {
 
   // Ends the last line.
   void Finish() {
-    if (last_) Write(terminal_ ? "\n" : text::StepText(*last_) + "\n");
+    if (!last_) return;
+    if (terminal_) {
+      Write("\n");
+    } else if (Arrived(*last_)) {
+      Write(text::StepText(*last_) + "\n");
+    }
   }
 
  private:
+  // Whether anything of the listing came: a byte, or its size.
+  static bool Arrived(const UpdateStep& step) {
+    return step.received > 0 || step.total >= 0;
+  }
+
   void Write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), err_);
     std::fflush(err_);

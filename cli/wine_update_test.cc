@@ -61,7 +61,7 @@ class WineUpdateTest : public testing::Test {
       });
       answers_[path] = {200, std::string(path) == "/oui/oui.txt"
                                  ? MakeListing(30, "New")
-                                 : MakeBlockListing(5, "Block")};
+                                 : MakeKindListing(KindAt(path), 5, "Block")};
     }
   }
 

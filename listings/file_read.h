@@ -160,4 +160,8 @@ bool ReadAll(std::uint64_t size, std::size_t limit, FileBytes* bytes,
 }
 
 }  // namespace file_read_internal
+
+// A regular file opened for reading without waiting for a writer, for a
+// reader of its own (an update from a folder).
+using file_read_internal::OpenFile;
 }  // namespace venmark

@@ -44,7 +44,7 @@ class UpdateButtonTest : public QObject {
         std::lock_guard lock(mutex_);
         const bool ma_l = path == "/oui/oui.txt";
         response.status = ma_l ? status_ : companion_status_;
-        response.set_content(ma_l ? body_ : MakeBlockListing(5, "Co"),
+        response.set_content(ma_l ? body_ : MakeKindListing(KindAt(path), 5, "Co"),
                              "text/plain");
       });
     }
@@ -138,7 +138,7 @@ class UpdateButtonTest : public QObject {
     QVERIFY2(
         lines[1].startsWith(
             QStringLiteral(
-                "Прежними оставлены: список MA-S «%1»: сервер ответил HTTP "
+                "Не получены: список MA-S «%1»: сервер ответил HTTP "
                 "404; список IAB «")
                 .arg(dir_.filePath("base-mas.dat"))),
         qPrintable(lines[1]));

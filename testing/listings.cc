@@ -75,8 +75,34 @@ std::string MakeBlockListing(int records, const std::string& vendor) {
 
 std::string MakeKindListing(ListingKind kind, int records,
                             const std::string& vendor) {
+  if (kind == ListingKind::kMaS) return MakeBlockListing(records, vendor);
   if (RowOf(kind).shape == RecordShape::kBlocks) {
-    return MakeBlockListing(records, vendor);
+    // As the IEEE's own: MA-M blocks of 20 bits under 70-B3-D5, IAB blocks
+    // of 12 bits under 00-50-C2.
+    const bool mam = kind == ListingKind::kMaM;
+    std::string text =
+        "OUI                                                         "
+        "Organization\r\n" +
+        std::string(mam ? "OUI-28/MA-M Range" : "OUI-36/IAB Range") +
+        "\r\n\r\n";
+    char line[64];
+    for (int i = 0; i < records; ++i) {
+      const std::string name = vendor + " " + std::to_string(i) + "\r\n";
+      if (mam) {
+        // Sixteen blocks a prefix, the prefixes from 70-B3-D5 on.
+        std::snprintf(line, sizeof line, "70-B3-%02X   (hex)\t\t",
+                      (0xD5 + (i >> 4)) & 0xFF);
+        text += line + name;
+        std::snprintf(line, sizeof line, "%X00000-%XFFFFF     (base 16)\t\t",
+                      i & 0xF, i & 0xF);
+      } else {
+        text += "00-50-C2   (hex)\t\t" + name;
+        std::snprintf(line, sizeof line, "%03X000-%03XFFF     (base 16)\t\t",
+                      i & 0xFFF, i & 0xFFF);
+      }
+      text += line + name + "\t\t\t\tSomewhere\r\n\r\n";
+    }
+    return text;
   }
   std::string text = MakeListing(records, vendor);
   if (kind == ListingKind::kCid) {
@@ -87,6 +113,15 @@ std::string MakeKindListing(ListingKind kind, int records,
     }
   }
   return text;
+}
+
+ListingKind KindAt(std::string_view path) {
+  for (const ListingKindRow& row : kListingKinds) {
+    if (path.substr(path.starts_with('/') ? 1 : 0) == row.ieee_path) {
+      return row.kind;
+    }
+  }
+  return ListingKind::kMaL;
 }
 
 std::vector<std::string> ListingPaths() {
@@ -101,8 +136,8 @@ std::vector<std::string> ListingPaths() {
 ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
   static constexpr ResultWords kWords{
       " - no vendor",
-      {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast",
-       "multicast", "local"},
+      {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast", "multicast",
+       "local"},
       "MAC",
       {"", "from IPv6", "from DUID", "from client-id"},
       "your range",

@@ -43,13 +43,18 @@ std::string MakeListing(int records, const std::string& vendor = "Vendor");
 std::string MakeBlockListing(int records, const std::string& vendor = "Vendor");
 
 // A listing of kind in its shape: MakeListing for MA-L, a CID listing of
-// prefixes 0A-00-00 on (local addresses), MakeBlockListing for the rest.
+// prefixes 0A-00-00 on (local addresses), MakeBlockListing for MA-S, MA-M
+// blocks of 20 bits from 70-B3-D5 on, IAB blocks of 12 under 00-50-C2.
 std::string MakeKindListing(ListingKind kind, int records,
                             const std::string& vendor = "Vendor");
 
 // The path of each kind's listing on a server in the IEEE's layout
 // ("/oui/oui.txt"), in the table's order.
 std::vector<std::string> ListingPaths();
+
+// The kind whose listing a server in the IEEE's layout keeps at path, one
+// of ListingPaths().
+ListingKind KindAt(std::string_view path);
 
 // Result lines in the tests' own words ("- no vendor", "(broadcast)"), so
 // that what a test expects shows where the words come in.

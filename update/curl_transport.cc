@@ -101,12 +101,17 @@ int ReportProgress(void* user, curl_off_t download_total, curl_off_t download_no
   auto* transfer = static_cast<Transfer*>(user);
   // libcurl knows the size once the answer's Content-Length has come; it
   // counts the bytes on the wire, compressed or not, and so does the
-  // progress then.
-  const bool sized = download_total > 0;
+  // progress then. A redirect's or an error page's size is not the
+  // listing's: until a 200 has come, no size is told.
+  long status = 0;
+  transfer->api->easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
+  const bool sized = download_total > 0 && status == 200;
   const auto received = sized ? static_cast<std::int64_t>(download_now)
                               : transfer->received;
+  // Never more in than the whole: a body longer than it said grows it.
   const std::int64_t total =
-      sized ? static_cast<std::int64_t>(download_total) : -1;
+      sized ? std::max(static_cast<std::int64_t>(download_total), received)
+            : -1;
   if (*transfer->keep_going && !(*transfer->keep_going)(received, total)) {
     transfer->cancelled = true;
     return 1;

@@ -1,17 +1,17 @@
 #include "update/file_transport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
+#include "listings/paths.h"
 
 namespace venmark {
 namespace {
-
-namespace fs = std::filesystem;
 
 FetchResult Failed(NetworkFailure failure, const std::string& path,
                    int error_number) {
@@ -23,66 +23,73 @@ FetchResult Failed(NetworkFailure failure, const std::string& path,
   return result;
 }
 
+// Why a file of the folder could not be opened, as a failure on the way.
+FetchResult NotOpened(const ReadFailure& why, const std::string& path) {
+  if (why.kind == ReadFailure::Kind::kNotAFile) {
+    return Failed(NetworkFailure::kFileNotRegular, path, 0);
+  }
+  if (why.kind == ReadFailure::Kind::kSystem &&
+      (why.error_number == ENOENT || why.error_number == ENOTDIR)) {
+    return Failed(NetworkFailure::kNoFile, path, 0);
+  }
+  return Failed(NetworkFailure::kFileUnreadable, path, why.error_number);
+}
+
 class FileTransport : public Transport {
  public:
   std::string OwnAgent() const override { return "file"; }
 
   FetchResult Fetch(const FetchRequest& request, const BodyWriter& write,
                     const KeepGoing& keep_going) override {
-    const fs::path path = PathFromUtf8(request.url);
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) {
-      return Failed(NetworkFailure::kNoFile, request.url, 0);
-    }
-    if (status.type() != fs::file_type::regular) {
-      return Failed(NetworkFailure::kFileUnreadable, request.url,
-                    error ? error.value() : EISDIR);
-    }
-    const auto size = static_cast<std::int64_t>(fs::file_size(path, error));
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-      return Failed(NetworkFailure::kFileUnreadable, request.url,
-                    errno != 0 ? errno : EACCES);
-    }
+    // Opened as listings are: a FIFO or a device is refused without
+    // waiting, a file another program holds is told as busy.
+    OpenFile file(request.url);
+    if (!file.ok()) return NotOpened(file.why(), request.url);
+    const FileStamp stamp = file.Stamp();
     FetchResult result;
+    std::int64_t size = static_cast<std::int64_t>(stamp.size);
     if (size > request.max_bytes) {
       result.outcome = FetchOutcome::kTooLarge;
       return result;
     }
     // The file's time stands for the day the IEEE published it, as a
     // server's Last-Modified does.
-    const fs::file_time_type modified = fs::last_write_time(path, error);
-    if (!error) {
+    // (The stamp's time is the system's own, counted from 1601 on Windows.)
+    std::error_code no_time;
+    const std::filesystem::file_time_type modified =
+        std::filesystem::last_write_time(PathFromUtf8(request.url), no_time);
+    if (!no_time) {
       result.last_modified =
           std::chrono::duration_cast<std::chrono::seconds>(
               std::chrono::file_clock::to_sys(modified).time_since_epoch())
               .count();
     }
-    std::string buffer(std::size_t{1} << 18, '\0');
+    std::vector<char> buffer(std::size_t{1} << 18);
     std::int64_t received = 0;
     for (;;) {
+      // A file that grows while it is read grows its total with it.
+      size = std::max(size, received);
       if (!keep_going(received, size)) {
         result.outcome = FetchOutcome::kCancelled;
         return result;
       }
-      file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      const auto got = static_cast<std::size_t>(file.gcount());
+      int error = 0;
+      const long long got = file.Read(buffer.data(), buffer.size(), &error);
+      if (got < 0) {
+        return Failed(NetworkFailure::kFileUnreadable, request.url, error);
+      }
       if (got == 0) break;
-      received += static_cast<std::int64_t>(got);
+      received += got;
       // A file that grows while it is read stops at the limit all the same.
       if (received > request.max_bytes) {
         result.outcome = FetchOutcome::kTooLarge;
         return result;
       }
-      if (!write(std::string_view(buffer.data(), got))) {
+      if (!write(
+              std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
         result.outcome = FetchOutcome::kWriteFailed;
         return result;
       }
-    }
-    if (file.bad()) {
-      return Failed(NetworkFailure::kFileUnreadable, request.url, EIO);
     }
     result.outcome = FetchOutcome::kOk;
     result.http_status = 200;

@@ -10,8 +10,9 @@ namespace venmark {
 // server: the same parts, progress (the file's size known at once),
 // cancel, size limit and date (the file's time), so that a folder goes
 // through every check a download does. A file that is not there, or that
-// cannot be read, is a failure on the way (kNoFile, kFileUnreadable) with
-// its path as detail and the errno value.
+// cannot be read, or is no regular file, is a failure on the way (kNoFile,
+// kFileUnreadable, kFileNotRegular) with its path as detail and the errno
+// value.
 std::unique_ptr<Transport> MakeFileTransport();
 
 }  // namespace venmark

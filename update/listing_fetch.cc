@@ -18,9 +18,10 @@ constexpr std::chrono::milliseconds kTimeSlack{1000};
 // never). Otherwise the day of the download.
 std::optional<std::int64_t> Plausible(std::optional<std::int64_t> date) {
   constexpr std::int64_t kEarliest = 946684800;  // 2000-01-01
-  const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
+  const std::int64_t now =
+      std::chrono::duration_cast<std::chrono::seconds>(
+          std::chrono::system_clock::now().time_since_epoch())
+          .count();
   if (!date || *date < kEarliest || *date > now + 24 * 60 * 60) {
     return std::nullopt;
   }
@@ -82,8 +83,7 @@ bool ListingFetcher::TryBrowserAgent() {
 Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
   int error = 0;
   std::int64_t written = 0;
-  std::optional<TempFile> file =
-      TempFile::CreateBeside(listing.target, &error);
+  std::optional<TempFile> file = TempFile::CreateBeside(listing.target, &error);
   if (!file) {
     return Failure({.kind = UpdateFailure::kCannotCreate,
                     .path = FolderOf(listing.target),
@@ -134,8 +134,8 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
           TryBrowserAgent()) {
         return {};
       }
-      return Failure({.kind = UpdateFailure::kHttpStatus,
-                      .count = result.http_status});
+      return Failure(
+          {.kind = UpdateFailure::kHttpStatus, .count = result.http_status});
     case FetchOutcome::kNetwork:
       // The transfer had the time left as its own limit and may give up
       // a moment before the update's: either way the time ran out.
@@ -144,6 +144,10 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
       }
       if (result.failure == NetworkFailure::kNoFile) {
         return Failure({.kind = UpdateFailure::kNoFile, .path = result.detail});
+      }
+      if (result.failure == NetworkFailure::kFileNotRegular) {
+        return Failure(
+            {.kind = UpdateFailure::kFileNotRegular, .path = result.detail});
       }
       if (result.failure == NetworkFailure::kFileUnreadable) {
         return Failure({.kind = UpdateFailure::kFileUnreadable,
@@ -155,17 +159,16 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
                       .detail = result.detail});
   }
   bool group_kept = true;
-  if (const int e =
-          file->Finish(listing.target, Plausible(result.last_modified),
-                       &group_kept);
+  if (const int e = file->Finish(listing.target,
+                                 Plausible(result.last_modified), &group_kept);
       e != 0) {
     return Failure({.kind = UpdateFailure::kCannotWrite,
                     .path = file->path(),
                     .error_number = e});
   }
   if (!group_kept) {
-    notes_.push_back({.kind = UpdateFailure::kGroupNotKept,
-                      .path = listing.target});
+    notes_.push_back(
+        {.kind = UpdateFailure::kGroupNotKept, .path = listing.target});
   }
   return Check(listing, std::move(*file));
 }
@@ -182,6 +185,14 @@ Fetched ListingFetcher::Check(const ListingToFetch& listing, TempFile file) {
   if (fetched.records == 0) {
     if (TryBrowserAgent()) return {};
     return Failure({.kind = UpdateFailure::kNotAListing});
+  }
+  // Each listing is only ever replaced by one of its kind, also where
+  // there is none to compare with: a folder's files can be mixed up.
+  if (const std::optional<ListingKind> kind = KindOfListing(text);
+      kind && *kind != listing.kind) {
+    return Failure({.kind = UpdateFailure::kWrongKind,
+                    .count = static_cast<std::int64_t>(IndexOf(*kind)),
+                    .other = static_cast<std::int64_t>(IndexOf(listing.kind))});
   }
   if (!EndsWhole(text)) {
     return Failure({.kind = UpdateFailure::kCutOff});

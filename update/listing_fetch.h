@@ -23,6 +23,7 @@ struct ListingToFetch {
   std::string target;               // the file it replaces
   std::size_t current_records = 0;  // of the listing it is held to; 0: none
   UpdateProblem refused = {};       // why it is not fetched; kNone: it is
+  bool exists = false;              // whether target is there now
 };
 
 // A listing downloaded and checked, waiting to be put in place.

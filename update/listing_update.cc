@@ -74,6 +74,7 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   // file it replaces or, where there is none, like the listing in use.
   for (ListingToFetch& listing : listings) {
     const CurrentListing current = InspectListing(listing.target, listing.kind);
+    listing.exists = current.exists;
     if (current.problem.kind != UpdateFailure::kNone) {
       if (RowOf(listing.kind).required) return Failed(current.problem);
       listing.refused = current.problem;
@@ -135,7 +136,8 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
       }
     }
     if (why.kind != UpdateFailure::kNone) {
-      result.kept.push_back({listings[i].kind, listings[i].target, why});
+      result.kept.push_back(
+          {listings[i].kind, listings[i].target, why, listings[i].exists});
     }
   }
   SyncFolder(folder);

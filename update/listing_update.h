@@ -67,6 +67,7 @@ struct KeptListing {
   ListingKind kind = ListingKind::kMaS;
   std::string path;
   UpdateProblem why;
+  bool existed = true;  // false: there was no file to keep, and still is none
 };
 
 struct UpdateResult {

@@ -183,7 +183,7 @@ TEST_F(ListingUpdateTest, ReplacesEveryKindsListingKeepingModesWithTheIeeeDate) 
 TEST_F(ListingUpdateTest, TheMaLListingDecidesACompanionOnlyKeepsItsOldFile) {
   const std::string old_mas = MakeBlockListing(10, "Old");
   Write("base-mas.dat", old_mas);
-  Serve("/oui28/mam.txt", 200, MakeBlockListing(5, "M"));
+  Serve("/oui28/mam.txt", 200, MakeKindListing(ListingKind::kMaM, 5, "M"));
   Serve("/oui36/oui36.txt", 200, MakeBlockListing(4, "S"));  // under half
   Serve("/iab/iab.txt", 500, "");
 
@@ -380,6 +380,40 @@ TEST_F(ListingUpdateTest, ReportsNetworkFailuresByKind) {
   options_.sources[ListingKind::kMaL] = server_.Url("/loop/oui.txt");
   ExpectUntouched(Update(), {.kind = UpdateFailure::kNetwork,
                              .network = NetworkFailure::kTooManyRedirects});
+}
+
+// The bar shows the listing's own bytes: a redirect's body never fills it,
+// and what has come never passes the total shown.
+TEST_F(ListingUpdateTest, ProgressCountsOnlyTheListingsOwnBody) {
+  const std::string page(std::size_t{3} << 20, 'x');
+  server_.server().Get("/moved/oui.txt",
+                       [&](const httplib::Request&, httplib::Response& r) {
+                         r.set_redirect(server_.Url("/oui/oui.txt"), 301);
+                         r.set_content(page, "text/html");
+                       });
+  const std::string fresh = MakeListing(30, "New");
+  Serve("/oui/oui.txt", 200, fresh);
+  options_.sources[ListingKind::kMaL] = server_.Url("/moved/oui.txt");
+  std::vector<UpdateStep> steps;
+  const UpdateResult result = Update([&](const UpdateStep& step) {
+    steps.push_back(step);
+    return true;
+  });
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
+  // The listing's size on the wire (compressed or not), as its last step
+  // tells it: every step that tells a size tells this one.
+  std::int64_t total = -1;
+  for (const UpdateStep& step : steps) {
+    if (step.listing == 0) total = step.total;
+  }
+  ASSERT_GT(total, 0);
+  for (const UpdateStep& step : steps) {
+    if (step.listing != 0) continue;
+    if (step.total >= 0) {
+      EXPECT_EQ(step.total, total);
+    }
+    EXPECT_LE(step.received, total);
+  }
 }
 
 // Over TLS the server's certificate is checked against the system's store,

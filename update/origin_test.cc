@@ -294,10 +294,10 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   // The file's time stands for the listing's day, as Last-Modified does.
   const auto day = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
   fs::last_write_time(origin_ / "oui" / "oui.txt", day);
-  Put(origin_ / "oui28" / "mam.txt", MakeBlockListing(6, "M"));
+  Put(origin_ / "oui28" / "mam.txt", MakeKindListing(ListingKind::kMaM, 6, "M"));
   // The rest laid flat beside the layout's folders.
   Put(origin_ / "oui36.txt", MakeBlockListing(6, "S"));
-  Put(origin_ / "iab.txt", MakeBlockListing(6, "I"));
+  Put(origin_ / "iab.txt", MakeKindListing(ListingKind::kIab, 6, "I"));
   Put(origin_ / "cid" / "cid.txt", MakeKindListing(ListingKind::kCid, 6, "C"));
   std::vector<UpdateStep> steps;
   const UpdateResult result = UpdateFrom(origin_.path(), [&](const UpdateStep& s) {
@@ -338,7 +338,7 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
     }
   }
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base-iab.dat")),
-            MakeBlockListing(6, "I"));
+            MakeKindListing(ListingKind::kIab, 6, "I"));
 
   // Without the MA-L listing, or with one far too small, nothing changes.
   Put(origin_ / "oui" / "oui.txt", MakeListing(5, "Few"));
@@ -392,6 +392,138 @@ TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
   // A file over the limit is refused before it is read.
   options_.max_bytes = 100;
   EXPECT_EQ(UpdateFrom(origin_.path()).problem.kind, UpdateFailure::kTooLarge);
+}
+
+// Where a folder holds the IEEE's layout and flat files both, the layout
+// counts; each file must be of its kind, also where there is no old file
+// to compare with; and only regular files are read.
+TEST_F(FolderUpdateTest, TakesTheLayoutFirstAndOnlyEachKindsOwnFile) {
+  for (const ListingKindRow& row : kListingKinds) {
+    const fs::path ieee = PathFromUtf8(row.ieee_path);
+    const bool ma_l = row.kind == ListingKind::kMaL;
+    Put(origin_.path() / ieee, ma_l ? MakeListing(22, "Layout")
+                                    : MakeKindListing(row.kind, 5, "Layout"));
+    Put(origin_.path() / ieee.filename(),
+        ma_l ? MakeListing(22, "Flat") : MakeKindListing(row.kind, 5, "Flat"));
+  }
+  UpdateResult result = UpdateFrom(origin_.path());
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
+  EXPECT_TRUE(result.kept.empty());
+  for (const ListingKindRow& row : kListingKinds) {
+    EXPECT_NE(ReadWholeFile(Utf8FromPath(target_ / std::string(row.our_name)))
+                  .find("Layout 0"),
+              std::string::npos)
+        << row.name;
+  }
+
+  // Each kind offered another's listing, into a folder with no listings:
+  // the MA-L listing decides the update, a companion keeps nothing.
+  const struct {
+    ListingKind asked, offered;
+  } mixups[] = {
+      {ListingKind::kMaL, ListingKind::kMaM},
+      {ListingKind::kMaL, ListingKind::kMaS},
+      {ListingKind::kMaL, ListingKind::kCid},
+      {ListingKind::kMaS, ListingKind::kMaM},
+      {ListingKind::kMaS, ListingKind::kIab},
+      {ListingKind::kIab, ListingKind::kMaS},
+      {ListingKind::kMaM, ListingKind::kMaS},
+      {ListingKind::kCid, ListingKind::kMaL},
+  };
+  for (const auto& mixup : mixups) {
+    SCOPED_TRACE(std::string(KindName(mixup.asked)) + " offered " +
+                 std::string(KindName(mixup.offered)));
+    TestFolder empty, from;
+    for (const ListingKindRow& row : kListingKinds) {
+      const ListingKind given = row.kind == mixup.asked ? mixup.offered : row.kind;
+      Put(from.path() / PathFromUtf8(row.ieee_path),
+          given == ListingKind::kMaL ? MakeListing(22, "Given")
+                                     : MakeKindListing(given, 5, "Given"));
+    }
+    options_.listing = Utf8FromPath(empty / "base.dat");
+    result = UpdateFrom(from.path());
+    const UpdateProblem wrong{
+        .kind = UpdateFailure::kWrongKind,
+        .count = static_cast<std::int64_t>(IndexOf(mixup.offered)),
+        .other = static_cast<std::int64_t>(IndexOf(mixup.asked))};
+    if (mixup.asked == ListingKind::kMaL) {
+      EXPECT_EQ(Debug(result.problem), Debug(wrong));
+      EXPECT_TRUE(fs::is_empty(empty.path()));
+      continue;
+    }
+    ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
+    ASSERT_EQ(result.kept.size(), 1u);
+    EXPECT_EQ(result.kept[0].kind, mixup.asked);
+    EXPECT_FALSE(result.kept[0].existed);
+    EXPECT_EQ(Debug(result.kept[0].why), Debug(wrong));
+    EXPECT_FALSE(fs::exists(empty / std::string(RowOf(mixup.asked).our_name)));
+  }
+  options_.listing = Utf8FromPath(target_ / "base.dat");
+
+#ifndef _WIN32
+  // A FIFO, or a link to a device, is no listing: refused without waiting
+  // for a writer, and told as what it is, not as a folder.
+  fs::remove(origin_.path() / "oui36" / "oui36.txt");
+  ASSERT_EQ(::mkfifo((origin_.path() / "oui36" / "oui36.txt").c_str(), 0600), 0);
+  fs::remove(origin_.path() / "iab" / "iab.txt");
+  fs::create_symlink("/dev/zero", origin_.path() / "iab" / "iab.txt");
+  result = UpdateFrom(origin_.path());
+  ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
+  ASSERT_EQ(result.kept.size(), 2u);
+  for (const KeptListing& kept : result.kept) {
+    EXPECT_EQ(kept.why.kind, UpdateFailure::kFileNotRegular);
+    EXPECT_TRUE(kept.existed);
+  }
+  EXPECT_EQ(result.kept[0].why.path,
+            Utf8FromPath(origin_.path() / "oui36" / "oui36.txt"));
+  fs::remove(origin_.path() / "oui" / "oui.txt");
+  ASSERT_EQ(::mkfifo((origin_.path() / "oui" / "oui.txt").c_str(), 0600), 0);
+  EXPECT_EQ(UpdateFrom(origin_.path()).problem.kind,
+            UpdateFailure::kFileNotRegular);
+#else
+  // A file another program holds open without sharing is told as busy,
+  // not as one the user may not read.
+  const HANDLE held = CreateFileW((origin_.path() / "oui" / "oui.txt").c_str(),
+                                  GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  result = UpdateFrom(origin_.path());
+  CloseHandle(held);
+  EXPECT_EQ(Debug(result.problem),
+            Debug({.kind = UpdateFailure::kFileUnreadable,
+                   .path = Utf8FromPath(origin_.path() / "oui" / "oui.txt"),
+                   .error_number = EBUSY}));
+#endif
+}
+
+// A file that grows while it is read: what has come never passes the
+// total shown, which grows with it.
+TEST_F(FolderUpdateTest, TheTotalGrowsWithAFileThatGrows) {
+  const fs::path file = origin_.path() / "grows.txt";
+  Put(file, std::string(std::size_t{1} << 18, 'a'));
+  std::int64_t most = 0;
+  std::size_t calls = 0;
+  std::string body;
+  FetchRequest request;
+  request.url = Utf8FromPath(file);
+  const FetchResult result = transport_->Fetch(
+      request,
+      [&](std::string_view part) {
+        body += part;
+        return true;
+      },
+      [&](std::int64_t received, std::int64_t total) {
+        if (calls++ == 0) {
+          std::ofstream(file, std::ios::binary | std::ios::app)
+              << std::string(std::size_t{3} << 18, 'b');
+        }
+        EXPECT_LE(received, total);
+        most = std::max(most, total);
+        return true;
+      });
+  EXPECT_EQ(result.outcome, FetchOutcome::kOk);
+  EXPECT_EQ(body.size(), std::size_t{4} << 18);
+  EXPECT_EQ(most, static_cast<std::int64_t>(body.size()));
 }
 
 }  // namespace

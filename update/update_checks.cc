@@ -1,6 +1,8 @@
 #include "update/update_checks.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -8,6 +10,7 @@
 #include "listings/block_listing.h"
 #include "listings/listing_file.h"
 #include "listings/mal_listing.h"
+#include "scan/mac.h"
 #include "update/origin.h"
 
 namespace venmark {
@@ -49,8 +52,69 @@ std::optional<std::size_t> RecordsOf(const std::optional<Listing>& listing) {
 }  // namespace
 
 std::size_t CountRecords(std::string_view text, ListingKind kind) {
-  return RowOf(kind).shape == RecordShape::kBlocks ? BlockListing::Parse(text).record_count()
-                : MalListing::Parse(text).record_count();
+  return RowOf(kind).shape == RecordShape::kBlocks
+             ? BlockListing::Parse(text).record_count()
+             : MalListing::Parse(text).record_count();
+}
+
+namespace {
+
+std::string_view Blankless(std::string_view text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+// "70-B3-D5" as a number.
+std::optional<std::uint64_t> DashedPrefix(std::string_view key) {
+  if (key.size() != 8 || key[2] != '-' || key[5] != '-') return std::nullopt;
+  const char digits[] = {key[0], key[1], key[3], key[4], key[6], key[7]};
+  return mac::ParseHex(std::string_view(digits, 6));
+}
+
+}  // namespace
+
+std::optional<ListingKind> KindOfListing(std::string_view text) {
+  std::array<std::size_t, kListingKindCount> votes{};
+  std::uint32_t prefix = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    // "70-B3-D5   (hex)": the prefix the next line's block lies under.
+    const std::size_t hex = line.find("(hex)");
+    if (hex != std::string_view::npos) {
+      if (const auto value = DashedPrefix(Blankless(line.substr(0, hex)))) {
+        prefix = static_cast<std::uint32_t>(*value);
+      }
+      return;
+    }
+    const std::size_t base16 = line.find("(base 16)");
+    if (base16 == std::string_view::npos) return;
+    const std::string_view field = Blankless(line.substr(0, base16));
+    ListingKind kind;
+    if (field.size() == 6 && mac::ParseHex(field)) {
+      // Whole prefixes; a CID's has the local bit set, the group bit clear.
+      const std::uint64_t first = *mac::ParseHex(field) >> 16;
+      kind = (first & 0x03) == 0x02 ? ListingKind::kCid : ListingKind::kMaL;
+    } else if (field.size() == 13 && field[6] == '-') {
+      const auto low = mac::ParseHex(field.substr(0, 6));
+      const auto high = mac::ParseHex(field.substr(7, 6));
+      if (!low || !high || *high < *low) return;
+      const std::uint64_t span = *high - *low + 1;
+      if (span == std::uint64_t{1} << 20) {
+        kind = ListingKind::kMaM;
+      } else if (span == std::uint64_t{1} << 12) {
+        kind = prefix == 0x0050C2 || prefix == 0x40D855 ? ListingKind::kIab
+                                                        : ListingKind::kMaS;
+      } else {
+        return;
+      }
+    } else {
+      return;
+    }
+    ++votes[IndexOf(kind)];
+  });
+  const auto most = std::max_element(votes.begin(), votes.end());
+  if (*most == 0) return std::nullopt;
+  return kListingKinds[static_cast<std::size_t>(most - votes.begin())].kind;
 }
 
 bool EndsWhole(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,13 @@ bool InSystemFolder(const std::string& path);
 // How many records listing text of kind holds, read as the program reads
 // it.
 std::size_t CountRecords(std::string_view text, ListingKind kind);
+
+// Which kind of listing text is, by the shape of its "(base 16)" lines
+// and the prefixes they name, as most of its records tell: whole prefixes
+// (MA-L, or CID when their local bit is set), 28-bit blocks (MA-M), 36-bit
+// blocks (IAB under the IEEE's two IAB prefixes, else MA-S). Nothing when
+// it holds no such line.
+std::optional<ListingKind> KindOfListing(std::string_view text);
 
 // Whether a download ends as the IEEE's files do: with a line break after
 // a last record whose "(base 16)" line follows its "(hex)" line. A body cut

@@ -291,11 +291,11 @@ TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
   // A new folder, held to the listings in use in another.
   fs::create_directory(dir_ / "in-use");
   WriteWholeFile(dir_ / "in-use" / "base.dat", MakeListing(30, "In use"));
-  WriteWholeFile(dir_ / "in-use" / "base-mam.dat", MakeBlockListing(50, "M"));
+  WriteWholeFile(dir_ / "in-use" / "base-mam.dat", MakeKindListing(ListingKind::kMaM, 50, "M"));
   options_.reference = Utf8FromPath(dir_ / "in-use" / "base.dat");
   fs::create_directory(dir_ / "new");
   options_.listing = Utf8FromPath(dir_ / "new" / "base.dat");
-  transport_.answers[options_.sources[ListingKind::kMaM]] = {200, MakeBlockListing(5, "M")};
+  transport_.answers[options_.sources[ListingKind::kMaM]] = {200, MakeKindListing(ListingKind::kMaM, 5, "M")};
   result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated);
   ASSERT_EQ(result.kept.size(), 1u);

@@ -24,6 +24,7 @@ enum class NetworkFailure {
   kCannotStart,  // the transport could not start a transfer
   kNoFile,          // a file of a folder: detail its path
   kFileUnreadable,  // the same, and error_number
+  kFileNotRegular,  // the same: a FIFO, a device, no regular file
   kOther,
 };
 
@@ -44,6 +45,8 @@ enum class UpdateFailure {
   kTimeLimit,           // count: the update's limit in seconds
   kFetchedUnreadable,   // read: why the download reads as no listing
   kNotAListing,         // the server sent a file without a record
+  kWrongKind,           // count: the kind it holds, other: the kind asked
+                        // for (their places in kListingKinds)
   kCutOff,              // the download ends inside a record
   kTooFew,              // count: records fetched; other: records now
   kTooMany,             // the same
@@ -52,6 +55,7 @@ enum class UpdateFailure {
   kCannotReplace,       // path: the file replaced; error_number
   kNoFile,              // path: a listing missing from the origin's folder
   kFileUnreadable,      // path: a listing of that folder; error_number
+  kFileNotRegular,      // path: the same, a FIFO or a device
   kGroupNotKept,        // path: a file replaced, now of the user's group
   kNoDataFolder,        // no ./base.dat, and no home to put the listings in
 };
