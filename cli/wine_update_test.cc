@@ -69,7 +69,7 @@ class WineUpdateTest : public testing::Test {
   int Update() {
     const std::string command = "cd '" + dir_.path().string() +
                                 "' && VENMARK_IEEE_ORIGIN=" + server_.Url("") +
-                                " wine '" + program_ +
+                                " timeout -k 5 300 wine '" + program_ +
                                 "' --update --db base.dat > out.txt 2> err.txt";
     const int raw = std::system(command.c_str());
     err_ = ReadWholeFile((dir_ / "err.txt").string());

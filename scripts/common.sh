@@ -103,6 +103,29 @@ venmark_wait_until() {
   done
 }
 
+# Runs outside program $2... under a deadline of $1 seconds: one that hangs
+# (a clipboard owner that never answers, a Wine dialog no one sees, a grab
+# of a window that went away) is stopped, and the run fails with a message
+# instead of waiting for ever. Its exit status, 124 when it was stopped.
+venmark_deadline() {
+  local seconds=$1 status=0
+  shift
+  timeout -k 5 "$seconds" "$@" || status=$?
+  if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    echo "«$*» не ответил за $seconds с и остановлен" >&2
+  fi
+  return "$status"
+}
+
+# Every call of these in a script that sources this file has its own
+# deadline (timeout runs the program itself, not these functions).
+xclip() { venmark_deadline 10 xclip "$@"; }
+xdotool() { venmark_deadline 60 xdotool "$@"; }
+import() { venmark_deadline 30 import "$@"; }
+xdpyinfo() { venmark_deadline 10 xdpyinfo "$@"; }
+wine() { venmark_deadline "${VENMARK_WINE_DEADLINE:-600}" wine "$@"; }
+wineserver() { venmark_deadline 60 wineserver "$@"; }
+
 # A scratch folder of this run's own, for the scripts it starts too: every
 # temporary file goes there (TMPDIR), so that two runs side by side never
 # meet in /tmp. The caller removes it (venmark_remove_run_folder) on exit.
@@ -126,7 +149,9 @@ venmark_remove_run_folder() {
 venmark_start_xvfb() {
   local numbers
   numbers=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$numbers" &
+  # A display no cleanup stopped goes on its own within the hour.
+  timeout 3600 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" \
+    3>"$numbers" &
   VENMARK_XVFB=$!
   venmark_wait_until 30 "Xvfb не назвал свой дисплей" test -s "$numbers"
   export DISPLAY=:$(head -n 1 "$numbers")

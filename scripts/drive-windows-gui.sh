@@ -33,7 +33,7 @@ venmark_wine_on_display "$dpi"
 name=windows-$arch
 [ "$dpi" = 96 ] || name=windows-$arch-dpi$dpi
 
-(cd "$work" && exec wine "$exe") &
+(cd "$work" && exec timeout -k 5 1800 wine "$exe") &
 app=$!
 main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
 xdotool windowfocus --sync "$main"

@@ -49,7 +49,7 @@ venmark_wine_on_display "${VENMARK_WINE_DPI:-96}"
 
 fail() { echo "обновление в venmark.exe ($arch): $*" >&2; exit 1; }
 (cd "$work" && VENMARK_IEEE_ORIGIN=http://127.0.0.1:$(cat "$work/port") \
-  exec wine "$exe") &
+  exec timeout -k 5 1800 wine "$exe") &
 app=$!
 main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Venmark$' | head -1)
 
