@@ -233,6 +233,9 @@ std::string NamesFileLine(std::string_view path, std::size_t names);
 // or nothing for the IEEE.
 std::string OriginLine(const OriginSetting& setting);
 
+// A names file passed over, and why: "файл имён «…» пропущен: …".
+std::string NamesFileProblemText(const NamesFileProblem& problem);
+
 // A setting passed over, and why: "настройка «…» пропущена: …".
 std::string SkippedSettingText(const SkippedSetting& skipped);
 std::string UpdatedListing(std::string_view destination, std::size_t records);

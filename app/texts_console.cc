@@ -95,6 +95,15 @@ std::string OriginLine(const OriginSetting& setting) {
   return line;
 }
 
+std::string NamesFileProblemText(const NamesFileProblem& problem) {
+  const std::string why =
+      problem.why.kind == ReadFailure::Kind::kTooLarge
+          ? "файл больше " + std::to_string(kMaxNamesBytes >> 20) +
+                " МБ — это не файл имён"
+          : ReadFailureText(problem.why);
+  return "файл имён «" + problem.path + "» пропущен: " + why;
+}
+
 std::string SkippedSettingText(const SkippedSetting& skipped) {
   std::string why;
   switch (skipped.why) {

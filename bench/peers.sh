@@ -5,6 +5,7 @@
 #   W1 (100,000 MACs)  against its floor: cat of the listings and cat of
 #                      W1's own result, each into a file
 #   the 200 MB syslog  against cat of it into a file
+#   W1 with 100,000 named ranges against W1 without them
 # then the peers (grep and awk) and each workload's peak memory.
 #   bench/peers.sh VENMARK_SCAN
 # in a folder holding base.dat and the listings beside it. Needs hyperfine,
@@ -36,6 +37,23 @@ hyperfine --warmup 2 --runs 20 --export-json w1.json \
   "$scan w1.txt > out-scan.txt" \
   "cat $listings > out-cat.txt; cat w1-result.txt > out-w1.txt" >/dev/null
 ratio w1.json "W1 / its floor"
+# W1 again with 100,000 ranges of the administrator's own names, against
+# W1 without them.
+if [ ! -f ranges/venmark/names.txt ]; then
+  mkdir -p ranges/venmark
+  python3 - >ranges/venmark/names.txt <<'PY'
+import random
+random.seed(1)
+for i in range(100000):
+    bits = random.choice((28, 32, 36, 40))
+    value = random.getrandbits(48) & ~((1 << (48 - bits)) - 1)
+    print(f"{value:012X}/{bits} range {i}")
+PY
+fi
+hyperfine --warmup 2 --runs 20 --export-json ranges.json \
+  "XDG_DATA_HOME=$PWD/ranges $scan w1.txt > out-scan.txt" \
+  "$scan w1.txt > out-scan.txt" >/dev/null
+ratio ranges.json "W1 with 100,000 named ranges / W1 without"
 hyperfine --warmup 1 --runs 7 --export-json syslog.json \
   "$scan syslog.txt > out-scan.txt" "cat syslog.txt > out-cat.txt" >/dev/null
 ratio syslog.json "200 MB syslog / cat of it"

@@ -46,6 +46,9 @@ auto LoadAndTell(const std::string& path, std::FILE* err, Load&& load)
 
 // A names file's bad line is told, and the rest of the file answers.
 void TellBadNames(const ListingSet& listings, std::FILE* err) {
+  for (const NamesFileProblem& problem : listings.names_problems()) {
+    PrintLine(err, text::NamesFileProblemText(problem));
+  }
   for (const BadNameLine& bad : listings.bad_names()) {
     PrintLine(err, text::BadNameLineText(bad));
   }
@@ -116,6 +119,9 @@ int PrintVersion(const Options& options, Output* out, std::FILE* err) {
   }
   for (const auto& [file, names] : listings->names_files()) {
     out->Write(text::NamesFileLine(file, names) + "\n");
+  }
+  for (const NamesFileProblem& problem : listings->names_problems()) {
+    out->Write("  " + text::NamesFileProblemText(problem) + "\n");
   }
   for (const BadNameLine& bad : listings->bad_names()) {
     out->Write("  " + text::BadNameLineText(bad) + "\n");

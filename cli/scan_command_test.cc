@@ -203,6 +203,35 @@ TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
                  "XDG_DATA_HOME='" + (dir_ / "data").string() + "'")
                 .out,
             "00:50:56:aa:bb:cc - VMware, Inc. [my-vcenter]\n");
+
+  // A names file that cannot be read is named on stderr and by --version,
+  // never dropped without a word: a FIFO (not waited on), a link to a
+  // device, one far too large.
+  const std::string data = "XDG_DATA_HOME='" + (dir_ / "data").string() + "'";
+  const fs::path user = dir_ / "data" / "venmark" / "names.txt";
+  const std::string device = " пропущен: это не обычный файл (канал или "
+                             "устройство)";
+  fs::remove(user);
+  ASSERT_EQ(::mkfifo(user.c_str(), 0600), 0);
+  ScanResult fifo = Scan("", "00:50:56:aa:bb:cc\n", data);
+  EXPECT_EQ(fifo.out, "00:50:56:aa:bb:cc - VMware, Inc. [vcenter-01]\n");
+  EXPECT_EQ(fifo.err.find("venmark-scan: файл имён «" + user.string() + "»" +
+                          device + "\n"),
+            0u)
+      << fifo.err;
+  EXPECT_NE(Scan("--version", "", data)
+                .out.find("  файл имён «" + user.string() + "»" + device),
+            std::string::npos);
+  fs::remove(user);
+  fs::create_symlink("/dev/zero", user);
+  EXPECT_NE(Scan("", "", data).err.find("«" + user.string() + "»" + device),
+            std::string::npos);
+  fs::remove(user);
+  fs::resize_file(dir_ / "names.txt", (std::uintmax_t{64} << 20) + 1);
+  EXPECT_NE(Scan("", "", data).err.find(
+                "файл имён «" + (dir_ / "names.txt").string() +
+                "» пропущен: файл больше 64 МБ — это не файл имён"),
+            std::string::npos);
 }
 
 TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
@@ -572,6 +601,14 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
                        "00:50:56:00:00:02 - " + std::string(step.name) + "\n");
     last = step.name;
   }
+  // names.txt beside the listing, written and then edited: each taken up
+  // at a later line, as a listing is.
+  Write("names.txt", "00:50:56:00:00:02 dhcp-01\n");
+  AnswersOnceTakenUp(&scan, line, "00:50:56:00:00:02 - " + last + "\n",
+                     "00:50:56:00:00:02 - " + last + " [dhcp-01]\n");
+  Write("names.txt", "00:50:56:00:00:02 dhcp-02\n");
+  AnswersOnceTakenUp(&scan, line, "00:50:56:00:00:02 - " + last + " [dhcp-01]\n",
+                     "00:50:56:00:00:02 - " + last + " [dhcp-02]\n");
   const int status = scan.Finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

@@ -2,11 +2,11 @@
 
 #include <bit>
 #include <cerrno>
-#include <new>
-#include <type_traits>
-#include <span>
 #include <filesystem>
+#include <new>
+#include <span>
 #include <system_error>
+#include <type_traits>
 
 #include "listings/listing_places.h"
 #include "listings/record_filter.h"
@@ -103,8 +103,8 @@ std::optional<ListingSet> LoadEach(const std::string& ma_l_path,
     bool read_whole = false;
     try {
       if (std::optional<ListingBytes> bytes = read(file, &why)) {
-        read_whole = AddListing(file.kind, std::move(*bytes), check_records,
-                                &set, &why);
+        read_whole =
+            AddListing(file.kind, std::move(*bytes), check_records, &set, &why);
       }
     } catch (const std::bad_alloc&) {
       // A memory limit (ulimit -v) is a reason like any other.
@@ -136,28 +136,35 @@ std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
 std::optional<ListingSet> ListingSet::LoadFor(
     const std::string& ma_l_path, std::span<const std::uint32_t> prefixes,
     ListingProblem* problem) {
-  return LoadEach(
-      ma_l_path, problem, false,
-      [&](const ListingFile& file, ReadFailure* why) {
-        RecordFilter filter(file.kind, prefixes);
-        FileStamp stamp;
-        if (!FilterRegularFile(file.path, kMaxListingBytes, &filter, &stamp,
-                               why)) {
-          return std::optional<ListingBytes>();
-        }
-        if (!filter.saw_record()) {
-          *why = {ReadFailure::Kind::kNoRecord, 0};
-          return std::optional<ListingBytes>();
-        }
-        return std::optional<ListingBytes>(std::in_place, filter.kept());
-      });
+  return LoadEach(ma_l_path, problem, false,
+                  [&](const ListingFile& file, ReadFailure* why) {
+                    RecordFilter filter(file.kind, prefixes);
+                    FileStamp stamp;
+                    if (!FilterRegularFile(file.path, kMaxListingBytes, &filter,
+                                           &stamp, why)) {
+                      return std::optional<ListingBytes>();
+                    }
+                    if (!filter.saw_record()) {
+                      *why = {ReadFailure::Kind::kNoRecord, 0};
+                      return std::optional<ListingBytes>();
+                    }
+                    return std::optional<ListingBytes>(std::in_place,
+                                                       filter.kept());
+                  });
 }
 
 void ListingSet::ReadNames(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
     FileBytes bytes;
     ReadFailure why;
-    if (!ReadListingFile(file, &bytes, &why)) continue;
+    if (!ReadRegularFile(file, kMaxNamesBytes, &bytes, &why)) {
+      // One that is not there names nothing; anything else is told.
+      if (why.kind != ReadFailure::Kind::kSystem ||
+          (why.error_number != ENOENT && why.error_number != ENOTDIR)) {
+        names_problems_.push_back({file, why});
+      }
+      continue;
+    }
     const std::size_t before = names_.size();
     names_.Add(TextFileAsUtf8(bytes.view()), file, &bad_names_);
     names_files_.emplace_back(file, names_.size() - before);
@@ -165,7 +172,8 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
 }
 
 bool ListingSet::has(ListingKind kind) const {
-  return prefixes_[IndexOf(kind)].has_value() || blocks_[IndexOf(kind)].has_value();
+  return prefixes_[IndexOf(kind)].has_value() ||
+         blocks_[IndexOf(kind)].has_value();
 }
 
 std::optional<std::size_t> ListingSet::record_count(ListingKind kind) const {

@@ -88,7 +88,8 @@ class ListingSet {
 
   // The administrator's own names, read with the listings.
   const UserNames& names() const { return names_; }
-  // Reads the names files that exist (unreadable ones are passed over),
+  // Reads the names files that exist (unreadable ones are passed over and
+  // kept in names_problems()),
   // in order; a line that names nothing is kept in bad_names().
   void ReadNames(const std::vector<std::string>& files);
   // Each names file read, with how many names it gave.
@@ -96,6 +97,11 @@ class ListingSet {
     return names_files_;
   }
   const std::vector<BadNameLine>& bad_names() const { return bad_names_; }
+  // The names files there that could not be read (a FIFO, a device, one
+  // over kMaxNamesBytes, one the user may not read), passed over.
+  const std::vector<NamesFileProblem>& names_problems() const {
+    return names_problems_;
+  }
   // Whether a listing of kind is in the set.
   bool has(ListingKind kind) const;
 
@@ -106,6 +112,7 @@ class ListingSet {
   UserNames names_;
   std::vector<std::pair<std::string, std::size_t>> names_files_;
   std::vector<BadNameLine> bad_names_;
+  std::vector<NamesFileProblem> names_problems_;
 };
 
 }  // namespace venmark

@@ -1,6 +1,7 @@
 #include "listings/user_names.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "listings/listing_file.h"
 #include "scan/mac.h"
@@ -46,8 +47,8 @@ std::optional<std::vector<unsigned>> Bytes(std::string_view text) {
       return std::nullopt;
     }
     for (std::size_t i = 0; i < group.size(); i += 2) {
-      bytes.push_back(static_cast<unsigned>(
-          *mac::ParseHex(group.substr(i, 2))));
+      bytes.push_back(
+          static_cast<unsigned>(*mac::ParseHex(group.substr(i, 2))));
     }
   }
   return bytes;
@@ -85,17 +86,23 @@ std::optional<std::pair<std::uint64_t, int>> ParseNamedAddress(
   return std::pair{value, bits};
 }
 
-void UserNames::Add(std::string_view text, const std::string& path,
+void UserNames::Add(std::string text, const std::string& path,
                     std::vector<BadNameLine>* bad) {
+  const auto& kept =
+      texts_.emplace_back(std::make_shared<const std::string>(std::move(text)));
+  const std::string_view all = *kept;
+  ranges_.reserve(
+      ranges_.size() +
+      static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
   std::size_t number = 0;
   // CR LF, a lone LF and a lone CR (an old Mac editor's) each end a line.
-  ForEachLine(text, [&](std::string_view line) {
+  ForEachLine(all, [&](std::string_view line) {
     ++number;
     line = Trim(line.substr(0, line.find('#')));
     if (line.empty()) return;
     const std::size_t gap = line.find_first_of(kBlanks);
-    const std::string_view name =
-        gap == std::string_view::npos ? std::string_view()
+    const std::string_view name = gap == std::string_view::npos
+                                      ? std::string_view()
                                       : Trim(line.substr(gap));
     const auto address = ParseNamedAddress(line.substr(0, gap));
     if (!address || name.empty()) {
@@ -103,39 +110,58 @@ void UserNames::Add(std::string_view text, const std::string& path,
       return;
     }
     if (address->second == 48) {
-      devices_.emplace(address->first, std::string(name));
+      devices_.emplace(address->first, name);
       return;
     }
-    ranges_.push_back({address->first, address->second, std::string(name)});
+    ranges_.push_back({address->first, address->second,
+                       static_cast<std::uint32_t>(ranges_.size()), name});
   });
-  // Once for the whole file: the longest prefixes first and, of a range
-  // named twice, its first name (a stable sort keeps the earlier first).
+  // Once for the whole file: the longest prefixes first, each length by
+  // prefix, and of a range named twice its first name.
   const auto key = [](const NamedRange& range) {
-    return std::pair{-range.bits, range.prefix};
+    return std::tuple{-range.bits, range.prefix, range.order};
   };
-  std::stable_sort(ranges_.begin(), ranges_.end(),
-                   [&](const NamedRange& a, const NamedRange& b) {
-                     return key(a) < key(b);
-                   });
+  std::sort(ranges_.begin(), ranges_.end(),
+            [&](const NamedRange& a, const NamedRange& b) {
+              return key(a) < key(b);
+            });
   ranges_.erase(std::unique(ranges_.begin(), ranges_.end(),
-                            [&](const NamedRange& a, const NamedRange& b) {
-                              return key(a) == key(b);
+                            [](const NamedRange& a, const NamedRange& b) {
+                              return a.bits == b.bits && a.prefix == b.prefix;
                             }),
                 ranges_.end());
+  // Numbered again in their order: the next file's come after them all.
+  for (std::size_t i = 0; i < ranges_.size(); ++i) {
+    ranges_[i].order = static_cast<std::uint32_t>(i);
+  }
+  lengths_.clear();
+  for (std::size_t i = 0; i < ranges_.size(); ++i) {
+    if (i == 0 || ranges_[i].bits != ranges_[i - 1].bits) {
+      lengths_.emplace_back(ranges_[i].bits, i);
+    }
+  }
 }
 
-std::optional<std::string_view> UserNames::Device(
-    std::uint64_t address) const {
+std::optional<std::string_view> UserNames::Device(std::uint64_t address) const {
   const auto found = devices_.find(address);
   if (found == devices_.end()) return std::nullopt;
   return found->second;
 }
 
 const NamedRange* UserNames::Range(std::uint64_t address) const {
-  for (const NamedRange& range : ranges_) {
-    if ((address >> (48 - range.bits)) == (range.prefix >> (48 - range.bits))) {
-      return &range;
-    }
+  for (std::size_t i = 0; i < lengths_.size(); ++i) {
+    const auto [bits, begin] = lengths_[i];
+    const std::size_t end =
+        i + 1 < lengths_.size() ? lengths_[i + 1].second : ranges_.size();
+    // The address's own prefix of this length, its low bits zero.
+    const std::uint64_t prefix = address >> (48 - bits) << (48 - bits);
+    const auto first = ranges_.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = ranges_.begin() + static_cast<std::ptrdiff_t>(end);
+    const auto found = std::lower_bound(
+        first, last, prefix, [](const NamedRange& range, std::uint64_t p) {
+          return range.prefix < p;
+        });
+    if (found != last && found->prefix == prefix) return &*found;
   }
   return nullptr;
 }

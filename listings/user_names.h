@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "listings/problem.h"
 
 // The administrator's own names: devices by their whole MAC and ranges by
 // a prefix, as /etc/ethers and names.txt give them.
@@ -16,7 +19,18 @@ namespace venmark {
 struct NamedRange {
   std::uint64_t prefix = 0;  // the 48 bits, those past `bits` zero
   int bits = 0;              // 1 to 47
-  std::string name;
+  std::uint32_t order = 0;   // of all ranges read, the how-manieth
+  std::string_view name;     // in the text of its names file, kept
+};
+
+// No one writes names files near this size; a larger one is something
+// else, and is named rather than read.
+inline constexpr std::size_t kMaxNamesBytes = std::size_t{64} << 20;
+
+// A names file that could not be read, passed over: where and why.
+struct NamesFileProblem {
+  std::string path;
+  ReadFailure why;
 };
 
 // A line of a names file that names nothing, skipped.
@@ -31,7 +45,7 @@ class UserNames {
   // has them) or "PREFIX/BITS name" ("0A-1B-2C/24 lab", "00:50:56:80:00:00/28
   // vm cluster"); # starts a comment. A MAC or range named before keeps
   // its first name. Lines that name nothing go to *bad.
-  void Add(std::string_view text, const std::string& path,
+  void Add(std::string text, const std::string& path,
            std::vector<BadNameLine>* bad);
 
   // The device's name of a whole MAC, or nothing.
@@ -43,8 +57,15 @@ class UserNames {
   std::size_t size() const { return devices_.size() + ranges_.size(); }
 
  private:
-  std::unordered_map<std::uint64_t, std::string> devices_;
-  std::vector<NamedRange> ranges_;  // the longest prefixes first
+  // The names files' texts, which the names below point into: kept
+  // whole, names are never copied one by one.
+  std::vector<std::shared_ptr<const std::string>> texts_;
+  std::unordered_map<std::uint64_t, std::string_view> devices_;
+  // The longest prefixes first, and of one length by prefix: each length
+  // is searched by halves, not range by range.
+  std::vector<NamedRange> ranges_;
+  // Where each length's ranges start in ranges_, longest first.
+  std::vector<std::pair<int, std::size_t>> lengths_;
 };
 
 // A MAC or a prefix as a names file writes it: colon or dash pairs (or

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 #include "listings/listing_set.h"
 #include "listings/result_lines.h"
 #include "scan/text_codec.h"
@@ -86,6 +89,52 @@ TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
 // A names file as editors save it: UTF-8 with or without its mark, UTF-16
 // either way round, and Notepad's "ANSI" on a Russian Windows (Windows-1251),
 // each read into the same UTF-8 names.
+// Ranges looked up through their index answer as a search of every range
+// in turn would: the longest holding the address, of one named twice its
+// first name. Many lengths, nested ranges, neighbours on either side.
+TEST(UserNamesTest, TheIndexAnswersAsEveryRangeInTurnWould) {
+  std::mt19937_64 random(7);
+  struct Model {
+    std::uint64_t prefix;
+    int bits;
+    std::string name;
+  };
+  std::vector<Model> ranges;
+  std::string text;
+  char line[64];
+  for (int i = 0; i < 3000; ++i) {
+    const int bits = std::uniform_int_distribution<int>(1, 48)(random);
+    // Few distinct high bits, so that ranges nest and meet.
+    std::uint64_t address = (random() & 0xF0F000000000ull) | (random() & 0xFF);
+    address &= bits == 48 ? ~0ull : ~((std::uint64_t{1} << (48 - bits)) - 1);
+    std::snprintf(line, sizeof line, "%012llX/%d r%d\n",
+                  static_cast<unsigned long long>(address), bits, i);
+    text += line;
+    ranges.push_back({address, bits, "r" + std::to_string(i)});
+  }
+  UserNames names;
+  std::vector<BadNameLine> bad;
+  names.Add(text, "names.txt", &bad);
+  ASSERT_TRUE(bad.empty());
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint64_t address =
+        (random() & 0xF0F000000000ull) | (random() & 0xFFFFFFFFFull);
+    const Model* best = nullptr;
+    for (const Model& range : ranges) {
+      if (address >> (48 - range.bits) == range.prefix >> (48 - range.bits) &&
+          (best == nullptr || range.bits > best->bits)) {
+        best = &range;
+      }
+    }
+    const NamedRange* found = names.Range(address);
+    ASSERT_EQ(found == nullptr, best == nullptr) << std::hex << address;
+    if (best != nullptr) {
+      EXPECT_EQ(found->name, best->name) << std::hex << address;
+      EXPECT_EQ(found->bits, best->bits);
+    }
+  }
+}
+
 TEST(UserNamesTest, ReadsEveryEncodingEditorsSave) {
   const std::string utf8 = "00:50:56:aa:bb:cc Сервер №1 — «бухгалтерия»\r\n";
   const std::string cp1251 =
