@@ -219,6 +219,19 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
        "удалить его может только владелец или администратор: «/d/.lock»"},
       {{.kind = kGroupNotKept, .path = "/d/base.dat"},
        "«/d/base.dat» теперь принадлежит вашей группе"},
+      {{.kind = kWrongKind, .count = 3, .other = 0},
+       "полученный файл — список MA-M, а не MA-L"},
+      {{.kind = kWrongKind, .count = 2, .other = 1},
+       "полученный файл — список IAB, а не MA-S"},
+      {{.kind = kWrongKind, .count = 0, .other = 4},
+       "полученный файл — список MA-L, а не CID"},
+      {{.kind = kNoFile, .path = "/u/oui/oui.txt"},
+       "в папке нет файла «/u/oui/oui.txt»"},
+      {{.kind = kFileUnreadable, .path = "/u/oui.txt", .error_number = EBUSY},
+       "файл «/u/oui.txt» не читается: файл занят другой программой"},
+      {{.kind = kFileNotRegular, .path = "/u/oui.txt"},
+       "файл «/u/oui.txt» не читается: это не обычный файл (канал или "
+       "устройство)"},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(text::UpdateProblemText(c.problem).starts_with(c.says))
@@ -247,6 +260,9 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
       {NetworkFailure::kBadAddress, "неверный адрес сервера"},
       {NetworkFailure::kNoLibrary, "не удалось загрузить библиотеку загрузки"},
       {NetworkFailure::kCannotStart, "не удалось запустить загрузку"},
+      {NetworkFailure::kNoFile, "нет файла"},
+      {NetworkFailure::kFileUnreadable, "файл не читается"},
+      {NetworkFailure::kFileNotRegular, "это не обычный файл"},
       {NetworkFailure::kOther, "ошибка загрузки"},
   };
   for (const auto& c : network) {

@@ -669,9 +669,15 @@ TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
   std::ofstream(conf) << "# our mirror\norigin = " << usb.string() << "/\n";
   const std::string newer = venmark::MakeListing(23, "Newer");
   std::ofstream(usb / "oui.txt", std::ios::binary) << newer;
+  std::ofstream(usb / "cid.txt", std::ios::binary)
+      << venmark::MakeKindListing(venmark::ListingKind::kCid, 4, "Cid");
   run = Scan("--update", "", env);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == newer);
+  // The last listing's line too, once it is in.
+  EXPECT_NE(run.err.find(" КБ — список CID (5 из 5)\nvenmark-scan: база"),
+            std::string::npos)
+      << run.err;
   EXPECT_NE(Scan("--version", "", env)
                 .out.find("Обновления загружаются из: папка «" + usb.string() +
                           "» (задано в " + conf.string() + ")"),
@@ -718,6 +724,8 @@ TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
   EXPECT_EQ(shown.substr(mam + std::string("— список MA-M (4 из 5)").size(), 2),
             "  ")
       << shown;
+  // The line drawn last is ended before the outcome is told.
+  EXPECT_NE(shown.find("\nvenmark-scan: база «"), std::string::npos) << shown;
 }
 
 // A download reports each piece curl reads, a few kilobytes; a terminal
