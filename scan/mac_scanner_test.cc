@@ -212,6 +212,12 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"WiFiMacAddress : f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"ClientMacAddress=f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"mac_address=f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+      // Written short, as device configurations and APIs write it.
+      {"MacAddr: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"clientMacAddr=001a2b3c4d5e", {"001a2b3c4d5e"}, 0x001A2B3C4D5E},
+      {"mac_addr 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"macaddress1: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"MACADDR=001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"\"macAddress\": \"000D3A8F126C\"", {"000D3A8F126C"}, 0x000D3A8F126C},
       {"МАК-адрес: f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
       {"мак f8e4e3a1b2c3", {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
