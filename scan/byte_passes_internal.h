@@ -82,8 +82,8 @@ static inline void ClassesOfWindows(const unsigned char* p, std::size_t windows,
 }
 
 // The label context's marks at p .. p + kWidth - 1, a bit each (kWidth + 2
-// bytes readable): "dd", "mac", "war", "r-n", "g-s", "uid", "lie" in any
-// case, a
+// bytes readable): "dd", "mac", "war", "r-n", "r-p", "r-i", "r_n", "r_p",
+// "r_i", "g-s", "d-s", "uid", "lie", "iqu", "bss" in any case, a
 // Cyrillic letter's first byte, a line break (LF, or a CR no LF follows)
 // before a blank or another.
 template <typename Ops>
@@ -99,10 +99,25 @@ static inline unsigned MarksOf(const unsigned char* p) {
                          Ops::Eq(l2, Ops::Set('c')));
   const V war = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('w')), a1),
                          Ops::Eq(l2, Ops::Set('r')));
-  const V rn = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('r')), dash1),
-                        Ops::Eq(l2, Ops::Set('n')));
-  const V gs = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('g')), dash1),
-                        Ops::Eq(l2, Ops::Set('s')));
+  // "r-n", "r-p", "r-i" and the same with "_" (user-name, user-password,
+  // server-id, server_id).
+  const V rn = Ops::And(
+      Ops::And(Ops::Eq(l0, Ops::Set('r')),
+               Ops::Or(dash1, Ops::Eq(v1, Ops::Set('_')))),
+      Ops::Or(Ops::Or(Ops::Eq(l2, Ops::Set('n')), Ops::Eq(l2, Ops::Set('p'))),
+              Ops::Eq(l2, Ops::Set('i'))));
+  // "g-s" and "d-s" (calling-station-id, called-station-id).
+  const V gs = Ops::And(
+      Ops::And(Ops::Or(Ops::Eq(l0, Ops::Set('g')), Ops::Eq(l0, Ops::Set('d'))),
+               dash1),
+      Ops::Eq(l2, Ops::Set('s')));
+  // "iqu" (unique id) and "bss" (bssid).
+  const V iqu = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('i')),
+                                  Ops::Eq(l1, Ops::Set('q'))),
+                         Ops::Eq(l2, Ops::Set('u')));
+  const V bss = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('b')),
+                                  Ops::Eq(l1, Ops::Set('s'))),
+                         Ops::Eq(l2, Ops::Set('s')));
   const V i1 = Ops::Eq(l1, Ops::Set('i'));
   const V uid = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('u')), i1),
                          Ops::Eq(l2, Ops::Set('d')));
@@ -122,7 +137,7 @@ static inline unsigned MarksOf(const unsigned char* p) {
   const V blank = Ops::Or(lf_blank, cr_blank);
   const V cyrillic = Ops::Eq(v0, Ops::Set(0xD0));
   return Ops::Bits(Ops::Or(
-      Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)),
+      Ops::Or(Ops::Or(Ops::Or(dd, mac), Ops::Or(war, rn)), Ops::Or(iqu, bss)),
       Ops::Or(Ops::Or(gs, cyrillic), Ops::Or(blank, Ops::Or(uid, lie)))));
 }
 

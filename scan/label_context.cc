@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "scan/byte_passes.h"
 #include "scan/mac_shapes.h"
@@ -76,21 +77,55 @@ std::size_t FieldIndex(std::string_view prefix, char separator) {
   return index;
 }
 
-// Whether before ends in a key of letters and ":" or "=", then blanks or
-// a quote: the word after it is that key's value.
-bool NamedByKey(std::string_view before) {
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The key whose value the word after before is, where before ends in a
+// key with letters in it, ":" or "=", then blanks or a quote ("S/N" of
+// "MAC: 3C52821A5D07  S/N: ", "ts" of "mac=…&ts="). A key runs back to the
+// line's start, two blanks, a tab, or one of , ; & ? { [ (.
+std::optional<std::string_view> KeyBefore(std::string_view before) {
   std::size_t end = before.size();
-  while (end > 0 && (before[end - 1] == ' ' || before[end - 1] == '\t' ||
-                     before[end - 1] == '"')) {
+  while (end > 0 && (IsBlank(before[end - 1]) || before[end - 1] == '"' ||
+                     before[end - 1] == '\'')) {
     --end;
   }
   if (end == 0 || (before[end - 1] != ':' && before[end - 1] != '=')) {
-    return false;
+    return std::nullopt;
   }
-  return std::any_of(before.begin(), before.begin() + end - 1,
-                     [](char c) {
-                       return shapes::Lower(c) >= 'a' && shapes::Lower(c) <= 'z';
-                     });
+  --end;
+  while (end > 0 && IsBlank(before[end - 1])) --end;
+  std::size_t begin = end;
+  while (begin > 0) {
+    const char c = before[begin - 1];
+    if (c == '\t' || c == ',' || c == ';' || c == '&' || c == '?' ||
+        c == '{' || c == '[' || c == '(' ||
+        (c == ' ' && begin >= 2 && before[begin - 2] == ' ')) {
+      break;
+    }
+    --begin;
+  }
+  const std::string_view key = before.substr(begin, end - begin);
+  const bool has_letter = std::any_of(key.begin(), key.end(), [](char c) {
+    return (shapes::Lower(c) >= 'a' && shapes::Lower(c) <= 'z') ||
+           static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (!has_letter) return std::nullopt;
+  return key;
+}
+
+// Whether line holds a MAC's value: twelve hex digits or more in one run,
+// separators (: - .) allowed between them. A row of a table holds one; a
+// heading does not.
+bool HoldsValue(std::string_view line) {
+  std::size_t digits = 0;
+  for (const char c : line) {
+    if (shapes::IsHex(c)) {
+      if (++digits >= 12) return true;
+    } else if (c != ':' && c != '-' && c != '.') {
+      digits = 0;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -106,7 +141,10 @@ void LabelContext::EndLine(std::string_view line, bool cut) {
     first_.clear();
     second_.clear();
     lines_in_block_ = 0;
-  } else if (!cut && HasLabel(line, LabelKind::kMac, true)) {
+  } else if (!cut && HasLabel(line, LabelKind::kMac, true) &&
+             (header_.empty() || !HoldsValue(line))) {
+    // A row that names a Mac computer or says "МАК" in a note is no new
+    // heading: only a heading row, or a blank line, ends the last one.
     header_ = line;
     below_header_.clear();
     after_header_ = true;
@@ -211,7 +249,11 @@ bool LabelContext::HeadsColumn(std::string_view top, std::string_view bottom,
 bool LabelContext::Labelled(std::string_view text, std::size_t at,
                             std::size_t end, LabelKind kind) {
   Advance(text, at);
-  if (HasLabel(line_, kind)) return true;
+  // A value under a key of its own is named by that key alone: a MAC
+  // label's reach ends at the next key ("MAC: …  S/N: …", "mac=…&ts=…").
+  const std::optional<std::string_view> key = KeyBefore(line_);
+  if (key && HasLabel(*key, kind)) return true;
+  if (!key && HasLabel(line_, kind)) return true;
   if (line_cut_) return false;
   // A CSV field under a heading that names a MAC, or a tab-separated one
   // (a sheet pasted from Excel, a PowerShell export).
@@ -224,7 +266,7 @@ bool LabelContext::Labelled(std::string_view text, std::size_t at,
   }
   // A value given its own key ("serial-number: …", "Id = …") is named by
   // that key, which says no MAC, not by a heading further up.
-  if (NamedByKey(line_)) return false;
+  if (key) return false;
   // A column of a table, its heading on one line or on the first two of
   // the table.
   const std::size_t column = Column(line_, line_.size());

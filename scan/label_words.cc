@@ -33,6 +33,13 @@ constexpr LabelWord kLabelWords[] = {
     {"user-name", kMac, kAnywhere},
     {"chaddr", kMac, kAnywhere},
     {"calling-station-id", kMac, kAnywhere},
+    // The access point's MAC (with ":SSID" after it or not), and in a MAB
+    // request the client's MAC as user name and password too.
+    {"called-station-id", kMac, kAnywhere},
+    {"user-password", kMac, kAnywhere},
+    {"unique id", kMac, kAnywhere},  // the Windows DHCP console's export
+    {"bssid", kMac, kLatin},
+    {"link-layer address", kMac, kAnywhere},
     {"lladdr", kMac, kAnywhere},
     {"hardware ethernet", kMac, kAnywhere},
     {"ethernet address", kMac, kAnywhere},
@@ -40,7 +47,27 @@ constexpr LabelWord kLabelWords[] = {
     {"физический адрес", kMac, kAnywhere},
     {"Физический адрес", kMac, kAnywhere},
     {"ФИЗИЧЕСКИЙ АДРЕС", kMac, kAnywhere},
+    {"физ. адрес", kMac, kAnywhere},
+    {"Физ. адрес", kMac, kAnywhere},
+    {"ФИЗ. АДРЕС", kMac, kAnywhere},
+    // "MAC" typed in Cyrillic letters, or in a mix of both alphabets, a
+    // frequent slip in Russian documents.
+    {"МАС", kMac, kCyrillic},
+    {"Мас", kMac, kCyrillic},
+    {"мас", kMac, kCyrillic},
+    {"MАС", kMac, kCyrillic},
+    {"МAС", kMac, kCyrillic},
+    {"МАC", kMac, kCyrillic},
+    {"MAС", kMac, kCyrillic},
+    {"MАC", kMac, kCyrillic},
+    {"МAC", kMac, kCyrillic},
     {"duid", kDuid, kAnywhere},
+    // DHCPv6's client and server identifiers are DUIDs (NetworkManager,
+    // dhclient's leases).
+    {"dhcp6_client_id", kDuid, kAnywhere},
+    {"dhcp6.client-id", kDuid, kAnywhere},
+    {"server_id", kDuid, kAnywhere},
+    {"dhcp6.server-id", kDuid, kAnywhere},
     {"client-id", kClientId, kAnywhere},
     {"client id", kClientId, kAnywhere},
     {"clientid", kClientId, kAnywhere},

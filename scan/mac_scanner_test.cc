@@ -268,6 +268,52 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        "     z:               001A2B3C4D5C\n"
        "     Id = 001A2B3C4D5E \"x\": \"001A2B3C4D5F\"\n",
        {"4C5E0C112233"}, 0x4C5E0C112233},
+      // On a labelled line, a value under a key of its own that names no
+      // MAC is no MAC: the label's reach ends at the next key. Near
+      // misses: a value with no key of its own, a key that is a label.
+      {"MAC: 3C52821A5D07  S/N: 211234567890", {"3C52821A5D07"},
+       0x3C52821A5D07},
+      {"GET /login?mac=001122334455&ts=202403191031&id=001122334466",
+       {"001122334455"}, 0x001122334455},
+      {"Serial: 211234567890 MAC: 3C52821A5D07", {"3C52821A5D07"},
+       0x3C52821A5D07},
+      {"{\"mac\": \"001122334455\", \"time\": \"202403191031\"}",
+       {"001122334455"}, 0x001122334455},
+      {"SN=211234567890 mac 001122334455", {"001122334455"}, 0x001122334455},
+      {"MAC: 3C52821A5D07 3C52821A5D08", {"3C52821A5D07", "3C52821A5D08"},
+       0x3C52821A5D07},
+      {"id=5, client mac=001122334455", {"001122334455"}, 0x001122334455},
+      // RADIUS as FreeRADIUS prints a MAB request: the access point's MAC,
+      // and the client's as user name and password.
+      {"\tCalled-Station-Id = \"24DEC6A1B2C1\"", {"24DEC6A1B2C1"},
+       0x24DEC6A1B2C1},
+      {"\tCalled-Station-Id = \"24-DE-C6-A1-B2-C1:corp-wifi\"",
+       {"24-DE-C6-A1-B2-C1"}, 0x24DEC6A1B2C1},
+      {"\tUser-Password = \"a483e72d638f\"", {"a483e72d638f"}, 0xA483E72D638F},
+      // Labels in other words: the DHCP console's export, Wi-Fi, Russian
+      // abbreviations and "MAC" typed in Cyrillic or mixed letters.
+      {"Reservation Name\tIP Address\tUnique ID\n"
+       "printer-1\t10.0.0.5\t001a2b3c4d5e\n",
+       {"001a2b3c4d5e"}, 0x001A2B3C4D5E},
+      {"BSSID  SSID  CHANNEL\n24DEC6A1B2C1  corp  36\n", {"24DEC6A1B2C1"},
+       0x24DEC6A1B2C1},
+      {"физ. адрес: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"Физ. адрес 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"МАС-адрес: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"MАС 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"МAC: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+      {"масса 001A2B3C4D5E маска 001A2B3C4D5F", {}},
+      {"Link-layer address: 0x001a2b3c4d5e", {"0x001a2b3c4d5e"},
+       0x001A2B3C4D5E},
+      // A heading holds through rows that name a Mac computer or say
+      // "МАК" in a note; only a heading row or a blank line ends it.
+      {"Имя;MAC-адрес;Примечание\niMac;001A2B3C4D5E;\n"
+       "pc-02;001A2B3C4D5F;МАК сменили\nMac mini;001A2B3C4D60;склад\n",
+       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"}, 0x001A2B3C4D5E},
+      {"Имя\tМАК-адрес\nMac mini 2018\t001A2B3C4D5E\npc\t001A2B3C4D5F\n"
+       "Имя\tСерийный номер MAC\nx\t001A2B3C4D60\n\n"
+       "Имя\tСерийный номер\ny\t001A2B3C4D61\n",
+       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"}, 0x001A2B3C4D5E},
       // A sentence that mentions a MAC heads nothing below it.
       {"[09:12] Sergey: who has the printer with MAC 00-1D-AA-61-08-3C?\n"
        "[09:13] Olga: the one in room 214\n"

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,7 +106,13 @@ class LabelModel {
       }
     }
     const std::string own(text_.substr(own_begin, at - own_begin));
-    if (ModelHasLabel(own, kind, false)) return true;
+    // "key: value" or "key=value": the key alone names the value.
+    const std::optional<std::string> key = KeyOf(own);
+    if (key) {
+      if (ModelHasLabel(*key, kind, false)) return true;
+    } else if (ModelHasLabel(own, kind, false)) {
+      return true;
+    }
     std::vector<std::string> block;
     for (std::size_t k = 0; k < count; ++k) {
       std::string line(
@@ -116,13 +124,15 @@ class LabelModel {
         block.push_back(line);
       }
     }
-    // The last line with a label of any kind, and the one after it.
+    // The last line with a label of any kind, and the one after it; once
+    // one stands, a labelled line with a MAC's twelve digits in it is a
+    // row, not a new heading.
     std::string header, below;
-    for (std::size_t k = block.size(); k > 0; --k) {
-      if (ModelHasLabel(block[k - 1], kind, true)) {
-        header = block[k - 1];
-        if (k < block.size()) below = block[k];
-        break;
+    for (std::size_t k = 0; k < block.size(); ++k) {
+      if (ModelHasLabel(block[k], kind, true) &&
+          (header.empty() || !HasTwelveDigits(block[k]))) {
+        header = block[k];
+        below = k + 1 < block.size() ? block[k + 1] : "";
       }
     }
     for (const char separator : {',', ';', '\t'}) {
@@ -133,13 +143,7 @@ class LabelModel {
         return index < heads.size() && ModelHasLabel(heads[index], kind, false);
       }
     }
-    // "key: value": the key names the value.
-    const std::size_t last = own.find_last_not_of(" \t\"");
-    if (last != std::string::npos && (own[last] == ':' || own[last] == '=')) {
-      for (std::size_t i = 0; i < last; ++i) {
-        if (LatinLetter(own[i])) return false;
-      }
-    }
+    if (key) return false;
     std::size_t column = 0;
     for (const char c : own) column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     const std::string first = !block.empty() ? block[0] : "";
@@ -149,6 +153,46 @@ class LabelModel {
   }
 
  private:
+  // The key before a value: own ends in ":" or "=" and blanks or quotes;
+  // the key is what stands before the sign back to the last tab, two
+  // spaces or , ; & ? { [ (, and holds a letter.
+  static std::optional<std::string> KeyOf(const std::string& own) {
+    const std::size_t sign = own.find_last_not_of(" \t\"'");
+    if (sign == std::string::npos || (own[sign] != ':' && own[sign] != '=')) {
+      return std::nullopt;
+    }
+    std::string before = own.substr(0, sign);
+    while (!before.empty() && (before.back() == ' ' || before.back() == '\t')) {
+      before.pop_back();
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      if (std::string_view("\t,;&?{[(").find(before[i]) != std::string_view::npos) {
+        start = i + 1;
+      } else if (before[i] == ' ' && i + 1 < before.size() && before[i + 1] == ' ') {
+        start = i + 2;
+      }
+    }
+    std::string key = before.substr(std::min(start, before.size()));
+    for (const char c : key) {
+      if (LatinLetter(c) || static_cast<unsigned char>(c) >= 0x80) return key;
+    }
+    return std::nullopt;
+  }
+
+  // Whether line holds twelve hex digits in a run, : - . between them.
+  static bool HasTwelveDigits(const std::string& line) {
+    int run = 0;
+    for (const char c : line) {
+      if (std::isxdigit(static_cast<unsigned char>(c))) {
+        if (++run == 12) return true;
+      } else if (c != ':' && c != '-' && c != '.') {
+        run = 0;
+      }
+    }
+    return false;
+  }
+
   // The fields of line split at separator, outside double quotes.
   static std::vector<std::string> Fields(const std::string& line,
                                          char separator) {
