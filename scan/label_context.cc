@@ -97,8 +97,8 @@ std::optional<std::string_view> KeyBefore(std::string_view before) {
   std::size_t begin = end;
   while (begin > 0) {
     const char c = before[begin - 1];
-    if (c == '\t' || c == ',' || c == ';' || c == '&' || c == '?' ||
-        c == '{' || c == '[' || c == '(' ||
+    if (c == '\t' || c == ',' || c == ';' || c == '&' || c == '?' || c == '{' ||
+        c == '[' || c == '(' ||
         (c == ' ' && begin >= 2 && before[begin - 2] == ' ')) {
       break;
     }
@@ -177,9 +177,9 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
   auto line_end = [&](std::size_t at) {
     const void* lf = std::memchr(base + at, '\n', to - at);
     const std::size_t until =
-        lf == nullptr ? to
-                      : static_cast<std::size_t>(
-                            static_cast<const char*>(lf) - base);
+        lf == nullptr
+            ? to
+            : static_cast<std::size_t>(static_cast<const char*>(lf) - base);
     for (const void* cr = std::memchr(base + at, '\r', until - at);
          cr != nullptr;) {
       const auto i =
@@ -218,7 +218,7 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
       // A mark at a line break (LF, or a lone CR before a blank) starts
       // the walk at the line after it.
       at = mark < to && (text[mark] == '\n' || text[mark] == '\r') ? mark + 1
-                                                                 : last;
+                                                                   : last;
     }
     if ((end = line_end(at)) == std::string_view::npos) break;
     EndLine(text.substr(at, end - at), end - at > kReach);

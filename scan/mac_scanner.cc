@@ -78,9 +78,11 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
           continue;
         }
         mac_length = row.text_length;
-        if (!Whole(row, word, mac_length) ||
-            (row.need != Need::kNothing &&
-             !Labelled(word, word + mac_length, LabelOf(row.need)))) {
+        if (!Whole(row, word, mac_length)) continue;
+        if (row.need == Need::kDotLeader) {
+          if (!DotLeaderBefore(text_, word)) continue;
+        } else if (row.need != Need::kNothing &&
+                   !Labelled(word, word + mac_length, LabelOf(row.need))) {
           continue;
         }
         break;
@@ -93,6 +95,12 @@ std::optional<MacFinding> MacScanner::MatchAt(std::size_t word,
             mac_length == row.text_length ||
             !IsWhole(text_, word, mac_length, ":") ||
             (word > 0 && text_[word - 1] == ':')) {
+          continue;
+        }
+        break;
+      case Reading::kShortDuid:
+        if (length > 2 || after != ':' ||
+            !ReadShortDuid(text_, word, &address, &mac_length)) {
           continue;
         }
         break;

@@ -42,11 +42,11 @@ constexpr std::array kRows = {
     NotationRow{kDash, R::kGroups, "", "", 0, 12, 2, "-", N::kNothing,
                 S::kWritten, "00-1a-2b-3c-4d-5e",
                 "six dash-separated pairs (Windows)"},
-    NotationRow{kEscapedColon, R::kGroups, "", "", 0, 12, 2, "\\:",
-                N::kNothing, S::kWritten, "3C\\:52\\:82\\:1A\\:2B\\:3C",
+    NotationRow{kEscapedColon, R::kGroups, "", "", 0, 12, 2, "\\:", N::kNothing,
+                S::kWritten, "3C\\:52\\:82\\:1A\\:2B\\:3C",
                 "six pairs with escaped colons (`nmcli -t`)"},
-    NotationRow{kPercentColon, R::kGroups, "", "", 0, 12, 2, "%3a",
-                N::kNothing, S::kWritten, "F8%3AE4%3AE3%3AA1%3AB2%3AC3",
+    NotationRow{kPercentColon, R::kGroups, "", "", 0, 12, 2, "%3a", N::kNothing,
+                S::kWritten, "F8%3AE4%3AE3%3AA1%3AB2%3AC3",
                 "six pairs with URL-encoded colons (captive portals, "
                 "controller URLs)"},
     NotationRow{kClientIdPairs, R::kGroups, "", "01", 0, 14, 2, ":",
@@ -56,21 +56,23 @@ constexpr std::array kRows = {
                 N::kNothing, S::kClientId, "01-90-61-ae-3d-5c-1f",
                 kClientIdPairsText},
     NotationRow{kDuid, R::kGroups, "", "00030001", 0, 20, 2, ":", N::kNothing,
-                S::kDuid, "00:03:00:01:90:61:ae:3d:5c:1f",
-                kDuidPairsText},
+                S::kDuid, "00:03:00:01:90:61:ae:3d:5c:1f", kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00030001", 0, 20, 2, "-", N::kNothing,
-                S::kDuid, "00-03-00-01-90-61-AE-3D-5C-1F",
-                kDuidPairsText},
+                S::kDuid, "00-03-00-01-90-61-AE-3D-5C-1F", kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00010001", 8, 28, 2, ":", N::kNothing,
                 S::kDuid, "00:01:00:01:2b:8c:1d:4e:90:61:ae:3d:5c:1f",
                 kDuidPairsText},
     NotationRow{kDuid, R::kGroups, "", "00010001", 8, 28, 2, "-", N::kNothing,
                 S::kDuid, "00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F",
                 kDuidPairsText},
-    NotationRow{kColonShort, R::kShortColon, "", "", 0, 12, 2, ":",
-                N::kNothing, S::kWritten, "0:1d:aa:8f:23:ed",
+    NotationRow{kColonShort, R::kShortColon, "", "", 0, 12, 2, ":", N::kNothing,
+                S::kWritten, "0:1d:aa:8f:23:ed",
                 "colon groups of one or two digits (macOS `arp -a`, AIX, "
                 "Solaris, net-snmp, `dhcpd.conf`)"},
+    NotationRow{kDuidShort, R::kShortDuid, "", "", 0, 28, 2, ":", N::kNothing,
+                S::kDuid, "0:1:0:1:2b:8c:1d:4e:90:61:ae:3d:5c:1f",
+                "a DHCPv6 DUID-LLT or DUID-LL in colon groups of one or two "
+                "digits (NetworkManager, `dhclient` leases)"},
     NotationRow{kIpv6, R::kIpv6, "", "", 0, 32, 4, ":", N::kNothing, S::kIpv6,
                 "fe80::21d:aaff:fe61:83c",
                 "an IPv6 address whose interface identifier is the MAC's "
@@ -90,20 +92,21 @@ constexpr std::array kRows = {
                 "two dash-separated groups of six (HPE ProCurve, Aruba "
                 "AOS-S)"},
     NotationRow{kBare, R::kGroups, "", "", 0, 12, 12, "", N::kMacLabel,
-                S::kWritten, "001A2B3C4D5E",
-                kBareText},
+                S::kWritten, "001A2B3C4D5E", kBareText},
     NotationRow{kBare, R::kGroups, "0x", "", 0, 12, 12, "", N::kMacLabel,
-                S::kWritten, "0x001A2B3C4D5E",
-                kBareText},
+                S::kWritten, "0x001A2B3C4D5E", kBareText},
     NotationRow{kLabelPairs, R::kGroups, "", "", 0, 12, 2, " ", N::kMacLabel,
                 S::kWritten, "44 19 b6 3a 7c 01",
                 "six space-separated pairs under a MAC label"},
+    NotationRow{kRoutePrint, R::kGroups, "", "", 0, 12, 2, " ", N::kDotLeader,
+                S::kWritten, "12...00 50 56 b9 c5 4b",
+                "six space-separated pairs after an interface's number and "
+                "dot leader (Windows `route print`)"},
     NotationRow{kClientIdBare, R::kGroups, "", "01", 0, 14, 14, "",
                 N::kClientIdLabel, S::kClientId, "019061ae3d5c1f",
                 "`01` and twelve digits under a client-identifier label"},
     NotationRow{kDuidBare, R::kGroups, "", "00030001", 0, 20, 20, "",
-                N::kDuidLabel, S::kDuid, "000300019061ae3d5c1f",
-                kBareDuidText},
+                N::kDuidLabel, S::kDuid, "000300019061ae3d5c1f", kBareDuidText},
     NotationRow{kDuidBare, R::kGroups, "", "00010001", 8, 28, 28, "",
                 N::kDuidLabel, S::kDuid, "000100012B8C1D4E9061AE3D5C1F",
                 kBareDuidText},
@@ -175,6 +178,53 @@ bool ReadGroups(const NotationRow& row, std::string_view text, std::size_t at,
   }
   *address = value;
   return true;
+}
+
+bool ReadShortDuid(std::string_view text, std::size_t at,
+                   std::uint64_t* address, std::size_t* length) {
+  if (at > 0 && (IsAlnum(text[at - 1]) || text[at - 1] == ':')) return false;
+  std::array<unsigned, 15> groups{};
+  std::size_t count = 0;
+  std::size_t i = at;
+  for (;;) {
+    std::size_t digits = 0;
+    unsigned value = 0;
+    while (i < text.size() && IsHex(text[i]) && digits < 3) {
+      value = value << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
+      ++digits;
+      ++i;
+    }
+    if (digits == 0 || digits > 2 || count == groups.size()) return false;
+    groups[count++] = value;
+    if (i + 1 >= text.size() || text[i] != ':' || !IsHex(text[i + 1])) break;
+    ++i;
+  }
+  // Nothing that goes on the run: a letter, a digit, another colon group.
+  if (i < text.size() && IsAlnum(text[i])) return false;
+  // Type 1 (time and link-layer address) or 3 (link-layer address), over
+  // Ethernet (hardware type 1); the MAC is the last six groups.
+  const bool llt = count == 14 && groups[1] == 1;
+  const bool ll = count == 10 && groups[1] == 3;
+  if ((!llt && !ll) || groups[0] != 0 || groups[2] != 0 || groups[3] != 1) {
+    return false;
+  }
+  std::uint64_t value = 0;
+  for (std::size_t g = count - 6; g < count; ++g)
+    value = value << 8 | groups[g];
+  *address = value;
+  *length = i - at;
+  return true;
+}
+
+bool DotLeaderBefore(std::string_view text, std::size_t at) {
+  if (at < 4 || text.substr(at - 3, 3) != "...") return false;
+  std::size_t digits = at - 3;
+  while (digits > 0 && at - 3 - digits < 3 && text[digits - 1] >= '0' &&
+         text[digits - 1] <= '9') {
+    --digits;
+  }
+  if (digits == at - 3) return false;
+  return digits == 0 || (!IsAlnum(text[digits - 1]) && text[digits - 1] != '.');
 }
 
 bool ReadEui64Address(std::string_view text, std::size_t at,

@@ -28,6 +28,8 @@ enum class Notation {
   kDuid,           // 00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F (DHCPv6)
   kDuidBare,       // 000100012B8C1D4E9061AE3D5C1F under a DUID label
   kIpv6,           // fe80::21d:aaff:fe61:83c (modified EUI-64)
+  kDuidShort,      // 0:1:0:1:2b:8c:1d:4e:90:61:ae:3d:5c:1f (NetworkManager)
+  kRoutePrint,     // 12...00 50 56 b9 c5 4b (route print's interfaces)
 };
 
 // Where a finding's MAC comes from: the text is the MAC, or an identifier
@@ -38,13 +40,23 @@ enum class Source { kWritten, kIpv6, kDuid, kClientId };
 enum class LabelKind { kMac, kDuid, kClientId };
 
 // What must stand before a notation's text for it to count.
-enum class Need { kNothing, kMacLabel, kDuidLabel, kClientIdLabel, kTag };
+// kDotLeader: an interface's number and "..." right before, as Windows
+// `route print` lists interfaces.
+enum class Need {
+  kNothing,
+  kMacLabel,
+  kDuidLabel,
+  kClientIdLabel,
+  kTag,
+  kDotLeader
+};
 
 // How a notation's text is read.
 enum class Reading {
   kGroups,      // fixed groups of hex digits and a fixed separator
   kShortColon,  // six colon groups of one or two digits
   kIpv6,        // an IPv6 address; its identifier holds ff:fe
+  kShortDuid,   // a DUID-LLT or DUID-LL in colon groups of one or two digits
 };
 
 // One notation: its shape, what it needs, and how it is shown.
@@ -84,6 +96,16 @@ LabelKind LabelOf(Need need);
 // Says nothing of what stands around it.
 bool ReadGroups(const NotationRow& row, std::string_view text, std::size_t at,
                 std::uint64_t* address);
+
+// Whether a DUID-LLT (14 groups, 0:1:0:1 first) or DUID-LL (10 groups,
+// 0:3:0:1 first) over Ethernet in colon groups of one or two digits starts
+// at `at` of text, whole: its MAC into *address, its length into *length.
+bool ReadShortDuid(std::string_view text, std::size_t at,
+                   std::uint64_t* address, std::size_t* length);
+
+// Whether an interface's number and its dot leader ("12...") stand right
+// before `at` of text, as Windows `route print` lists interfaces.
+bool DotLeaderBefore(std::string_view text, std::size_t at);
 
 // Whether an IPv6 address starts at `at` of text, whole, with a modified
 // EUI-64 interface identifier: its MAC into *address, its length into
