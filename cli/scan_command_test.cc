@@ -299,6 +299,34 @@ TEST_F(ScanCommandTest, DecodesUtf16Input) {
   }
 }
 
+// A note saved in Notepad's "ANSI" (Windows-1251) or cmd.exe's output
+// (CP866) is read as the same text in UTF-8: its Cyrillic headings and
+// labels count. Alike as a short file, a long one read whole, and a pipe.
+TEST_F(ScanCommandTest, ReadsRussianCodePagesAsTheirUtf8Twins) {
+  Write("base.dat", kListing);
+  // "Имя  МАК-адрес" over a column of bare digits, in each encoding.
+  const std::string utf8 =
+      "\xD0\x98\xD0\xBC\xD1\x8F  \xD0\x9C\xD0\x90\xD0\x9A-\xD0\xB0\xD0\xB4"
+      "\xD1\x80\xD0\xB5\xD1\x81\npc1  001A2B3C4D5E\n";
+  const std::string cp1251 =
+      "\xC8\xEC\xFF  \xCC\xC0\xCA-\xE0\xE4\xF0\xE5\xF1\npc1  001A2B3C4D5E\n";
+  const std::string cp866 =
+      "\x88\xAC\xEF  \x8C\x80\x8A-\xA0\xA4\xE0\xA5\xE1\npc1  001A2B3C4D5E\n";
+  // Long enough to be read whole rather than as a short file.
+  const std::string filler(std::size_t{80} << 10, 'x');
+  for (const std::string& note : {utf8, cp1251, cp866}) {
+    for (const std::string& text : {note, filler + "\n\n" + note}) {
+      SCOPED_TRACE(text.size());
+      Write("note.txt", text);
+      const ScanResult file = Scan("--format json note.txt");
+      EXPECT_NE(file.out.find("\"mac\":\"001A2B3C4D5E\""), std::string::npos)
+          << file.out;
+      EXPECT_EQ(Scan("note.txt").out, "001A2B3C4D5E - Example Networks\n");
+      EXPECT_EQ(Scan("", text).out, "001A2B3C4D5E - Example Networks\n");
+    }
+  }
+}
+
 // No listing anywhere: the search and --version exit 2 and say where they
 // looked.
 TEST_F(ScanCommandTest, ExitsTwoWithoutAnyListing) {

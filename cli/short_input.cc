@@ -20,14 +20,11 @@ ShortInput ReadShortInput(const std::string& name, std::FILE* in) {
   if (!whole.whole) return input;
   input.read = true;
   input.error = whole.error;
-  std::string_view text = whole.bytes.view();
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-    Utf16Decoder utf16(text[0] == '\xFE');
-    utf16.Feed(text.substr(2), &input.text);
-    utf16.Finish(&input.text);
-  } else {
-    input.text.assign(text);
-  }
+  // UTF-8, UTF-16 with its mark, or a Russian code page, read as UTF-8.
+  InputDecoder decoder;
+  std::string room;
+  input.text.assign(decoder.Feed(whole.bytes.view(), &room));
+  input.text.append(decoder.Finish(&room));
   return input;
 }
 
@@ -38,8 +35,7 @@ std::vector<std::uint32_t> PrefixesOf(std::string_view text) {
     prefixes.push_back(static_cast<std::uint32_t>(finding->address >> 24));
   }
   std::sort(prefixes.begin(), prefixes.end());
-  prefixes.erase(std::unique(prefixes.begin(), prefixes.end()),
-                 prefixes.end());
+  prefixes.erase(std::unique(prefixes.begin(), prefixes.end()), prefixes.end());
   return prefixes;
 }
 

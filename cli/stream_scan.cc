@@ -52,10 +52,9 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
   LineWriter writer(*listings, format, out);
   StreamScanner scanner;
   if (format != ResultFormat::kText) scanner.CountLines();
-  std::optional<Utf16Decoder> utf16;
-  // A byte-order mark is told by the first two bytes, which may come apart.
-  std::string head;
-  bool first = true, first_piece = true, waited = false;
+  // UTF-8, UTF-16 with its mark, or a Russian code page, read as UTF-8.
+  InputDecoder decoder;
+  bool first_piece = true, waited = false;
   // A long text is named on a second thread while this one scans.
   BatchedWriter batched(&writer);
   bool output_failed = false;
@@ -87,26 +86,9 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
       listings = &live->current();
       writer.Use(*listings);
     }
-    std::string_view text(block.data(), static_cast<std::size_t>(got));
-    if (first) {
-      head.append(text);
-      if (head.size() < 2 && got > 0) continue;
-      first = false;
-      text = head;
-      if (HasUtf16Mark(text)) {
-        utf16.emplace(text[0] == '\xFE');
-        text.remove_prefix(2);
-      }
-    }
-    if (utf16) {
-      utf8.clear();
-      if (got == 0) {
-        utf16->Finish(&utf8);
-      } else {
-        utf16->Feed(text, &utf8);
-      }
-      text = utf8;
-    }
+    const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+    const std::string_view text =
+        got == 0 ? decoder.Finish(&utf8) : decoder.Feed(bytes, &utf8);
     // A long first piece: a long text is coming.
     if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
       listings->IndexAll();
@@ -140,7 +122,16 @@ bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
   if (!input.whole || HasUtf16Mark(text)) {
     return ScanStream(file, text, live, format, out, error_number);
   }
-  ScanWhole(text, live->current(), format, out);
+  if (!IsValidUtf8(text)) {
+    // A file saved in a Russian code page, read as the same text pasted.
+    InputDecoder decoder;
+    std::string room;
+    std::string utf8(decoder.Feed(text, &room));
+    utf8 += decoder.Finish(&room);
+    ScanWhole(utf8, live->current(), format, out);
+  } else {
+    ScanWhole(text, live->current(), format, out);
+  }
   *error_number = input.error;
   if (input.error != 0) return false;
   // Grown past the limit while it was read: the rest comes in pieces.

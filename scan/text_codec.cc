@@ -48,9 +48,10 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
+std::size_t ValidUtf8Prefix(std::string_view bytes, bool* cut) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
+  if (cut != nullptr) *cut = false;
   while (i < n) {
     // Names and texts are mostly ASCII: eight bytes at a time.
     if (n - i >= 8) {
@@ -78,21 +79,31 @@ bool IsValidUtf8(std::string_view bytes) {
       length = 4;
       cp = b0 & 0x07;
     } else {
-      return false;
+      return i;
     }
-    if (n - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
+    const std::size_t have = std::min(length, n - i);
+    for (std::size_t k = 1; k < have; ++k) {
       const auto b = static_cast<std::uint8_t>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
+      if ((b & 0xC0) != 0x80) return i;
       cp = (cp << 6) | (b & 0x3F);
+    }
+    if (have < length) {
+      // The bytes end inside a character: the next ones may finish it.
+      if (cut != nullptr) *cut = true;
+      return i;
     }
     if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
         (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-      return false;
+      return i;
     }
     i += length;
   }
-  return true;
+  return i;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  bool cut = false;
+  return ValidUtf8Prefix(bytes, &cut) == bytes.size() && !cut;
 }
 
 void AppendWindows1252AsUtf8(std::string_view bytes, std::string* out) {
@@ -118,6 +129,127 @@ void AppendWindows1251AsUtf8(std::string_view bytes, std::string* out) {
       const char16_t cp = kCyrillicHigh[b - 0x80];
       AppendUtf8(cp != 0 ? cp : 0xFFFD, out);
     }
+  }
+}
+
+void AppendCp866AsUtf8(std::string_view bytes, std::string* out) {
+  // 0xB0 to 0xDF: the box-drawing characters of DOS tables.
+  static constexpr char16_t kBoxes[48] = {
+      0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,
+      0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+      0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+      0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+      0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+      0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580};
+  static constexpr char16_t kTail[16] = {
+      0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E,
+      0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0};
+  for (const char c : bytes) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (b < 0x80) {
+      out->push_back(c);
+    } else if (b < 0xB0) {
+      AppendUtf8(0x0410 + (b - 0x80), out);  // А to Я, а to п
+    } else if (b < 0xE0) {
+      AppendUtf8(kBoxes[b - 0xB0], out);
+    } else if (b < 0xF0) {
+      AppendUtf8(0x0440 + (b - 0xE0), out);  // р to я
+    } else {
+      AppendUtf8(kTail[b - 0xF0], out);
+    }
+  }
+}
+
+RussianCodePage GuessRussianCodePage(std::string_view bytes) {
+  // Most letters of Russian text are small: in Windows-1251 а to я are
+  // 0xE0 to 0xFF, in CP866 а to п are 0xA0 to 0xAF and its capitals 0x80 to
+  // 0x9F, where Windows-1251 has only rare signs. 0xE0 to 0xEF is either.
+  std::size_t oem = 0, ansi = 0;
+  for (const char c : bytes) {
+    const auto b = static_cast<std::uint8_t>(c);
+    oem += b >= 0x80 && b < 0xB0;
+    ansi += (b >= 0xC0 && b < 0xE0) || b >= 0xF0;
+  }
+  return oem > ansi ? RussianCodePage::kCp866 : RussianCodePage::kWindows1251;
+}
+
+std::string_view InputDecoder::Feed(std::string_view bytes, std::string* room) {
+  return Take(bytes, false, room);
+}
+
+std::string_view InputDecoder::Finish(std::string* room) {
+  return Take({}, true, room);
+}
+
+std::string_view InputDecoder::Take(std::string_view bytes, bool last,
+                                    std::string* room) {
+  room->clear();
+  if (mode_ == Mode::kUnknown) {
+    // A byte-order mark is told by the first two bytes, which may come
+    // apart.
+    held_.append(bytes);
+    if (held_.size() < 2 && !last) return {};
+    if (held_.starts_with("\xFF\xFE") || held_.starts_with("\xFE\xFF")) {
+      utf16_.emplace(held_[0] == '\xFE');
+      mode_ = Mode::kUtf16;
+      held_.erase(0, 2);
+    } else {
+      mode_ = Mode::kUtf8;
+    }
+    std::string head;
+    head.swap(held_);
+    std::string_view text = Take(head, last, room);
+    if (text.data() != room->data()) {
+      // A view of head, which goes: what it says is kept in room.
+      std::string copy(text);
+      room->swap(copy);
+    }
+    return *room;
+  }
+  if (mode_ == Mode::kUtf16) {
+    utf16_->Feed(bytes, room);
+    if (last) utf16_->Finish(room);
+    return *room;
+  }
+  if (mode_ == Mode::kSingleByte) {
+    AppendSingleByte(held_, room);
+    held_.clear();
+    AppendSingleByte(bytes, room);
+    return *room;
+  }
+  // UTF-8 so far: passed on as it is while it stays UTF-8, a character
+  // cut by the end of the bytes held for the next ones.
+  std::string_view text = bytes;
+  if (!held_.empty()) {
+    room->assign(held_);
+    room->append(bytes);
+    held_.clear();
+    text = *room;
+  }
+  bool cut = false;
+  const std::size_t valid = ValidUtf8Prefix(text, &cut);
+  if (valid == text.size()) return text;
+  if (cut && !last) {
+    held_.assign(text.substr(valid));
+    if (text.data() != room->data()) return text.substr(0, valid);
+    room->resize(valid);
+    return *room;
+  }
+  // Not UTF-8: the rest is read in the Russian code page its bytes show.
+  page_ = GuessRussianCodePage(text.substr(valid));
+  mode_ = Mode::kSingleByte;
+  std::string decoded(text.substr(0, valid));
+  AppendSingleByte(text.substr(valid), &decoded);
+  room->swap(decoded);
+  return *room;
+}
+
+void InputDecoder::AppendSingleByte(std::string_view bytes,
+                                    std::string* out) const {
+  if (page_ == RussianCodePage::kCp866) {
+    AppendCp866AsUtf8(bytes, out);
+  } else {
+    AppendWindows1251AsUtf8(bytes, out);
   }
 }
 

@@ -53,6 +53,71 @@ TEST(TextCodecTest, DecodesEachWindows1251ByteFrom80) {
   EXPECT_EQ(out, "MAC-адрес");
 }
 
+// CP866, cmd.exe's code page on a Russian Windows, byte by byte: letters,
+// the box drawing of DOS tables, and the signs after я.
+TEST(TextCodecTest, DecodesEachCp866ByteFrom80) {
+  const char* const high =
+      "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмноп░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀рстуфхцчшщъыьэюяЁёЄєЇїЎў°∙·√№¤■\u00A0";
+  std::string bytes;
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    bytes.push_back(static_cast<char>(byte));
+  }
+  std::string out;
+  AppendCp866AsUtf8(bytes, &out);
+  EXPECT_EQ(out, high);
+}
+
+// What an input is read as: UTF-8 as it is, whatever the pieces; UTF-16
+// by its mark; text that is no UTF-8 in the Russian code page its bytes
+// show, from the first byte that is no UTF-8 on. Each fed whole, and in
+// pieces of every size from one byte.
+TEST(TextCodecTest, ReadsAnInputInTheCodePageItShows) {
+  const std::string russian = "Имя;МАК-адрес;Примечание\r\nпк;001A2B3C4D5E;ёЁ №\n";
+  std::string cp1251, cp866, le = "\xFF\xFE";
+  cp1251 = "\xC8\xEC\xFF;\xCC\xC0\xCA-\xE0\xE4\xF0\xE5\xF1;\xCF\xF0\xE8"
+           "\xEC\xE5\xF7\xE0\xED\xE8\xE5\r\n\xEF\xEA;001A2B3C4D5E;\xB8\xA8 \xB9\n";
+  cp866 = "\x88\xAC\xEF;\x8C\x80\x8A-\xA0\xA4\xE0\xA5\xE1;\x8F\xE0\xA8"
+          "\xAC\xA5\xE7\xA0\xAD\xA8\xA5\r\n\xAF\xAA;001A2B3C4D5E;\xF1\xF0 \xFC\n";
+  for (const char16_t c : Utf16FromUtf8(russian)) {
+    le += static_cast<char>(c & 0xFF);
+    le += static_cast<char>(c >> 8);
+  }
+  const struct {
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {"", ""},
+      {"a", "a"},
+      {russian, russian},
+      {"\xEF\xBB\xBF" + russian, "\xEF\xBB\xBF" + russian},
+      {cp1251, russian},
+      {cp866, russian},
+      {le, russian},
+      // UTF-8 first, then bytes that are none: only those are re-read.
+      {"мак 001A2B3C4D5E\n\xCC\xC0\xCA\n", "мак 001A2B3C4D5E\nМАК\n"},
+      // A character the end cuts short is no UTF-8 either.
+      {"ok \xD0", "ok Р"},
+      {"\xE0", "а"},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t piece = 1; piece <= c.bytes.size() + 1; ++piece) {
+      InputDecoder decoder;
+      std::string room, text;
+      for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+        text.append(decoder.Feed(std::string_view(c.bytes).substr(at, piece),
+                                 &room));
+      }
+      text.append(decoder.Finish(&room));
+      ASSERT_EQ(text, c.text) << c.bytes << " in pieces of " << piece;
+    }
+  }
+  EXPECT_EQ(GuessRussianCodePage("\x8C\x80\x8A \xA0\xA4\xE0\xA5\xE1"),
+            RussianCodePage::kCp866);
+  EXPECT_EQ(GuessRussianCodePage("\xCC\xC0\xCA \xE0\xE4\xF0\xE5\xF1"),
+            RussianCodePage::kWindows1251);
+  EXPECT_EQ(GuessRussianCodePage(""), RussianCodePage::kWindows1251);
+}
+
 // The 32 bytes where Windows-1252 differs from Latin-1, entry by entry
 // (a vendor's name with an en dash must not come out with an em dash);
 // the five it leaves undefined are U+FFFD.

@@ -80,6 +80,44 @@ class UpdateLogicTest : public testing::Test {
   FakeTransport transport_;
 };
 
+// A listing's kind, as most of its records tell it: the shape of the
+// "(base 16)" lines, the local bit of whole prefixes, the IEEE's two IAB
+// prefixes under 36-bit blocks.
+TEST(KindOfListingTest, TellsEachKindByItsRecords) {
+  using enum ListingKind;
+  const auto block = [](const char* prefix, const char* range) {
+    return std::string(prefix) + "   (hex)\t\tCo\r\n" + range +
+           "     (base 16)\t\tCo\r\n\r\n";
+  };
+  const struct {
+    std::string text;
+    std::optional<ListingKind> kind;
+  } cases[] = {
+      {"", std::nullopt},
+      {"no records at all\n", std::nullopt},
+      {MakeListing(3, "A"), kMaL},
+      {MakeKindListing(kCid, 3, "C"), kCid},
+      // A few local prefixes in an MA-L listing (DEC's AA-00-04) are kept.
+      {MakeListing(3, "A") + block("AA-00-04", "AA0004"), kMaL},
+      {block("70-B3-D5", "000000-0FFFFF"), kMaM},
+      {block("70-B3-D5", "123000-123FFF"), kMaS},
+      {block("00-50-C2", "123000-123FFF"), kIab},
+      {block("40-D8-55", "123000-123FFF"), kIab},
+      {block("40-D8-56", "123000-123FFF"), kMaS},
+      // A "(hex)" key not written with dashes names no prefix.
+      {block("00-50:C2", "123000-123FFF"), kMaS},
+      {block("00:50-C2", "123000-123FFF"), kMaS},
+      // Ranges of no assignment's size, or upside down, are no record.
+      {block("70-B3-D5", "000000-00FFFF"), std::nullopt},
+      {block("70-B3-D5", "0FFFFF-000000"), std::nullopt},
+      {MakeKindListing(kMaM, 3, "M") + block("00-50-C2", "123000-123FFF"),
+       kMaM},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(KindOfListing(c.text), c.kind) << c.text;
+  }
+}
+
 TEST_F(UpdateLogicTest, ReplacesEveryKindWithTheServersDate) {
   MaL().last_modified = 1445412480;  // 2015-10-21 07:28:00 UTC
   const UpdateResult result = Update();
