@@ -270,6 +270,13 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
     EXPECT_EQ(text::NetworkFailureText(c.failure, "curl 7"),
               std::string(c.says) + " (curl 7)");
   }
+  // Kept where there was a file, else not got; kept is what a result
+  // says unless it tells otherwise.
+  EXPECT_EQ(text::KeptLine({ListingKind::kMaM, "/m", {.kind = kHttpStatus, .count = 404}}),
+            "прежним оставлен список MA-M «/m»: сервер ответил HTTP 404");
+  EXPECT_EQ(text::KeptLine({ListingKind::kCid, "/c", {.kind = kHttpStatus, .count = 404},
+                            false}),
+            "не получен список CID «/c»: сервер ответил HTTP 404");
   EXPECT_EQ(text::KeptText({ListingKind::kMaM, "/m",
                             {.kind = kCannotReplace, .error_number = EACCES}}),
             "список MA-M «/m»: не удалось заменить файл: нет прав на запись в "

@@ -126,6 +126,8 @@ TEST(OriginTest, ReadsTheOriginLineOfASettingsFile) {
       {"origin=\"unclosed", "\"unclosed"},
       {"origin=/a#b;c", "/a#b;c"},
       {"origin=/x=y", "/x=y"},
+      {"origin\norigin /x\norigin=/after", "/after"},
+      {"#origin=/commented\n;origin=/too\n", std::nullopt},
       {Utf16Bytes(u"# мой\r\norigin=/media/Папка\r\n", false),
        "/media/Папка"},
       {Utf16Bytes(u"origin=/media/Папка", true), "/media/Папка"},

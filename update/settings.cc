@@ -40,7 +40,8 @@ std::optional<std::string> OriginInSettings(std::string_view bytes) {
   std::optional<std::string> origin;
   ForEachLine(text, [&](std::string_view line) {
     line = Trim(line);
-    if (origin || line.empty() || line[0] == '#' || line[0] == ';') return;
+    // A comment's first mark (# or ;) makes its key no "origin".
+    if (origin) return;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) return;
     const std::string_view key = Trim(line.substr(0, equals));

@@ -32,17 +32,14 @@ SettingsRead OriginSettings() {
     // up for a writer that never comes.
     FileBytes bytes;
     ReadFailure why;
-    if (!ReadRegularFile(path, kSettingsFileLimit, &bytes, &why)) {
-      // A file that is not there is no setting, and nothing to tell.
-      if (why.kind == ReadFailure::Kind::kSystem &&
-          (why.error_number == ENOENT || why.error_number == ENOTDIR)) {
-        continue;
+    if (ReadRegularFile(path, kSettingsFileLimit, &bytes, &why)) {
+      if (std::optional<std::string> origin = OriginInSettings(bytes.view())) {
+        read.settings.push_back({std::move(*origin), path});
       }
+    } else if (why.kind != ReadFailure::Kind::kSystem ||
+               (why.error_number != ENOENT && why.error_number != ENOTDIR)) {
+      // A file that is not there is no setting, and nothing to tell.
       read.skipped.push_back({path, WhySkipped(why), why.error_number});
-      continue;
-    }
-    if (std::optional<std::string> origin = OriginInSettings(bytes.view())) {
-      read.settings.push_back({std::move(*origin), path});
     }
   }
   return read;

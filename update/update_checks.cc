@@ -96,7 +96,7 @@ std::optional<ListingKind> KindOfListing(std::string_view text) {
       kind = (first & 0x03) == 0x02 ? ListingKind::kCid : ListingKind::kMaL;
     } else if (field.size() == 13 && field[6] == '-') {
       const auto low = mac::ParseHex(field.substr(0, 6));
-      const auto high = mac::ParseHex(field.substr(7, 6));
+      const auto high = mac::ParseHex(field.substr(7));
       if (!low || !high || *high < *low) return;
       const std::uint64_t span = *high - *low + 1;
       if (span == std::uint64_t{1} << 20) {
