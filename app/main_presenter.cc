@@ -75,16 +75,32 @@ void MainPresenter::ShowCredits() {
   view_->ShowCredits(credits);
 }
 
-ResultsView* MainPresenter::TouchResults() {
-  if (ResultsView* open = view_->OpenResults()) return open;
-  ResultsView* results = view_->CreateResults();
-  // Beside the main window, never over its buttons while there is room.
+ResultsView* MainPresenter::TouchResults(std::string_view lines) {
   const MainGeometry main = view_->Geometry();
+  if (ResultsView* open = view_->OpenResults()) {
+    // Longer lines widen it, its left edge kept while it stays on screen.
+    const Pixels frame = open->Frame();
+    const int width = ResultsWidth(frame.width(), open->FrameWidthFor(lines),
+                                   main.work_area);
+    if (width != frame.width()) {
+      open->SetFrameWidth(width);
+      const int left = std::max(main.work_area.left,
+                                std::min(frame.left, main.work_area.right - width));
+      if (left != frame.left) open->MoveTo(left, frame.top);
+    }
+    return open;
+  }
+  ResultsView* results = view_->CreateResults();
+  // Wide enough for its lines where the screen has room, then beside the
+  // main window, never over its buttons while there is room.
+  const Pixels frame = results->Frame();
+  const int width = ResultsWidth(frame.width(), results->FrameWidthFor(lines),
+                                 main.work_area);
+  if (width != frame.width()) results->SetFrameWidth(width);
   const Pixels row{main.frame.left, main.button_row_top, main.frame.right,
                    main.frame.bottom};
-  const Pixels frame = results->Frame();
-  const Pixels at = PlaceResults(main.frame, row, frame.width(),
-                                 frame.height(), main.work_area);
+  const Pixels at =
+      PlaceResults(main.frame, row, width, frame.height(), main.work_area);
   results->MoveTo(at.left, at.top);
   return results;
 }
@@ -98,7 +114,7 @@ void MainPresenter::Search() {
     view_->Tell(MessageKind::kFailure, outcome.error);
     return;
   }
-  ResultsView* results = TouchResults();
+  ResultsView* results = TouchResults(outcome.lines);
   if (!outcome.lines.empty()) {
     // Whatever the user typed last keeps its own line.
     const std::string before = results->Text();

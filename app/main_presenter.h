@@ -63,7 +63,8 @@ class MainPresenter {
  private:
   // The results window, created and placed beside this one when there is
   // none.
-  ResultsView* TouchResults();
+  // lines: what is about to be added, which it is made wide enough for.
+  ResultsView* TouchResults(std::string_view lines);
 
   MainView* view_;
   Settings settings_;

@@ -1,6 +1,7 @@
 // The main window's behaviour, once for every toolkit: driven through a
 // stand-in view, on Linux and under Wine.
 #include "app/main_presenter.h"
+#include "app/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,56 @@ TEST_F(MainPresenterTest, SearchFillsTouchesAndShowsTheResultsWindow) {
   EXPECT_EQ(view_.results->shown, 1);
   EXPECT_EQ(view_.results_created, 2);
   EXPECT_TRUE(view_.told.empty());
+}
+
+// The results window opens wide enough for its longest line where the
+// work area has room, is placed by the rule, and grows (never shrinks) as
+// longer lines come, staying on screen.
+TEST_F(MainPresenterTest, ResultsShowTheirLinesWhole) {
+  MainPresenter presenter = Presenter();
+  const auto inside = [&](const Pixels& frame) {
+    const Pixels& area = view_.geometry.work_area;
+    return frame.left >= area.left && frame.right <= area.right &&
+           frame.top >= area.top && frame.bottom <= area.bottom;
+  };
+  // Short lines: the window's own width, beside the main window.
+  view_.input = "00-00-01-aa-bb-cc";
+  presenter.Search();
+  ASSERT_NE(view_.results, nullptr);
+  EXPECT_EQ(view_.results->frame.width(), 400);
+  EXPECT_EQ(view_.results->frame.left, 708);
+  // A line of a MAC inside an IPv6 address: the window opens as wide as
+  // it needs, where the rule puts a window of that width.
+  view_.results.reset();
+  view_.input = "fe80::200:1ff:feaa:bbcc%enp0s31f6";
+  presenter.Search();
+  const std::string line = view_.results->text.substr(0, view_.results->text.size() - 1);
+  const int wide = view_.results->FrameWidthFor(line);
+  ASSERT_GT(wide, 400);
+  EXPECT_EQ(view_.results->frame.width(), wide);
+  const MainGeometry& main = view_.geometry;
+  const Pixels placed = PlaceResults(
+      main.frame, {main.frame.left, main.button_row_top, main.frame.right,
+                   main.frame.bottom},
+      wide, 500, main.work_area);
+  EXPECT_EQ(view_.results->frame.left, placed.left);
+  EXPECT_EQ(view_.results->frame.top, placed.top);
+  EXPECT_TRUE(inside(view_.results->frame));
+  // Shorter lines later leave it as it is.
+  view_.input = "00-00-01-aa-bb-cc";
+  presenter.Search();
+  EXPECT_EQ(view_.results->frame.width(), wide);
+  // A longer one widens it, moved left as far as it must to stay on the
+  // screen.
+  view_.results->MoveTo(1000, 100);
+  view_.input = "00-01-00-01-2A-BC-DE-F0-00-00-01-AA-BB-CC";
+  presenter.Search();
+  const std::string last = view_.results->text.substr(view_.results->first);
+  const int wider = view_.results->FrameWidthFor(last);
+  ASSERT_GT(wider, wide);
+  EXPECT_EQ(view_.results->frame.width(), wider);
+  EXPECT_EQ(view_.results->frame.right, 1280);
+  EXPECT_TRUE(inside(view_.results->frame));
 }
 
 TEST_F(MainPresenterTest, ASearchWithoutAListingTellsTheFixAndOpensNothing) {

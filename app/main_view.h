@@ -59,6 +59,11 @@ class ResultsView {
   virtual void Append(std::string_view text, std::size_t first) = 0;
   // The window's size with its frame.
   virtual Pixels Frame() const = 0;
+  // The frame width that shows each of lines ('\n' between) whole in the
+  // box, in its font, without scrolling sideways.
+  virtual int FrameWidthFor(std::string_view lines) const = 0;
+  // Gives the window this frame width, its left edge and height kept.
+  virtual void SetFrameWidth(int width) = 0;
   virtual void MoveTo(int left, int top) = 0;
   // Shows the window, above the others and active.
   virtual void ShowAndRaise() = 0;

@@ -54,4 +54,8 @@ Pixels PlaceResults(const Pixels& main, const Pixels& button_row, int width,
   return best;
 }
 
+int ResultsWidth(int now, int wanted, const Pixels& work_area) {
+  return std::max(now, std::min(wanted, work_area.width()));
+}
+
 }  // namespace venmark

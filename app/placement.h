@@ -11,4 +11,9 @@ namespace venmark {
 Pixels PlaceResults(const Pixels& main, const Pixels& button_row, int width,
                     int height, const Pixels& screen);
 
+// The results window's frame width once it shows lines needing `wanted`:
+// wide enough for them where the work area has room, never narrower than
+// now.
+int ResultsWidth(int now, int wanted, const Pixels& work_area);
+
 }  // namespace venmark

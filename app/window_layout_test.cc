@@ -168,6 +168,18 @@ TEST(WindowLayoutTest, OnASmallScreenCaptionsGiveWayDownToEightPoints) {
 // Right of the main window, else left, else below, else where it hides
 // the least of it, its button row last; a window flush with the screen's
 // edge is on it.
+// As wide as its lines need where the work area has room, never narrower
+// than it is.
+TEST(PlacementTest, ResultsAreAsWideAsTheirLinesAndTheScreenAllow) {
+  const Pixels area{0, 0, 1280, 1024};
+  EXPECT_EQ(ResultsWidth(400, 300, area), 400);
+  EXPECT_EQ(ResultsWidth(400, 401, area), 401);
+  EXPECT_EQ(ResultsWidth(400, 1280, area), 1280);
+  EXPECT_EQ(ResultsWidth(400, 1281, area), 1280);
+  EXPECT_EQ(ResultsWidth(400, 5000, {100, 0, 900, 600}), 800);
+  EXPECT_EQ(ResultsWidth(900, 5000, {100, 0, 900, 600}), 900);
+}
+
 TEST(PlacementTest, ResultsGoWhereTheyHideLeast) {
   const Pixels main{100, 50, 900, 550};
   const Pixels buttons{100, 500, 900, 550};

@@ -1,6 +1,9 @@
 #include "qt/results_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -56,6 +59,25 @@ Pixels ResultsWindow::Frame() const {
   const QRect outer = isVisible() ? frameGeometry()
                                   : QRect(pos(), size().grownBy(frame_));
   return {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1};
+}
+
+int ResultsWindow::FrameWidthFor(std::string_view lines) const {
+  const QFontMetrics metrics(text_->font());
+  int widest = 0;
+  for (const QString& line : Qs(lines).split(QLatin1Char('\n'))) {
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  // Around the text: the document's margins, the caret, the box's frame
+  // and vertical scroll bar, and the window's own edges and frame.
+  const int around_text =
+      2 * static_cast<int>(text_->document()->documentMargin()) +
+      text_->cursorWidth() + 2 * text_->frameWidth() +
+      text_->verticalScrollBar()->sizeHint().width() + 2;
+  return widest + around_text + (Frame().width() - text_->width());
+}
+
+void ResultsWindow::SetFrameWidth(int width) {
+  resize(width - (Frame().width() - this->width()), height());
 }
 
 void ResultsWindow::MoveTo(int left, int top) { move(left, top); }

@@ -25,6 +25,8 @@ class ResultsWindow : public QWidget, public ResultsView {
   std::string Text() const override;
   void Append(std::string_view text, std::size_t first) override;
   Pixels Frame() const override;
+  int FrameWidthFor(std::string_view lines) const override;
+  void SetFrameWidth(int width) override;
   void MoveTo(int left, int top) override;
   void ShowAndRaise() override;
 

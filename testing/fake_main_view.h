@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,19 @@ class FakeResultsView : public ResultsView {
     text.append(added);
   }
   Pixels Frame() const override { return frame; }
+  // Seven pixels a character and twenty of frame and scroll bar.
+  int FrameWidthFor(std::string_view lines) const override {
+    std::size_t longest = 0, length = 0;
+    for (const char c : lines) {
+      if (c == '\n') {
+        length = 0;
+      } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+        longest = std::max(longest, ++length);
+      }
+    }
+    return 20 + 7 * static_cast<int>(longest);
+  }
+  void SetFrameWidth(int width) override { frame.right = frame.left + width; }
   void MoveTo(int left, int top) override {
     frame = {left, top, left + frame.width(), top + frame.height()};
   }

@@ -1,5 +1,7 @@
 #include "win32/results_form.h"
 
+#include <algorithm>
+
 #include "app/window_layout.h"
 #include "scan/text_codec.h"
 #include "win32/controls.h"
@@ -65,6 +67,42 @@ Pixels ResultsWindow::Frame() const {
   RECT box{};
   GetWindowRect(hwnd_, &box);
   return {box.left, box.top, box.right, box.bottom};
+}
+
+int ResultsWindow::FrameWidthFor(std::string_view lines) const {
+  HDC dc = GetDC(text_);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(text_, WM_GETFONT, 0, 0));
+  const HGDIOBJ before = SelectObject(dc, font);
+  int widest = 0;
+  for (std::size_t at = 0; at <= lines.size();) {
+    std::size_t end = lines.find('\n', at);
+    if (end == std::string_view::npos) end = lines.size();
+    const std::wstring line = WideFromUtf8(lines.substr(at, end - at));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()),
+                          &size);
+    widest = std::max(widest, static_cast<int>(size.cx));
+    at = end + 1;
+  }
+  SelectObject(dc, before);
+  ReleaseDC(text_, dc);
+  // Around the text: the box's margins, its vertical scroll bar and
+  // borders, and the window's frame and edges.
+  const auto margins =
+      static_cast<DWORD>(SendMessageW(text_, EM_GETMARGINS, 0, 0));
+  RECT box{}, client{};
+  GetWindowRect(text_, &box);
+  GetClientRect(text_, &client);
+  const int borders = (box.right - box.left) - (client.right - client.left);
+  const int around_text = LOWORD(margins) + HIWORD(margins) + borders +
+                          GetSystemMetrics(SM_CXVSCROLL) + 4;
+  return widest + around_text + (Frame().width() - (box.right - box.left));
+}
+
+void ResultsWindow::SetFrameWidth(int width) {
+  const Pixels frame = Frame();
+  SetWindowPos(hwnd_, nullptr, 0, 0, width, frame.height(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ResultsWindow::MoveTo(int left, int top) {
