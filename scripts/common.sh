@@ -31,7 +31,7 @@ VENMARK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev
   fonts-liberation2 ieee-data)
 # What the tests and benchmarks need on top.
 VENMARK_TEST_PACKAGES=(libgtest-dev libcpp-httplib-dev libbenchmark-dev clang
-  libclang-rt-14-dev)
+  libclang-rt-14-dev clang-format)
 # What building and checking the Debian package needs.
 VENMARK_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 # What cross-compiling for Windows needs, and running the result.

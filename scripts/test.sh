@@ -11,6 +11,9 @@ venmark_install_missing "${VENMARK_BUILD_PACKAGES[@]}" "${VENMARK_TEST_PACKAGES[
 venmark_run_folder
 trap venmark_remove_run_folder EXIT
 
+# The floors each include points down, and the layout .clang-format gives.
+bash scripts/check-floors.sh
+
 # The lookup engine's fuzz targets, built with clang, about 20 s each on the
 # corpus kept in the repository; what they find new goes to a scratch folder.
 fuzz=build/fuzz
