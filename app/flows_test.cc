@@ -27,9 +27,9 @@ TEST(TextsTest, SizesReadAsARussianReaderWritesThem) {
     std::int64_t bytes;
     const char* text;
   } cases[] = {
-      {0, "0 КБ"},          {1, "1 КБ"},       {1024, "1 КБ"},
-      {1025, "2 КБ"},       {1048575, "1024 КБ"}, {1048576, "1,0 МБ"},
-      {5452595, "5,2 МБ"},  {5505024, "5,3 МБ"},
+      {0, "0 КБ"},         {1, "1 КБ"},          {1024, "1 КБ"},
+      {1025, "2 КБ"},      {1048575, "1024 КБ"}, {1048576, "1,0 МБ"},
+      {5452595, "5,2 МБ"}, {5505024, "5,3 МБ"},
   };
   for (const auto& c : cases) EXPECT_EQ(text::FormatBytes(c.bytes), c.text);
 }
@@ -44,23 +44,26 @@ TEST(TextsTest, StepsSayHowMuchOfWhichListingHasCome) {
     double done;
   } cases[] = {
       {{0, 4, kMaL, 2202009, 6606028},
-       "Получено 2,1 из 6,3 МБ — список MA-L (1 из 4)", 1.0 / 12},
-      {{0, 4, kMaL, 2202009, -1},
-       "Получено 2,1 МБ — список MA-L (1 из 4)", -1},
+       "Получено 2,1 из 6,3 МБ — список MA-L (1 из 4)",
+       1.0 / 12},
+      {{0, 4, kMaL, 2202009, -1}, "Получено 2,1 МБ — список MA-L (1 из 4)", -1},
       {{1, 4, kMaM, 409600, 838860},
        "Получено 400 из 820 КБ — список MA-M (2 из 4)",
        (1 + 409600.0 / 838860) / 4},
-      {{2, 3, kIab, 0, 2400000}, "Получено 0,0 из 2,3 МБ — список IAB (3 из 3)",
+      {{2, 3, kIab, 0, 2400000},
+       "Получено 0,0 из 2,3 МБ — список IAB (3 из 3)",
        2.0 / 3},
       {{3, 4, kMaS, 900000, 800000},
-       "Получено 879 из 782 КБ — список MA-S (4 из 4)", 1.0},
-      {{0, 0, kMaL, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)",
-       -1},
+       "Получено 879 из 782 КБ — список MA-S (4 из 4)",
+       1.0},
+      {{0, 0, kMaL, 5, 10}, "Получено 1 из 1 КБ — список MA-L (1 из 1)", -1},
       {{1, 4, kIab, 0, -1, true}, "Получено 0 КБ — список IAB (2 из 4)", 0.5},
       {{0, 1, kMaL, 524288, 1048576},
-       "Получено 0,5 из 1,0 МБ — список MA-L (1 из 1)", 0.5},
+       "Получено 0,5 из 1,0 МБ — список MA-L (1 из 1)",
+       0.5},
       {{0, 1, kMaL, 524288, 1048575},
-       "Получено 512 из 1024 КБ — список MA-L (1 из 1)", 524288.0 / 1048575},
+       "Получено 512 из 1024 КБ — список MA-L (1 из 1)",
+       524288.0 / 1048575},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(text::StepText(c.step), c.text);
@@ -191,7 +194,8 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
       {{.kind = kTooLarge, .count = 64 << 20},
        "список больше 64 МБ — это не список OUI"},
       {{.kind = kHttpStatus, .count = 404}, "сервер ответил HTTP 404"},
-      {{.kind = kNetwork, .network = NetworkFailure::kUntrusted,
+      {{.kind = kNetwork,
+        .network = NetworkFailure::kUntrusted,
         .detail = "SSL"},
        "сертификат сервера не заслуживает доверия — соединение может быть "
        "подменено (SSL)"},
@@ -207,7 +211,8 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
        "список неполон — записей в нём 9, а в нынешнем файле 20"},
       {{.kind = kTooMany, .count = 31, .other = 20},
        "список подозрительно велик — записей в нём 31, а в нынешнем файле 20"},
-      {{.kind = kCurrentUnreadable, .path = "/b",
+      {{.kind = kCurrentUnreadable,
+        .path = "/b",
         .read = {ReadFailure::Kind::kSystem, EISDIR}},
        "«/b» не читается: это папка, а не файл"},
       {{.kind = kCurrentNotAListing, .path = "/b"},
@@ -242,12 +247,16 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
     NetworkFailure failure;
     const char* says;
   } network[] = {
-      {NetworkFailure::kHostNotFound, "сервер не найден — проверьте подключение к сети"},
+      {NetworkFailure::kHostNotFound,
+       "сервер не найден — проверьте подключение к сети"},
       {NetworkFailure::kProxyNotFound, "прокси-сервер не найден"},
       {NetworkFailure::kCannotConnect, "не удалось подключиться к серверу"},
-      {NetworkFailure::kTimedOut, "сервер не отвечает или загрузка остановилась"},
-      {NetworkFailure::kCutOff, "соединение оборвалось, список получен не полностью"},
-      {NetworkFailure::kTooManyRedirects, "сервер перенаправляет запрос слишком много раз"},
+      {NetworkFailure::kTimedOut,
+       "сервер не отвечает или загрузка остановилась"},
+      {NetworkFailure::kCutOff,
+       "соединение оборвалось, список получен не полностью"},
+      {NetworkFailure::kTooManyRedirects,
+       "сервер перенаправляет запрос слишком много раз"},
       {NetworkFailure::kBadRedirect,
        "сервер перенаправил запрос на неподдерживаемый или незащищённый адрес"},
       {NetworkFailure::kUntrusted,
@@ -256,7 +265,8 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
       {NetworkFailure::kNoTrustStore,
        "не удалось прочитать сертификаты системы — проверьте пакет "
        "ca-certificates"},
-      {NetworkFailure::kTls, "не удалось установить защищённое соединение с сервером"},
+      {NetworkFailure::kTls,
+       "не удалось установить защищённое соединение с сервером"},
       {NetworkFailure::kBadAddress, "неверный адрес сервера"},
       {NetworkFailure::kNoLibrary, "не удалось загрузить библиотеку загрузки"},
       {NetworkFailure::kCannotStart, "не удалось запустить загрузку"},
@@ -272,21 +282,25 @@ TEST(TextsTest, WordsEveryProblemWithItsValues) {
   }
   // Kept where there was a file, else not got; kept is what a result
   // says unless it tells otherwise.
-  EXPECT_EQ(text::KeptLine({ListingKind::kMaM, "/m", {.kind = kHttpStatus, .count = 404}}),
+  EXPECT_EQ(text::KeptLine(
+                {ListingKind::kMaM, "/m", {.kind = kHttpStatus, .count = 404}}),
             "прежним оставлен список MA-M «/m»: сервер ответил HTTP 404");
-  EXPECT_EQ(text::KeptLine({ListingKind::kCid, "/c", {.kind = kHttpStatus, .count = 404},
+  EXPECT_EQ(text::KeptLine({ListingKind::kCid,
+                            "/c",
+                            {.kind = kHttpStatus, .count = 404},
                             false}),
             "не получен список CID «/c»: сервер ответил HTTP 404");
-  EXPECT_EQ(text::KeptText({ListingKind::kMaM, "/m",
+  EXPECT_EQ(text::KeptText({ListingKind::kMaM,
+                            "/m",
                             {.kind = kCannotReplace, .error_number = EACCES}}),
             "список MA-M «/m»: не удалось заменить файл: нет прав на запись в "
             "папку");
-  EXPECT_EQ(text::CannotRead({ListingKind::kIab, "/i",
-                              {ReadFailure::Kind::kTooLarge, 0}}),
+  EXPECT_EQ(text::CannotRead(
+                {ListingKind::kIab, "/i", {ReadFailure::Kind::kTooLarge, 0}}),
             "Не удалось прочитать список IAB «/i»: файл больше 256 МБ — это не "
             "список OUI");
-  EXPECT_EQ(text::CannotRead({ListingKind::kMaL, "/p",
-                              {ReadFailure::Kind::kNotAFile, 0}}),
+  EXPECT_EQ(text::CannotRead(
+                {ListingKind::kMaL, "/p", {ReadFailure::Kind::kNotAFile, 0}}),
             "Не удалось прочитать базу производителей «/p»: это не обычный "
             "файл (канал или устройство)");
   EXPECT_EQ(text::SystemError(EACCES), "нет прав на чтение");
@@ -375,8 +389,7 @@ TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
   // No listing in use to hold the new one to.
   ::setenv("XDG_DATA_DIRS", (folder / "system").c_str(), 1);
   const std::string home = getpwuid(::geteuid())->pw_dir;
-  EXPECT_EQ(UpdateDestination({}),
-            home + "/.local/share/venmark/base.dat");
+  EXPECT_EQ(UpdateDestination({}), home + "/.local/share/venmark/base.dat");
 
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
@@ -400,8 +413,8 @@ TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
   ::setenv("HOME", (folder / "home").c_str(), 1);
   EXPECT_EQ(RunUpdate({"", sources, &transport}, {}).status,
             UpdateStatus::kUpdated);
-  EXPECT_TRUE(std::filesystem::exists(folder /
-                                      "home/.local/share/venmark/base.dat"));
+  EXPECT_TRUE(
+      std::filesystem::exists(folder / "home/.local/share/venmark/base.dat"));
   std::filesystem::current_path(saved);
 }
 
@@ -411,8 +424,7 @@ TEST(UpdateFlowTest, FindsTheUsersDataFolderAndMakesOnlyItsOwn) {
 TEST(UpdateFlowTest, WithoutAHomeWritesNothing) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root may take a uid of no one";
   const TestFolder folder;
-  std::filesystem::permissions(folder.path(),
-                               std::filesystem::perms::all);
+  std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -444,10 +456,12 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   const TestFolder folder;
   const std::string listing = Utf8FromPath(folder / "base.dat");
   WriteWholeFile(folder / "base.dat", MakeListing(100, "Old"));
-  WriteWholeFile(folder / "base-iab.dat", MakeKindListing(ListingKind::kIab, 5));
+  WriteWholeFile(folder / "base-iab.dat",
+                 MakeKindListing(ListingKind::kIab, 5));
   FakeTransport transport;
   const UpdateSources sources = IeeeSources("http://mirror");
-  transport.answers[sources[ListingKind::kMaL]] = {200, MakeListing(101, "New")};
+  transport.answers[sources[ListingKind::kMaL]] = {200,
+                                                   MakeListing(101, "New")};
   transport.answers[sources[ListingKind::kMaS]] = {200, MakeBlockListing(4)};
   std::int64_t last = 0;
   const UpdateResult result =
@@ -464,10 +478,13 @@ TEST(UpdateFlowTest, ReplacesTheNamedListingAndWordsTheOutcome) {
   const std::string message = text::UpdateCompletion(result);
   const std::string base = Utf8FromPath(folder / "base");
   EXPECT_EQ(message,
-            "Синхронизация завершена\nПрежними оставлены: список IAB «" +
-                base + "-iab.dat»: сервер ответил HTTP 404\nНе получены: "
-                "список MA-M «" + base + "-mam.dat»: сервер ответил HTTP 404; "
-                "список CID «" + base + "-cid.dat»: сервер ответил HTTP 404");
+            "Синхронизация завершена\nПрежними оставлены: список IAB «" + base +
+                "-iab.dat»: сервер ответил HTTP 404\nНе получены: "
+                "список MA-M «" +
+                base +
+                "-mam.dat»: сервер ответил HTTP 404; "
+                "список CID «" +
+                base + "-cid.dat»: сервер ответил HTTP 404");
   EXPECT_EQ(text::UpdateCompletion({UpdateStatus::kCancelled, {}, 0, {}}), "");
   EXPECT_EQ(text::UpdateCompletion(
                 {UpdateStatus::kFailed, {.kind = UpdateFailure::kBusy}, 0, {}}),
@@ -490,7 +507,8 @@ TEST(UpdateFlowTest, AnEmptyOriginIsTheIeee) {
     const UpdateSources expected =
         origin[0] == '\0' ? IeeeSources() : IeeeSources(origin);
     transport.answers.clear();
-    transport.answers[expected[ListingKind::kMaL]] = {200, MakeListing(10, "New")};
+    transport.answers[expected[ListingKind::kMaL]] = {200,
+                                                      MakeListing(10, "New")};
     EXPECT_EQ(RunUpdate({listing, std::nullopt, &transport}, {}).status,
               UpdateStatus::kUpdated)
         << origin;

@@ -41,7 +41,8 @@ GuiStart DecideGuiStart(const std::vector<std::string>& args,
             "venmark: " + error + "\n" + std::string(text::kGuiHelpHint) + "\n",
             ""};
   }
-  if (parsed->help) return {GuiStart::Action::kPrint, std::string(text::kGuiUsage), ""};
+  if (parsed->help)
+    return {GuiStart::Action::kPrint, std::string(text::kGuiUsage), ""};
   if (parsed->version) {
     return {GuiStart::Action::kPrint, "venmark " + std::string(kVersion) + "\n",
             ""};
@@ -67,8 +68,10 @@ void MainPresenter::Start() { ShowCredits(); }
 void MainPresenter::ShowCredits() {
   const ListingAge age =
       AgeOfListing(settings_.listing, std::chrono::system_clock::now());
-  CreditsLine credits{text::Credits(age), text::AgeTooltip(age),
-                      age.old ? age.day : std::string(), {}};
+  CreditsLine credits{text::Credits(age),
+                      text::AgeTooltip(age),
+                      age.old ? age.day : std::string(),
+                      {}};
   if (!credits.warned.empty()) {
     credits.warning_colour = WarningColour(view_->Background());
   }
@@ -80,12 +83,13 @@ ResultsView* MainPresenter::TouchResults(std::string_view lines) {
   if (ResultsView* open = view_->OpenResults()) {
     // Longer lines widen it, its left edge kept while it stays on screen.
     const Pixels frame = open->Frame();
-    const int width = ResultsWidth(frame.width(), open->FrameWidthFor(lines),
-                                   main.work_area);
+    const int width =
+        ResultsWidth(frame.width(), open->FrameWidthFor(lines), main.work_area);
     if (width != frame.width()) {
       open->SetFrameWidth(width);
-      const int left = std::max(main.work_area.left,
-                                std::min(frame.left, main.work_area.right - width));
+      const int left =
+          std::max(main.work_area.left,
+                   std::min(frame.left, main.work_area.right - width));
       if (left != frame.left) open->MoveTo(left, frame.top);
     }
     return open;

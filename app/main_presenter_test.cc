@@ -1,13 +1,13 @@
 // The main window's behaviour, once for every toolkit: driven through a
 // stand-in view, on Linux and under Wine.
 #include "app/main_presenter.h"
-#include "app/placement.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "app/placement.h"
 #include "app/version.h"
 #include "listings/listing_file.h"
 #include "testing/fake_main_view.h"
@@ -21,7 +21,8 @@ class MainPresenterTest : public testing::Test {
  protected:
   void SetUp() override {
     WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
-    transport_.answers[sources_[ListingKind::kMaL]] = {200, MakeListing(20, "New")};
+    transport_.answers[sources_[ListingKind::kMaL]] = {200,
+                                                       MakeListing(20, "New")};
   }
 
   MainPresenter Presenter(FakeMainView* view = nullptr) {
@@ -92,15 +93,16 @@ TEST_F(MainPresenterTest, ResultsShowTheirLinesWhole) {
   view_.results.reset();
   view_.input = "fe80::200:1ff:feaa:bbcc%enp0s31f6";
   presenter.Search();
-  const std::string line = view_.results->text.substr(0, view_.results->text.size() - 1);
+  const std::string line =
+      view_.results->text.substr(0, view_.results->text.size() - 1);
   const int wide = view_.results->FrameWidthFor(line);
   ASSERT_GT(wide, 400);
   EXPECT_EQ(view_.results->frame.width(), wide);
   const MainGeometry& main = view_.geometry;
-  const Pixels placed = PlaceResults(
-      main.frame, {main.frame.left, main.button_row_top, main.frame.right,
-                   main.frame.bottom},
-      wide, 500, main.work_area);
+  const Pixels placed = PlaceResults(main.frame,
+                                     {main.frame.left, main.button_row_top,
+                                      main.frame.right, main.frame.bottom},
+                                     wide, 500, main.work_area);
   EXPECT_EQ(view_.results->frame.left, placed.left);
   EXPECT_EQ(view_.results->frame.top, placed.top);
   EXPECT_TRUE(inside(view_.results->frame));
@@ -137,11 +139,11 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
   const struct {
     const char* name;
     bool confirm;
-    int status;       // of the MA-L listing
-    int cancel_at;    // -1: never
+    int status;     // of the MA-L listing
+    int cancel_at;  // -1: never
     int progress_windows;
     std::optional<MessageKind> told;
-    const char* says;  // the start of what is told
+    const char* says;     // the start of what is told
     const char* listing;  // the MA-L listing's text after
   } cases[] = {
       {"declined", false, 200, -1, 0, {}, "", "Old"},
@@ -157,7 +159,8 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
     view.confirm = c.confirm;
     view.cancel_at = c.cancel_at;
     WriteWholeFile(folder_ / "base.dat", MakeListing(20, "Old"));
-    transport_.answers[sources_[ListingKind::kMaL]] = {c.status, MakeListing(20, "New")};
+    transport_.answers[sources_[ListingKind::kMaL]] = {c.status,
+                                                       MakeListing(20, "New")};
     MainPresenter presenter = Presenter(&view);
     presenter.Update();
     EXPECT_EQ(view.questions.size(), 1u);
@@ -176,8 +179,7 @@ TEST_F(MainPresenterTest, UpdateAsksShowsProgressAndTellsHowItWent) {
     }
     EXPECT_NE(ReadWholeFile(listing_).find(c.listing), std::string::npos);
     // The credits name the listing in use once the update is over.
-    EXPECT_EQ(view.credits.text.find("IEEE") != std::string::npos,
-              c.confirm);
+    EXPECT_EQ(view.credits.text.find("IEEE") != std::string::npos, c.confirm);
   }
 }
 
@@ -224,25 +226,25 @@ TEST_F(MainPresenterTest, UpdatesFromTheFolderTheSettingNames) {
 TEST_F(MainPresenterTest, CreditsWarnOfAnOldListingInAColourThatReads) {
   MainPresenter presenter = Presenter();
   presenter.Start();
-  EXPECT_TRUE(view_.credits.text.starts_with("Venmark " +
-                                             std::string(kVersion)));
+  EXPECT_TRUE(
+      view_.credits.text.starts_with("Venmark " + std::string(kVersion)));
   EXPECT_EQ(view_.credits.warned, "");
   EXPECT_EQ(view_.credits.tooltip.find("больше года"), std::string::npos);
 
   // A day more than a year back.
   std::filesystem::last_write_time(
-      folder_ / "base.dat",
-      std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+      folder_ / "base.dat", std::filesystem::file_time_type::clock::now() -
+                                std::chrono::hours(24 * 400));
   const struct {
     Rgb background;
     Rgb warning;
   } cases[] = {
-      {{255, 255, 255}, {0xA3, 0, 0}},        // a light face
+      {{255, 255, 255}, {0xA3, 0, 0}},  // a light face
       {{240, 240, 240}, {0xA3, 0, 0}},
       {{160, 160, 160}, {0xA3, 0, 0}},        // a grey: the dark red reads
       {{128, 128, 128}, {0xFF, 0xB4, 0xA8}},  // darker: the light one does
       {{0, 0, 0}, {0xFF, 0xB4, 0xA8}},
-      {{43, 43, 43}, {0xFF, 0xB4, 0xA8}},     // a dark theme
+      {{43, 43, 43}, {0xFF, 0xB4, 0xA8}},  // a dark theme
   };
   for (const auto& c : cases) {
     view_.background = c.background;
@@ -325,10 +327,16 @@ TEST(GuiStartTest, ReadsTheCommandLineOnce) {
       {{}, true, Action::kRun, "", ""},
       {{"--db", "x.dat"}, true, Action::kRun, "", "x.dat"},
       {{"--db=y.dat"}, true, Action::kRun, "", "y.dat"},
-      {{"--db-path=y.dat"}, true, Action::kFail,
-       "venmark: неизвестный параметр «--db-path=y.dat»\nСправка: venmark --help",
+      {{"--db-path=y.dat"},
+       true,
+       Action::kFail,
+       "venmark: неизвестный параметр «--db-path=y.dat»\nСправка: venmark "
+       "--help",
        ""},
-      {{"--db"}, true, Action::kFail, "venmark: после --db нужно имя файла",
+      {{"--db"},
+       true,
+       Action::kFail,
+       "venmark: после --db нужно имя файла",
        ""},
       {{"--db="}, true, Action::kFail, "venmark: после --db", ""},
       {{"--help"}, false, Action::kPrint, "Использование: venmark [--db", ""},

@@ -36,8 +36,8 @@ SearchOutcome RunSearch(std::string_view text, const std::string& named,
     outcome.error = text::WithUpdateHint(text::CannotRead(problem));
     return outcome;
   }
-  outcome.lines =
-      SearchText(text, *listings, {ResultFormat::kText, eol, &text::ResultLineWords()});
+  outcome.lines = SearchText(
+      text, *listings, {ResultFormat::kText, eol, &text::ResultLineWords()});
   return outcome;
 }
 

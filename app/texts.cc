@@ -1,8 +1,8 @@
 #include "app/texts.h"
 
-#include "app/version.h"
-
 #include <algorithm>
+
+#include "app/version.h"
 
 namespace venmark::text {
 
@@ -59,8 +59,7 @@ std::string StepText(const UpdateStep& step) {
   } else {
     text += FormatBytes(step.received);
   }
-  return text + " — список " +
-         std::string(KindName(step.kind)) + " (" +
+  return text + " — список " + std::string(KindName(step.kind)) + " (" +
          std::to_string(step.listing + 1) + " из " +
          std::to_string(std::max(step.listings, step.listing + 1)) + ")";
 }
@@ -75,10 +74,10 @@ std::string ProgressText(const UpdateStep& step, const Origin& origin) {
 
 double StepDone(const UpdateStep& step) {
   if (step.listings == 0 || (!step.over && step.total <= 0)) return -1;
-  const double part =
-      step.over ? 1.0
-                : std::min(1.0, static_cast<double>(step.received) /
-                                    static_cast<double>(step.total));
+  const double part = step.over
+                          ? 1.0
+                          : std::min(1.0, static_cast<double>(step.received) /
+                                              static_cast<double>(step.total));
   return std::min(1.0, (static_cast<double>(step.listing) + part) /
                            static_cast<double>(step.listings));
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-
-#include <optional>
 #include <vector>
 
 #include "app/listing_age.h"
@@ -121,13 +120,15 @@ inline constexpr std::string_view kScanUsage =
     "Находит в тексте MAC-адреса (00-1a-2b-3c-4d-5e, 00:1a:2b:3c:4d:5e,\n"
     "001a.2b3c.4d5e, 001a-2b3c-4d5e, 0:1d:aa:8f:23:ed, 001e49-7a33c1,\n"
     "Hex-STRING: 00 1A 2B 3C 4D 5E, 0100.1a2b.3c4d.5e,\n"
-    "3C\\:52\\:82\\:1A\\:2B\\:3C, F8%3AE4%3AE3%3AA1%3AB2%3AC3, а после подписи\n"
+    "3C\\:52\\:82\\:1A\\:2B\\:3C, F8%3AE4%3AE3%3AA1%3AB2%3AC3, а после "
+    "подписи\n"
     "MAC — и 001A2B3C4D5E, 0x001A2B3C4D5E, 44 19 b6 3a 7c 01; в списке\n"
     "интерфейсов route print — 12...00 50 56 b9 c5 4b), а также MAC\n"
     "внутри IPv6-адресов (fe80::21d:aaff:fe61:83c), DUID DHCPv6\n"
     "(00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F,\n"
     "0:1:0:1:2b:8c:1d:4e:90:61:ae:3d:5c:1f,\n"
-    "00:01:00:01:2b:8c:1d:4e:90:61:ae:3d:5c:1f, 00:03:00:01:90:61:ae:3d:5c:1f,\n"
+    "00:01:00:01:2b:8c:1d:4e:90:61:ae:3d:5c:1f, "
+    "00:03:00:01:90:61:ae:3d:5c:1f,\n"
     "00-03-00-01-90-61-AE-3D-5C-1F, после подписи DUID —\n"
     "000100012B8C1D4E9061AE3D5C1F, 000300019061ae3d5c1f) и идентификаторов\n"
     "клиента DHCP (01:90:61:ae:3d:5c:1f, 01-90-61-ae-3d-5c-1f, после подписи\n"
@@ -171,7 +172,8 @@ inline constexpr std::string_view kScanUsage =
     "                http(s)://, не меняя настроек\n"
     "\n"
     "Откуда загружать обновления, задаётся один раз: переменной\n"
-    "VENMARK_IEEE_ORIGIN, строкой origin= в $XDG_CONFIG_HOME/venmark/venmark.conf\n"
+    "VENMARK_IEEE_ORIGIN, строкой origin= в "
+    "$XDG_CONFIG_HOME/venmark/venmark.conf\n"
     "(~/.config/venmark/venmark.conf) или в /etc/xdg/venmark/venmark.conf —\n"
     "первое найденное; иначе с сервера IEEE.\n"
     "  --version     версия программы и списки, по которым идёт поиск\n"
@@ -201,18 +203,19 @@ inline constexpr std::string_view kGuiUsage =
     "  --help      показать эту справку\n";
 
 // Follows a usage error: where the help is.
-inline constexpr std::string_view kScanHelpHint = "Справка: venmark-scan --help";
+inline constexpr std::string_view kScanHelpHint =
+    "Справка: venmark-scan --help";
 inline constexpr std::string_view kGuiHelpHint = "Справка: venmark --help";
 
 // What is wrong with a command line.
 enum class Usage {
-  kDbWithoutFile,     // --db without a file
-  kFromWithoutOrigin, // --from without a folder or URL
-  kFromWithoutUpdate, // --from without --update
-  kFromNoFolder,      // --from arg that can name no folder (a %00 in it)
-  kBadFormat,         // --format with a value it does not take
-  kUnknownOption,     // arg is no option the program knows
-  kUpdateWithInputs,  // --update with input files
+  kDbWithoutFile,      // --db without a file
+  kFromWithoutOrigin,  // --from without a folder or URL
+  kFromWithoutUpdate,  // --from without --update
+  kFromNoFolder,       // --from arg that can name no folder (a %00 in it)
+  kBadFormat,          // --format with a value it does not take
+  kUnknownOption,      // arg is no option the program knows
+  kUpdateWithInputs,   // --update with input files
 };
 std::string UsageProblem(Usage problem, std::string_view arg);
 

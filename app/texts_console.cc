@@ -36,7 +36,8 @@ std::string BadNameLineText(const BadNameLine& bad) {
 }
 
 std::string NamesFileLine(std::string_view path, std::size_t names) {
-  return "  Имена  " + std::string(path) + ": названий " + std::to_string(names);
+  return "  Имена  " + std::string(path) + ": названий " +
+         std::to_string(names);
 }
 
 std::string ShownLocation(const Origin& origin) {
@@ -84,8 +85,7 @@ std::string UpdateStarting(std::string_view destination, const Origin& origin) {
 std::string ConfirmUpdate(const Origin& origin) {
   if (IsIeee(origin)) return std::string(kConfirmUpdate);
   return "Загрузить списки производителей из «" + ShownLocation(origin) +
-         "»?\n\n" +
-         std::string(kConfirmUpdate);
+         "»?\n\n" + std::string(kConfirmUpdate);
 }
 
 std::string OriginLine(const OriginSetting& setting) {
@@ -96,11 +96,11 @@ std::string OriginLine(const OriginSetting& setting) {
 }
 
 std::string NamesFileProblemText(const NamesFileProblem& problem) {
-  const std::string why =
-      problem.why.kind == ReadFailure::Kind::kTooLarge
-          ? "файл больше " + std::to_string(kMaxNamesBytes >> 20) +
-                " МБ — это не файл имён"
-          : ReadFailureText(problem.why);
+  const std::string why = problem.why.kind == ReadFailure::Kind::kTooLarge
+                              ? "файл больше " +
+                                    std::to_string(kMaxNamesBytes >> 20) +
+                                    " МБ — это не файл имён"
+                              : ReadFailureText(problem.why);
   return "файл имён «" + problem.path + "» пропущен: " + why;
 }
 
@@ -127,16 +127,16 @@ std::string SkippedSettingText(const SkippedSetting& skipped) {
       why = "в имени папки нулевой знак (%00)";
       break;
     case SkippedSetting::Why::kTooLong:
-      why = "строка длиннее " + std::to_string(kRegistryOriginLimit) +
-            " знаков";
+      why =
+          "строка длиннее " + std::to_string(kRegistryOriginLimit) + " знаков";
       break;
   }
-  return "настройка «" + ShownLocation(Origin{Origin::Kind::kFolder, skipped.where}) +
+  return "настройка «" +
+         ShownLocation(Origin{Origin::Kind::kFolder, skipped.where}) +
          "» пропущена: " + why;
 }
 
-std::string UpdatedListing(std::string_view destination,
-                           std::size_t records) {
+std::string UpdatedListing(std::string_view destination, std::size_t records) {
   return "база «" + std::string(destination) +
          "» обновлена, записей в ней: " + std::to_string(records);
 }

@@ -128,8 +128,9 @@ std::string NetworkFailureText(NetworkFailure failure,
           "адрес";
       break;
     case NetworkFailure::kNoTrustStore:
-      text = "не удалось прочитать сертификаты системы — проверьте пакет "
-             "ca-certificates";
+      text =
+          "не удалось прочитать сертификаты системы — проверьте пакет "
+          "ca-certificates";
       break;
     case NetworkFailure::kNoLibrary:
       text = "не удалось загрузить библиотеку загрузки";
@@ -165,7 +166,6 @@ std::string NetworkFailureText(NetworkFailure failure,
   return text;
 }
 
-
 std::string UpdateProblemText(const UpdateProblem& problem) {
   const std::string count = std::to_string(problem.count);
   const std::string quoted = "«" + problem.path + "»";
@@ -184,8 +184,10 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
       return "обновление уже идёт";
     case UpdateFailure::kStaleLock:
       return "в папке остался замок прерванного обновления пользователя " +
-             problem.detail + " — удалить его может только владелец или "
-             "администратор: " + quoted;
+             problem.detail +
+             " — удалить его может только владелец или "
+             "администратор: " +
+             quoted;
     case UpdateFailure::kCannotLock:
       return "не удалось открыть папку " + quoted + ": " +
              WriteError(problem.error_number);
@@ -205,8 +207,8 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
     case UpdateFailure::kNoFile:
       return "в папке нет файла " + quoted;
     case UpdateFailure::kFileUnreadable:
-      return "файл " + quoted + " не читается: " +
-             SystemError(problem.error_number);
+      return "файл " + quoted +
+             " не читается: " + SystemError(problem.error_number);
     case UpdateFailure::kFileNotRegular:
       return "файл " + quoted + " не читается: " +
              ReadFailureText({ReadFailure::Kind::kNotAFile, 0});
@@ -220,9 +222,11 @@ std::string UpdateProblemText(const UpdateProblem& problem) {
       return "полученный список не читается: " + ReadFailureText(problem.read);
     case UpdateFailure::kWrongKind:
       return "полученный файл — список " +
-             std::string(kListingKinds[static_cast<std::size_t>(problem.count)].name) +
+             std::string(
+                 kListingKinds[static_cast<std::size_t>(problem.count)].name) +
              ", а не " +
-             std::string(kListingKinds[static_cast<std::size_t>(problem.other)].name);
+             std::string(
+                 kListingKinds[static_cast<std::size_t>(problem.other)].name);
     case UpdateFailure::kNotAListing:
       return "сервер прислал не список OUI (в полученном файле нет ни одной "
              "записи)";

@@ -52,7 +52,8 @@ UpdateResult RunUpdate(const UpdateRequest& request,
   std::unique_ptr<Transport> system;
   Transport* transport = request.transport;
   if (transport == nullptr) {
-    system = options.sources.local ? MakeFileTransport() : MakeSystemTransport();
+    system =
+        options.sources.local ? MakeFileTransport() : MakeSystemTransport();
     transport = system.get();
   }
   return UpdateListings(options, *transport, progress);

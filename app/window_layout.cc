@@ -80,12 +80,13 @@ FormLayout MakeProgressWindow() {
   window.width = 5700;
   window.height = 1800;
   // Measured with the longest text it may show.
-  ControlLayout label = Control("Label1", kLabel,
-                                text::ProgressText({3, 4, ListingKind::kMaM,
-                                                    std::int64_t{999} << 20,
-                                                    std::int64_t{999} << 20}),
-                                {180, 180, 5340, 600});
-  ControlLayout bar = Control("Progress1", kProgressBar, "", {180, 840, 5340, 270});
+  ControlLayout label = Control(
+      "Label1", kLabel,
+      text::ProgressText({3, 4, ListingKind::kMaM, std::int64_t{999} << 20,
+                          std::int64_t{999} << 20}),
+      {180, 180, 5340, 600});
+  ControlLayout bar =
+      Control("Progress1", kProgressBar, "", {180, 840, 5340, 270});
   bar.accessible_name = std::string(text::kProgressLabel);
   window.controls = {
       label,

@@ -159,7 +159,8 @@ TEST(WindowLayoutTest, OnASmallScreenCaptionsGiveWayDownToEightPoints) {
   // A desktop font under 8 points gives captions of 8.
   const struct {
     double desktop, captions;
-  } sizes[] = {{-1, -1}, {0, 0}, {6, 8}, {7.9, 8}, {8, 8}, {8.5, 8.5}, {14, 14}};
+  } sizes[] = {{-1, -1}, {0, 0},     {6, 8},  {7.9, 8},
+               {8, 8},   {8.5, 8.5}, {14, 14}};
   for (const auto& c : sizes) {
     EXPECT_EQ(CaptionPoints(c.desktop), c.captions) << c.desktop;
   }

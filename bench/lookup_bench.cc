@@ -8,10 +8,10 @@
 
 #include "app/texts.h"
 #include "bench/sample_text.h"
-#include "scan/byte_passes.h"
 #include "listings/listing_set.h"
-#include "scan/mac_scanner.h"
 #include "listings/result_lines.h"
+#include "scan/byte_passes.h"
+#include "scan/mac_scanner.h"
 
 namespace venmark {
 namespace {
@@ -56,8 +56,9 @@ void BM_SearchText(benchmark::State& state) {
       MakeSampleText(static_cast<std::size_t>(state.range(0)));
   std::size_t lines = 0;
   for (auto _ : state) {
-    const std::string results = SearchText(
-        text, *listings, {ResultFormat::kText, kCrLf, &text::ResultLineWords()});
+    const std::string results =
+        SearchText(text, *listings,
+                   {ResultFormat::kText, kCrLf, &text::ResultLineWords()});
     lines = results.size();
     benchmark::DoNotOptimize(results.data());
   }

@@ -19,9 +19,7 @@ class SilentDialogs : public Dialogs {
   bool Confirm(const QString&) override { return false; }
   void Inform(const QString&) override {}
   void Error(const QString& text) override { error = text; }
-  std::unique_ptr<ProgressView> StartProgress() override {
-    return nullptr;
-  }
+  std::unique_ptr<ProgressView> StartProgress() override { return nullptr; }
   QString error;
 };
 

@@ -39,7 +39,8 @@ std::string Lines(const std::string& text, bool batched, bool started,
       MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"));
   Sink sink;
   sink.room = room;
-  std::FILE* stream = fopencookie(&sink, "w", {nullptr, Keep, nullptr, nullptr});
+  std::FILE* stream =
+      fopencookie(&sink, "w", {nullptr, Keep, nullptr, nullptr});
   {
     Output out(stream);
     LineWriter writer(listings, ResultFormat::kTsv, &out);

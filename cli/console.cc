@@ -11,7 +11,8 @@
 namespace venmark {
 
 void PrintLine(std::FILE* stream, std::string line) {
-  const std::string text = "venmark-scan: " + text::LowerFirst(std::move(line)) + "\n";
+  const std::string text =
+      "venmark-scan: " + text::LowerFirst(std::move(line)) + "\n";
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 

@@ -77,13 +77,13 @@ std::optional<int> ScanShortInput(const Options& options, Output* output,
   const ShortInput input = ReadShortInput(options.inputs[0], in);
   if (!input.read) return std::nullopt;
   const std::vector<std::uint32_t> prefixes = PrefixesOf(input.text);
-  std::optional<ListingSet> listings = LoadAndTell(
-      ChooseListing(options.listing_path), err,
-      [&](const std::string& at, ListingProblem* why) {
-        return prefixes.size() <= kFewPrefixes
-                   ? ListingSet::LoadFor(at, prefixes, why)
-                   : ListingSet::Load(at, why);
-      });
+  std::optional<ListingSet> listings =
+      LoadAndTell(ChooseListing(options.listing_path), err,
+                  [&](const std::string& at, ListingProblem* why) {
+                    return prefixes.size() <= kFewPrefixes
+                               ? ListingSet::LoadFor(at, prefixes, why)
+                               : ListingSet::Load(at, why);
+                  });
   if (!listings) return kExitNoListing;
   TellBadNames(*listings, err);
   ScanWhole(input.text, *listings, options.format, output);

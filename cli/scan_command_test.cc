@@ -1,9 +1,11 @@
 // Runs the built venmark-scan as a script would.
+#include "cli/scan_command.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +22,6 @@
 #include <string>
 #include <thread>
 
-#include "cli/scan_command.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -178,8 +179,9 @@ TEST_F(ScanCommandTest, LooksForTheListingInItsThreePlaces) {
 // its file and number, on stderr and in --version, and the rest answers.
 TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
   Write("base.dat", kListing);
-  Write("names.txt", "00:50:56:aa:bb:cc vcenter-01\nnot a line\n"
-                     "0A-1B-2C/24 lab\n");
+  Write("names.txt",
+        "00:50:56:aa:bb:cc vcenter-01\nnot a line\n"
+        "0A-1B-2C/24 lab\n");
   const ScanResult run =
       Scan("", "00:50:56:aa:bb:cc 0a:1b:2c:00:00:01 00:50:56:aa:bb:cd\n");
   EXPECT_EQ(run.out,
@@ -209,8 +211,9 @@ TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
   // device, one far too large.
   const std::string data = "XDG_DATA_HOME='" + (dir_ / "data").string() + "'";
   const fs::path user = dir_ / "data" / "venmark" / "names.txt";
-  const std::string device = " пропущен: это не обычный файл (канал или "
-                             "устройство)";
+  const std::string device =
+      " пропущен: это не обычный файл (канал или "
+      "устройство)";
   fs::remove(user);
   ASSERT_EQ(::mkfifo(user.c_str(), 0600), 0);
   ScanResult fifo = Scan("", "00:50:56:aa:bb:cc\n", data);
@@ -227,20 +230,28 @@ TEST_F(ScanCommandTest, NamesDevicesFromNamesTxtAndTellsItsBadLines) {
   EXPECT_NE(Scan("", "", data).err.find("«" + user.string() + "»" + device),
             std::string::npos);
   fs::remove(user);
+  // One the system will not read (a folder in its place) is told why.
+  fs::create_directory(user);
+  EXPECT_NE(Scan("", "", data)
+                .err.find("файл имён «" + user.string() +
+                          "» пропущен: это папка, а не файл"),
+            std::string::npos);
+  fs::remove(user);
   fs::resize_file(dir_ / "names.txt", (std::uintmax_t{64} << 20) + 1);
-  EXPECT_NE(Scan("", "", data).err.find(
-                "файл имён «" + (dir_ / "names.txt").string() +
-                "» пропущен: файл больше 64 МБ — это не файл имён"),
+  EXPECT_NE(Scan("", "", data)
+                .err.find("файл имён «" + (dir_ / "names.txt").string() +
+                          "» пропущен: файл больше 64 МБ — это не файл имён"),
             std::string::npos);
 }
 
 TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
   Write("base.dat", kListing);
   const std::string input = "00:50:56:aa:bb:cc ff-ff-ff-ff-ff-ff\n";
-  EXPECT_EQ(Scan("--format=tsv", input).out,
-            "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\t00:50:56:aa:bb:cc\t1\t\n"
-            "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\t"
-            "ff:ff:ff:ff:ff:ff\t1\t\n");
+  EXPECT_EQ(
+      Scan("--format=tsv", input).out,
+      "00:50:56:aa:bb:cc\t005056\tVMware, Inc.\t\t00:50:56:aa:bb:cc\t1\t\n"
+      "ff-ff-ff-ff-ff-ff\t\t\tшироковещательный адрес\t"
+      "ff:ff:ff:ff:ff:ff\t1\t\n");
   EXPECT_EQ(Scan("--format json", input).out,
             "{\"mac\":\"00:50:56:aa:bb:cc\",\"assignment\":\"005056\","
             "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
@@ -250,8 +261,7 @@ TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
             "\"ff:ff:ff:ff:ff:ff\",\"line\":1,\"name\":\"\"}\n");
   // The Russian note of a MAC inside an identifier, and lines counted in a
   // mapped file as in a pipe.
-  const std::string derived =
-      "x\nfe80::250:56ff:feaa:bbcc%eth0\n";
+  const std::string derived = "x\nfe80::250:56ff:feaa:bbcc%eth0\n";
   EXPECT_EQ(Scan("", derived).out,
             "fe80::250:56ff:feaa:bbcc - VMware, Inc. (MAC 00:50:56:aa:bb:cc "
             "из IPv6-адреса)\n");
@@ -259,7 +269,8 @@ TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
     EXPECT_EQ(Scan("--format=json", derived, "", piped).out,
               "{\"mac\":\"fe80::250:56ff:feaa:bbcc\",\"assignment\":\"005056\","
               "\"vendor\":\"VMware, Inc.\",\"note\":\"\",\"address\":"
-              "\"00:50:56:aa:bb:cc\",\"line\":2,\"name\":\"\",\"derived_from\":\"ipv6\"}\n")
+              "\"00:50:56:aa:bb:cc\",\"line\":2,\"name\":\"\",\"derived_from\":"
+              "\"ipv6\"}\n")
         << piped;
   }
   EXPECT_EQ(Scan("--format=xml").status, 1);
@@ -524,7 +535,8 @@ class PipeScan {
     if (pid_ == 0) {
       ::dup2(to_scan[0], 0);
       ::dup2(from_scan[1], 1);
-      for (const int fd : {to_scan[0], to_scan[1], from_scan[0], from_scan[1]}) {
+      for (const int fd :
+           {to_scan[0], to_scan[1], from_scan[0], from_scan[1]}) {
         ::close(fd);
       }
       if (set_up) set_up();
@@ -604,7 +616,8 @@ void AnswersOnceTakenUp(PipeScan* scan, const std::string& line,
 TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   Write("base.dat", kListing);
   PipeScan scan(dir_.path().string());
-  const std::string line = "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n";
+  const std::string line =
+      "Jun 1 dhcpd: DHCPACK to 00:50:56:00:00:02 via eth1\n";
   EXPECT_EQ(scan.Answer("Jun 1 dhcpd: DHCPACK to 00:1a:2b:00:00:01 via eth1\n"),
             "00:1a:2b:00:00:01 - Example Networks\n");
   EXPECT_EQ(scan.Answer(line), "00:50:56:00:00:02 - VMware, Inc.\n");
@@ -635,7 +648,8 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   AnswersOnceTakenUp(&scan, line, "00:50:56:00:00:02 - " + last + "\n",
                      "00:50:56:00:00:02 - " + last + " [dhcp-01]\n");
   Write("names.txt", "00:50:56:00:00:02 dhcp-02\n");
-  AnswersOnceTakenUp(&scan, line, "00:50:56:00:00:02 - " + last + " [dhcp-01]\n",
+  AnswersOnceTakenUp(&scan, line,
+                     "00:50:56:00:00:02 - " + last + " [dhcp-01]\n",
                      "00:50:56:00:00:02 - " + last + " [dhcp-02]\n");
   const int status = scan.Finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
@@ -676,17 +690,17 @@ TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
   std::ofstream(usb / "oui.txt", std::ios::binary) << fresh;
   const std::string env =
       "XDG_CONFIG_HOME='" + (dir_ / "config").string() + "' XDG_CONFIG_DIRS=";
-  ScanResult run = Scan("--update --from 'file://" + usb.string() + "'", "",
-                        env);
+  ScanResult run =
+      Scan("--update --from 'file://" + usb.string() + "'", "", env);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("загрузка списков OUI из «" + usb.string() + "» в «"),
             std::string::npos)
       << run.err;
-  EXPECT_NE(run.err.find("не получен список MA-M «" +
-                         (dir_ / "base-mam.dat").string() +
-                         "»: в папке нет файла «" +
-                         (usb / "oui28" / "mam.txt").string() + "»"),
-            std::string::npos)
+  EXPECT_NE(
+      run.err.find("не получен список MA-M «" +
+                   (dir_ / "base-mam.dat").string() + "»: в папке нет файла «" +
+                   (usb / "oui28" / "mam.txt").string() + "»"),
+      std::string::npos)
       << run.err;
   EXPECT_TRUE(ReadFile("base.dat") == fresh);
   EXPECT_EQ(Scan("--version", "", env).out.find("Обновления"),
@@ -733,17 +747,19 @@ TEST_F(ScanUpdateTest, UpdatesFromAFolderNamedOnceOrSet) {
 TEST_F(ScanCommandTest, RedrawsTheProgressInPlaceOnATerminal) {
   const std::string old_listing = venmark::MakeListing(20000, "Old");
   Write("base.dat", old_listing);
-  Write("base-mam.dat", venmark::MakeKindListing(venmark::ListingKind::kMaM, 5, "M"));
+  Write("base-mam.dat",
+        venmark::MakeKindListing(venmark::ListingKind::kMaM, 5, "M"));
   fs::create_directories(dir_ / "usb");
   Write("usb/oui.txt", venmark::MakeListing(20000, "New"));
-  Write("usb/mam.txt", venmark::MakeKindListing(venmark::ListingKind::kMaM, 5, "N"));
+  Write("usb/mam.txt",
+        venmark::MakeKindListing(venmark::ListingKind::kMaM, 5, "N"));
   ASSERT_GT(old_listing.size(), std::size_t{1} << 20);
   const ScanResult run = OnTerminal("--update --from usb");
   ASSERT_EQ(run.status, 0) << run.out;
   const std::string& shown = run.out;
-  for (const char* step : {"\rПолучено 0,0 из 1,", "\rПолучено 0,3 из 1,",
-                           "\rПолучено 0,5 из 1,", "\rПолучено 0,8 из 1,",
-                           "\rПолучено 1,0 из 1,"}) {
+  for (const char* step :
+       {"\rПолучено 0,0 из 1,", "\rПолучено 0,3 из 1,", "\rПолучено 0,5 из 1,",
+        "\rПолучено 0,8 из 1,", "\rПолучено 1,0 из 1,"}) {
     EXPECT_NE(shown.find(step), std::string::npos) << step << shown;
   }
   // MA-M's line is shorter than MA-L's last: blanks cover the rest.
@@ -967,7 +983,13 @@ std::string BigListing(const std::string& name) {
 // one whole version: the old name or the new, never a mix, nothing, or
 // garbage; and nobody writing the listing waits for the scan.
 TEST_F(ScanCommandTest, EveryAnswerComesFromOneWholeListing) {
-  enum class Change { kInPlace, kInPieces, kTruncated, kRenamed, kWhileStopped };
+  enum class Change {
+    kInPlace,
+    kInPieces,
+    kTruncated,
+    kRenamed,
+    kWhileStopped
+  };
   const struct {
     const char* what;
     Change change;
@@ -1019,7 +1041,8 @@ TEST_F(ScanCommandTest, EveryAnswerComesFromOneWholeListing) {
         std::ofstream file(dir_ / "base.dat", std::ios::binary);
         file << fresh.substr(0, fresh.size() / 2) << std::flush;
         const auto paused = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() - paused < std::chrono::milliseconds(1500)) {
+        while (std::chrono::steady_clock::now() - paused <
+               std::chrono::milliseconds(1500)) {
           ASSERT_EQ(answer(), old_line);
         }
         file << fresh.substr(fresh.size() / 2);

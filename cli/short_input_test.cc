@@ -23,10 +23,19 @@ TEST(ShortInputTest, ReadsAShortRegularFileWholeAndNothingElse) {
   WriteWholeFile(folder / "short.txt", "00:1a:2b:3c:4d:5e\n");
   WriteWholeFile(folder / "longest.txt", last_short);
   WriteWholeFile(folder / "long.txt", last_short + "x");
-  WriteWholeFile(folder / "le.txt", std::string("\xFF\xFE" "0\0:\0" "1\0", 8));
-  WriteWholeFile(folder / "be.txt", std::string("\xFE\xFF\0" "0\0:\0" "1", 8));
+  WriteWholeFile(folder / "le.txt", std::string("\xFF\xFE"
+                                                "0\0:\0"
+                                                "1\0",
+                                                8));
+  WriteWholeFile(folder / "be.txt", std::string("\xFE\xFF\0"
+                                                "0\0:\0"
+                                                "1",
+                                                8));
   // Cut inside a character: what is left over is told as U+FFFD.
-  WriteWholeFile(folder / "odd.txt", std::string("\xFF\xFE" "0\0" "1", 5));
+  WriteWholeFile(folder / "odd.txt", std::string("\xFF\xFE"
+                                                 "0\0"
+                                                 "1",
+                                                 5));
   const struct {
     const char* name;
     bool read;

@@ -13,8 +13,7 @@ WholeInput ReadWholeInput(std::FILE* file, std::size_t limit) {
   input.whole = true;
   int error = 0;
   if (!file_read_internal::ReadAll(
-          size, limit + 1, &input.bytes,
-          [&](char* into, std::size_t most) {
+          size, limit + 1, &input.bytes, [&](char* into, std::size_t most) {
             return whole_input_internal::ReadFrom(file, into, most, &error);
           })) {
     input.error = error != 0 ? error : EIO;

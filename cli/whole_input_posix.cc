@@ -17,8 +17,7 @@ bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   return true;
 }
 
-long long ReadFrom(std::FILE* file, char* into, std::size_t most,
-                   int* error) {
+long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error) {
   for (;;) {
     const ssize_t got = ::read(::fileno(file), into, most);
     if (got >= 0) return got;

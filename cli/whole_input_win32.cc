@@ -20,10 +20,10 @@ bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   return true;
 }
 
-long long ReadFrom(std::FILE* file, char* into, std::size_t most,
-                   int* error) {
-  const int got = _read(_fileno(file), into,
-                        static_cast<unsigned>(std::min<std::size_t>(most, 1u << 30)));
+long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error) {
+  const int got =
+      _read(_fileno(file), into,
+            static_cast<unsigned>(std::min<std::size_t>(most, 1u << 30)));
   if (got < 0) *error = errno;
   return got;
 }

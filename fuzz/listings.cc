@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     }
     if (direct.HasRecord() != (indexed.record_count() > 0)) std::abort();
     // Block listings likewise.
-    const venmark::BlockListing direct_blocks = venmark::BlockListing::Parse(text);
+    const venmark::BlockListing direct_blocks =
+        venmark::BlockListing::Parse(text);
     std::vector<std::string_view> searched_names, indexed_names;
     const auto found = direct_blocks.Find(ask.address, &searched_names);
     const auto expected = blocks.Find(ask.address, &indexed_names);

@@ -82,9 +82,9 @@ constexpr auto ByPrefixSpanLow = [](const BlockListing::Record& a,
 namespace {
 // The smallest block of records (sorted by ByPrefixSpanLow) that holds
 // address, its names appended to *names in file order.
-std::optional<BlockListing::Block> FindIn(std::span<const BlockListing::Record> records,
-                                     std::uint64_t address,
-                                     std::vector<std::string_view>* names);
+std::optional<BlockListing::Block> FindIn(
+    std::span<const BlockListing::Record> records, std::uint64_t address,
+    std::vector<std::string_view>* names);
 }  // namespace
 
 BlockListing::BlockListing(ListingBytes listing) : bytes_(std::move(listing)) {}
@@ -206,9 +206,9 @@ std::optional<BlockListing::Block> BlockListing::Find(
 }
 
 namespace {
-std::optional<BlockListing::Block> FindIn(std::span<const BlockListing::Record> records,
-                                     std::uint64_t address,
-                                     std::vector<std::string_view>* names) {
+std::optional<BlockListing::Block> FindIn(
+    std::span<const BlockListing::Record> records, std::uint64_t address,
+    std::vector<std::string_view>* names) {
   using Record = BlockListing::Record;
   const auto prefix = static_cast<std::uint32_t>(address >> 24);
   const auto low = static_cast<std::uint32_t>(address & 0xFFFFFF);
@@ -241,7 +241,8 @@ std::optional<BlockListing::Block> FindIn(std::span<const BlockListing::Record> 
           hits.begin(), hits.end(),
           [](const Record* a, const Record* b) { return a->order < b->order; });
       for (const Record* record : hits) names->push_back(record->name);
-      return BlockListing::Block{(std::uint64_t{prefix} << 24) | hit->low, span};
+      return BlockListing::Block{(std::uint64_t{prefix} << 24) | hit->low,
+                                 span};
     }
     it = span_end;
   }

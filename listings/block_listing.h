@@ -24,14 +24,13 @@ class BlockListing {
   // Reads and indexes the file at path. On failure returns nothing and sets
   // *why.
   static std::optional<BlockListing> Load(const std::string& path,
-                                     ReadFailure* why) {
+                                          ReadFailure* why) {
     return LoadListing<BlockListing>(path, why);
   }
 
   // Indexes listing text already in memory.
   static BlockListing Parse(std::string_view listing) {
-    return BlockListing(
-        ListingBytes(listing));
+    return BlockListing(ListingBytes(listing));
   }
 
   // Indexes the bytes of a listing file.

@@ -16,7 +16,7 @@ struct Attempt {
   bool read_failed = false;  // opened, then a read failed: why says why
   ReadFailure why;
   FileStamp before, after;
-  std::uint64_t size = 0;    // the bytes read
+  std::uint64_t size = 0;  // the bytes read
   bool ends_inside_line = false;
 };
 
@@ -102,11 +102,11 @@ bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
         OpenFile file(path);
         if (!Open(file, max_bytes, done)) return;
         int error = 0;
-        if (!file_read_internal::ReadAll(
-                done->before.size, max_bytes + 1, &read,
-                [&](char* into, std::size_t most) {
-                  return file.Read(into, most, &error);
-                })) {
+        if (!file_read_internal::ReadAll(done->before.size, max_bytes + 1,
+                                         &read,
+                                         [&](char* into, std::size_t most) {
+                                           return file.Read(into, most, &error);
+                                         })) {
           done->read_failed = true;
           done->why = {ReadFailure::Kind::kSystem, error};
           return;

@@ -64,7 +64,7 @@ inline constexpr std::chrono::milliseconds kQuietTime{500};
 // within kQuietTime. On failure returns false and sets *why (kChanging
 // when every attempt saw it change).
 bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
-                   FileBytes* bytes, ReadFailure* why);
+                     FileBytes* bytes, ReadFailure* why);
 
 // ReadRegularFile with the listings' cap.
 inline bool ReadListingFile(const std::string& path, FileBytes* bytes,

@@ -90,9 +90,8 @@ FileStamp OpenFile::Stamp() const {
 
 bool OpenFile::LastByte(char* last) const {
   const FileStamp stamp = Stamp();
-  return stamp.size > 0 &&
-         ::pread(static_cast<int>(handle_), last, 1,
-                 static_cast<off_t>(stamp.size - 1)) == 1;
+  return stamp.size > 0 && ::pread(static_cast<int>(handle_), last, 1,
+                                   static_cast<off_t>(stamp.size - 1)) == 1;
 }
 
 long long OpenFile::Read(char* into, std::size_t most, int* error) {

@@ -154,8 +154,8 @@ TEST(FileReadTest, WaitsForAWriterToEndTheLastLine) {
       MakeListing(100, "Vendor") + "00-AB-CD   (hex)\t\tLast\n";
   for (const bool in_pieces : {false, true}) {
     for (const int looks : {0, 1, 3}) {
-      SCOPED_TRACE(std::string(in_pieces ? "in pieces" : "whole") +
-                   ", looks " + std::to_string(looks));
+      SCOPED_TRACE(std::string(in_pieces ? "in pieces" : "whole") + ", looks " +
+                   std::to_string(looks));
       const TestFolder folder;
       const fs::path path = folder / "listing";
       const std::size_t cut = looks == 0 ? whole.size() : whole.size() - 5;
@@ -229,8 +229,8 @@ TEST(FileReadTest, ReadsAFileRewrittenInPlaceAgain) {
   RewriteWhileRead filter(path, new_text);
   FileStamp stamp;
   ReadFailure why;
-  ASSERT_TRUE(
-      FilterRegularFile(Utf8FromPath(path), 1 << 24, &filter, &stamp, &why, 64));
+  ASSERT_TRUE(FilterRegularFile(Utf8FromPath(path), 1 << 24, &filter, &stamp,
+                                &why, 64));
   EXPECT_EQ(filter.text, new_text);
 }
 

@@ -15,8 +15,7 @@ FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
   FileStamp stamp;
   stamp.exists = true;
   stamp.device = info.dwVolumeSerialNumber;
-  stamp.inode =
-      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  stamp.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   // Steps of 100 ns: what the standard library tells of a time here is
   // whole seconds.

@@ -61,8 +61,8 @@ TEST(FinderTest, FindsWhatASlowSearchFinds) {
 // A line ends at its first CR or LF, or where the text does, wherever
 // that falls on the sixteen-byte blocks; from its end on, it ends there.
 TEST(LineEndFromTest, EndsAtTheFirstBreak) {
-  for (const std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u,
-                                   32u, 33u, 40u}) {
+  for (const std::size_t length :
+       {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 40u}) {
     for (const std::string_view eol : {"\r\n", "\n", "\r", ""}) {
       const std::string text = std::string(length, 'x') + std::string(eol) +
                                std::string(20, 'y') + "\n";

@@ -30,23 +30,22 @@ enum class AddressScope { kUniversal, kLocal };
 // One row of the table.
 struct ListingKindRow {
   ListingKind kind;
-  std::string_view name;        // the IEEE's name of the kind ("MA-L")
-  std::string_view ieee_path;   // on the IEEE's server and in its layout
-  std::string_view debian_name; // in Debian's ieee-data; empty: none there
-  std::string_view our_name;    // beside base.dat
+  std::string_view name;         // the IEEE's name of the kind ("MA-L")
+  std::string_view ieee_path;    // on the IEEE's server and in its layout
+  std::string_view debian_name;  // in Debian's ieee-data; empty: none there
+  std::string_view our_name;     // beside base.dat
   RecordShape shape;
-  int prefix_bits;              // the bits an assignment of the kind fixes
+  int prefix_bits;  // the bits an assignment of the kind fixes
   AddressScope scope;
-  bool required;                // no look-up without it
+  bool required;  // no look-up without it
 };
 
 // The table, in the order listings are updated and their answers listed.
 inline constexpr std::array<ListingKindRow, 5> kListingKinds = {{
     {ListingKind::kMaL, "MA-L", "oui/oui.txt", "oui.txt", "base.dat",
      RecordShape::kPrefix, 24, AddressScope::kUniversal, true},
-    {ListingKind::kMaS, "MA-S", "oui36/oui36.txt", "oui36.txt",
-     "base-mas.dat", RecordShape::kBlocks, 36, AddressScope::kUniversal,
-     false},
+    {ListingKind::kMaS, "MA-S", "oui36/oui36.txt", "oui36.txt", "base-mas.dat",
+     RecordShape::kBlocks, 36, AddressScope::kUniversal, false},
     {ListingKind::kIab, "IAB", "iab/iab.txt", "iab.txt", "base-iab.dat",
      RecordShape::kBlocks, 36, AddressScope::kUniversal, false},
     {ListingKind::kMaM, "MA-M", "oui28/mam.txt", "mam.txt", "base-mam.dat",

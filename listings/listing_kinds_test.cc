@@ -87,10 +87,10 @@ TEST(ListingKindsTest, EachKindBesideBaseDatIsLoadedAndAnswers) {
 // universal one; an early MA-L prefix that is local (DEC's AA-00-04)
 // still names its addresses where no CID does.
 TEST(ListingKindsTest, ACidNamesLocalAddressesAloneInEveryFormat) {
-  ListingSet set(MalListing::Parse(
-      "AA-00-04   (hex)\t\tDIGITAL EQUIPMENT CORPORATION\r\n"
-      "DA-A1-19   (hex)\t\tMA-L of the same digits\r\n"
-      "00-1A-2B   (hex)\t\tExample Networks\r\n"));
+  ListingSet set(
+      MalListing::Parse("AA-00-04   (hex)\t\tDIGITAL EQUIPMENT CORPORATION\r\n"
+                        "DA-A1-19   (hex)\t\tMA-L of the same digits\r\n"
+                        "00-1A-2B   (hex)\t\tExample Networks\r\n"));
   set.Add(ListingKind::kCid,
           MalListing::Parse("DA-A1-19   (hex)\t\tGoogle, Inc.\r\n"
                             "00-1A-2B   (hex)\t\tNo CID is universal\r\n"));

@@ -49,7 +49,8 @@ fs::path Home() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] != '\0') return home;
   char buffer[4096];
-  struct passwd entry {}, *found = nullptr;
+  struct passwd entry {
+  }, *found = nullptr;
   if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 &&
       found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
     return found->pw_dir;

@@ -10,10 +10,10 @@
 
 #include "listings/block_listing.h"
 #include "listings/listing_kinds.h"
-#include "scan/mac_scanner.h"
 #include "listings/mal_listing.h"
 #include "listings/problem.h"
 #include "listings/user_names.h"
+#include "scan/mac_scanner.h"
 
 namespace venmark {
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -173,8 +172,7 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
       {"00:00:00:00:00:00", SpecialAddress::kNull},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ClassifyAddress(FindMacs(c.mac).at(0).address), c.kind)
-        << c.mac;
+    EXPECT_EQ(ClassifyAddress(FindMacs(c.mac).at(0).address), c.kind) << c.mac;
   }
   // Found lines never carry a note.
   EXPECT_EQ(
@@ -193,7 +191,8 @@ TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
             "0000.0000.0000 - no vendor (null)\n");
   const ListingSet bare(MalListing::Parse(kMaL));
   EXPECT_EQ(Search(bare, "01:00:5e:00:00:fb 01:00:5e:80:00:00"),
-            "01:00:5e:00:00:fb - no vendor (IPv4 multicast)\n01:00:5e:80:00:00 - no vendor "
+            "01:00:5e:00:00:fb - no vendor (IPv4 multicast)\n01:00:5e:80:00:00 "
+            "- no vendor "
             "(multicast)\n");
 }
 
@@ -244,14 +243,22 @@ TEST_F(ListingSetFileTest, FindsCompanionsByTheNameOfTheMaLListing) {
     std::vector<std::pair<ListingKind, const char*>> files;
   } names[] = {
       {"oui.txt",
-       {{kMaL, "oui.txt"}, {kMaS, "oui36.txt"}, {kIab, "iab.txt"},
+       {{kMaL, "oui.txt"},
+        {kMaS, "oui36.txt"},
+        {kIab, "iab.txt"},
         {kMaM, "mam.txt"}}},
       {"base.dat",
-       {{kMaL, "base.dat"}, {kMaS, "base-mas.dat"}, {kIab, "base-iab.dat"},
-        {kMaM, "base-mam.dat"}, {kCid, "base-cid.dat"}}},
+       {{kMaL, "base.dat"},
+        {kMaS, "base-mas.dat"},
+        {kIab, "base-iab.dat"},
+        {kMaM, "base-mam.dat"},
+        {kCid, "base-cid.dat"}}},
       {"listing.txt",
-       {{kMaL, "listing.txt"}, {kMaS, "base-mas.dat"}, {kIab, "base-iab.dat"},
-        {kMaM, "base-mam.dat"}, {kCid, "base-cid.dat"}}},
+       {{kMaL, "listing.txt"},
+        {kMaS, "base-mas.dat"},
+        {kIab, "base-iab.dat"},
+        {kMaM, "base-mam.dat"},
+        {kCid, "base-cid.dat"}}},
   };
   for (const auto& c : names) {
     const std::vector<ListingFile> files = ListingFiles(Path(c.ma_l));
@@ -265,9 +272,8 @@ TEST_F(ListingSetFileTest, FindsCompanionsByTheNameOfTheMaLListing) {
 
 TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   using Kind = ReadFailure::Kind;
-  const auto refused = [&](ListingKind which,
-                           const std::string& name, Kind kind,
-                           int error_number = 0) {
+  const auto refused = [&](ListingKind which, const std::string& name,
+                           Kind kind, int error_number = 0) {
     ListingProblem problem;
     EXPECT_FALSE(ListingSet::Load(Path("base.dat"), &problem));
     EXPECT_EQ(problem.kind, which) << name;

@@ -25,14 +25,13 @@ class MalListing {
   // Reads and indexes the file at path. On failure returns nothing and sets
   // *why.
   static std::optional<MalListing> Load(const std::string& path,
-                                      ReadFailure* why) {
+                                        ReadFailure* why) {
     return LoadListing<MalListing>(path, why);
   }
 
   // Indexes listing text already in memory.
   static MalListing Parse(std::string_view listing) {
-    return MalListing(
-        ListingBytes(listing));
+    return MalListing(ListingBytes(listing));
   }
 
   // Takes the bytes of a listing file.

@@ -25,7 +25,8 @@ Names Lookup(const MalListing& ma_l, std::string_view key) {
   std::erase(digits, '-');
   Names names;
   const auto prefix = static_cast<std::uint32_t>(*mac::ParseHex(digits));
-  for (const std::string_view name : ma_l.Find(prefix)) names.emplace_back(name);
+  for (const std::string_view name : ma_l.Find(prefix))
+    names.emplace_back(name);
   return names;
 }
 
@@ -49,7 +50,8 @@ constexpr std::string_view kListing =
 TEST(MalListingTest, ReadsRecordLinesOfARealListing) {
   const MalListing ma_l = MalListing::Parse(kListing);
   EXPECT_EQ(ma_l.record_count(), 2u);
-  EXPECT_EQ(Lookup(ma_l, "00-22-72"), Names{"American Micro-Fuel Device Corp."});
+  EXPECT_EQ(Lookup(ma_l, "00-22-72"),
+            Names{"American Micro-Fuel Device Corp."});
   EXPECT_EQ(Lookup(ma_l, "00-D0-EF"), Names{"IGT"});
   EXPECT_EQ(Lookup(ma_l, "00-22-73"), Names{});
 }
@@ -57,14 +59,17 @@ TEST(MalListingTest, ReadsRecordLinesOfARealListing) {
 // A byte-order mark an editor put before the first record hides none, in
 // either kind of listing, looked up directly or through the index.
 TEST(MalListingTest, AByteOrderMarkHidesNoRecord) {
-  const std::string marked = "\xEF\xBB\xBF" "00-00-09   (hex)\t\tFirst\r\n";
+  const std::string marked =
+      "\xEF\xBB\xBF"
+      "00-00-09   (hex)\t\tFirst\r\n";
   for (const bool indexed : {false, true}) {
     const MalListing ma_l = MalListing::Parse(marked);
     if (indexed) ma_l.Index();
     EXPECT_EQ(Lookup(ma_l, "00-00-09"), Names{"First"}) << indexed;
   }
   const BlockListing blocks = BlockListing::Parse(
-      "\xEF\xBB\xBF" "70-B3-D5   (hex)\t\tFirst Block\r\n"
+      "\xEF\xBB\xBF"
+      "70-B3-D5   (hex)\t\tFirst Block\r\n"
       "F2F000-F2FFFF     (base 16)\t\tFirst Block\r\n");
   EXPECT_EQ(blocks.record_count(), 1u);
   std::vector<std::string_view> names;
@@ -181,8 +186,9 @@ TEST(MalListingTest, TakesNamesAsTheyStand) {
   EXPECT_EQ(Lookup(ma_l, "00-00-08"), Names{"Bad \uFFFD Byte"});
   // A record whose marker ends the text, with no name and no line break:
   // alike from a search of the text and from the index.
-  const MalListing last = MalListing::Parse("00-00-01   (hex)\t\tA\n"
-                                            "00-00-09   (hex)");
+  const MalListing last = MalListing::Parse(
+      "00-00-01   (hex)\t\tA\n"
+      "00-00-09   (hex)");
   for (int i = 0; i <= MalListing::kDirectLookups; ++i) {
     EXPECT_EQ(Lookup(last, "00-00-09"), Names{""});
   }

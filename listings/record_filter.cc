@@ -16,10 +16,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // CR or lone LF.
 std::size_t NextLine(std::string_view text, std::size_t end) {
   if (end >= text.size()) return end;
-  return end + (text[end] == '\r' && end + 1 < text.size() &&
-                        text[end + 1] == '\n'
-                    ? 2
-                    : 1);
+  return end +
+         (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'
+              ? 2
+              : 1);
 }
 
 // Whether text is a record to the reader of kind.
@@ -82,17 +82,16 @@ std::size_t RecordFilter::Take(std::string_view text, bool at_end) {
     if (last_break == std::string_view::npos || last_break < begin) {
       return begin;
     }
-    const std::size_t before =
-        text.substr(0, last_break).find_last_of('\n');
-    until = before == std::string_view::npos || before < begin ? begin
-                                                               : before + 1;
+    const std::size_t before = text.substr(0, last_break).find_last_of('\n');
+    until =
+        before == std::string_view::npos || before < begin ? begin : before + 1;
   }
   if (!saw_record_) LookForRecord(text, until);
   // The lines of every key, in file order.
   std::vector<std::pair<std::size_t, std::size_t>> lines;
   for (const Finder& finder : finders_) {
-    for (std::size_t at = finder.In(text, begin);
-         at != std::string_view::npos; at = finder.In(text, at + 1)) {
+    for (std::size_t at = finder.In(text, begin); at != std::string_view::npos;
+         at = finder.In(text, at + 1)) {
       std::size_t start = at;
       while (start > begin && IsBlank(text[start - 1])) --start;
       if (start >= until) break;

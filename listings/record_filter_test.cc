@@ -17,7 +17,8 @@ namespace {
 // twice, lower case, padded IAB fields, a lone CR, blanks before the key,
 // a key inside a name, a nameless last record without a line end.
 const char kMaL[] =
-    "\xEF\xBB\xBF" "00-1A-2B   (hex)\t\tFirst at the start\r\n"
+    "\xEF\xBB\xBF"
+    "00-1A-2B   (hex)\t\tFirst at the start\r\n"
     "001A2B     (base 16)\t\tFirst at the start\r\n\r\n"
     "70-B3-D5   (hex)\t\tIEEE Registration Authority\r\n"
     "00-50-56   (hex)\t\tVMware, Inc.\r\n\t\t\t\t3401 Hillview Avenue\r\n"
@@ -55,10 +56,10 @@ TEST(RecordFilterTest, KeepsWhatAnswersAsTheWholeAtEveryPieceSize) {
        {std::pair{ListingKind::kMaL, std::string(kMaL)},
         std::pair{ListingKind::kMaS, std::string(kBlocks)}}) {
     WriteWholeFile(folder / "listing", text);
-    const ListingSet whole = kind == ListingKind::kMaL
-                                 ? ListingSet(MalListing::Parse(text))
-                                 : ListingSet(MalListing::Parse(kMaL),
-                                              BlockListing::Parse(text));
+    const ListingSet whole =
+        kind == ListingKind::kMaL
+            ? ListingSet(MalListing::Parse(text))
+            : ListingSet(MalListing::Parse(kMaL), BlockListing::Parse(text));
     for (const std::size_t piece : {1, 7, 40, 64, 200, 4096}) {
       RecordFilter filter(kind, prefixes);
       FileStamp stamp;

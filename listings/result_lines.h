@@ -15,13 +15,13 @@ inline constexpr std::string_view kCrLf = "\r\n";
 
 // The special kinds of address a listing never names.
 enum class SpecialAddress {
-  kNone,            // an ordinary address
-  kNull,            // 00:00:00:00:00:00
-  kBroadcast,       // ff:ff:ff:ff:ff:ff
-  kIpv4Multicast,   // 01:00:5e:00:00:00 to 01:00:5e:7f:ff:ff
-  kIpv6Multicast,   // 33:33:…
-  kMulticast,       // any other group address
-  kLocal,           // locally administered
+  kNone,           // an ordinary address
+  kNull,           // 00:00:00:00:00:00
+  kBroadcast,      // ff:ff:ff:ff:ff:ff
+  kIpv4Multicast,  // 01:00:5e:00:00:00 to 01:00:5e:7f:ff:ff
+  kIpv6Multicast,  // 33:33:…
+  kMulticast,      // any other group address
+  kLocal,          // locally administered
 };
 
 // What kind of special address a MAC is.
@@ -53,9 +53,9 @@ struct ResultRow {
   // a CID names.
   std::string_view note;
   bool found = false;
-  std::uint64_t address = 0;          // the MAC's 48 bits
-  Source source = Source::kWritten;   // what mac is
-  std::size_t line = 0;               // 1-based line of mac; 0 if not counted
+  std::uint64_t address = 0;         // the MAC's 48 bits
+  Source source = Source::kWritten;  // what mac is
+  std::size_t line = 0;              // 1-based line of mac; 0 if not counted
   // The administrator's names: the device's own, and the range's that
   // answers, being more specific than any listing's assignment; empty for
   // none. Machine formats carry the device's, else the range's, as name.

@@ -12,10 +12,10 @@ namespace {
 const ListingSet& TestListings() {
   static const ListingSet listing(
       MalListing::Parse("00-1A-2B   (hex)\t\tExample Networks\r\n"
-                      "00-11-22   (hex)\t\tFirst Owner\r\n"
-                      "00-11-22   (hex)\t\tSecond Owner\r\n"
-                      "AA-BB-CC   (hex)\t\t\r\n"
-                      "00-AA-BB   (hex)\t\tОАО «Пример»\r\n"));
+                        "00-11-22   (hex)\t\tFirst Owner\r\n"
+                        "00-11-22   (hex)\t\tSecond Owner\r\n"
+                        "AA-BB-CC   (hex)\t\t\r\n"
+                        "00-AA-BB   (hex)\t\tОАО «Пример»\r\n"));
   return listing;
 }
 
@@ -65,30 +65,44 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
     ResultFormat format;
     const char* line;
   } cases[] = {
-      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kText,
-       "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
-      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kTsv,
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b"
+       "2J",
+       ResultFormat::kText, "00-1a-2b-00-00-01 - Evil?]0;x? Tab?here ?2J\n"},
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b"
+       "2J",
+       ResultFormat::kTsv,
        "00-1a-2b-00-00-01\t001A2B\tEvil?]0;x? Tab?here ?2J\t\t"
        "00:1a:2b:00:00:01\t0\t\n"},
-      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b" "2J", ResultFormat::kJson,
+      {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b"
+       "2J",
+       ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"Evil\\u001b]0;x\\u0007 Tab\\there \xc2\x9b"
-       "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0,\"name\":\"\"}\n"},
-      {"A\x7f" "B\x1f" "C D~", ResultFormat::kText,
-       "00-1a-2b-00-00-01 - A?B?C D~\n"},
+       "2J\",\"note\":\"\",\"address\":\"00:1a:2b:00:00:01\",\"line\":0,"
+       "\"name\":\"\"}\n"},
+      {"A\x7f"
+       "B\x1f"
+       "C D~",
+       ResultFormat::kText, "00-1a-2b-00-00-01 - A?B?C D~\n"},
       // The C1 range's edges, U+0080 and U+009F, and U+00A0 after them.
       {"Caf\xc3\xa9 \xc2\xa0Ltd \xc2\x80\xc2\x9f\xc2\xa0", ResultFormat::kText,
        "00-1a-2b-00-00-01 - Caf\xc3\xa9 \xc2\xa0Ltd ??\xc2\xa0\n"},
-      {"A\x7f" "B\x1f" "C D~", ResultFormat::kTsv,
+      {"A\x7f"
+       "B\x1f"
+       "C D~",
+       ResultFormat::kTsv,
        "00-1a-2b-00-00-01\t001A2B\tA?B?C D~\t\t00:1a:2b:00:00:01\t0\t\n"},
-      {"A\x7f" "B\x1f" "C D~", ResultFormat::kJson,
+      {"A\x7f"
+       "B\x1f"
+       "C D~",
+       ResultFormat::kJson,
        "{\"mac\":\"00-1a-2b-00-00-01\",\"assignment\":\"001A2B\",\"vendor\":"
        "\"A\\u007fB\\u001fC D~\",\"note\":\"\",\"address\":"
        "\"00:1a:2b:00:00:01\",\"line\":0,\"name\":\"\"}\n"},
   };
   for (const auto& c : cases) {
-    const ListingSet listing(MalListing::Parse(
-        "00-1A-2B   (hex)\t\t" + std::string(c.name) + "\r\n"));
+    const ListingSet listing(MalListing::Parse("00-1A-2B   (hex)\t\t" +
+                                               std::string(c.name) + "\r\n"));
     std::string out;
     Assignment scratch;
     SearchMacBase(listing, finding, TestStyle(c.format), &out, &scratch);
@@ -120,20 +134,24 @@ TEST(SearchTest, NamesTheMacInsideAnotherIdentifier) {
        "client-id)\n"
        "00:1D:AA:61:08:3C - DrayTek Corp.\n"},
       {ResultFormat::kTsv,
-       "fe80::21d:aaff:fe61:83c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t2\t\n"
+       "fe80::21d:aaff:fe61:83c\t001DAA\tDrayTek "
+       "Corp.\t\t00:1d:aa:61:08:3c\t2\t\n"
        "00:03:00:01:02:1d:aa:61:08:3c\t\t\tlocal\t02:1d:aa:61:08:3c\t4\t\n"
        "01-00-1d-aa-61-08-3c\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t4\t\n"
        "00:1D:AA:61:08:3C\t001DAA\tDrayTek Corp.\t\t00:1d:aa:61:08:3c\t5\t\n"},
       {ResultFormat::kJson,
        "{\"mac\":\"fe80::21d:aaff:fe61:83c\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
-       "\"00:1d:aa:61:08:3c\",\"line\":2,\"name\":\"\",\"derived_from\":\"ipv6\"}\n"
+       "\"00:1d:aa:61:08:3c\",\"line\":2,\"name\":\"\",\"derived_from\":"
+       "\"ipv6\"}\n"
        "{\"mac\":\"00:03:00:01:02:1d:aa:61:08:3c\",\"assignment\":\"\","
        "\"vendor\":\"\",\"note\":\"local\",\"address\":"
-       "\"02:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":\"duid\"}\n"
+       "\"02:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":"
+       "\"duid\"}\n"
        "{\"mac\":\"01-00-1d-aa-61-08-3c\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
-       "\"00:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":\"client-id\"}\n"
+       "\"00:1d:aa:61:08:3c\",\"line\":4,\"name\":\"\",\"derived_from\":"
+       "\"client-id\"}\n"
        "{\"mac\":\"00:1D:AA:61:08:3C\",\"assignment\":\"001DAA\","
        "\"vendor\":\"DrayTek Corp.\",\"note\":\"\",\"address\":"
        "\"00:1d:aa:61:08:3c\",\"line\":5,\"name\":\"\"}\n"},

@@ -144,7 +144,8 @@ TEST(UserNamesTest, ReadsEveryEncodingEditorsSave) {
       "00:50:56:aa:bb:cc \xD1\xE5\xF0\xE2\xE5\xF0 \xB9\x31 \x97 "
       "\xAB\xE1\xF3\xF5\xE3\xE0\xEB\xF2\xE5\xF0\xE8\xFF\xBB\r\n";
   std::string le = "\xFF\xFE", be = "\xFE\xFF";
-  for (const char16_t c : std::u16string(u"00:50:56:aa:bb:cc Сервер №1 — «бухгалтерия»\r\n")) {
+  for (const char16_t c :
+       std::u16string(u"00:50:56:aa:bb:cc Сервер №1 — «бухгалтерия»\r\n")) {
     le += static_cast<char>(c & 0xFF);
     le += static_cast<char>(c >> 8);
     be += static_cast<char>(c >> 8);
@@ -180,8 +181,9 @@ TEST(UserNamesTest, ReadsEveryLineEnd) {
 
 // In the result lines: a device keeps its vendor and adds its name; a
 // range answers where it is more specific than the listings' assignment
-// (or where they know nothing; one as wide as the assignment leaves it be), with a note that the name is the user's;
-// machine formats carry the name in a field of its own.
+// (or where they know nothing; one as wide as the assignment leaves it be),
+// with a note that the name is the user's; machine formats carry the name in a
+// field of its own.
 TEST(UserNamesTest, ResultLinesCarryTheAdministratorsNames) {
   ListingSet listings(
       MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"

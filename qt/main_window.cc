@@ -38,7 +38,9 @@ KeyCode CodeOf(int key) {
 
 MainWindow::MainWindow(Dialogs* dialogs, MainPresenter::Settings settings,
                        QSize screen)
-    : QWidget(nullptr), dialogs_(dialogs), presenter_(this, std::move(settings)) {
+    : QWidget(nullptr),
+      dialogs_(dialogs),
+      presenter_(this, std::move(settings)) {
   const FormLayout& layout = MainFormLayout();
   setObjectName(QString::fromStdString(layout.name));
   setWindowTitle(Qs(layout.caption));
@@ -91,15 +93,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 key->key() == Qt::Key_Backtab;
   press.window = window;
   press.target = name;
-  press.target_kind = qobject_cast<QPlainTextEdit*>(widget) != nullptr
-                          ? ControlKind::kTextBox
-                      : qobject_cast<QPushButton*>(widget) != nullptr
-                          ? ControlKind::kButton
-                          : ControlKind::kLabel;
+  press.target_kind =
+      qobject_cast<QPlainTextEdit*>(widget) != nullptr ? ControlKind::kTextBox
+      : qobject_cast<QPushButton*>(widget) != nullptr  ? ControlKind::kButton
+                                                       : ControlKind::kLabel;
   // Alt, Meta and the like make another key of it.
   const Qt::KeyboardModifiers others =
-      key->modifiers() & ~(Qt::ControlModifier | Qt::ShiftModifier |
-                           Qt::KeypadModifier);
+      key->modifiers() &
+      ~(Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
   if (others != Qt::NoModifier) return false;
   // The control the key came to is the one the presenter's answer is for.
   key_target_ = widget;

@@ -1,16 +1,15 @@
 #include "qt/results_window.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "app/window_layout.h"
-#include "qt/qt_fonts.h"
 #include "qt/form_widgets.h"
+#include "qt/qt_fonts.h"
 
 namespace venmark {
 
@@ -56,8 +55,8 @@ void ResultsWindow::Append(std::string_view text, std::size_t first) {
 }
 
 Pixels ResultsWindow::Frame() const {
-  const QRect outer = isVisible() ? frameGeometry()
-                                  : QRect(pos(), size().grownBy(frame_));
+  const QRect outer =
+      isVisible() ? frameGeometry() : QRect(pos(), size().grownBy(frame_));
   return {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1};
 }
 

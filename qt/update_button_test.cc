@@ -44,15 +44,16 @@ class UpdateButtonTest : public QObject {
         std::lock_guard lock(mutex_);
         const bool ma_l = path == "/oui/oui.txt";
         response.status = ma_l ? status_ : companion_status_;
-        response.set_content(ma_l ? body_ : MakeKindListing(KindAt(path), 5, "Co"),
-                             "text/plain");
+        response.set_content(
+            ma_l ? body_ : MakeKindListing(KindAt(path), 5, "Co"),
+            "text/plain");
       });
     }
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
-        dialogs_.get(),
-        MainPresenter::Settings{.listing = dir_.filePath("base.dat").toStdString(),
-                        .sources = IeeeSources(server_->Url(""))});
+        dialogs_.get(), MainPresenter::Settings{
+                            .listing = dir_.filePath("base.dat").toStdString(),
+                            .sources = IeeeSources(server_->Url(""))});
     window_->show();
   }
 
@@ -137,9 +138,8 @@ class UpdateButtonTest : public QObject {
     QCOMPARE(lines[0], QStringLiteral("Синхронизация завершена"));
     QVERIFY2(
         lines[1].startsWith(
-            QStringLiteral(
-                "Не получены: список MA-S «%1»: сервер ответил HTTP "
-                "404; список IAB «")
+            QStringLiteral("Не получены: список MA-S «%1»: сервер ответил HTTP "
+                           "404; список IAB «")
                 .arg(dir_.filePath("base-mas.dat"))),
         qPrintable(lines[1]));
     QCOMPARE(ReadFile("base.dat"), QByteArray::fromStdString(fresh));

@@ -1,3 +1,6 @@
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
@@ -12,14 +15,11 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
-#include <sys/inotify.h>
-#include <unistd.h>
-
 #include <memory>
 
-#include "qt/qt_fonts.h"
 #include "qt/main_window.h"
 #include "qt/message_box_dialogs.h"
+#include "qt/qt_fonts.h"
 #include "testing/fake_dialogs.h"
 
 namespace venmark {
@@ -44,8 +44,8 @@ class WindowsTest : public QObject {
     WriteListing(kListing);
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<MainWindow>(
-        dialogs_.get(),
-        MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}});
+        dialogs_.get(), MainPresenter::Settings{
+                            .listing = listing_.toStdString(), .sources = {}});
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
@@ -80,10 +80,10 @@ class WindowsTest : public QObject {
       QFont desktop(QStringLiteral("DejaVu Sans"));
       desktop.setPointSizeF(points);
       QApplication::setFont(desktop);
-      MainWindow main(
-          dialogs_.get(),
-          MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}},
-          QSize(2000, 1500));
+      MainWindow main(dialogs_.get(),
+                      MainPresenter::Settings{.listing = listing_.toStdString(),
+                                              .sources = {}},
+                      QSize(2000, 1500));
       ResultsWindow results;
       const QString at = QStringLiteral("%1 pt").arg(points);
       for (QPushButton* button : main.findChildren<QPushButton*>()) {
@@ -130,10 +130,10 @@ class WindowsTest : public QObject {
     desktop.setPointSizeF(9);
     QApplication::setFont(desktop);
     const QSize screen(853, 683);
-    MainWindow main(
-        dialogs_.get(),
-        MainPresenter::Settings{.listing = listing_.toStdString(), .sources = {}},
-        screen);
+    MainWindow main(dialogs_.get(),
+                    MainPresenter::Settings{.listing = listing_.toStdString(),
+                                            .sources = {}},
+                    screen);
     QApplication::setFont(saved);
     QVERIFY(main.width() + 16 <= screen.width());
     for (QPushButton* button : main.findChildren<QPushButton*>()) {
@@ -194,7 +194,8 @@ class WindowsTest : public QObject {
   void CreditsNameTheListingsDayAndWarnWhenOld() {
     const auto make = [&](const std::string& listing) {
       return std::make_unique<MainWindow>(
-          dialogs_.get(), MainPresenter::Settings{.listing = listing, .sources = {}});
+          dialogs_.get(),
+          MainPresenter::Settings{.listing = listing, .sources = {}});
     };
     const QString today = QDate::currentDate().toString("dd.MM.yyyy");
     auto fresh = make(listing_.toStdString());
@@ -422,7 +423,8 @@ class WindowsTest : public QObject {
     Input()->setFocus();
     Input()->moveCursor(QTextCursor::End);
     QTest::keyClick(Input(), Qt::Key_Return, Qt::ShiftModifier);
-    QCOMPARE(window_->results_window()->text_box()->toPlainText().count('\n'), 1);
+    QCOMPARE(window_->results_window()->text_box()->toPlainText().count('\n'),
+             1);
     QTest::keyClick(Input(), Qt::Key_Backspace);
     QTest::keyClick(Input(), Qt::Key_Return);
     QTest::keyClicks(Input(), "00:50:56:00:00:02");

@@ -90,7 +90,6 @@ ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
           planes[5], planes[6], planes[7], planes[8]};
 }
 
-
 }  // namespace
 }  // namespace passes
 

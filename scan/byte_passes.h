@@ -71,8 +71,8 @@ class MacStarts {
 
 // The first offset in [from, to) of text where a label may start ("dd" of
 // "addr", "mac", "war", "r-n", "g-s", "uid" of "duid", "lie" of "client",
-// a Cyrillic letter's first byte, in any case) or a line break stands before a blank or another line break;
-// to when there is none.
+// a Cyrillic letter's first byte, in any case) or a line break stands before a
+// blank or another line break; to when there is none.
 std::size_t NextLabelMark(std::string_view text, std::size_t from,
                           std::size_t to, Simd simd = BestSimd());
 

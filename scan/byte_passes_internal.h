@@ -67,8 +67,8 @@ static inline ByteClasses ClassesOf(const unsigned char* p) {
     out.dot |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('.'))));
     out.x |= bits(Ops::Bits(Ops::Eq(lower, Ops::Set('x'))));
     out.g |= bits(Ops::Bits(Ops::Eq(v, Ops::Set('G'))));
-    out.escape |= bits(Ops::Bits(Ops::Or(Ops::Eq(v, Ops::Set('\\')),
-                                         Ops::Eq(v, Ops::Set('%')))));
+    out.escape |= bits(Ops::Bits(
+        Ops::Or(Ops::Eq(v, Ops::Set('\\')), Ops::Eq(v, Ops::Set('%')))));
     out.space |= bits(Ops::Bits(Ops::Eq(v, Ops::Set(' '))));
   }
   return out;
@@ -112,12 +112,12 @@ static inline unsigned MarksOf(const unsigned char* p) {
                dash1),
       Ops::Eq(l2, Ops::Set('s')));
   // "iqu" (unique id) and "bss" (bssid).
-  const V iqu = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('i')),
-                                  Ops::Eq(l1, Ops::Set('q'))),
-                         Ops::Eq(l2, Ops::Set('u')));
-  const V bss = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('b')),
-                                  Ops::Eq(l1, Ops::Set('s'))),
-                         Ops::Eq(l2, Ops::Set('s')));
+  const V iqu =
+      Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('i')), Ops::Eq(l1, Ops::Set('q'))),
+               Ops::Eq(l2, Ops::Set('u')));
+  const V bss =
+      Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('b')), Ops::Eq(l1, Ops::Set('s'))),
+               Ops::Eq(l2, Ops::Set('s')));
   const V i1 = Ops::Eq(l1, Ops::Set('i'));
   const V uid = Ops::And(Ops::And(Ops::Eq(l0, Ops::Set('u')), i1),
                          Ops::Eq(l2, Ops::Set('d')));
@@ -130,10 +130,10 @@ static inline unsigned MarksOf(const unsigned char* p) {
   const V lf_blank =
       Ops::And(Ops::Eq(v0, Ops::Set('\n')),
                Ops::Or(space, Ops::Below(Ops::Sub(v1, Ops::Set('\t')), 5)));
-  const V cr_blank = Ops::And(
-      Ops::Eq(v0, Ops::Set('\r')),
-      Ops::Or(Ops::Or(space, Ops::Eq(v1, Ops::Set('\t'))),
-              Ops::Below(Ops::Sub(v1, Ops::Set('\v')), 3)));
+  const V cr_blank =
+      Ops::And(Ops::Eq(v0, Ops::Set('\r')),
+               Ops::Or(Ops::Or(space, Ops::Eq(v1, Ops::Set('\t'))),
+                       Ops::Below(Ops::Sub(v1, Ops::Set('\v')), 3)));
   const V blank = Ops::Or(lf_blank, cr_blank);
   const V cyrillic = Ops::Eq(v0, Ops::Set(0xD0));
   return Ops::Bits(Ops::Or(

@@ -91,10 +91,11 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
 // it is caught.
 TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
   const std::vector<std::string> pieces = {
-      "dd", "mAc", "WAR", "r-n", "G-s",  "\xD0", "\n ", "\n\n", "\n\t", "\n\r",
-      "uId", "LIE", "ui", "li", "0a 1b 2c", "0a 1b 2", " 0a 1b 2c 3d",
-      "\r\r", "\r ", "\r\t", "\r\v", "\r\f", "\r\n", "\r\x0e",
-      "d",  "ma",  "r-",  "\n",  "\xD1", "x",    "G:",  "g:",   "G"};
+      "dd",       "mAc",     "WAR",          "r-n",  "G-s", "\xD0", "\n ",
+      "\n\n",     "\n\t",    "\n\r",         "uId",  "LIE", "ui",   "li",
+      "0a 1b 2c", "0a 1b 2", " 0a 1b 2c 3d", "\r\r", "\r ", "\r\t", "\r\v",
+      "\r\f",     "\r\n",    "\r\x0e",       "d",    "ma",  "r-",   "\n",
+      "\xD1",     "x",       "G:",           "g:",   "G"};
   std::mt19937 rng(11);
   auto below = [&](std::size_t n) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);

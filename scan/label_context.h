@@ -34,7 +34,6 @@ class LabelContext {
   // are there (n <= to): offsets from now on count from the byte after.
   void Drop(std::string_view text, std::size_t to, std::size_t n);
 
-
  private:
   // Takes in the lines of text from done_ to offset to.
   void Advance(std::string_view text, std::size_t to);

@@ -13,8 +13,7 @@ std::optional<std::uint64_t> ParseHex(std::string_view s) {
   return value;
 }
 
-std::string Hex(std::uint64_t address, int digits, char separator,
-                int group) {
+std::string Hex(std::uint64_t address, int digits, char separator, int group) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(static_cast<std::size_t>(digits * 3 / 2));

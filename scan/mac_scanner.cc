@@ -140,8 +140,8 @@ std::size_t MacScanner::PairsAfter(std::size_t colon) const {
 }
 
 std::size_t LineEnds(std::string_view text, bool after_cr) {
-  auto ends = static_cast<std::size_t>(
-      std::count(text.begin(), text.end(), '\n'));
+  auto ends =
+      static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   // CRs are few outside Windows text: sought, not counted byte by byte.
   // Each ends a line, and the LF right after it ends none of its own.
   for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;

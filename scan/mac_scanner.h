@@ -17,8 +17,8 @@ namespace venmark {
 struct MacFinding {
   std::size_t offset = 0;  // byte offset of the MAC in the text
   Notation notation = Notation::kDash;
-  std::string_view candidate_mac;  // the text exactly as written
-  std::uint64_t address = 0;       // the MAC's 48 bits, first byte highest
+  std::string_view candidate_mac;    // the text exactly as written
+  std::uint64_t address = 0;         // the MAC's 48 bits, first byte highest
   Source source = Source::kWritten;  // what candidate_mac is
   std::size_t line = 0;  // 1-based, where lines are counted (LF ends one)
 };

@@ -37,7 +37,8 @@ std::vector<std::string> BlockWiseMacs(
   auto found = [&](const MacFinding& f) { macs.emplace_back(f.candidate_mac); };
   StreamScanner stream(longest, context);
   for (std::size_t at = 0; at < text.size();) {
-    const std::size_t n = std::uniform_int_distribution<std::size_t>(1, most)(rng);
+    const std::size_t n =
+        std::uniform_int_distribution<std::size_t>(1, most)(rng);
     stream.Feed(text.substr(at, std::min(n, text.size() - at)), found);
     at += n;
   }
@@ -185,26 +186,32 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"Station Address 0x001A2B3C4D5E", {"0x001A2B3C4D5E"}, 0x001A2B3C4D5E},
       // A label's line ends at LF, CR LF or a lone CR (old Mac text) alike;
       // a blank line ends its table.
-      {"MAC: 001A2B3C4D5E\n\nSerial: 0123456789AB\n", {"001A2B3C4D5E"},
+      {"MAC: 001A2B3C4D5E\n\nSerial: 0123456789AB\n",
+       {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
       {"MAC: 001A2B3C4D5E\r\n\r\nSerial: 0123456789AB\r\n",
-       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
-      {"MAC: 001A2B3C4D5E\r\rSerial: 0123456789AB\r", {"001A2B3C4D5E"},
+       {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
+      {"MAC: 001A2B3C4D5E\r\rSerial: 0123456789AB\r",
+       {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
       {" mac\r\r000000000000", {}},  // the blank line's CR right before it
       {"mac\r\x01\r\r\n044400000000", {}},  // a CR-only blank, then LF
       {"-hwaddr\r0\r EEEEEEEEEEE0", {"EEEEEEEEEEE0"}, 0xEEEEEEEEEEE0},
       {"Name\tMAC\rhost1\t001A2B3C4D5E\r\rName\tSerial\rhost2\t0123456789AB",
-       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+       {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
       // A heading over a field of semicolon-separated values, 0X in capitals;
       // HMAC, tomac and Macintosh are no labels, and a seventh pair makes
       // no MAC of the six after Hex-STRING.
-      {"Name;MAC;IP\nhost;001A2B3C4D5E;10.0.0.1", {"001A2B3C4D5E"},
+      {"Name;MAC;IP\nhost;001A2B3C4D5E;10.0.0.1",
+       {"001A2B3C4D5E"},
        0x001A2B3C4D5E},
       {"Name;Serial;IP\nhost;001A2B3C4D5E;10.0.0.1", {}},
       {"Hostname\tLocation\tSerial\tMAC\tIP\n"
        "pc-01\tRoom 101, floor 1\t0123456789AB\tf8e4e3a1b2c3\t10.0.0.1",
-       {"f8e4e3a1b2c3"}, 0xF8E4E3A1B2C3},
+       {"f8e4e3a1b2c3"},
+       0xF8E4E3A1B2C3},
       {"MAC: 0X001A2B3C4D5E", {"0X001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"HMAC: 001A2B3C4D5E", {}},
       // Labels inside names written in camel and snake case, and Russian
@@ -259,7 +266,8 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       // its own line: "Physical" over "Address".
       {"Port  Name\n1     x\nHost  Physical      MAC\n"
        "Name  Address\npc1   001A2B3C4D5E  x\n",
-       {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
+       {"001A2B3C4D5E"},
+       0x001A2B3C4D5E},
       // A value with a key of its own is that key's, not the heading's.
       {" #    ADDRESS         MAC-ADDRESS       INTERFACE\n"
        " 0 DC 192.168.88.254  4C5E0C112233      ether1\n"
@@ -267,35 +275,45 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        "     zz:              001A2B3C4D5F\n"
        "     z:               001A2B3C4D5C\n"
        "     Id = 001A2B3C4D5E \"x\": \"001A2B3C4D5F\"\n",
-       {"4C5E0C112233"}, 0x4C5E0C112233},
+       {"4C5E0C112233"},
+       0x4C5E0C112233},
       // On a labelled line, a value under a key of its own that names no
       // MAC is no MAC: the label's reach ends at the next key. Near
       // misses: a value with no key of its own, a key that is a label.
-      {"MAC: 3C52821A5D07  S/N: 211234567890", {"3C52821A5D07"},
+      {"MAC: 3C52821A5D07  S/N: 211234567890",
+       {"3C52821A5D07"},
        0x3C52821A5D07},
       {"GET /login?mac=001122334455&ts=202403191031&id=001122334466",
-       {"001122334455"}, 0x001122334455},
-      {"Serial: 211234567890 MAC: 3C52821A5D07", {"3C52821A5D07"},
+       {"001122334455"},
+       0x001122334455},
+      {"Serial: 211234567890 MAC: 3C52821A5D07",
+       {"3C52821A5D07"},
        0x3C52821A5D07},
       {"{\"mac\": \"001122334455\", \"time\": \"202403191031\"}",
-       {"001122334455"}, 0x001122334455},
+       {"001122334455"},
+       0x001122334455},
       {"SN=211234567890 mac 001122334455", {"001122334455"}, 0x001122334455},
-      {"MAC: 3C52821A5D07 3C52821A5D08", {"3C52821A5D07", "3C52821A5D08"},
+      {"MAC: 3C52821A5D07 3C52821A5D08",
+       {"3C52821A5D07", "3C52821A5D08"},
        0x3C52821A5D07},
       {"id=5, client mac=001122334455", {"001122334455"}, 0x001122334455},
       // RADIUS as FreeRADIUS prints a MAB request: the access point's MAC,
       // and the client's as user name and password.
-      {"\tCalled-Station-Id = \"24DEC6A1B2C1\"", {"24DEC6A1B2C1"},
+      {"\tCalled-Station-Id = \"24DEC6A1B2C1\"",
+       {"24DEC6A1B2C1"},
        0x24DEC6A1B2C1},
       {"\tCalled-Station-Id = \"24-DE-C6-A1-B2-C1:corp-wifi\"",
-       {"24-DE-C6-A1-B2-C1"}, 0x24DEC6A1B2C1},
+       {"24-DE-C6-A1-B2-C1"},
+       0x24DEC6A1B2C1},
       {"\tUser-Password = \"a483e72d638f\"", {"a483e72d638f"}, 0xA483E72D638F},
       // Labels in other words: the DHCP console's export, Wi-Fi, Russian
       // abbreviations and "MAC" typed in Cyrillic or mixed letters.
       {"Reservation Name\tIP Address\tUnique ID\n"
        "printer-1\t10.0.0.5\t001a2b3c4d5e\n",
-       {"001a2b3c4d5e"}, 0x001A2B3C4D5E},
-      {"BSSID  SSID  CHANNEL\n24DEC6A1B2C1  corp  36\n", {"24DEC6A1B2C1"},
+       {"001a2b3c4d5e"},
+       0x001A2B3C4D5E},
+      {"BSSID  SSID  CHANNEL\n24DEC6A1B2C1  corp  36\n",
+       {"24DEC6A1B2C1"},
        0x24DEC6A1B2C1},
       {"физ. адрес: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"Физ. адрес 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
@@ -303,22 +321,26 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"MАС 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"МAC: 001A2B3C4D5E", {"001A2B3C4D5E"}, 0x001A2B3C4D5E},
       {"масса 001A2B3C4D5E маска 001A2B3C4D5F", {}},
-      {"Link-layer address: 0x001a2b3c4d5e", {"0x001a2b3c4d5e"},
+      {"Link-layer address: 0x001a2b3c4d5e",
+       {"0x001a2b3c4d5e"},
        0x001A2B3C4D5E},
       // A heading holds through rows that name a Mac computer or say
       // "МАК" in a note; only a heading row or a blank line ends it.
       {"Имя;MAC-адрес;Примечание\niMac;001A2B3C4D5E;\n"
        "pc-02;001A2B3C4D5F;МАК сменили\nMac mini;001A2B3C4D60;склад\n",
-       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"}, 0x001A2B3C4D5E},
+       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"},
+       0x001A2B3C4D5E},
       {"Имя\tМАК-адрес\nMac mini 2018\t001A2B3C4D5E\npc\t001A2B3C4D5F\n"
        "Имя\tСерийный номер MAC\nx\t001A2B3C4D60\n\n"
        "Имя\tСерийный номер\ny\t001A2B3C4D61\n",
-       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"}, 0x001A2B3C4D5E},
+       {"001A2B3C4D5E", "001A2B3C4D5F", "001A2B3C4D60"},
+       0x001A2B3C4D5E},
       // A sentence that mentions a MAC heads nothing below it.
       {"[09:12] Sergey: who has the printer with MAC 00-1D-AA-61-08-3C?\n"
        "[09:13] Olga: the one in room 214\n"
        "[09:16] Sergey: and the hash 001a2b3c4d5e of the file?\n",
-       {"00-1D-AA-61-08-3C"}, 0x001DAA61083C},
+       {"00-1D-AA-61-08-3C"},
+       0x001DAA61083C},
       // A blank line ends the table the heading stood over.
       {"Name  MacAddress\n\nvm1   00155D010203\n", {}},
       {"Name  MacAddress\n----  ----------\n\nvm1   00155D010203\n", {}},
@@ -335,13 +357,17 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        0x001A2B3C4D5E},
       {"0063.6973.636f.2d30.3031 and 0100.1a2b.3c4d.5e.6f", {}},
       // Escaped colons, as nmcli -t and URLs write them.
-      {"GENERAL.HWADDR:3C\\:52\\:82\\:1A\\:2B\\:3C", {"3C\\:52\\:82\\:1A\\:2B\\:3C"},
+      {"GENERAL.HWADDR:3C\\:52\\:82\\:1A\\:2B\\:3C",
+       {"3C\\:52\\:82\\:1A\\:2B\\:3C"},
        0x3C52821A2B3C},
       {"?client_mac=F8%3AE4%3AE3%3AA1%3AB2%3AC3&ssid=Guest",
-       {"F8%3AE4%3AE3%3AA1%3AB2%3AC3"}, 0xF8E4E3A1B2C3},
-      {"id=f8%3ae4%3ae3%3aa1%3ab2%3ac3", {"f8%3ae4%3ae3%3aa1%3ab2%3ac3"},
+       {"F8%3AE4%3AE3%3AA1%3AB2%3AC3"},
        0xF8E4E3A1B2C3},
-      {"a=F8%3AE4%3AE3%3AA1%3AB2%3AC3%3A00 b=3C\\:52\\:82\\:1A\\:2B\\:3C\\:4D", {}},
+      {"id=f8%3ae4%3ae3%3aa1%3ab2%3ac3",
+       {"f8%3ae4%3ae3%3aa1%3ab2%3ac3"},
+       0xF8E4E3A1B2C3},
+      {"a=F8%3AE4%3AE3%3AA1%3AB2%3AC3%3A00 b=3C\\:52\\:82\\:1A\\:2B\\:3C\\:4D",
+       {}},
       {"F8%2FE4%2FE3%2FA1%2FB2%2FC3", {}},
       // Six spaced pairs under a MAC label, not under another or a seventh.
       {"MAC: 44 19 b6 3a 7c 01", {"44 19 b6 3a 7c 01"}, 0x4419B63A7C01},
@@ -351,30 +377,38 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
       {"0000: 00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff", {}},
       // DHCP client identifiers of type 1: six bytes after the 01.
       {"1717000000 90:61:ae:3d:5c:1f 10.0.0.5 pc1 01:90:61:ae:3d:5c:1f",
-       {"90:61:ae:3d:5c:1f", "01:90:61:ae:3d:5c:1f"}, 0x9061AE3D5C1F},
-      {"ClientId 01-90-61-ae-3d-5c-1f", {"01-90-61-ae-3d-5c-1f"},
+       {"90:61:ae:3d:5c:1f", "01:90:61:ae:3d:5c:1f"},
+       0x9061AE3D5C1F},
+      {"ClientId 01-90-61-ae-3d-5c-1f",
+       {"01-90-61-ae-3d-5c-1f"},
        0x9061AE3D5C1F},
       {"02:90:61:ae:3d:5c:1f 01:90:61:ae:3d:5c:1f:00", {}},
       {"client-id: 019061ae3d5c1f", {"019061ae3d5c1f"}, 0x9061AE3D5C1F},
       {"MAC: 019061ae3d5c1f, Serial 019061ae3d5c1f", {}},
       // DHCPv6 DUIDs of type 1 (LLT) and 3 (LL) over Ethernet.
       {"DHCPv6 Client DUID. . : 00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F",
-       {"00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F"}, 0x9061AE3D5C1F},
-      {"duid 00:03:00:01:90:61:ae:3d:5c:1f;", {"00:03:00:01:90:61:ae:3d:5c:1f"},
+       {"00-01-00-01-2B-8C-1D-4E-90-61-AE-3D-5C-1F"},
+       0x9061AE3D5C1F},
+      {"duid 00:03:00:01:90:61:ae:3d:5c:1f;",
+       {"00:03:00:01:90:61:ae:3d:5c:1f"},
        0x9061AE3D5C1F},
       {"ClientDuid 000100012B8C1D4E9061AE3D5C1F and 000300019061ae3d5c1f",
        {"000100012B8C1D4E9061AE3D5C1F", "000300019061ae3d5c1f"},
        0x9061AE3D5C1F},
-      {"DUID клиента DHCPv6: 000300019061ae3d5c1f", {"000300019061ae3d5c1f"},
+      {"DUID клиента DHCPv6: 000300019061ae3d5c1f",
+       {"000300019061ae3d5c1f"},
        0x9061AE3D5C1F},
       {"00:02:00:00:ab:11:aa:bb:cc:dd:ee:ff 00-03-00-06-90-61-AE-3D-5C-1F", {}},
       {"MAC 000300019061ae3d5c1f 00030001-9061ae3d5c1f", {}},
       // IPv6 addresses with the MAC in a modified EUI-64 identifier.
       {"fe80::21d:aaff:fe61:83c dev eth0 lladdr 00:1d:aa:61:08:3c",
-       {"fe80::21d:aaff:fe61:83c", "00:1d:aa:61:08:3c"}, 0x001DAA61083C},
-      {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07/64", {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07"},
+       {"fe80::21d:aaff:fe61:83c", "00:1d:aa:61:08:3c"},
+       0x001DAA61083C},
+      {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07/64",
+       {"2001:DB8:1:0:BA27:EBFF:FE0C:1E07"},
        0xB827EB0C1E07},
-      {"ping fe80::a00:27ff:fe4e:66a1%enp0s3.", {"fe80::a00:27ff:fe4e:66a1"},
+      {"ping fe80::a00:27ff:fe4e:66a1%enp0s3.",
+       {"fe80::a00:27ff:fe4e:66a1"},
        0x0800274E66A1},
       {"fe80::1 ::1 2001:db8::8a2e:370:7334 fe80::f1d3:2c4e:ab12:9a0b "
        "2001:db8::ff:fe00:1:2 fe80::21d:aaff:fe61:83c:1 "
@@ -416,13 +450,15 @@ TEST(MacScannerTest, ReadsNoFurtherThanTheEndOfTheText) {
   for (const std::string text :
        {"fe80:1:2:3::", "fe80:1:2:3:", "fe80::21d:aaff:fe61:83c",
         "2001:db8:1:0:ba27:ebff:fe0c:1e07:", "3C\\:52\\:82\\:1A\\:2B\\:3C\\",
-        "F8%3AE4%3AE3%3AA1%3AB2%3AC3%3", "01:90:61:ae:3d:5c:1f:", "00-01-00-01-2B-8C",
+        "F8%3AE4%3AE3%3AA1%3AB2%3AC3%3",
+        "01:90:61:ae:3d:5c:1f:", "00-01-00-01-2B-8C",
         "MAC: 44 19 b6 3a 7c 01 0", "DUID 000100012B8C1D4E9061AE3D5C1", "0x"}) {
     const auto buffer = std::make_unique<char[]>(text.size());
     std::copy(text.begin(), text.end(), buffer.get());
     const std::string_view exact(buffer.get(), text.size());
     std::vector<std::string> macs;
-    for (const MacFinding& f : FindMacs(exact)) macs.emplace_back(f.candidate_mac);
+    for (const MacFinding& f : FindMacs(exact))
+      macs.emplace_back(f.candidate_mac);
     EXPECT_EQ(macs, model::Macs(text)) << text;
   }
 }
@@ -739,16 +775,24 @@ TEST(MacScannerTest, AgreesWithThePlainLabelRuleOverTables) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
   };
   const std::vector<std::string> headings = {
-      "Name", "MAC", "Mac", "Address", "Station", "Physical", "Serial",
-      "DUID", "Client", "client-id", "Id", "HMAC", "MacAddress", "Ж",
-      "Serial:"};
-  const std::vector<std::string> cells = {
-      "001A2B3C4D5E",          "0x001A2B3C4D5E", "019061ae3d5c1f",
-      "000300019061ae3d5c1f",  "44 19 b6 3a 7c 01", "pc1",
-      "10.0.0.1",              "",               "\"a,b\"",
-      "000100012B8C1D4E9061AE3D5C1F", "id:", "x =", "MAC:"};
-  const std::vector<std::string> separators = {",", ";", "\t", "  ", "   ",
-                                               " "};
+      "Name",     "MAC",    "Mac",        "Address", "Station",
+      "Physical", "Serial", "DUID",       "Client",  "client-id",
+      "Id",       "HMAC",   "MacAddress", "Ж",       "Serial:"};
+  const std::vector<std::string> cells = {"001A2B3C4D5E",
+                                          "0x001A2B3C4D5E",
+                                          "019061ae3d5c1f",
+                                          "000300019061ae3d5c1f",
+                                          "44 19 b6 3a 7c 01",
+                                          "pc1",
+                                          "10.0.0.1",
+                                          "",
+                                          "\"a,b\"",
+                                          "000100012B8C1D4E9061AE3D5C1F",
+                                          "id:",
+                                          "x =",
+                                          "MAC:"};
+  const std::vector<std::string> separators = {",",  ";",   "\t",
+                                               "  ", "   ", " "};
   const std::vector<std::string> ends = {"\n", "\r\n", "\r"};
   for (int round = 0; round < 3000; ++round) {
     std::string text;

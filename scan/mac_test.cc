@@ -19,8 +19,12 @@ TEST(MacTextTest, DigitsAndValuesRoundTrip) {
     std::string_view text;
     std::optional<std::uint64_t> value;
   } const cases[] = {
-      {"0", 0},         {"fF", 0xFF},       {"001A2b", 0x001A2B},
-      {"", {}},         {"0g", {}},         {"-1", {}},
+      {"0", 0},
+      {"fF", 0xFF},
+      {"001A2b", 0x001A2B},
+      {"", {}},
+      {"0g", {}},
+      {"-1", {}},
       {"ffffffffffffffff", ~std::uint64_t{0}},
       {"10000000000000000", {}},
   };

@@ -119,7 +119,13 @@ constexpr std::array kRows = {
 
 std::span<const NotationRow> Notations() { return kRows; }
 
-const NotationRow& HexStringRow() { return kRows.back(); }
+const NotationRow& HexStringRow() {
+  // Found by its notation, wherever the table puts it.
+  static const NotationRow& row = *std::find_if(
+      kRows.begin(), kRows.end(),
+      [](const NotationRow& r) { return r.notation == kHexString; });
+  return row;
+}
 
 LabelKind LabelOf(Need need) {
   switch (need) {

@@ -59,9 +59,8 @@ TEST(NotationsTest, EveryExampleIsFoundByItsOwnRow) {
       EXPECT_EQ(found[0].offset, text.size() - around.size() - mac.size());
       // The tag's row is reached from the tag, every other from the first
       // byte of its text.
-      const std::size_t start = row.need == Need::kTag
-                                    ? text.find("G:") + 1
-                                    : found[0].offset;
+      const std::size_t start =
+          row.need == Need::kTag ? text.find("G:") + 1 : found[0].offset;
       for (const Simd simd : levels) {
         MacStarts starts(text, simd);
         bool tag = false;

@@ -57,7 +57,8 @@ TEST(TextCodecTest, DecodesEachWindows1251ByteFrom80) {
 // the box drawing of DOS tables, and the signs after я.
 TEST(TextCodecTest, DecodesEachCp866ByteFrom80) {
   const char* const high =
-      "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмноп░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀рстуфхцчшщъыьэюяЁёЄєЇїЎў°∙·√№¤■\u00A0";
+      "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмноп░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟"
+      "╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀рстуфхцчшщъыьэюяЁёЄєЇїЎў°∙·√№¤■\u00A0";
   std::string bytes;
   for (int byte = 0x80; byte <= 0xFF; ++byte) {
     bytes.push_back(static_cast<char>(byte));
@@ -72,12 +73,15 @@ TEST(TextCodecTest, DecodesEachCp866ByteFrom80) {
 // show, from the first byte that is no UTF-8 on. Each fed whole, and in
 // pieces of every size from one byte.
 TEST(TextCodecTest, ReadsAnInputInTheCodePageItShows) {
-  const std::string russian = "Имя;МАК-адрес;Примечание\r\nпк;001A2B3C4D5E;ёЁ №\n";
+  const std::string russian =
+      "Имя;МАК-адрес;Примечание\r\nпк;001A2B3C4D5E;ёЁ №\n";
   std::string cp1251, cp866, le = "\xFF\xFE";
-  cp1251 = "\xC8\xEC\xFF;\xCC\xC0\xCA-\xE0\xE4\xF0\xE5\xF1;\xCF\xF0\xE8"
-           "\xEC\xE5\xF7\xE0\xED\xE8\xE5\r\n\xEF\xEA;001A2B3C4D5E;\xB8\xA8 \xB9\n";
-  cp866 = "\x88\xAC\xEF;\x8C\x80\x8A-\xA0\xA4\xE0\xA5\xE1;\x8F\xE0\xA8"
-          "\xAC\xA5\xE7\xA0\xAD\xA8\xA5\r\n\xAF\xAA;001A2B3C4D5E;\xF1\xF0 \xFC\n";
+  cp1251 =
+      "\xC8\xEC\xFF;\xCC\xC0\xCA-\xE0\xE4\xF0\xE5\xF1;\xCF\xF0\xE8"
+      "\xEC\xE5\xF7\xE0\xED\xE8\xE5\r\n\xEF\xEA;001A2B3C4D5E;\xB8\xA8 \xB9\n";
+  cp866 =
+      "\x88\xAC\xEF;\x8C\x80\x8A-\xA0\xA4\xE0\xA5\xE1;\x8F\xE0\xA8"
+      "\xAC\xA5\xE7\xA0\xAD\xA8\xA5\r\n\xAF\xAA;001A2B3C4D5E;\xF1\xF0 \xFC\n";
   for (const char16_t c : Utf16FromUtf8(russian)) {
     le += static_cast<char>(c & 0xFF);
     le += static_cast<char>(c >> 8);
@@ -104,8 +108,8 @@ TEST(TextCodecTest, ReadsAnInputInTheCodePageItShows) {
       InputDecoder decoder;
       std::string room, text;
       for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
-        text.append(decoder.Feed(std::string_view(c.bytes).substr(at, piece),
-                                 &room));
+        text.append(
+            decoder.Feed(std::string_view(c.bytes).substr(at, piece), &room));
       }
       text.append(decoder.Finish(&room));
       ASSERT_EQ(text, c.text) << c.bytes << " in pieces of " << piece;
@@ -123,10 +127,10 @@ TEST(TextCodecTest, ReadsAnInputInTheCodePageItShows) {
 // the five it leaves undefined are U+FFFD.
 TEST(TextCodecTest, DecodesEachWindows1252ByteFrom80To9F) {
   const char* const expected[32] = {
-      "€", "\uFFFD", "‚", "ƒ", "„", "…", "†", "‡",
-      "ˆ", "‰", "Š", "‹", "Œ", "\uFFFD", "Ž", "\uFFFD",
-      "\uFFFD", "‘", "’", "“", "”", "•", "–", "—",
-      "˜", "™", "š", "›", "œ", "\uFFFD", "ž", "Ÿ"};
+      "€",      "\uFFFD", "‚", "ƒ", "„", "…",      "†", "‡",
+      "ˆ",      "‰",      "Š", "‹", "Œ", "\uFFFD", "Ž", "\uFFFD",
+      "\uFFFD", "‘",      "’", "“", "”", "•",      "–", "—",
+      "˜",      "™",      "š", "›", "œ", "\uFFFD", "ž", "Ÿ"};
   for (int byte = 0x80; byte <= 0x9F; ++byte) {
     std::string out;
     AppendWindows1252AsUtf8(std::string(1, static_cast<char>(byte)), &out);

@@ -11,8 +11,8 @@ class FakeProgress : public ProgressView {
   ~FakeProgress() override { owner_->progress_open = false; }
 
   bool Show(std::string_view text, double) override {
-    owner_->progress_texts.append(QString::fromUtf8(
-        text.data(), static_cast<qsizetype>(text.size())));
+    owner_->progress_texts.append(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     ++owner_->progress_updates;
     return owner_->cancel_after_updates < 0 ||
            owner_->progress_updates < owner_->cancel_after_updates;

@@ -88,8 +88,7 @@ class FakeMainView : public MainView {
   std::unique_ptr<ProgressView> OpenProgress() override {
     ++progress_windows;
     return std::make_unique<FakeProgressView>(&progress_texts, &progress_done,
-                                              &progress_open,
-                                              cancel_at);
+                                              &progress_open, cancel_at);
   }
   ResultsView* OpenResults() override { return results.get(); }
   ResultsView* CreateResults() override {

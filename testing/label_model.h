@@ -7,9 +7,9 @@
 // Only the words are shared (LabelWords), not the code that finds them.
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <optional>
-#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,11 +57,11 @@ inline bool HoldsLabel(std::string_view s, const LabelWord& label) {
         const bool starts = at == 0 || !LatinLetter(s[at - 1]) ||
                             (Capital(s[at]) && !Capital(s[at - 1]));
         const std::size_t next = at + w.size();
-        const bool ends = next == s.size() || !LatinLetter(s[next]) ||
-                          (next + 4 <= s.size() && Small(s[next]) == 'a' &&
-                           Small(s[next + 1]) == 'd' &&
-                           Small(s[next + 2]) == 'd' &&
-                           Small(s[next + 3]) == 'r');
+        const bool ends =
+            next == s.size() || !LatinLetter(s[next]) ||
+            (next + 4 <= s.size() && Small(s[next]) == 'a' &&
+             Small(s[next + 1]) == 'd' && Small(s[next + 2]) == 'd' &&
+             Small(s[next + 3]) == 'r');
         if (starts && ends) return true;
         break;
       }
@@ -84,8 +84,8 @@ class LabelModel {
     std::size_t begin = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const bool lf = text[i] == '\n';
-      const bool cr = text[i] == '\r' && i + 1 < text.size() &&
-                      text[i + 1] != '\n';
+      const bool cr =
+          text[i] == '\r' && i + 1 < text.size() && text[i + 1] != '\n';
       if (lf || cr) {
         lines_.push_back({begin, i});
         begin = i + 1;
@@ -145,7 +145,8 @@ class LabelModel {
     }
     if (key) return false;
     std::size_t column = 0;
-    for (const char c : own) column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    for (const char c : own)
+      column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     const std::string first = !block.empty() ? block[0] : "";
     const std::string second = block.size() > 1 ? block[1] : "";
     return Heads(header, below, column, end - at, kind) ||
@@ -167,9 +168,11 @@ class LabelModel {
     }
     std::size_t start = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
-      if (std::string_view("\t,;&?{[(").find(before[i]) != std::string_view::npos) {
+      if (std::string_view("\t,;&?{[(").find(before[i]) !=
+          std::string_view::npos) {
         start = i + 1;
-      } else if (before[i] == ' ' && i + 1 < before.size() && before[i + 1] == ' ') {
+      } else if (before[i] == ' ' && i + 1 < before.size() &&
+                 before[i + 1] == ' ') {
         start = i + 2;
       }
     }

@@ -61,5 +61,4 @@ ListingKind KindAt(std::string_view path);
 ResultStyle TestStyle(ResultFormat format = ResultFormat::kText,
                       std::string_view eol = "\n");
 
-
 }  // namespace venmark

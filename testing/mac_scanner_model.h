@@ -4,13 +4,13 @@
 // against: every position, every notation, letter by letter, written apart
 // from the scanner's table of notations and its label context.
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <algorithm>
 #include <vector>
 
 #include "scan/label_context.h"
@@ -24,12 +24,18 @@ struct Shape {
   std::string_view lead = "";  // the digits it starts with
   std::size_t mac_from = 0;    // the digit the MAC starts at
 };
-inline constexpr Shape kShapes[] = {
-    {6, 2, "-"},        {6, 2, ":"},         {3, 4, "."},
-    {3, 4, "-"},        {6, 2, "\\:"},       {6, 2, "%3a"},
-    {7, 2, ":", "01", 2}, {7, 2, "-", "01", 2}, {10, 2, ":", "00030001", 8},
-    {10, 2, "-", "00030001", 8}, {14, 2, ":", "00010001", 16},
-    {14, 2, "-", "00010001", 16}};
+inline constexpr Shape kShapes[] = {{6, 2, "-"},
+                                    {6, 2, ":"},
+                                    {3, 4, "."},
+                                    {3, 4, "-"},
+                                    {6, 2, "\\:"},
+                                    {6, 2, "%3a"},
+                                    {7, 2, ":", "01", 2},
+                                    {7, 2, "-", "01", 2},
+                                    {10, 2, ":", "00030001", 8},
+                                    {10, 2, "-", "00030001", 8},
+                                    {14, 2, ":", "00010001", 16},
+                                    {14, 2, "-", "00010001", 16}};
 
 inline bool Alnum(char c) {
   return c >= 0 && std::isalnum(static_cast<unsigned char>(c));
@@ -220,8 +226,8 @@ inline bool Eui64(std::string_view text, std::size_t at, std::uint64_t* mac,
   if (run.ends_with(':') && !run.ends_with("::")) run.remove_suffix(1);
   end = at + run.size();
   if (end < text.size() &&
-      (Alnum(text[end]) || (text[end] == '.' && end + 1 < text.size() &&
-                            Alnum(text[end + 1])))) {
+      (Alnum(text[end]) ||
+       (text[end] == '.' && end + 1 < text.size() && Alnum(text[end + 1])))) {
     return false;
   }
   const std::size_t gap = run.find("::");
@@ -381,10 +387,9 @@ std::vector<Found> Findings(std::string_view text, Labelled&& labelled) {
 // (label_model.h), not by the scanner's LabelContext.
 inline std::vector<Found> Findings(std::string_view text) {
   const LabelModel labels(text);
-  return Findings(text, [&](std::string_view, std::size_t at, std::size_t end,
-                            LabelKind kind) {
-    return labels.Labelled(at, end, kind);
-  });
+  return Findings(
+      text, [&](std::string_view, std::size_t at, std::size_t end,
+                LabelKind kind) { return labels.Labelled(at, end, kind); });
 }
 
 // The MACs of text as written, in text order.

@@ -96,8 +96,8 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count,
 
 // Called about once a second even while nothing arrives, so a cancel never
 // waits for the server.
-int ReportProgress(void* user, curl_off_t download_total, curl_off_t download_now,
-                   curl_off_t, curl_off_t) {
+int ReportProgress(void* user, curl_off_t download_total,
+                   curl_off_t download_now, curl_off_t, curl_off_t) {
   auto* transfer = static_cast<Transfer*>(user);
   // libcurl knows the size once the answer's Content-Length has come; it
   // counts the bytes on the wire, compressed or not, and so does the
@@ -106,8 +106,8 @@ int ReportProgress(void* user, curl_off_t download_total, curl_off_t download_no
   long status = 0;
   transfer->api->easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
   const bool sized = download_total > 0 && status == 200;
-  const auto received = sized ? static_cast<std::int64_t>(download_now)
-                              : transfer->received;
+  const auto received =
+      sized ? static_cast<std::int64_t>(download_now) : transfer->received;
   // Never more in than the whole: a body longer than it said grows it.
   const std::int64_t total =
       sized ? std::max(static_cast<std::int64_t>(download_total), received)

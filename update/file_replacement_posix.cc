@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <string>
 #include <filesystem>
+#include <string>
 
 #include "listings/listing_file.h"
 #include "update/file_replacement.h"
@@ -47,7 +47,8 @@ bool HeldByAnother(const std::string& path, const struct stat& file) {
 // A user's name, or their number where the system knows no name.
 std::string UserName(uid_t uid) {
   char buffer[1024];
-  struct passwd entry {}, *found = nullptr;
+  struct passwd entry {
+  }, *found = nullptr;
   if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 &&
       found != nullptr) {
     return found->pw_name;

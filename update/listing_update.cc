@@ -54,7 +54,8 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
                      .error_number = refusal.error_number,
                      .detail = refusal.stale_owner});
     }
-    if (refusal.error_number == 0) return Failed({.kind = UpdateFailure::kBusy});
+    if (refusal.error_number == 0)
+      return Failed({.kind = UpdateFailure::kBusy});
     return Failed({.kind = UpdateFailure::kCannotLock,
                    .path = folder,
                    .error_number = refusal.error_number});
@@ -81,11 +82,12 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
       continue;
     }
     listing.current_records = current.records;
-    const auto reference =
-        std::find_if(references.begin(), references.end(),
-                     [&](const ListingFile& f) { return f.kind == listing.kind; });
+    const auto reference = std::find_if(
+        references.begin(), references.end(),
+        [&](const ListingFile& f) { return f.kind == listing.kind; });
     if (!current.exists && reference != references.end()) {
-      const CurrentListing in_use = InspectListing(reference->path, listing.kind);
+      const CurrentListing in_use =
+          InspectListing(reference->path, listing.kind);
       if (in_use.problem.kind == UpdateFailure::kNone) {
         listing.current_records = in_use.records;
       }
@@ -93,10 +95,9 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   }
 
   ListingFetcher fetcher(options, transport, progress);
-  fetcher.Expect(static_cast<std::size_t>(
-      std::count_if(listings.begin(), listings.end(), [](const auto& l) {
-        return l.refused.kind == UpdateFailure::kNone;
-      })));
+  fetcher.Expect(static_cast<std::size_t>(std::count_if(
+      listings.begin(), listings.end(),
+      [](const auto& l) { return l.refused.kind == UpdateFailure::kNone; })));
   std::vector<Fetched> fetched;
   for (const ListingToFetch& listing : listings) {
     if (listing.refused.kind != UpdateFailure::kNone) {

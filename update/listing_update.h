@@ -84,21 +84,21 @@ struct UpdateResult {
 
 // Where an update stands: which listing arrives, and how much of it.
 struct UpdateStep {
-  std::size_t listing = 0;        // which of those fetched, from 0
-  std::size_t listings = 0;       // how many are fetched
+  std::size_t listing = 0;   // which of those fetched, from 0
+  std::size_t listings = 0;  // how many are fetched
   ListingKind kind = ListingKind::kMaL;
-  std::int64_t received = 0;      // its bytes so far
-  std::int64_t total = -1;        // its size, -1 while none is known
-  bool over = false;              // it has arrived or failed
+  std::int64_t received = 0;  // its bytes so far
+  std::int64_t total = -1;    // its size, -1 while none is known
+  bool over = false;          // it has arrived or failed
 };
 
 // Told where the update stands, as often as a transfer reports; returns
 // false to cancel the update.
 using UpdateProgress = std::function<bool(const UpdateStep& step)>;
 
-// Downloads the listings of every kind, each to a file of its own beside the one it
-// replaces, checks each with the program's own readers, and only then puts
-// them in place: none when the MA-L listing fails or the update is
+// Downloads the listings of every kind, each to a file of its own beside the
+// one it replaces, checks each with the program's own readers, and only then
+// puts them in place: none when the MA-L listing fails or the update is
 // cancelled, and every other kind's that passed when it does not. One update
 // at a time per folder.
 UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,

@@ -123,14 +123,15 @@ class ListingUpdateTest : public testing::Test {
   std::unique_ptr<Transport> transport_ = MakeSystemTransport();
 };
 
-TEST_F(ListingUpdateTest, ReplacesEveryKindsListingKeepingModesWithTheIeeeDate) {
+TEST_F(ListingUpdateTest,
+       ReplacesEveryKindsListingKeepingModesWithTheIeeeDate) {
   // Each kind of the table at its place in the IEEE's layout.
   std::vector<std::string> fresh;
   for (const ListingKindRow& row : kListingKinds) {
-    fresh.push_back(row.kind == ListingKind::kMaL
-                        ? MakeListing(30, "New")
-                        : MakeKindListing(row.kind, 5 + static_cast<int>(
-                                                             fresh.size())));
+    fresh.push_back(
+        row.kind == ListingKind::kMaL
+            ? MakeListing(30, "New")
+            : MakeKindListing(row.kind, 5 + static_cast<int>(fresh.size())));
     Serve("/" + std::string(row.ieee_path), 200, fresh.back());
   }
   last_modified_ = "Wed, 21 Oct 2015 07:28:00 GMT";
@@ -269,19 +270,26 @@ TEST_F(ListingUpdateTest, RefusesWhatIsNoWholeListing) {
       // Even a body that reads as a listing is not taken from an error.
       {404, fresh, {.kind = UpdateFailure::kHttpStatus, .count = 404}},
       {500, fresh, {.kind = UpdateFailure::kHttpStatus, .count = 500}},
-      {200, "<html><title>Request Rejected</title></html>",
+      {200,
+       "<html><title>Request Rejected</title></html>",
        {.kind = UpdateFailure::kNotAListing}},
       // From 98 % to 150 % of the records of the file it replaces.
-      {200, MakeListing(9),
+      {200,
+       MakeListing(9),
        {.kind = UpdateFailure::kTooFew, .count = 9, .other = 20}},
-      {200, MakeListing(19),
+      {200,
+       MakeListing(19),
        {.kind = UpdateFailure::kTooFew, .count = 19, .other = 20}},
-      {200, MakeListing(31),
+      {200,
+       MakeListing(31),
        {.kind = UpdateFailure::kTooMany, .count = 31, .other = 20}},
       // Cut at a line break inside the last record, or with no line break.
-      {200, fresh.substr(0, fresh.rfind("0000", fresh.rfind("(base 16)"))),
+      {200,
+       fresh.substr(0, fresh.rfind("0000", fresh.rfind("(base 16)"))),
        {.kind = UpdateFailure::kCutOff}},
-      {200, fresh.substr(0, fresh.size() - 5), {.kind = UpdateFailure::kCutOff}},
+      {200,
+       fresh.substr(0, fresh.size() - 5),
+       {.kind = UpdateFailure::kCutOff}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Debug(c.says));
@@ -347,8 +355,8 @@ TEST_F(ListingUpdateTest, AFailedWriteLeavesTheOldListing) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const UpdateResult result = Update();
     setrlimit(RLIMIT_FSIZE, &saved);
-    ExpectUntouched(result,
-                    {.kind = UpdateFailure::kCannotWrite, .error_number = EFBIG});
+    ExpectUntouched(
+        result, {.kind = UpdateFailure::kCannotWrite, .error_number = EFBIG});
   }
   std::signal(SIGXFSZ, previous);
 }
@@ -446,8 +454,10 @@ TEST_F(ListingUpdateTest, ChecksTheCertificateAndNeverLeavesTls) {
       {&right_name, "/oui/oui.txt", nullptr, NetworkFailure::kUntrusted},
       {&right_name, "/oui/oui.txt", "SSL_CERT_FILE", std::nullopt},
       {&right_name, "/oui/oui.txt", "CURL_CA_BUNDLE", std::nullopt},
-      {&wrong_name, "/oui/oui.txt", "CURL_CA_BUNDLE", NetworkFailure::kUntrusted},
-      {&right_name, "/down/oui.txt", "SSL_CERT_FILE", NetworkFailure::kBadRedirect},
+      {&wrong_name, "/oui/oui.txt", "CURL_CA_BUNDLE",
+       NetworkFailure::kUntrusted},
+      {&right_name, "/down/oui.txt", "SSL_CERT_FILE",
+       NetworkFailure::kBadRedirect},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.path) + " " + (c.bundle ? c.bundle : "-"));
@@ -506,10 +516,9 @@ class StalledServerTest : public ListingUpdateTest {
 
 TEST_F(StalledServerTest, CancelEndsTheTransferAtOnce) {
   const auto started = Clock::now();
-  const UpdateResult result = Update(
-      [&](const UpdateStep&) {
-        return Clock::now() - started < milliseconds(300);
-      });
+  const UpdateResult result = Update([&](const UpdateStep&) {
+    return Clock::now() - started < milliseconds(300);
+  });
   // Long before the stall would have ended on its own.
   EXPECT_LT(Clock::now() - started, stall_ / 2);
   EXPECT_EQ(result.status, UpdateStatus::kCancelled);
@@ -561,8 +570,7 @@ TEST_F(ListingUpdateTest, NeverFollowsAPlantedLink) {
   EXPECT_EQ(ReadFile("base.dat"), MakeListing(30, "New"));
 }
 
-TEST_F(ListingUpdateTest,
-       CreatesAMissingDatabaseAndReportsOneItCannotReplace) {
+TEST_F(ListingUpdateTest, CreatesAMissingDatabaseAndReportsOneItCannotReplace) {
   fs::remove(dir_ / "base.dat");
   const std::string fresh = MakeListing(3);
   Serve("/oui/oui.txt", 200, fresh);

@@ -22,7 +22,8 @@ std::string Unescape(std::string_view text) {
     const auto hex = [](char c) { return mac::HexValue(c); };
     if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
         hex(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+      out.push_back(
+          static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
       i += 2;
     } else {
       out.push_back(text[i]);
@@ -99,7 +100,8 @@ UpdateSources SourcesAt(const Origin& origin) {
   for (const ListingKindRow& row : kListingKinds) {
     // The table writes the IEEE's paths with "/": each system's own
     // separator in what is shown and opened.
-    const fs::path ieee = (folder / PathFromUtf8(row.ieee_path)).make_preferred();
+    const fs::path ieee =
+        (folder / PathFromUtf8(row.ieee_path)).make_preferred();
     const fs::path flat = folder / ieee.filename();
     std::error_code error;
     sources[row.kind] = Utf8FromPath(

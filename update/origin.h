@@ -33,9 +33,9 @@ bool IsIeee(const Origin& origin);
 
 // The addresses of the listings at origin. A folder may hold the IEEE's
 // layout (oui/oui.txt, oui28/mam.txt, oui36/oui36.txt, iab/iab.txt,
-// cid/cid.txt) or the same files flat; each listing is taken where it is, and one that
-// is in neither place is asked for in the IEEE's layout, where its absence
-// is told.
+// cid/cid.txt) or the same files flat; each listing is taken where it is, and
+// one that is in neither place is asked for in the IEEE's layout, where its
+// absence is told.
 UpdateSources SourcesAt(const Origin& origin);
 
 }  // namespace venmark

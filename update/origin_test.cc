@@ -59,7 +59,8 @@ TEST(OriginTest, ParsesEveryWayAnOriginIsWritten) {
       {"", std::nullopt},
       {"  \t\r\n", std::nullopt},
       {"https://standards-oui.ieee.org", Origin{kWeb, kIeeeOrigin}},
-      {" HTTPS://mirror.corp/ieee/ \n", Origin{kWeb, "HTTPS://mirror.corp/ieee"}},
+      {" HTTPS://mirror.corp/ieee/ \n",
+       Origin{kWeb, "HTTPS://mirror.corp/ieee"}},
       {"http://10.0.0.5:8080", Origin{kWeb, "http://10.0.0.5:8080"}},
       {"/media/usb/ieee/", Origin{kFolder, "/media/usb/ieee"}},
       {"/", Origin{kFolder, "/"}},
@@ -128,8 +129,7 @@ TEST(OriginTest, ReadsTheOriginLineOfASettingsFile) {
       {"origin=/x=y", "/x=y"},
       {"origin\norigin /x\norigin=/after", "/after"},
       {"#origin=/commented\n;origin=/too\n", std::nullopt},
-      {Utf16Bytes(u"# мой\r\norigin=/media/Папка\r\n", false),
-       "/media/Папка"},
+      {Utf16Bytes(u"# мой\r\norigin=/media/Папка\r\n", false), "/media/Папка"},
       {Utf16Bytes(u"origin=/media/Папка", true), "/media/Папка"},
       // Notepad's "ANSI" on a Russian Windows.
       {"origin=/media/\xCF\xE0\xEF\xEA\xE0\n", "/media/Папка"},
@@ -160,9 +160,9 @@ TEST(OriginTest, FindsTheSettingFirstSetAsThePlatformKeepsThem) {
   };
   auto set = [&](HKEY root, const wchar_t* value, DWORD type = REG_SZ) {
     set_raw(root, type, value,
-            value == nullptr ? 0
-                             : static_cast<DWORD>((wcslen(value) + 1) *
-                                                  sizeof(wchar_t)));
+            value == nullptr
+                ? 0
+                : static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
   };
   set(HKEY_CURRENT_USER, nullptr);
   set(HKEY_LOCAL_MACHINE, nullptr);
@@ -280,7 +280,8 @@ class FolderUpdateTest : public testing::Test {
     }
   }
 
-  UpdateResult UpdateFrom(const fs::path& folder, UpdateProgress progress = {}) {
+  UpdateResult UpdateFrom(const fs::path& folder,
+                          UpdateProgress progress = {}) {
     options_.sources = SourcesAt({Origin::Kind::kFolder, Utf8FromPath(folder)});
     return UpdateListings(options_, *transport_, progress);
   }
@@ -294,18 +295,21 @@ TEST_F(FolderUpdateTest, TakesEitherLayoutAndEachCheckOfADownload) {
   const std::string fresh = MakeListing(25, "New");
   Put(origin_ / "oui" / "oui.txt", fresh);
   // The file's time stands for the listing's day, as Last-Modified does.
-  const auto day = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+  const auto day =
+      fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
   fs::last_write_time(origin_ / "oui" / "oui.txt", day);
-  Put(origin_ / "oui28" / "mam.txt", MakeKindListing(ListingKind::kMaM, 6, "M"));
+  Put(origin_ / "oui28" / "mam.txt",
+      MakeKindListing(ListingKind::kMaM, 6, "M"));
   // The rest laid flat beside the layout's folders.
   Put(origin_ / "oui36.txt", MakeBlockListing(6, "S"));
   Put(origin_ / "iab.txt", MakeKindListing(ListingKind::kIab, 6, "I"));
   Put(origin_ / "cid" / "cid.txt", MakeKindListing(ListingKind::kCid, 6, "C"));
   std::vector<UpdateStep> steps;
-  const UpdateResult result = UpdateFrom(origin_.path(), [&](const UpdateStep& s) {
-    steps.push_back(s);
-    return true;
-  });
+  const UpdateResult result =
+      UpdateFrom(origin_.path(), [&](const UpdateStep& s) {
+        steps.push_back(s);
+        return true;
+      });
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
   EXPECT_TRUE(result.kept.empty());
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base.dat")), fresh);
@@ -362,18 +366,17 @@ TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
     for (const ListingKindRow& row : kListingKinds) {
       const fs::path ieee = PathFromUtf8(row.ieee_path);
       Put(flat ? origin_.path() / ieee.filename() : origin_.path() / ieee,
-          row.kind == ListingKind::kMaL
-              ? MakeListing(22, vendor)
-              : MakeKindListing(row.kind, 5, vendor));
+          row.kind == ListingKind::kMaL ? MakeListing(22, vendor)
+                                        : MakeKindListing(row.kind, 5, vendor));
     }
     const UpdateResult result = UpdateFrom(origin_.path());
     ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
     EXPECT_TRUE(result.kept.empty()) << vendor;
     for (const ListingKindRow& row : kListingKinds) {
-      EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / std::string(row.our_name))),
-                row.kind == ListingKind::kMaL
-                    ? MakeListing(22, vendor)
-                    : MakeKindListing(row.kind, 5, vendor))
+      EXPECT_EQ(
+          ReadWholeFile(Utf8FromPath(target_ / std::string(row.our_name))),
+          row.kind == ListingKind::kMaL ? MakeListing(22, vendor)
+                                        : MakeKindListing(row.kind, 5, vendor))
           << row.name << " " << vendor;
     }
     // The layout's files go before the flat ones are put.
@@ -384,10 +387,8 @@ TEST_F(FolderUpdateTest, TakesEveryKindInEitherLayoutAndCancels) {
       }
     }
   }
-  const UpdateResult cancelled =
-      UpdateFrom(origin_.path(), [](const UpdateStep& step) {
-        return step.listing < 2;
-      });
+  const UpdateResult cancelled = UpdateFrom(
+      origin_.path(), [](const UpdateStep& step) { return step.listing < 2; });
   EXPECT_EQ(cancelled.status, UpdateStatus::kCancelled);
   EXPECT_EQ(ReadWholeFile(Utf8FromPath(target_ / "base.dat")),
             MakeListing(22, "Flat"));
@@ -437,7 +438,8 @@ TEST_F(FolderUpdateTest, TakesTheLayoutFirstAndOnlyEachKindsOwnFile) {
                  std::string(KindName(mixup.offered)));
     TestFolder empty, from;
     for (const ListingKindRow& row : kListingKinds) {
-      const ListingKind given = row.kind == mixup.asked ? mixup.offered : row.kind;
+      const ListingKind given =
+          row.kind == mixup.asked ? mixup.offered : row.kind;
       Put(from.path() / PathFromUtf8(row.ieee_path),
           given == ListingKind::kMaL ? MakeListing(22, "Given")
                                      : MakeKindListing(given, 5, "Given"));
@@ -466,7 +468,8 @@ TEST_F(FolderUpdateTest, TakesTheLayoutFirstAndOnlyEachKindsOwnFile) {
   // A FIFO, or a link to a device, is no listing: refused without waiting
   // for a writer, and told as what it is, not as a folder.
   fs::remove(origin_.path() / "oui36" / "oui36.txt");
-  ASSERT_EQ(::mkfifo((origin_.path() / "oui36" / "oui36.txt").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((origin_.path() / "oui36" / "oui36.txt").c_str(), 0600),
+            0);
   fs::remove(origin_.path() / "iab" / "iab.txt");
   fs::create_symlink("/dev/zero", origin_.path() / "iab" / "iab.txt");
   result = UpdateFrom(origin_.path());
@@ -485,9 +488,9 @@ TEST_F(FolderUpdateTest, TakesTheLayoutFirstAndOnlyEachKindsOwnFile) {
 #else
   // A file another program holds open without sharing is told as busy,
   // not as one the user may not read.
-  const HANDLE held = CreateFileW((origin_.path() / "oui" / "oui.txt").c_str(),
-                                  GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE held =
+      CreateFileW((origin_.path() / "oui" / "oui.txt").c_str(), GENERIC_READ, 0,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   result = UpdateFrom(origin_.path());
   CloseHandle(held);

@@ -50,7 +50,8 @@ using BodyWriter = std::function<bool(std::string_view part)>;
 // Told the bytes received so far and the size the answer announced (-1
 // while none is known); false cancels the transfer at once, even while the
 // server sends nothing.
-using KeepGoing = std::function<bool(std::int64_t received, std::int64_t total)>;
+using KeepGoing =
+    std::function<bool(std::int64_t received, std::int64_t total)>;
 
 // How the update reaches a server: libcurl here, WinHTTP on Windows.
 class Transport {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <vector>
 #include <sstream>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -26,8 +26,8 @@
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
 #include "testing/update_problems.h"
-#include "update/listing_update.h"
 #include "update/file_replacement.h"
+#include "update/listing_update.h"
 #include "update/update_checks.h"
 
 namespace venmark {
@@ -47,8 +47,9 @@ class UpdateLogicTest : public testing::Test {
     // Every kind of the table served, each in its shape.
     for (const ListingKindRow& row : kListingKinds) {
       transport_.answers[options_.sources[row.kind]] = {
-          200, row.kind == ListingKind::kMaL ? MakeListing(30, "New")
-                                             : MakeKindListing(row.kind, 5, "B")};
+          200, row.kind == ListingKind::kMaL
+                   ? MakeListing(30, "New")
+                   : MakeKindListing(row.kind, 5, "B")};
     }
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -129,7 +130,8 @@ TEST_F(UpdateLogicTest, ReplacesEveryKindWithTheServersDate) {
   for (const ListingKindRow& row : kListingKinds) {
     every.emplace(row.our_name);
     if (row.kind == ListingKind::kMaL) continue;
-    EXPECT_EQ(Read(std::string(row.our_name)), MakeKindListing(row.kind, 5, "B"));
+    EXPECT_EQ(Read(std::string(row.our_name)),
+              MakeKindListing(row.kind, 5, "B"));
   }
   EXPECT_EQ(Files(), every);
   const auto written =
@@ -175,13 +177,17 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
     UpdateProblem says;
   } cases[] = {
       {404, fresh, {.kind = UpdateFailure::kHttpStatus, .count = 404}},
-      {200, "<html>Request Rejected</html>",
+      {200,
+       "<html>Request Rejected</html>",
        {.kind = UpdateFailure::kNotAListing}},
-      {200, MakeListing(9, "Short"),
+      {200,
+       MakeListing(9, "Short"),
        {.kind = UpdateFailure::kTooFew, .count = 9, .other = 20}},
-      {200, fresh.substr(0, fresh.size() - 5),
+      {200,
+       fresh.substr(0, fresh.size() - 5),
        {.kind = UpdateFailure::kCutOff}},
-      {200, fresh.substr(0, fresh.rfind("\r\n00") + 2),
+      {200,
+       fresh.substr(0, fresh.rfind("\r\n00") + 2),
        {.kind = UpdateFailure::kCutOff}},
   };
   for (const auto& c : cases) {
@@ -203,7 +209,8 @@ TEST_F(UpdateLogicTest, RefusesWhatIsNoWholeListingAndLeavesNothingBehind) {
 
 TEST_F(UpdateLogicTest, ACompanionThatFailsKeepsItsOldFile) {
   Write("base-mas.dat", MakeBlockListing(10, "Old"));
-  transport_.answers[options_.sources[ListingKind::kMaS]] = {200, MakeBlockListing(4, "Few")};
+  transport_.answers[options_.sources[ListingKind::kMaS]] = {
+      200, MakeBlockListing(4, "Few")};
   transport_.answers[options_.sources[ListingKind::kIab]] = {500, ""};
   const UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated) << Debug(result.problem);
@@ -300,10 +307,10 @@ TEST(UpdateChecksTest, ANewListingIsMuchLikeTheOld) {
     std::size_t fetched, current;
     UpdateFailure kind;
   } cases[] = {
-      {98, 100, UpdateFailure::kNone},    {97, 100, UpdateFailure::kTooFew},
-      {150, 100, UpdateFailure::kNone},   {151, 100, UpdateFailure::kTooMany},
-      {49, 50, UpdateFailure::kNone},     {48, 50, UpdateFailure::kTooFew},
-      {1, 0, UpdateFailure::kNone},       {100000, 0, UpdateFailure::kNone},
+      {98, 100, UpdateFailure::kNone},  {97, 100, UpdateFailure::kTooFew},
+      {150, 100, UpdateFailure::kNone}, {151, 100, UpdateFailure::kTooMany},
+      {49, 50, UpdateFailure::kNone},   {48, 50, UpdateFailure::kTooFew},
+      {1, 0, UpdateFailure::kNone},     {100000, 0, UpdateFailure::kNone},
   };
   for (const auto& c : cases) {
     const UpdateProblem problem = CheckRecordCount(c.fetched, c.current);
@@ -319,8 +326,8 @@ TEST(UpdateChecksTest, ANewListingIsMuchLikeTheOld) {
 // listing in use, never to the MA-L listing's count.
 TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
   Write("base-mas.dat", MakeBlockListing(100, "Old"));
-  transport_.answers[options_.sources[ListingKind::kMaS]] = {200,
-                                               MakeBlockListing(99, "New")};
+  transport_.answers[options_.sources[ListingKind::kMaS]] = {
+      200, MakeBlockListing(99, "New")};
   UpdateResult result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated);
   EXPECT_TRUE(result.kept.empty()) << Debug(result.kept[0].why);
@@ -329,11 +336,13 @@ TEST_F(UpdateLogicTest, EachCompanionIsHeldToItsOwnFile) {
   // A new folder, held to the listings in use in another.
   fs::create_directory(dir_ / "in-use");
   WriteWholeFile(dir_ / "in-use" / "base.dat", MakeListing(30, "In use"));
-  WriteWholeFile(dir_ / "in-use" / "base-mam.dat", MakeKindListing(ListingKind::kMaM, 50, "M"));
+  WriteWholeFile(dir_ / "in-use" / "base-mam.dat",
+                 MakeKindListing(ListingKind::kMaM, 50, "M"));
   options_.reference = Utf8FromPath(dir_ / "in-use" / "base.dat");
   fs::create_directory(dir_ / "new");
   options_.listing = Utf8FromPath(dir_ / "new" / "base.dat");
-  transport_.answers[options_.sources[ListingKind::kMaM]] = {200, MakeKindListing(ListingKind::kMaM, 5, "M")};
+  transport_.answers[options_.sources[ListingKind::kMaM]] = {
+      200, MakeKindListing(ListingKind::kMaM, 5, "M")};
   result = Update();
   ASSERT_EQ(result.status, UpdateStatus::kUpdated);
   ASSERT_EQ(result.kept.size(), 1u);
@@ -416,9 +425,8 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
   // Addresses the update cannot fetch are named as such.
   options_.sources[ListingKind::kIab] = "ftp://ieee/iab.txt";
   result = Update();
-  EXPECT_EQ(Debug(result.problem),
-            Debug({.kind = UpdateFailure::kBadSource,
-                   .path = "ftp://ieee/iab.txt"}));
+  EXPECT_EQ(Debug(result.problem), Debug({.kind = UpdateFailure::kBadSource,
+                                          .path = "ftp://ieee/iab.txt"}));
 }
 
 #ifdef _WIN32
@@ -512,7 +520,8 @@ class SharedFolderTest : public testing::Test {
     fs::create_directory(folder_);
     options_.listing = Utf8FromPath(folder_ / "base.dat");
     options_.sources = IeeeSources("http://ieee");
-    transport_.answers[options_.sources[ListingKind::kMaL]] = {200, MakeListing(30, "New")};
+    transport_.answers[options_.sources[ListingKind::kMaL]] = {
+        200, MakeListing(30, "New")};
     Make("base.dat", MakeListing(30, "Old"), 0, 2000, 0640);
   }
   void TearDown() override {

@@ -15,13 +15,13 @@ enum class NetworkFailure {
   kTimedOut,
   kCutOff,
   kTooManyRedirects,
-  kBadRedirect,  // to a scheme not allowed, https to http among them
-  kUntrusted,    // the server's certificate is not trusted
+  kBadRedirect,   // to a scheme not allowed, https to http among them
+  kUntrusted,     // the server's certificate is not trusted
   kNoTrustStore,  // the system's certificates could not be read
-  kTls,          // any other failure of the secure connection
+  kTls,           // any other failure of the secure connection
   kBadAddress,
-  kNoLibrary,    // the transport's library could not be loaded
-  kCannotStart,  // the transport could not start a transfer
+  kNoLibrary,       // the transport's library could not be loaded
+  kCannotStart,     // the transport could not start a transfer
   kNoFile,          // a file of a folder: detail its path
   kFileUnreadable,  // the same, and error_number
   kFileNotRegular,  // the same: a FIFO, a device, no regular file

@@ -31,19 +31,20 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  INITCOMMONCONTROLSEX controls{
-      sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                           ICC_PROGRESS_CLASS};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES |
+                                                     ICC_BAR_CLASSES |
+                                                     ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   // A program without a console says what --help and a wrong option ask
   // for in a message box.
   const venmark::GuiStart start = venmark::DecideGuiStart(Arguments(), true);
   if (start.action != venmark::GuiStart::Action::kRun) {
     const bool fail = start.action == venmark::GuiStart::Action::kFail;
-    MessageBoxW(nullptr, venmark::win32::WithCrLf(
-                             venmark::WideFromUtf8(start.text)).c_str(),
-                venmark::WideFromUtf8(venmark::text::kAppTitle).c_str(),
-                MB_OK | (fail ? MB_ICONERROR : MB_ICONINFORMATION));
+    MessageBoxW(
+        nullptr,
+        venmark::win32::WithCrLf(venmark::WideFromUtf8(start.text)).c_str(),
+        venmark::WideFromUtf8(venmark::text::kAppTitle).c_str(),
+        MB_OK | (fail ? MB_ICONERROR : MB_ICONINFORMATION));
     return fail ? 1 : 0;
   }
   venmark::win32::MainWindow window(instance,

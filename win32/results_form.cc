@@ -38,7 +38,8 @@ ResultsWindow* ResultsWindow::Of(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
   if (WideFromUtf8(ResultsFormLayout().name) != name) return nullptr;
-  return reinterpret_cast<ResultsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return reinterpret_cast<ResultsWindow*>(
+      GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 std::string ResultsWindow::Text() const {
@@ -50,7 +51,8 @@ std::string ResultsWindow::Text() const {
 void ResultsWindow::Append(std::string_view text, std::size_t first) {
   if (text.empty()) return;
   const std::wstring before = WithCrLf(WideFromUtf8(text.substr(0, first)));
-  const std::wstring insert = before + WithCrLf(WideFromUtf8(text.substr(first)));
+  const std::wstring insert =
+      before + WithCrLf(WideFromUtf8(text.substr(first)));
   const int length = GetWindowTextLengthW(text_);
   SendMessageW(text_, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(text_, EM_REPLACESEL, FALSE,
@@ -71,7 +73,8 @@ Pixels ResultsWindow::Frame() const {
 
 int ResultsWindow::FrameWidthFor(std::string_view lines) const {
   HDC dc = GetDC(text_);
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(text_, WM_GETFONT, 0, 0));
+  const auto font =
+      reinterpret_cast<HFONT>(SendMessageW(text_, WM_GETFONT, 0, 0));
   const HGDIOBJ before = SelectObject(dc, font);
   int widest = 0;
   for (std::size_t at = 0; at <= lines.size();) {
