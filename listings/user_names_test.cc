@@ -52,6 +52,18 @@ TEST(UserNamesTest, ReadsMacsAndPrefixesAsNamesFilesWriteThem) {
   }
 }
 
+// Of a range named in two files, the first file's name holds, however
+// many of its own lines that file named twice.
+TEST(UserNamesTest, TheFirstFilesNameOfARangeHolds) {
+  UserNames names;
+  names.Add("0A-00-00/24 a1\n0A-00-00/24 a2\n0A-00-00/24 a3\n0B-00-00/24 b1\n",
+            "first", nullptr);
+  names.Add("0B-00-00/24 b2\n0A-00-00/24 a4\n", "second", nullptr);
+  ASSERT_NE(names.Range(0x0B0000000001), nullptr);
+  EXPECT_EQ(names.Range(0x0B0000000001)->name, "b1");
+  EXPECT_EQ(names.Range(0x0A0000000001)->name, "a1");
+}
+
 TEST(UserNamesTest, NamesDevicesAndTheMostSpecificRange) {
   UserNames names;
   std::vector<BadNameLine> bad;
