@@ -82,7 +82,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The key whose value the word after before is, where before ends in a
 // key with letters in it, ":" or "=", then blanks or a quote ("S/N" of
 // "MAC: 3C52821A5D07  S/N: ", "ts" of "mac=…&ts="). A key runs back to the
-// line's start, two blanks, a tab, or one of , ; & ? { [ (.
+// line's start, two blanks, a tab, or one of , ; & ? { [ ( = :.
 std::optional<std::string_view> KeyBefore(std::string_view before) {
   std::size_t end = before.size();
   while (end > 0 && (IsBlank(before[end - 1]) || before[end - 1] == '"' ||
@@ -97,8 +97,9 @@ std::optional<std::string_view> KeyBefore(std::string_view before) {
   std::size_t begin = end;
   while (begin > 0) {
     const char c = before[begin - 1];
+    // Another key's sign ends it too: "MAC='…' SN='…'".
     if (c == '\t' || c == ',' || c == ';' || c == '&' || c == '?' || c == '{' ||
-        c == '[' || c == '(' ||
+        c == '[' || c == '(' || c == '=' || c == ':' ||
         (c == ' ' && begin >= 2 && before[begin - 2] == ' ')) {
       break;
     }

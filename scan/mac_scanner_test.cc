@@ -293,6 +293,15 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        {"001122334455"},
        0x001122334455},
       {"SN=211234567890 mac 001122334455", {"001122334455"}, 0x001122334455},
+      {"MAC='3C52821A5D07' SN='211234567890'",
+       {"3C52821A5D07"},
+       0x3C52821A5D07},
+      {"mac lookup /x?ts=202403191031 and {ts=202403191031}", {}},
+      // Eleven hex digits in a heading are no MAC's value: it is a heading.
+      {"Host\tMAC\npc1\t001A2B3C4D5E\nabcdef01234\tSerial\tMAC\n"
+       "pc2\t211234567890\t001A2B3C4D5F\n",
+       {"001A2B3C4D5E", "001A2B3C4D5F"},
+       0x001A2B3C4D5E},
       {"MAC: 3C52821A5D07 3C52821A5D08",
        {"3C52821A5D07", "3C52821A5D08"},
        0x3C52821A5D07},

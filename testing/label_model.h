@@ -156,7 +156,7 @@ class LabelModel {
  private:
   // The key before a value: own ends in ":" or "=" and blanks or quotes;
   // the key is what stands before the sign back to the last tab, two
-  // spaces or , ; & ? { [ (, and holds a letter.
+  // spaces or , ; & ? { [ ( = :, and holds a letter.
   static std::optional<std::string> KeyOf(const std::string& own) {
     const std::size_t sign = own.find_last_not_of(" \t\"'");
     if (sign == std::string::npos || (own[sign] != ':' && own[sign] != '=')) {
@@ -168,7 +168,7 @@ class LabelModel {
     }
     std::size_t start = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
-      if (std::string_view("\t,;&?{[(").find(before[i]) !=
+      if (std::string_view("\t,;&?{[(=:").find(before[i]) !=
           std::string_view::npos) {
         start = i + 1;
       } else if (before[i] == ' ' && i + 1 < before.size() &&
