@@ -857,27 +857,15 @@ TEST_F(ScanUpdateTest, FailsWithoutTouchingTheDatabase) {
 // An update against a server that stalls after its first line, stopped by
 // a signal while it waits.
 TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
-  std::atomic<bool> requested{false}, release{false};
-  venmark::TestHttpServer stalled;
-  stalled.server().Get(R"(.*/oui\.txt)", [&](const httplib::Request&,
-                                             httplib::Response& response) {
-    requested = true;
-    response.set_chunked_content_provider(
-        "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
-          if (offset == 0) return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
-          for (int i = 0; i < 1000 && !release; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          }
-          return false;
-        });
-  });
+  venmark::StalledServer stalled(R"(.*/oui\.txt)",
+                                 std::chrono::milliseconds(10000));
   fs::create_directory(dir_ / "sub");
   Write("sub/base.dat", old_listing_);
   // The last round starts as nohup does, SIGHUP ignored: it stays so.
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, 0}) {
     SCOPED_TRACE(signal_number);
     const bool nohup = signal_number == 0;
-    requested = false;
+    stalled.Forget();
     // Runs venmark-scan --update --db sub/base.dat in the test folder.
     const std::string listing = "--db=sub/base.dat";
     const std::string origin = "VENMARK_IEEE_ORIGIN=http://mirror.invalid";
@@ -899,10 +887,10 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
       ::execve(argv[0], argv, envp);
       ::_exit(127);
     }
-    for (int i = 0; i < 2000 && !requested; ++i) {
+    for (int i = 0; i < 2000 && !stalled.requested(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ASSERT_TRUE(requested) << "venmark-scan never asked";
+    ASSERT_TRUE(stalled.requested()) << "venmark-scan never asked";
     // The download waits beside --db, not in the current folder.
     int temp_files = 0;
     for (int i = 0; i < 2000 && temp_files == 0; ++i) {
@@ -936,7 +924,6 @@ TEST_F(ScanUpdateTest, SignalsCancelTheUpdateCleanly) {
                             fs::directory_iterator()),
               1);
   }
-  release = true;
 }
 
 // The help names each exit status as the program gives it.

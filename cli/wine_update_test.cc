@@ -130,20 +130,7 @@ TEST_F(WineUpdateTest, ReplacesTheListingsAndRefusesWhatIsNoListing) {
 // Ctrl+C while the server stalls: WinHTTP gives up at once, nothing is
 // replaced and nothing is left behind.
 TEST_F(WineUpdateTest, CtrlCCancelsAStalledDownloadAtOnce) {
-  std::atomic<bool> requested{false}, release{false};
-  TestHttpServer stalled;
-  stalled.server().Get("/oui/oui.txt", [&](const httplib::Request&,
-                                           httplib::Response& response) {
-    requested = true;
-    response.set_chunked_content_provider(
-        "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
-          if (offset == 0) return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
-          for (int i = 0; i < 3000 && !release; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          }
-          return false;
-        });
-  });
+  StalledServer stalled("/oui/oui.txt");
   const std::string origin = "VENMARK_IEEE_ORIGIN=" + stalled.Url("");
   const std::string folder = dir_.path().string();
   const pid_t pid = ::fork();
@@ -160,10 +147,10 @@ TEST_F(WineUpdateTest, CtrlCCancelsAStalledDownloadAtOnce) {
              static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  for (int i = 0; i < 3000 && !requested; ++i) {
+  for (int i = 0; i < 3000 && !stalled.requested(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  ASSERT_TRUE(requested);
+  ASSERT_TRUE(stalled.requested());
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const auto sent = std::chrono::steady_clock::now();
   ::kill(-pid, SIGINT);
@@ -171,7 +158,7 @@ TEST_F(WineUpdateTest, CtrlCCancelsAStalledDownloadAtOnce) {
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
   // Long before the server would have gone on.
   EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(10));
-  release = true;
+  stalled.Release();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
   EXPECT_EQ(ReadWholeFile((dir_ / "base.dat").string()), old_);

@@ -1,7 +1,9 @@
 #include "testing/test_server.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 namespace venmark {
 namespace {
@@ -17,6 +19,25 @@ std::string Quoted(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+StalledServer::StalledServer(const std::string& pattern,
+                             std::chrono::milliseconds stall)
+    : stall_(stall) {
+  server_.server().Get(
+      pattern, [this](const httplib::Request&, httplib::Response& response) {
+        requested_ = true;
+        response.set_chunked_content_provider(
+            "text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
+              if (offset == 0)
+                return sink.write("00-00-00   (hex)\t\tA\r\n", 21);
+              const auto until = std::chrono::steady_clock::now() + stall_;
+              while (!release_ && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+              return false;
+            });
+      });
+}
 
 TestCertificates::TestCertificates(const std::filesystem::path& folder)
     : folder_(folder) {

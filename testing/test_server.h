@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -57,6 +58,33 @@ using TestHttpsServer = TestServer<httplib::SSLServer>;
 // A certificate authority made for the test with the openssl command, and
 // server certificates it signs, in folder: ca.pem, and NAME.pem with
 // NAME.key for each.
+// A server whose listings (every path matching pattern) send a first line
+// and then nothing, until Release() or until `stall` has passed: a stalled
+// download, for cancelling and timing out.
+class StalledServer {
+ public:
+  explicit StalledServer(
+      const std::string& pattern = R"(.*/oui\.txt)",
+      std::chrono::milliseconds stall = std::chrono::milliseconds(30000));
+  ~StalledServer() { Release(); }
+  StalledServer(const StalledServer&) = delete;
+  StalledServer& operator=(const StalledServer&) = delete;
+
+  // "http://127.0.0.1:PORT" followed by path.
+  std::string Url(const std::string& path) const { return server_.Url(path); }
+  // Whether a listing was asked for since the last Forget().
+  bool requested() const { return requested_; }
+  void Forget() { requested_ = false; }
+  // Ends every stall now, and every one to come.
+  void Release() { release_ = true; }
+  std::chrono::milliseconds stall() const { return stall_; }
+
+ private:
+  std::atomic<bool> requested_{false}, release_{false};
+  std::chrono::milliseconds stall_;
+  TestHttpServer server_;  // last: it stops before what its handler uses
+};
+
 class TestCertificates {
  public:
   explicit TestCertificates(const std::filesystem::path& folder);

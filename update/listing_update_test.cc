@@ -484,34 +484,15 @@ TEST_F(ListingUpdateTest, ChecksTheCertificateAndNeverLeavesTls) {
   ::unsetenv("CURL_CA_BUNDLE");
 }
 
-// A server that sends a first line and then nothing for `stall`.
+// The MA-L listing from a server that sends a first line, then nothing.
 class StalledServerTest : public ListingUpdateTest {
  protected:
   void SetUp() override {
     ListingUpdateTest::SetUp();
-    server_.server().Get("/stalled/oui.txt", [this](
-                                                 const httplib::Request&,
-                                                 httplib::Response& response) {
-      requested_ = true;
-      response.set_chunked_content_provider(
-          "text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
-            if (offset == 0) {
-              sink.write("00-00-00   (hex)\t\tFirst\r\n", 25);
-              return true;
-            }
-            const auto until = Clock::now() + stall_;
-            while (!release_ && Clock::now() < until) {
-              std::this_thread::sleep_for(milliseconds(10));
-            }
-            return false;
-          });
-    });
-    options_.sources[ListingKind::kMaL] = server_.Url("/stalled/oui.txt");
+    options_.sources[ListingKind::kMaL] = stalled_.Url("/stalled/oui.txt");
   }
-  void TearDown() override { release_ = true; }
 
-  std::atomic<bool> requested_{false}, release_{false};
-  milliseconds stall_{8000};
+  StalledServer stalled_{R"(.*/oui\.txt)", milliseconds(8000)};
 };
 
 TEST_F(StalledServerTest, CancelEndsTheTransferAtOnce) {
@@ -520,7 +501,7 @@ TEST_F(StalledServerTest, CancelEndsTheTransferAtOnce) {
     return Clock::now() - started < milliseconds(300);
   });
   // Long before the stall would have ended on its own.
-  EXPECT_LT(Clock::now() - started, stall_ / 2);
+  EXPECT_LT(Clock::now() - started, stalled_.stall() / 2);
   EXPECT_EQ(result.status, UpdateStatus::kCancelled);
   EXPECT_EQ(result.problem.kind, UpdateFailure::kNone);
   EXPECT_TRUE(ReadFile("base.dat") == old_listing_);
@@ -537,16 +518,18 @@ TEST_F(StalledServerTest, GivesUpOnAStallAndOnTheOverallTimeLimit) {
 }
 
 TEST_F(StalledServerTest, OneUpdateAtATimePerFolder) {
+  std::atomic<bool> released{false};
   std::thread first([&] {
     const UpdateResult result =
-        Update([&](const UpdateStep&) { return !release_; });
+        Update([&](const UpdateStep&) { return !released; });
     EXPECT_EQ(result.status, UpdateStatus::kCancelled);
   });
-  while (!requested_) std::this_thread::sleep_for(milliseconds(5));
+  while (!stalled_.requested()) std::this_thread::sleep_for(milliseconds(5));
   const auto started = Clock::now();
   const UpdateResult second = Update();
   EXPECT_LT(Clock::now() - started, milliseconds(1000));  // at once
-  release_ = true;
+  released = true;
+  stalled_.Release();
   first.join();
   ExpectUntouched(second, {.kind = UpdateFailure::kBusy});
 }
