@@ -297,6 +297,20 @@ TEST(MacScannerTest, FindsFieldNotationsAndLeavesTheirDecoys) {
        {"3C52821A5D07"},
        0x3C52821A5D07},
       {"mac lookup /x?ts=202403191031 and {ts=202403191031}", {}},
+      // route print's interfaces: a number's dot leader, and nothing else.
+      {" 7...00 50 56 b9 c5 4b ......vmxnet3",
+       {"00 50 56 b9 c5 4b"},
+       0x005056B9C54B},
+      {"ab...00 50 56 b9 c5 4b x.1...00 50 56 b9 c5 4b ....00 50 56 b9 c5 4b",
+       {}},
+      // DUIDs in one- or two-digit groups: LLT (type 1) of 14 groups, LL
+      // (type 3) of 10, over Ethernet only.
+      {"server_id = 0:3:0:1:0:50:56:b9:c5:4b",
+       {"0:3:0:1:0:50:56:b9:c5:4b"},
+       0x005056B9C54B},
+      {"0:4:0:1:0:50:56:b9:c5:4b 0:3:0:6:0:50:56:b9:c5:4b "
+       "0:1:0:1:0:50:56:b9:c5:4b 0:3:0:1:1:2:3:4:5:6:7",
+       {}},
       // Eleven hex digits in a heading are no MAC's value: it is a heading.
       {"Host\tMAC\npc1\t001A2B3C4D5E\nabcdef01234\tSerial\tMAC\n"
        "pc2\t211234567890\t001A2B3C4D5F\n",

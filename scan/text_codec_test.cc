@@ -28,6 +28,31 @@ TEST(TextCodecTest, AcceptsOnlyWellFormedUtf8) {
   }
 }
 
+// How much of the bytes is UTF-8, and whether the rest is a character the
+// end cuts short (which more bytes may finish) or no UTF-8 at all.
+TEST(TextCodecTest, TellsHowMuchIsUtf8) {
+  const struct {
+    std::string_view bytes;
+    std::size_t valid;
+    bool cut;
+  } cases[] = {
+      {"", 0, false},
+      {"abc", 3, false},
+      {"ab\xD0\x9C", 4, false},
+      {"ab\xD0", 2, true},
+      {"12345678\xE2\x82", 8, true},
+      {"ab\xD0x", 2, false},
+      {"ab\x80", 2, false},
+      {"ab\xED\xA0\x80", 2, false},
+  };
+  for (const auto& c : cases) {
+    bool cut = !c.cut;  // set either way by the call
+    EXPECT_EQ(ValidUtf8Prefix(c.bytes, &cut), c.valid) << c.bytes;
+    EXPECT_EQ(cut, c.cut) << c.bytes;
+    EXPECT_EQ(ValidUtf8Prefix(c.bytes), c.valid) << c.bytes;
+  }
+}
+
 TEST(TextCodecTest, DecodesWindows1252) {
   std::string out;
   AppendWindows1252AsUtf8("A\x80\x8a\x9f\xa0\xe9\xff\x81", &out);
