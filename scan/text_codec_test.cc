@@ -145,6 +145,10 @@ TEST(TextCodecTest, ReadsAnInputInTheCodePageItShows) {
   EXPECT_EQ(GuessRussianCodePage("\xCC\xC0\xCA \xE0\xE4\xF0\xE5\xF1"),
             RussianCodePage::kWindows1251);
   EXPECT_EQ(GuessRussianCodePage(""), RussianCodePage::kWindows1251);
+  // 0xE0 to 0xEF is a letter in either: it tips nothing.
+  EXPECT_EQ(GuessRussianCodePage("\x80\xE0\xEF"), RussianCodePage::kCp866);
+  EXPECT_EQ(GuessRussianCodePage("\xDF\xE0\xEF"),
+            RussianCodePage::kWindows1251);
 }
 
 // The 32 bytes where Windows-1252 differs from Latin-1, entry by entry
