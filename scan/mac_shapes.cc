@@ -93,27 +93,41 @@ bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length) {
 // Whether six groups of one or two hex digits joined by colons start at
 // start, the last not running on into a third digit; their value goes
 // into *address and their length into *length.
-bool MatchColonShort(std::string_view text, std::size_t start,
-                     std::uint64_t* address, std::size_t* length) {
-  std::uint64_t value = 0;
+std::size_t ReadColonGroups(std::string_view text, std::size_t start,
+                            std::span<unsigned> groups, std::size_t* end) {
+  std::size_t count = 0;
   std::size_t i = start;
-  for (int group = 0; group < 6; ++group) {
-    if (group > 0) {
-      if (i >= text.size() || text[i] != ':') return false;
-      ++i;
-    }
+  for (;;) {
     std::size_t digits = 0;
-    unsigned byte = 0;
+    unsigned value = 0;
     while (i < text.size() && IsHex(text[i]) && digits < 3) {
-      byte = byte << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
+      value = value << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
       ++digits;
       ++i;
     }
-    if (digits == 0 || digits > 2) return false;
-    value = value << 8 | byte;
+    if (digits == 0 || digits > 2) return 0;
+    groups[count++] = value;
+    if (count == groups.size() || i + 1 >= text.size() || text[i] != ':' ||
+        !IsHex(text[i + 1])) {
+      break;
+    }
+    ++i;
   }
+  *end = i;
+  return count;
+}
+
+bool MatchColonShort(std::string_view text, std::size_t start,
+                     std::uint64_t* address, std::size_t* length) {
+  std::array<unsigned, 6> groups{};
+  std::size_t end = start;
+  if (ReadColonGroups(text, start, groups, &end) != groups.size()) {
+    return false;
+  }
+  std::uint64_t value = 0;
+  for (const unsigned byte : groups) value = value << 8 | byte;
   *address = value;
-  *length = i - start;
+  *length = end - start;
   return true;
 }
 

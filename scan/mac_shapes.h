@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,13 @@ bool IsWhole(std::string_view text, std::size_t start, std::size_t length,
 
 // The same for a bare word and every separator (a GUID's last group).
 bool IsWholeBare(std::string_view text, std::size_t start, std::size_t length);
+
+// Reads colon groups of one or two hex digits from start into groups, at
+// most groups.size() of them, going on while a colon and a hex digit
+// follow: how many, *end after the last. 0 where a group has no digit or
+// runs on into a third.
+std::size_t ReadColonGroups(std::string_view text, std::size_t start,
+                            std::span<unsigned> groups, std::size_t* end);
 
 // Whether six groups of one or two hex digits joined by colons start at
 // start; their value into *address, their length into *length.

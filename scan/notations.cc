@@ -189,22 +189,10 @@ bool ReadGroups(const NotationRow& row, std::string_view text, std::size_t at,
 bool ReadShortDuid(std::string_view text, std::size_t at,
                    std::uint64_t* address, std::size_t* length) {
   if (at > 0 && (IsAlnum(text[at - 1]) || text[at - 1] == ':')) return false;
+  // One group more than a DUID-LLT has: a longer run is no DUID.
   std::array<unsigned, 15> groups{};
-  std::size_t count = 0;
   std::size_t i = at;
-  for (;;) {
-    std::size_t digits = 0;
-    unsigned value = 0;
-    while (i < text.size() && IsHex(text[i]) && digits < 3) {
-      value = value << 4 | static_cast<unsigned>(mac::KnownHexValue(text[i]));
-      ++digits;
-      ++i;
-    }
-    if (digits == 0 || digits > 2 || count == groups.size()) return false;
-    groups[count++] = value;
-    if (i + 1 >= text.size() || text[i] != ':' || !IsHex(text[i + 1])) break;
-    ++i;
-  }
+  const std::size_t count = shapes::ReadColonGroups(text, at, groups, &i);
   // Nothing that goes on the run: a letter, a digit, another colon group.
   if (i < text.size() && IsAlnum(text[i])) return false;
   // Type 1 (time and link-layer address) or 3 (link-layer address), over
