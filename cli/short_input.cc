@@ -6,6 +6,7 @@
 #include "cli/stream_scan.h"
 #include "cli/whole_input.h"
 #include "listings/listing_set.h"
+#include "scan/input_decoder.h"
 #include "scan/mac_scanner.h"
 #include "scan/text_codec.h"
 

@@ -14,6 +14,7 @@
 #include "cli/batched_writer.h"
 #include "cli/whole_input.h"
 #include "listings/listing_file.h"
+#include "scan/input_decoder.h"
 #include "scan/mac_scanner.h"
 #include "scan/text_codec.h"
 

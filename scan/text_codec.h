@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,16 +13,6 @@ bool IsValidUtf8(std::string_view bytes);
 // How many of the first bytes are well-formed UTF-8; *cut (when given) is
 // set when what follows is a character the bytes' end cuts short.
 std::size_t ValidUtf8Prefix(std::string_view bytes, bool* cut = nullptr);
-
-// The Russian code pages text that is no UTF-8 comes in.
-enum class RussianCodePage {
-  kWindows1251,  // Notepad's "ANSI" on a Russian Windows
-  kCp866,        // the OEM code page: cmd.exe's output on a Russian Windows
-};
-
-// The code page bytes (no UTF-8) show: CP866 where its letters' bytes
-// outnumber Windows-1251's, else Windows-1251.
-RussianCodePage GuessRussianCodePage(std::string_view bytes);
 
 // Appends bytes, read as CP866, as UTF-8 to *out.
 void AppendCp866AsUtf8(std::string_view bytes, std::string* out);
@@ -72,29 +61,6 @@ class Utf16Decoder {
   bool have_byte_ = false;
   unsigned char byte_ = 0;
   char16_t high_ = 0;  // a high surrogate waiting for its low one
-};
-
-// Reads an input's bytes, handed over in pieces of any size, as UTF-8 text:
-// UTF-16 with a byte-order mark decoded, UTF-8 passed on as it is, and from
-// the first bytes that are no UTF-8 on, the rest read in the Russian code
-// page they show (valid UTF-8 is never read in another code page).
-class InputDecoder {
- public:
-  // The text of the next bytes: a view of bytes while they are UTF-8,
-  // else of *room.
-  std::string_view Feed(std::string_view bytes, std::string* room);
-  // The text of what is held back at the end, in *room.
-  std::string_view Finish(std::string* room);
-
- private:
-  enum class Mode { kUnknown, kUtf8, kUtf16, kSingleByte };
-  std::string_view Take(std::string_view bytes, bool last, std::string* room);
-  void AppendSingleByte(std::string_view bytes, std::string* out) const;
-
-  Mode mode_ = Mode::kUnknown;
-  RussianCodePage page_ = RussianCodePage::kWindows1251;
-  std::optional<Utf16Decoder> utf16_;
-  std::string held_;  // the first byte, or a character cut at the end
 };
 
 }  // namespace venmark

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "scan/input_decoder.h"
+
 namespace venmark {
 namespace {
 
