@@ -15,16 +15,37 @@ BatchedWriter::~BatchedWriter() {
   thread_->join();
 }
 
-void BatchedWriter::Start() {
+void BatchedWriter::Start(std::function<void()> prepare) {
+  // Busy while it prepares: Drain waits for that too.
+  busy_ = prepare != nullptr;
   try {
-    thread_.emplace([this] { Run(); });
+    thread_.emplace([this, prepare = std::move(prepare)] { Run(prepare); });
   } catch (const std::system_error&) {
     // No second thread: started() stays false.
+    busy_ = false;
   }
 }
 
-void BatchedWriter::Run() {
-  std::unique_lock lock(mutex_);
+void BatchedWriter::Run(const std::function<void()>& prepare) {
+  std::unique_lock lock(mutex_, std::defer_lock);
+  if (prepare) {
+    std::exception_ptr failure;
+    try {
+      prepare();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    busy_ = false;
+    changed_.notify_all();
+    if (failure) {
+      failure_ = failure;
+      stopped_ = true;
+      return;
+    }
+  } else {
+    lock.lock();
+  }
   for (;;) {
     changed_.wait(lock, [&] { return closed_ || !batches_.empty(); });
     if (batches_.empty()) return;

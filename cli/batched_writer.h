@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,7 +30,9 @@ class BatchedWriter {
   // Starts the second thread, where one may start: not under a process
   // limit, a pids cgroup of one, or with no memory for its stack. Whether
   // it did, started() tells; if not, the caller writes the lines itself.
-  void Start();
+  // The thread calls prepare first (the listings' indexes, built while
+  // this one scans the first batch).
+  void Start(std::function<void()> prepare = nullptr);
   bool started() const { return thread_.has_value(); }
 
   // Takes finding, its MAC's text copied: the piece it stands in is
@@ -51,7 +54,7 @@ class BatchedWriter {
   static constexpr std::size_t kBatch = 4096;
   static constexpr std::size_t kWaiting = 4;  // a slow output holds the scan
 
-  void Run();
+  void Run(const std::function<void()>& prepare);
   // Queues the batch being filled; false once the writer has stopped.
   bool Push();
 

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "listings/listing_set.h"
 #include "scan/mac_scanner.h"
@@ -93,6 +97,35 @@ TEST(BatchedWriterTest, StopsTakingOnceTheOutputFails) {
   std::size_t taken = 0;
   Lines(text, true, true, 1 << 10, &taken);
   EXPECT_LT(taken, 200000u);
+}
+
+// What the thread prepares (the listings' indexes) is its own until Drain
+// returns: the caller may replace the listings right after. A failure to
+// prepare comes back from Drain, and nothing more is taken.
+TEST(BatchedWriterTest, DrainWaitsForThePreparingAndRethrowsItsFailure) {
+  static const ListingSet listings(MalListing::Parse(""));
+  Output out(nullptr);
+  LineWriter writer(listings, ResultFormat::kText, &out);
+  {
+    std::atomic<bool> prepared = false;
+    BatchedWriter lines(&writer);
+    lines.Start([&] {
+      // Slow, so that a Drain that does not wait returns first.
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      prepared = true;
+    });
+    ASSERT_TRUE(lines.started());
+    lines.Drain();
+    EXPECT_TRUE(prepared);
+  }
+  BatchedWriter lines(&writer);
+  lines.Start([] { throw std::runtime_error("no memory for the index"); });
+  ASSERT_TRUE(lines.started());
+  EXPECT_THROW(lines.Drain(), std::runtime_error);
+  const MacFinding finding;
+  bool taken = true;
+  for (std::size_t i = 0; i < 20000 && taken; ++i) taken = lines.Add(finding);
+  EXPECT_FALSE(taken);
 }
 
 }  // namespace

@@ -92,8 +92,7 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
         got == 0 ? decoder.Finish(&utf8) : decoder.Feed(bytes, &utf8);
     // A long first piece: a long text is coming.
     if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
-      listings->IndexAll();
-      batched.Start();
+      batched.Start([listings] { listings->IndexAll(); });
     }
     first_piece = false;
     scanner.Feed(text, found);
@@ -162,8 +161,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
   LineWriter writer(listings, format, out);
   BatchedWriter batched(&writer);
   if (text.size() >= ListingSet::kLongText) {
-    listings.IndexAll();
-    batched.Start();
+    batched.Start([&listings] { listings.IndexAll(); });
   }
   while (const std::optional<MacFinding> finding = scanner.Next()) {
     if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
