@@ -15,7 +15,8 @@
 #include "app/search_flow.h"
 #include "app/texts.h"
 #include "app/update_flow.h"
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
+#include "listings/paths.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
 

@@ -2,10 +2,11 @@
 
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "app/search_flow.h"
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 
 namespace venmark {
 namespace {

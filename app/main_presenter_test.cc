@@ -9,7 +9,7 @@
 
 #include "app/placement.h"
 #include "app/version.h"
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "testing/fake_main_view.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"

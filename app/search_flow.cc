@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "app/texts.h"
-#include "listings/listing_file.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
+#include "listings/paths.h"
+#include "listings/problem.h"
 #include "listings/result_lines.h"
 #include "scan/mac_scanner.h"
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "app/texts.h"
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
 #include "update/listing_update.h"
 
 namespace venmark::text {

@@ -5,7 +5,6 @@
 
 #include "app/search_flow.h"
 #include "app/texts.h"
-#include "listings/listing_file.h"
 #include "listings/listing_places.h"
 #include "update/file_transport.h"
 

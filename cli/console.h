@@ -9,7 +9,4 @@ namespace venmark {
 // to stream.
 void PrintLine(std::FILE* stream, std::string line);
 
-// Whether stream is a terminal.
-bool IsTerminal(std::FILE* stream);
-
 }  // namespace venmark

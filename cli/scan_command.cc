@@ -17,10 +17,10 @@
 #include "cli/short_input.h"
 #include "cli/stream_scan.h"
 #include "cli/update_command.h"
-#include "listings/listing_file.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
 #include "listings/live_listings.h"
+#include "listings/problem.h"
 
 namespace venmark {
 namespace {

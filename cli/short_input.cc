@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "cli/input_file.h"
 #include "cli/stream_scan.h"
 #include "cli/whole_input.h"
 #include "listings/listing_set.h"

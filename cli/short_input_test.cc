@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "listings/listing_set.h"
+#include "listings/paths.h"
 #include "testing/listings.h"
 
 namespace venmark {

@@ -1,40 +1,19 @@
 #include "cli/stream_scan.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <optional>
 
 #include "app/texts.h"
 #include "cli/batched_writer.h"
+#include "cli/input_file.h"
 #include "cli/whole_input.h"
-#include "listings/listing_file.h"
 #include "scan/input_decoder.h"
 #include "scan/mac_scanner.h"
 #include "scan/text_codec.h"
 
 namespace venmark {
 namespace {
-
-// Reads what has arrived, up to size bytes, waiting only while nothing
-// has: 0 at the end, -1 with errno on an error.
-long ReadSome(std::FILE* input, char* buffer, std::size_t size) {
-  const int fd = fileno(input);
-  for (;;) {
-#ifdef _WIN32
-    const long got = _read(fd, buffer, static_cast<unsigned>(size));
-#else
-    const long got = ::read(fd, buffer, size);
-#endif
-    if (got < 0 && errno == EINTR) continue;
-    return got;
-  }
-}
 
 // Whether text starts with a UTF-16 byte-order mark, either way round.
 bool HasUtf16Mark(std::string_view text) {
@@ -67,17 +46,17 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
     }
   };
   for (;;) {
-    errno = 0;
-    long got;
+    int error = 0;
+    long long got;
     if (!prelude.empty()) {
-      got = static_cast<long>(std::min(prelude.size(), kBlock));
+      got = static_cast<long long>(std::min(prelude.size(), kBlock));
       std::copy_n(prelude.data(), got, block.data());
       prelude.remove_prefix(static_cast<std::size_t>(got));
     } else {
-      got = ReadSome(input, block.data(), kBlock);
+      got = ReadFrom(input, block.data(), kBlock, &error);
     }
     if (got < 0) {
-      *error_number = errno != 0 ? errno : EIO;
+      *error_number = error != 0 ? error : EIO;
       batched.Drain();  // the lines of what was read come out all the same
       return false;
     }
@@ -142,15 +121,6 @@ bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
 }
 
 }  // namespace
-
-// Opens the file called name (UTF-8) for reading.
-std::FILE* OpenInput(const std::string& name) {
-#ifdef _WIN32
-  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
-#else
-  return std::fopen(name.c_str(), "rb");
-#endif
-}
 
 // Writes the result lines of a text held whole, in the order its MACs
 // stand; a long one is named on a second thread while this one scans.

@@ -10,9 +10,6 @@
 
 namespace venmark {
 
-// Opens the file called name (UTF-8) for reading.
-std::FILE* OpenInput(const std::string& name);
-
 // Writes the result lines of a text held whole, in the order its MACs
 // stand; a long one is named on a second thread while this one scans.
 void ScanWhole(std::string_view text, const ListingSet& listings,

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "listings/paths.h"
 #include "testing/listings.h"
 
 namespace venmark {

@@ -9,6 +9,7 @@
 #include "app/texts.h"
 #include "app/update_flow.h"
 #include "cli/console.h"
+#include "cli/input_file.h"
 #include "cli/scan_command.h"
 
 namespace venmark {

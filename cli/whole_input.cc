@@ -2,20 +2,22 @@
 
 #include <cerrno>
 
+#include "cli/input_file.h"
+
 namespace venmark {
 
 WholeInput ReadWholeInput(std::FILE* file, std::size_t limit) {
   WholeInput input;
   std::uint64_t size = 0;
-  if (!whole_input_internal::RegularFileSize(file, &size) || size > limit) {
+  if (!RegularFileSize(file, &size) || size > limit) {
     return input;
   }
   input.whole = true;
   int error = 0;
-  if (!file_read_internal::ReadAll(
-          size, limit + 1, &input.bytes, [&](char* into, std::size_t most) {
-            return whole_input_internal::ReadFrom(file, into, most, &error);
-          })) {
+  if (!file_read_internal::ReadAll(size, limit + 1, &input.bytes,
+                                   [&](char* into, std::size_t most) {
+                                     return ReadFrom(file, into, most, &error);
+                                   })) {
     input.error = error != 0 ? error : EIO;
   }
   return input;

@@ -30,14 +30,4 @@ struct WholeInput {
 WholeInput ReadWholeInput(std::FILE* file,
                           std::size_t limit = kWholeInputBytes);
 
-namespace whole_input_internal {
-
-// The system's own part: the size of file when it is a regular file.
-bool RegularFileSize(std::FILE* file, std::uint64_t* size);
-// Reads at most most bytes of file: how many, 0 at the end, -1 with
-// *error set.
-long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error);
-
-}  // namespace whole_input_internal
-
 }  // namespace venmark

@@ -5,7 +5,8 @@
 #include <tuple>
 #include <utility>
 
-#include "listings/listing_file.h"
+#include "listings/listing_bytes.h"
+#include "listings/text_search.h"
 #include "scan/mac.h"
 
 namespace venmark {

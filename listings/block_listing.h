@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "listings/listing_file.h"
+#include "listings/listing_bytes.h"
 
 namespace venmark {
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "listings/paths.h"
 #include "testing/listings.h"
 
 namespace venmark {

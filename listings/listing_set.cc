@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "listings/listing_places.h"
+#include "listings/paths.h"
 #include "listings/record_filter.h"
 #include "scan/mac.h"
 #include "scan/text_codec.h"

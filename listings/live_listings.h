@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
 #include "listings/listing_set.h"
 #include "listings/problem.h"
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "listings/paths.h"
 #include "scan/mac_scanner.h"
 #include "testing/listings.h"
 

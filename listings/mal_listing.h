@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "listings/listing_file.h"
+#include "listings/listing_bytes.h"
+#include "listings/text_search.h"
 
 namespace venmark {
 

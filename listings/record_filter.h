@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "listings/file_read.h"
-#include "listings/listing_file.h"
 #include "listings/listing_kinds.h"
+#include "listings/text_search.h"
 
 namespace venmark {
 

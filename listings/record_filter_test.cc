@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "listings/listing_set.h"
+#include "listings/paths.h"
 #include "listings/result_lines.h"
 #include "scan/mac_scanner.h"
 #include "testing/listings.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "listings/listing_file.h"
+#include "listings/text_search.h"
 #include "scan/mac.h"
 #include "scan/text_codec.h"
 

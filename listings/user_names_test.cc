@@ -6,6 +6,7 @@
 #include <random>
 
 #include "listings/listing_set.h"
+#include "listings/paths.h"
 #include "listings/result_lines.h"
 #include "scan/text_codec.h"
 #include "testing/listings.h"

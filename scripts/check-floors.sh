@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks the house's two rules no compiler keeps: every include of a
-# project header points down the floors (scan <- listings <- update <- app
-# <- qt, win32, cli; testing, bench and fuzz above them all; tests may use
-# testing/), and every C++ file is as .clang-format lays it out.
+# Checks the house's rules no compiler keeps: every include of a project
+# header points down the floors (scan <- listings <- update <- app <- qt,
+# win32, cli; testing, bench and fuzz above them all; tests may use
+# testing/), the system's own calls of listings/ and cli/ stand in their
+# per-system files, and every C++ file is as .clang-format lays it out.
 #   scripts/check-floors.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,18 @@ while IFS= read -r file; do
     fi
   done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
 done < <(git ls-files '*.cc' '*.h')
+
+# In listings/ and cli/ the system's own calls live in files of their own
+# (*_posix.cc, *_win32.cc): no other product file there names a system
+# header or asks which system it is built for.
+while IFS= read -r file; do
+  case $file in *_posix.cc | *_win32.cc | *_test.cc) continue ;; esac
+  if grep -nE '^#include <(windows|unistd|pwd|io|fcntl|sys/[a-z]+)\.h>|_WIN32' \
+    "$file" >&2; then
+    echo "$file: системное место вне файлов *_posix.cc и *_win32.cc" >&2
+    failed=1
+  fi
+done < <(git ls-files 'listings/*.cc' 'listings/*.h' 'cli/*.cc' 'cli/*.h')
 
 # The layout .clang-format gives, file by file.
 mapfile -t sources < <(git ls-files '*.cc' '*.h')

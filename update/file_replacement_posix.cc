@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "update/file_replacement.h"
 
 namespace venmark {

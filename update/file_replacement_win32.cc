@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "scan/text_codec.h"
 #include "update/file_replacement.h"
 

@@ -1,6 +1,7 @@
 #include "update/listing_fetch.h"
 
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
+#include "listings/paths.h"
 #include "update/update_checks.h"
 
 namespace venmark {

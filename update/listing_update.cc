@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "listings/block_listing.h"
-#include "listings/listing_file.h"
 #include "listings/listing_kinds.h"
 #include "listings/listing_set.h"
 #include "listings/mal_listing.h"
+#include "listings/paths.h"
 #include "update/file_replacement.h"
 #include "update/listing_fetch.h"
 #include "update/update_checks.h"

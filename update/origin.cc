@@ -3,7 +3,7 @@
 #include <array>
 #include <filesystem>
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "scan/mac.h"
 #include "scan/mac_shapes.h"
 

@@ -19,8 +19,8 @@
 #include <windows.h>
 #endif
 
-#include "listings/listing_file.h"
 #include "listings/listing_places.h"
+#include "listings/paths.h"
 #include "testing/listings.h"
 #include "testing/update_problems.h"
 #include "update/file_transport.h"

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
+#include "listings/text_search.h"
 #include "scan/mac_shapes.h"
 #include "scan/text_codec.h"
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "update/settings.h"
 
 namespace venmark {

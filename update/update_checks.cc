@@ -8,8 +8,10 @@
 #include <system_error>
 
 #include "listings/block_listing.h"
-#include "listings/listing_file.h"
+#include "listings/file_read.h"
 #include "listings/mal_listing.h"
+#include "listings/paths.h"
+#include "listings/text_search.h"
 #include "scan/mac.h"
 #include "update/origin.h"
 

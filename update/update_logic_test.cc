@@ -22,7 +22,7 @@
 #include <unistd.h>
 #endif
 
-#include "listings/listing_file.h"
+#include "listings/paths.h"
 #include "testing/fake_transport.h"
 #include "testing/listings.h"
 #include "testing/update_problems.h"

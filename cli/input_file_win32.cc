@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "cli/whole_input.h"
+#include "cli/input_file.h"
+#include "listings/paths.h"
 
-namespace venmark::whole_input_internal {
+namespace venmark {
+
+std::FILE* OpenInput(const std::string& name) {
+  return _wfopen(PathFromUtf8(name).c_str(), L"rb");
+}
 
 bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   const int fd = _fileno(file);
@@ -28,4 +33,6 @@ long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error) {
   return got;
 }
 
-}  // namespace venmark::whole_input_internal
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+}  // namespace venmark

@@ -1,33 +1,13 @@
-#include "listings/listing_file.h"
+#include "listings/text_search.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
-#include <cctype>
-#include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <new>
-#include <utility>
 
 #include "scan/mac_shapes.h"
-#include "scan/text_codec.h"
 
 namespace venmark {
-
-ListingBytes::ListingBytes(std::string_view text)
-    : owned_{AllocateBytes(text.size()), text.size(), {}} {
-  std::copy(text.begin(), text.end(), owned_.data.get());
-}
-
-bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
-                        ReadFailure* why) {
-  FileBytes data;
-  if (!ReadListingFile(path, &data, why)) return false;
-  *bytes = ListingBytes(std::move(data));
-  return true;
-}
 
 namespace {
 
@@ -121,14 +101,6 @@ std::size_t Finder::In(std::string_view text, std::size_t from) const {
 const Finder& RecordMarker() {
   static const Finder marker("(hex)");
   return marker;
-}
-
-std::string_view NameAsUtf8(std::string_view name,
-                            std::deque<std::string>* decoded) {
-  if (IsValidUtf8(name)) return name;
-  std::string& text = decoded->emplace_back();
-  AppendWindows1252AsUtf8(name, &text);
-  return text;
 }
 
 }  // namespace venmark

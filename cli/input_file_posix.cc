@@ -3,9 +3,13 @@
 
 #include <cerrno>
 
-#include "cli/whole_input.h"
+#include "cli/input_file.h"
 
-namespace venmark::whole_input_internal {
+namespace venmark {
+
+std::FILE* OpenInput(const std::string& name) {
+  return std::fopen(name.c_str(), "rb");
+}
 
 bool RegularFileSize(std::FILE* file, std::uint64_t* size) {
   const int fd = ::fileno(file);
@@ -28,4 +32,6 @@ long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error) {
   }
 }
 
-}  // namespace venmark::whole_input_internal
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+}  // namespace venmark

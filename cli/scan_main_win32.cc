@@ -1,14 +1,13 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/scan_command.h"
 #include "scan/text_codec.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
 
 // Arguments arrive in UTF-16, so that file names in any script survive;
 // the program works in UTF-8. Output is UTF-8 bytes, which a console shows
@@ -24,9 +23,3 @@ int wmain(int argc, wchar_t** argv) {
   SetConsoleOutputCP(previous_cp);
   return status;
 }
-#else
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  return venmark::RunScanCommand(args, stdin, stdout, stderr);
-}
-#endif

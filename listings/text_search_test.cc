@@ -1,4 +1,4 @@
-#include "listings/listing_file.h"
+#include "listings/text_search.h"
 
 #include <gtest/gtest.h>
 

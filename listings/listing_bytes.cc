@@ -1,0 +1,31 @@
+#include "listings/listing_bytes.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "scan/text_codec.h"
+
+namespace venmark {
+
+ListingBytes::ListingBytes(std::string_view text)
+    : owned_{AllocateBytes(text.size()), text.size(), {}} {
+  std::copy(text.begin(), text.end(), owned_.data.get());
+}
+
+bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
+                        ReadFailure* why) {
+  FileBytes data;
+  if (!ReadListingFile(path, &data, why)) return false;
+  *bytes = ListingBytes(std::move(data));
+  return true;
+}
+
+std::string_view NameAsUtf8(std::string_view name,
+                            std::deque<std::string>* decoded) {
+  if (IsValidUtf8(name)) return name;
+  std::string& text = decoded->emplace_back();
+  AppendWindows1252AsUtf8(name, &text);
+  return text;
+}
+
+}  // namespace venmark

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cerrno>
+#include <deque>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "listings/file_read.h"
+#include "listings/problem.h"
+
+// A listing's bytes as read, and its vendor names as UTF-8.
+namespace venmark {
+
+// The bytes of a listing, read whole into memory of our own: a file
+// rewritten in place while a scan runs changes nothing the scan holds.
+class ListingBytes {
+ public:
+  ListingBytes() = default;
+  explicit ListingBytes(FileBytes bytes) : owned_(std::move(bytes)) {}
+  // A copy of text, for a listing held in memory already.
+  explicit ListingBytes(std::string_view text);
+
+  // Reads the file at path; fails as ReadListingFile does.
+  static bool Read(const std::string& path, ListingBytes* bytes,
+                   ReadFailure* why);
+
+  // The text, less a UTF-8 byte-order mark an editor may have put before
+  // the first record.
+  std::string_view view() const {
+    const std::string_view text = owned_.view();
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+  }
+
+ private:
+  FileBytes owned_;
+};
+
+// A listing of type Listing (built from the file's bytes) read from path. On
+// failure returns nothing and sets *why.
+template <typename Listing>
+std::optional<Listing> LoadListing(const std::string& path, ReadFailure* why) {
+  ReadFailure failure;
+  try {
+    ListingBytes bytes;
+    if (ListingBytes::Read(path, &bytes, &failure)) {
+      return std::optional<Listing>(std::in_place, std::move(bytes));
+    }
+  } catch (const std::bad_alloc&) {
+    // A memory limit (ulimit -v) is a reason like any other.
+    failure = {ReadFailure::Kind::kSystem, ENOMEM};
+  }
+  if (why != nullptr) *why = failure;
+  return std::nullopt;
+}
+
+// name as UTF-8: itself when it is UTF-8 already, else decoded from
+// Windows-1252 into a string kept in *decoded.
+std::string_view NameAsUtf8(std::string_view name,
+                            std::deque<std::string>* decoded);
+
+}  // namespace venmark
