@@ -150,9 +150,8 @@ TEST(TextsTest, WordsEveryPartOfAResultLine) {
       {SpecialAddress::kMulticast, "групповой адрес"},
       {SpecialAddress::kLocal, "локально администрируемый адрес"},
   };
-  ASSERT_EQ(std::size(specials), words.special.size());
   for (const auto& [kind, note] : specials) {
-    EXPECT_EQ(words.special[static_cast<std::size_t>(kind)], note) << note;
+    EXPECT_EQ(words.Special(kind), note) << note;
   }
   EXPECT_EQ(words.derived_mac, "MAC");
   const std::pair<Source, const char*> sources[] = {
@@ -161,9 +160,8 @@ TEST(TextsTest, WordsEveryPartOfAResultLine) {
       {Source::kDuid, "из DUID"},
       {Source::kClientId, "из идентификатора клиента DHCP"},
   };
-  ASSERT_EQ(std::size(sources), words.derived_from.size());
   for (const auto& [source, word] : sources) {
-    EXPECT_EQ(words.derived_from[static_cast<std::size_t>(source)], word);
+    EXPECT_EQ(words.From(source), word);
   }
   EXPECT_EQ(words.user_range, "ваше название диапазона");
   EXPECT_EQ(words.local_cid, "локальный адрес с CID компании");

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/result_format.h"
 #include "app/texts.h"
 #include "scan/label_words.h"
 #include "scan/notations.h"
@@ -76,6 +77,27 @@ bool LooksLikeMac(std::string_view word) {
     if (!known) return false;
   }
   return cyrillic && spelled == "mac";
+}
+
+// The help, the manual page and the README name every output format of
+// the table: a writer added there and not here fails.
+TEST(NotationDocsTest, HelpManualAndReadmeNameEveryFormat) {
+  const std::string page = Printed(Read("cli/venmark-scan.1"));
+  const std::string readme = Read("README.md");
+  const std::string help(text::kScanUsage);
+  std::string names;
+  for (const ResultFormat* format : kResultFormats) {
+    const std::string name(format->name);
+    // The first is the default.
+    const std::string told =
+        names.empty() ? " " + name + " (по умолчанию): " : " " + name + ": ";
+    EXPECT_NE(help.find(told), std::string::npos) << name;
+    EXPECT_TRUE(page.find("\n.B " + name + "\n") != std::string::npos ||
+                page.find("\n.BR " + name + " ") != std::string::npos)
+        << name;
+    names += (names.empty() ? "" : "|") + name;
+  }
+  EXPECT_NE(readme.find("[--format " + names + "]"), std::string::npos);
 }
 
 // Every label word of the table is named, as the table writes it, in the

@@ -4,12 +4,12 @@
 #include <optional>
 #include <vector>
 
+#include "app/result_format.h"
 #include "app/texts.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
 #include "listings/paths.h"
 #include "listings/problem.h"
-#include "listings/result_lines.h"
 #include "scan/mac_scanner.h"
 
 namespace venmark {
@@ -38,7 +38,7 @@ SearchOutcome RunSearch(std::string_view text, const std::string& named,
     return outcome;
   }
   outcome.lines = SearchText(
-      text, *listings, {ResultFormat::kText, eol, &text::ResultLineWords()});
+      text, *listings, {&ResultFormat::kText, eol, &text::ResultLineWords()});
   return outcome;
 }
 

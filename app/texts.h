@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/listing_age.h"
+#include "app/result_format.h"
 #include "listings/problem.h"
-#include "listings/result_lines.h"
 #include "update/listing_update.h"
 #include "update/settings.h"
 

@@ -14,8 +14,15 @@ std::string UsageProblem(Usage problem, std::string_view arg) {
     case Usage::kFromNoFolder:
       return "после --from «" + std::string(arg) +
              "» не может быть папкой: в имени есть нулевой знак (%00)";
-    case Usage::kBadFormat:
-      return "--format принимает text, tsv или json";
+    case Usage::kBadFormat: {
+      // Every format of the table: "text, tsv или json".
+      std::string names;
+      for (std::size_t i = 0; i < kResultFormats.size(); ++i) {
+        if (i > 0) names += i + 1 < kResultFormats.size() ? ", " : " или ";
+        names += kResultFormats[i]->name;
+      }
+      return "--format принимает " + names;
+    }
     case Usage::kUnknownOption:
       return "неизвестный параметр «" + std::string(arg) + "»";
     case Usage::kUpdateWithInputs:

@@ -301,14 +301,19 @@ std::string UpdateCompletion(const UpdateResult& result) {
 
 const ResultWords& ResultLineWords() {
   static constexpr ResultWords kWords{
-      " - производитель не определен",
-      {"", "нулевой адрес", "широковещательный адрес", "групповой адрес IPv4",
-       "групповой адрес IPv6", "групповой адрес",
-       "локально администрируемый адрес"},
-      "MAC",
-      {"", "из IPv6-адреса", "из DUID", "из идентификатора клиента DHCP"},
-      "ваше название диапазона",
-      "локальный адрес с CID компании"};
+      .vendor_not_found = " - производитель не определен",
+      .null = "нулевой адрес",
+      .broadcast = "широковещательный адрес",
+      .ipv4_multicast = "групповой адрес IPv4",
+      .ipv6_multicast = "групповой адрес IPv6",
+      .multicast = "групповой адрес",
+      .local = "локально администрируемый адрес",
+      .derived_mac = "MAC",
+      .from_ipv6 = "из IPv6-адреса",
+      .from_duid = "из DUID",
+      .from_client_id = "из идентификатора клиента DHCP",
+      .user_range = "ваше название диапазона",
+      .local_cid = "локальный адрес с CID компании"};
   return kWords;
 }
 

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/result_format.h"
 #include "app/texts.h"
 #include "bench/sample_text.h"
 #include "listings/listing_set.h"
-#include "listings/result_lines.h"
 #include "scan/byte_passes.h"
 #include "scan/mac_scanner.h"
 
@@ -58,7 +58,7 @@ void BM_SearchText(benchmark::State& state) {
   for (auto _ : state) {
     const std::string results =
         SearchText(text, *listings,
-                   {ResultFormat::kText, kCrLf, &text::ResultLineWords()});
+                   {&ResultFormat::kText, kCrLf, &text::ResultLineWords()});
     lines = results.size();
     benchmark::DoNotOptimize(results.data());
   }

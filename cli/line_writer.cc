@@ -6,15 +6,15 @@
 
 namespace venmark {
 
-LineWriter::LineWriter(const ListingSet& listings, ResultFormat format,
+LineWriter::LineWriter(const ListingSet& listings, const ResultFormat& format,
                        Output* out)
     : listings_(&listings),
-      style_{format, "\n", &text::ResultLineWords()},
+      style_{&format, "\n", &text::ResultLineWords()},
       out_(out) {}
 
 bool LineWriter::Write(const MacFinding& finding) {
   lines_.clear();
-  SearchMacBase(*listings_, finding, style_, &lines_, &scratch_);
+  SearchMacBase(*listings_, finding, style_, &lines_, &rows_, &scratch_);
   out_->Write(lines_);
   return !out_->failed();
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/result_format.h"
 #include "listings/listing_set.h"
-#include "listings/result_lines.h"
 
 namespace venmark {
 
@@ -34,7 +34,8 @@ class Output {
 // Looks up and writes the lines of each finding.
 class LineWriter {
  public:
-  LineWriter(const ListingSet& listings, ResultFormat format, Output* out);
+  LineWriter(const ListingSet& listings, const ResultFormat& format,
+             Output* out);
 
   // The lines of finding on to out; false once the output failed.
   bool Write(const MacFinding& finding);
@@ -47,6 +48,7 @@ class LineWriter {
   ResultStyle style_;
   Output* out_;
   std::string lines_;
+  std::vector<ResultRow> rows_;
   Assignment scratch_;
 };
 

@@ -44,13 +44,8 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
     } else if (IsOption(arg, "--format")) {
       const std::optional<std::string> value =
           OptionValue(args, &i, "--format");
-      if (value == "text") {
-        options.format = ResultFormat::kText;
-      } else if (value == "tsv") {
-        options.format = ResultFormat::kTsv;
-      } else if (value == "json") {
-        options.format = ResultFormat::kJson;
-      } else {
+      options.format = value ? FindResultFormat(*value) : nullptr;
+      if (options.format == nullptr) {
         *error = text::UsageProblem(text::Usage::kBadFormat, arg);
         return std::nullopt;
       }

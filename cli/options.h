@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "listings/result_lines.h"
+#include "app/result_format.h"
 
 namespace venmark {
 
@@ -13,7 +13,7 @@ namespace venmark {
 struct Options {
   std::string listing_path;  // empty: looked for where listings are looked for
   std::vector<std::string> inputs;  // "-" for standard input
-  ResultFormat format = ResultFormat::kText;
+  const ResultFormat* format = &ResultFormat::kText;
   bool help = false;
   bool version = false;
   bool list_kinds = false;

@@ -86,7 +86,7 @@ std::optional<int> ScanShortInput(const Options& options, Output* output,
                   });
   if (!listings) return kExitNoListing;
   TellBadNames(*listings, err);
-  ScanWhole(input.text, *listings, options.format, output);
+  ScanWhole(input.text, *listings, *options.format, output);
   if (input.error != 0) {
     PrintLine(err, text::CannotReadInput(options.inputs[0], input.error));
     return kExitUsage;
@@ -155,7 +155,7 @@ int Scan(const Options& options, Output* output, std::FILE* in,
   int status = kExitOk;
   for (const std::string& input : options.inputs) {
     int error_number = 0;
-    if (!ScanInput(input, in, &*listings, options.format, output,
+    if (!ScanInput(input, in, &*listings, *options.format, output,
                    &error_number)) {
       PrintLine(err, text::CannotReadInput(input, error_number));
       status = kExitUsage;

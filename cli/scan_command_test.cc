@@ -273,7 +273,12 @@ TEST_F(ScanCommandTest, WritesEachFormatAndReportsOutputThatFails) {
               "\"ipv6\"}\n")
         << piped;
   }
-  EXPECT_EQ(Scan("--format=xml").status, 1);
+  const ScanResult xml = Scan("--format=xml");
+  EXPECT_EQ(xml.status, 1);
+  EXPECT_EQ(xml.out, "");
+  EXPECT_EQ(xml.err,
+            "venmark-scan: --format принимает text, tsv или json\n"
+            "Справка: venmark-scan --help\n");
 
   // A short text, and one long enough to be written by a second thread.
   for (const int lines : {200, 40000}) {

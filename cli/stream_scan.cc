@@ -24,14 +24,14 @@ bool HasUtf16Mark(std::string_view text) {
 // prelude (what was read of it already); a file that is cut or rewritten
 // while it is scanned gives what was read.
 bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
-                ResultFormat format, Output* out, int* error_number) {
+                const ResultFormat& format, Output* out, int* error_number) {
   const ListingSet* listings = &live->current();
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
   LineWriter writer(*listings, format, out);
   StreamScanner scanner;
-  if (format != ResultFormat::kText) scanner.CountLines();
+  if (format.carries_lines) scanner.CountLines();
   // UTF-8, UTF-16 with its mark, or a Russian code page, read as UTF-8.
   InputDecoder decoder;
   bool first_piece = true, waited = false;
@@ -94,7 +94,7 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
 
 // A regular file of at most whole_limit bytes is read whole and scanned as
 // one text; anything else, and UTF-16 text, a piece at a time.
-bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
+bool ScanFile(std::FILE* file, LiveListings* live, const ResultFormat& format,
               Output* out, int* error_number, std::size_t whole_limit) {
   const WholeInput input = ReadWholeInput(file, whole_limit);
   const std::string_view text = input.bytes.view();
@@ -125,9 +125,9 @@ bool ScanFile(std::FILE* file, LiveListings* live, ResultFormat format,
 // Writes the result lines of a text held whole, in the order its MACs
 // stand; a long one is named on a second thread while this one scans.
 void ScanWhole(std::string_view text, const ListingSet& listings,
-               ResultFormat format, Output* out) {
+               const ResultFormat& format, Output* out) {
   MacScanner scanner(text);
-  if (format != ResultFormat::kText) scanner.CountLines(1);
+  if (format.carries_lines) scanner.CountLines(1);
   LineWriter writer(listings, format, out);
   BatchedWriter batched(&writer);
   if (text.size() >= ListingSet::kLongText) {
@@ -143,7 +143,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
 }
 
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
-               ResultFormat format, Output* out, int* error_number,
+               const ResultFormat& format, Output* out, int* error_number,
                std::size_t whole_limit) {
   if (name == "-") {
     return ScanFile(in, listings, format, out, error_number, whole_limit);

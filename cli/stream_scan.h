@@ -13,7 +13,7 @@ namespace venmark {
 // Writes the result lines of a text held whole, in the order its MACs
 // stand; a long one is named on a second thread while this one scans.
 void ScanWhole(std::string_view text, const ListingSet& listings,
-               ResultFormat format, Output* out);
+               const ResultFormat& format, Output* out);
 
 // Writes the result lines of the file called name (UTF-8), or of in for
 // "-". A regular file of at most whole_limit bytes is read whole and
@@ -25,7 +25,7 @@ void ScanWhole(std::string_view text, const ListingSet& listings,
 // byte-order mark is decoded first. On a read error returns false with
 // *error_number set.
 bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
-               ResultFormat format, Output* out, int* error_number,
+               const ResultFormat& format, Output* out, int* error_number,
                std::size_t whole_limit = kWholeInputBytes);
 
 }  // namespace venmark

@@ -7,7 +7,7 @@
 
 #include "listings/listing_set.h"
 #include "listings/paths.h"
-#include "listings/result_lines.h"
+#include "listings/result_rows.h"
 #include "scan/mac_scanner.h"
 #include "testing/listings.h"
 
@@ -95,7 +95,7 @@ TEST(ListingKindsTest, ACidNamesLocalAddressesAloneInEveryFormat) {
   set.Add(ListingKind::kCid,
           MalListing::Parse("DA-A1-19   (hex)\t\tGoogle, Inc.\r\n"
                             "00-1A-2B   (hex)\t\tNo CID is universal\r\n"));
-  const auto search = [&](ResultFormat format) {
+  const auto search = [&](const ResultFormat& format) {
     return SearchText(
         "da:a1:19:12:34:56 00:1a:2b:00:00:01 aa-00-04-00-0c-01 "
         "de:a1:19:12:34:56",

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "listings/result_lines.h"
+#include "listings/result_rows.h"
 #include "testing/listings.h"
 
 namespace venmark {
@@ -152,50 +152,6 @@ TEST(ListingSetTest, BlocksAnswerAlikeFromTheTextAndTheIndex) {
   }
 }
 
-TEST(ListingSetTest, NamesSpecialAddressesNoListingKnows) {
-  const ListingSet set(MalListing::Parse(
-      kMaL + std::string("01-00-5E   (hex)\t\tICANN, IANA Department\r\n")));
-  const struct {
-    const char* mac;
-    SpecialAddress kind;
-  } cases[] = {
-      {"ff:ff:ff:ff:ff:ff", SpecialAddress::kBroadcast},
-      {"01:00:5e:7f:ff:ff", SpecialAddress::kIpv4Multicast},
-      {"01:00:5e:80:00:00", SpecialAddress::kMulticast},
-      {"33:33:00:00:00:01", SpecialAddress::kIpv6Multicast},
-      {"33:34:00:00:00:01", SpecialAddress::kMulticast},
-      {"01:80:c2:00:00:0e", SpecialAddress::kMulticast},
-      {"ff:ff:ff:ff:ff:fe", SpecialAddress::kMulticast},
-      {"ba:12:34:56:78:9a", SpecialAddress::kLocal},
-      {"02:00:00:00:00:00", SpecialAddress::kLocal},
-      {"00:1a:2c:00:00:01", SpecialAddress::kNone},
-      {"00:00:00:00:00:00", SpecialAddress::kNull},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ClassifyAddress(FindMacs(c.mac).at(0).address), c.kind) << c.mac;
-  }
-  // Found lines never carry a note.
-  EXPECT_EQ(
-      Search(set, "01:00:5e:7f:ff:ff 01:00:5e:80:00:00 ba:12:34:56:78:9a"),
-      "01:00:5e:7f:ff:ff - ICANN, IANA Department\n"
-      "01:00:5e:80:00:00 - ICANN, IANA Department\n"
-      "ba:12:34:56:78:9a - no vendor "
-      "(local)\n");
-  // The null address is no one's, whatever the listing says of 00-00-00,
-  // in any notation.
-  const ListingSet xerox(MalListing::Parse(
-      kMaL + std::string("00-00-00   (hex)\t\tXEROX CORPORATION\r\n")));
-  EXPECT_EQ(Search(xerox, "00-00-00-00-00-00 0:0:0:0:0:0 0000.0000.0000"),
-            "00-00-00-00-00-00 - no vendor (null)\n"
-            "0:0:0:0:0:0 - no vendor (null)\n"
-            "0000.0000.0000 - no vendor (null)\n");
-  const ListingSet bare(MalListing::Parse(kMaL));
-  EXPECT_EQ(Search(bare, "01:00:5e:00:00:fb 01:00:5e:80:00:00"),
-            "01:00:5e:00:00:fb - no vendor (IPv4 multicast)\n01:00:5e:80:00:00 "
-            "- no vendor "
-            "(multicast)\n");
-}
-
 class ListingSetFileTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -310,6 +266,33 @@ TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   fs::remove(dir_ / "base-cid.dat");
   ListingProblem problem;
   EXPECT_TRUE(ListingSet::Load(Path("base.dat"), &problem)) << problem.path;
+}
+
+// A special address no listing knows is noted; one a listing knows is
+// named.
+TEST(ListingSetTest, NotesSpecialAddressesNoListingKnows) {
+  const ListingSet set(MalListing::Parse(
+      kMaL + std::string("01-00-5E   (hex)\t\tICANN, IANA Department\r\n")));
+  // Found lines never carry a note.
+  EXPECT_EQ(
+      Search(set, "01:00:5e:7f:ff:ff 01:00:5e:80:00:00 ba:12:34:56:78:9a"),
+      "01:00:5e:7f:ff:ff - ICANN, IANA Department\n"
+      "01:00:5e:80:00:00 - ICANN, IANA Department\n"
+      "ba:12:34:56:78:9a - no vendor "
+      "(local)\n");
+  // The null address is no one's, whatever the listing says of 00-00-00,
+  // in any notation.
+  const ListingSet xerox(MalListing::Parse(
+      kMaL + std::string("00-00-00   (hex)\t\tXEROX CORPORATION\r\n")));
+  EXPECT_EQ(Search(xerox, "00-00-00-00-00-00 0:0:0:0:0:0 0000.0000.0000"),
+            "00-00-00-00-00-00 - no vendor (null)\n"
+            "0:0:0:0:0:0 - no vendor (null)\n"
+            "0000.0000.0000 - no vendor (null)\n");
+  const ListingSet bare(MalListing::Parse(kMaL));
+  EXPECT_EQ(Search(bare, "01:00:5e:00:00:fb 01:00:5e:80:00:00"),
+            "01:00:5e:00:00:fb - no vendor (IPv4 multicast)\n01:00:5e:80:00:00 "
+            "- no vendor "
+            "(multicast)\n");
 }
 
 }  // namespace

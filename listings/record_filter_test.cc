@@ -7,7 +7,7 @@
 
 #include "listings/listing_set.h"
 #include "listings/paths.h"
-#include "listings/result_lines.h"
+#include "listings/result_rows.h"
 #include "scan/mac_scanner.h"
 #include "testing/listings.h"
 
@@ -112,10 +112,9 @@ TEST(RecordFilterTest, ASetOfAFewPrefixesAnswersAsTheWhole) {
   const std::optional<ListingSet> few =
       ListingSet::LoadFor(base, prefixes, &problem);
   ASSERT_TRUE(whole && few) << problem.path;
-  for (const ResultFormat format :
-       {ResultFormat::kText, ResultFormat::kTsv, ResultFormat::kJson}) {
-    EXPECT_EQ(SearchText(text, *few, TestStyle(format)),
-              SearchText(text, *whole, TestStyle(format)));
+  for (const ResultFormat* format : kResultFormats) {
+    EXPECT_EQ(SearchText(text, *few, TestStyle(*format)),
+              SearchText(text, *whole, TestStyle(*format)));
   }
   EXPECT_EQ(few->record_count(ListingKind::kMaL), 2u);
   WriteWholeFile(folder / "base-cid.dat", "<html>Request Rejected</html>\n");

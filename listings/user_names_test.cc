@@ -7,7 +7,7 @@
 
 #include "listings/listing_set.h"
 #include "listings/paths.h"
-#include "listings/result_lines.h"
+#include "listings/result_rows.h"
 #include "scan/text_codec.h"
 #include "testing/listings.h"
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "scan/mac_scanner.h"
+#include "scan/special_address.h"
+
 namespace venmark::mac {
 namespace {
 
@@ -36,6 +39,29 @@ TEST(MacTextTest, DigitsAndValuesRoundTrip) {
   EXPECT_EQ(ColonPairs(0xFFFFFFFFFFFF), "ff:ff:ff:ff:ff:ff");
   EXPECT_EQ(Hex(0x70B3D5F2F000, 9), "70B3D5F2F");
   EXPECT_EQ(Hex(address, 12, '.', 4), "001A.2B3C.4D5E");
+}
+
+// Each kind of special address, at its edges.
+TEST(MacTest, ClassifiesSpecialAddresses) {
+  const struct {
+    const char* mac;
+    SpecialAddress kind;
+  } cases[] = {
+      {"ff:ff:ff:ff:ff:ff", SpecialAddress::kBroadcast},
+      {"01:00:5e:7f:ff:ff", SpecialAddress::kIpv4Multicast},
+      {"01:00:5e:80:00:00", SpecialAddress::kMulticast},
+      {"33:33:00:00:00:01", SpecialAddress::kIpv6Multicast},
+      {"33:34:00:00:00:01", SpecialAddress::kMulticast},
+      {"01:80:c2:00:00:0e", SpecialAddress::kMulticast},
+      {"ff:ff:ff:ff:ff:fe", SpecialAddress::kMulticast},
+      {"ba:12:34:56:78:9a", SpecialAddress::kLocal},
+      {"02:00:00:00:00:00", SpecialAddress::kLocal},
+      {"00:1a:2c:00:00:01", SpecialAddress::kNone},
+      {"00:00:00:00:00:00", SpecialAddress::kNull},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClassifyAddress(FindMacs(c.mac).at(0).address), c.kind) << c.mac;
+  }
 }
 
 }  // namespace

@@ -133,16 +133,21 @@ std::vector<std::string> ListingPaths() {
   return paths;
 }
 
-ResultStyle TestStyle(ResultFormat format, std::string_view eol) {
-  static constexpr ResultWords kWords{
-      " - no vendor",
-      {"", "null", "broadcast", "IPv4 multicast", "IPv6 multicast", "multicast",
-       "local"},
-      "MAC",
-      {"", "from IPv6", "from DUID", "from client-id"},
-      "your range",
-      "local, company's CID"};
-  return {format, eol, &kWords};
+ResultStyle TestStyle(const ResultFormat& format, std::string_view eol) {
+  static constexpr ResultWords kWords{.vendor_not_found = " - no vendor",
+                                      .null = "null",
+                                      .broadcast = "broadcast",
+                                      .ipv4_multicast = "IPv4 multicast",
+                                      .ipv6_multicast = "IPv6 multicast",
+                                      .multicast = "multicast",
+                                      .local = "local",
+                                      .derived_mac = "MAC",
+                                      .from_ipv6 = "from IPv6",
+                                      .from_duid = "from DUID",
+                                      .from_client_id = "from client-id",
+                                      .user_range = "your range",
+                                      .local_cid = "local, company's CID"};
+  return {&format, eol, &kWords};
 }
 
 }  // namespace venmark

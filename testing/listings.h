@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "listings/result_lines.h"
+#include "app/result_format.h"
 
 // Files and listings for tests, on any system.
 namespace venmark {
@@ -58,7 +58,7 @@ ListingKind KindAt(std::string_view path);
 
 // Result lines in the tests' own words ("- no vendor", "(broadcast)"), so
 // that what a test expects shows where the words come in.
-ResultStyle TestStyle(ResultFormat format = ResultFormat::kText,
+ResultStyle TestStyle(const ResultFormat& format = ResultFormat::kText,
                       std::string_view eol = "\n");
 
 }  // namespace venmark

@@ -1,4 +1,4 @@
-#include "listings/result_lines.h"
+#include "app/result_format.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
   const MacFinding finding = FindMacs("00-1a-2b-00-00-01").at(0);
   const struct {
     const char* name;
-    ResultFormat format;
+    const ResultFormat& format;
     const char* line;
   } cases[] = {
       {"Evil\x1b]0;x\x07 Tab\there \xc2\x9b"
@@ -104,8 +104,9 @@ TEST(SearchTest, ShowsControlCharactersInNamesAsQuestionMarks) {
     const ListingSet listing(MalListing::Parse("00-1A-2B   (hex)\t\t" +
                                                std::string(c.name) + "\r\n"));
     std::string out;
+    std::vector<ResultRow> rows;
     Assignment scratch;
-    SearchMacBase(listing, finding, TestStyle(c.format), &out, &scratch);
+    SearchMacBase(listing, finding, TestStyle(c.format), &out, &rows, &scratch);
     EXPECT_EQ(out, c.line);
   }
 }
@@ -122,7 +123,7 @@ TEST(SearchTest, NamesTheMacInsideAnotherIdentifier) {
       "duid 00:03:00:01:02:1d:aa:61:08:3c; 01-00-1d-aa-61-08-3c\n"
       "00:1D:AA:61:08:3C\n";
   const struct {
-    ResultFormat format;
+    const ResultFormat& format;
     const char* lines;
   } cases[] = {
       {ResultFormat::kText,
@@ -161,11 +162,13 @@ TEST(SearchTest, NamesTheMacInsideAnotherIdentifier) {
     // Block by block, the lines counted across the blocks alike.
     for (std::size_t cut = 0; cut <= text.size(); cut += 7) {
       StreamScanner stream;
-      if (c.format != ResultFormat::kText) stream.CountLines();
+      if (c.format.carries_lines) stream.CountLines();
       std::string out;
+      std::vector<ResultRow> rows;
       Assignment scratch;
       auto found = [&](const MacFinding& f) {
-        SearchMacBase(listing, f, TestStyle(c.format, "\n"), &out, &scratch);
+        SearchMacBase(listing, f, TestStyle(c.format, "\n"), &out, &rows,
+                      &scratch);
       };
       stream.Feed(std::string_view(text).substr(0, cut), found);
       stream.Feed(std::string_view(text).substr(cut), found);
