@@ -155,33 +155,47 @@ void MainPresenter::Update() {
 
 void MainPresenter::Exit() { view_->CloseAll(); }
 
-bool MainPresenter::OnKey(const KeyPress& key) {
+KeyAction MainPresenter::OnKey(const KeyPress& key) {
+  // Alt, Meta and the like make another key of it.
+  if (key.other_modifier) return KeyAction::kNone;
   const bool box = key.target_kind == ControlKind::kTextBox;
   switch (key.key) {
     case KeyCode::kReturn:
-      if (key.control && key.window == MainFormLayout().name &&
-          key.target == "Text1") {
+      if (key.control && key.window == names::kMainForm &&
+          key.target == names::kInput) {
         Search();
-        return true;
+        return KeyAction::kDone;
       }
       if (!key.control && key.target_kind == ControlKind::kButton) {
-        view_->Click(key.target);
-        return true;
+        return KeyAction::kClick;
       }
-      return false;
+      return KeyAction::kNone;
     case KeyCode::kTab:
       // A multi-line box would take Tab as text; Ctrl+Tab still types one.
-      if (!box || key.control) return false;
-      view_->MoveFocus(key.shift);
-      return true;
+      if (!box || key.control) return KeyAction::kNone;
+      return key.shift ? KeyAction::kFocusPrevious : KeyAction::kFocusNext;
     case KeyCode::kA:
-      if (!box || !key.control || key.shift) return false;
-      view_->SelectAll(key.target);
-      return true;
+      if (!box || !key.control || key.shift) return KeyAction::kNone;
+      return KeyAction::kSelectAll;
     case KeyCode::kOther:
       break;
   }
-  return false;
+  return KeyAction::kNone;
+}
+
+void MainPresenter::OnButton(std::string_view name) {
+  // Which button does what.
+  static constexpr struct {
+    std::string_view name;
+    void (MainPresenter::*does)();
+  } kButtons[] = {
+      {names::kSearch, &MainPresenter::Search},
+      {names::kExit, &MainPresenter::Exit},
+      {names::kUpdate, &MainPresenter::Update},
+  };
+  for (const auto& button : kButtons) {
+    if (button.name == name) (this->*button.does)();
+  }
 }
 
 }  // namespace venmark

@@ -53,10 +53,13 @@ class MainPresenter {
   void Update();
   // Closes both windows and ends the program.
   void Exit();
-  // Acts on key where the windows agree on what it means: Ctrl+Return in
-  // the input box searches, Return presses the focused button, Tab leaves
-  // a text box, Ctrl+A selects its text. False: the control has the key.
-  bool OnKey(const KeyPress& key);
+  // Decides what key means where the windows agree on it: Ctrl+Return in
+  // the input box searches (done here), Return presses the focused button,
+  // Tab leaves a text box, Ctrl+A selects its text; with Alt or the like
+  // held it is another key, the control's.
+  KeyAction OnKey(const KeyPress& key);
+  // Does what the main window's button named does; any other name, nothing.
+  void OnButton(std::string_view name);
   // Names the listing in use with its day, as a warning when it is old.
   void ShowCredits();
 

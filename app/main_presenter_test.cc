@@ -260,50 +260,107 @@ TEST_F(MainPresenterTest, CreditsWarnOfAnOldListingInAColourThatReads) {
 TEST_F(MainPresenterTest, KeysMeanTheSameInEveryToolkit) {
   using enum KeyCode;
   using enum ControlKind;
+  using enum KeyAction;
   const struct {
     KeyCode key;
-    bool control, shift;
-    const char* window;
-    const char* target;
+    bool control, shift, alt;
+    std::string_view window;
+    std::string_view target;
     ControlKind kind;
-    bool handled;
-    const char* does;  // what the view is asked, or "search"
+    KeyAction does;  // kDone: searched
   } cases[] = {
-      {kReturn, true, false, "Form1", "Text1", kTextBox, true, "search"},
-      {kReturn, false, false, "Form1", "Text1", kTextBox, false, ""},
-      {kReturn, false, true, "Form1", "Text1", kTextBox, false, ""},
-      {kReturn, true, false, "Form2", "Text1", kTextBox, false, ""},
-      {kReturn, false, false, "Form1", "Command3", kButton, true,
-       "click Command3"},
-      {kReturn, true, false, "Form1", "Command3", kButton, false, ""},
-      {kTab, false, false, "Form1", "Text1", kTextBox, true, "focus next"},
-      {kTab, false, true, "Form2", "Text1", kTextBox, true, "focus back"},
-      {kTab, true, false, "Form1", "Text1", kTextBox, false, ""},
-      {kTab, false, false, "Form1", "Command1", kButton, false, ""},
-      {kA, true, false, "Form2", "Text1", kTextBox, true, "select Text1"},
-      {kA, false, false, "Form1", "Text1", kTextBox, false, ""},
-      {kA, true, true, "Form1", "Text1", kTextBox, false, ""},
-      {kA, true, false, "Form1", "Command1", kButton, false, ""},
-      {kOther, true, false, "Form1", "Text1", kTextBox, false, ""},
+      {kReturn, true, false, false, names::kMainForm, names::kInput, kTextBox,
+       kDone},
+      {kReturn, true, false, true, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kReturn, false, false, false, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kReturn, false, true, false, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kReturn, true, false, false, names::kResultsForm, names::kResults,
+       kTextBox, kNone},
+      {kReturn, true, false, false, names::kMainForm, names::kCredits, kLabel,
+       kNone},
+      {kReturn, false, false, false, names::kMainForm, names::kUpdate, kButton,
+       kClick},
+      {kReturn, false, false, true, names::kMainForm, names::kUpdate, kButton,
+       kNone},
+      {kReturn, true, false, false, names::kMainForm, names::kUpdate, kButton,
+       kNone},
+      {kTab, false, false, false, names::kMainForm, names::kInput, kTextBox,
+       kFocusNext},
+      {kTab, false, true, false, names::kResultsForm, names::kResults, kTextBox,
+       kFocusPrevious},
+      {kTab, true, false, false, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kTab, false, false, true, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kTab, false, false, false, names::kMainForm, names::kSearch, kButton,
+       kNone},
+      {kA, true, false, false, names::kResultsForm, names::kResults, kTextBox,
+       kSelectAll},
+      {kA, true, false, true, names::kResultsForm, names::kResults, kTextBox,
+       kNone},
+      {kA, false, false, false, names::kMainForm, names::kInput, kTextBox,
+       kNone},
+      {kA, true, true, false, names::kMainForm, names::kInput, kTextBox, kNone},
+      {kA, true, false, false, names::kMainForm, names::kSearch, kButton,
+       kNone},
+      {kOther, true, false, false, names::kMainForm, names::kInput, kTextBox,
+       kNone},
   };
   for (const auto& c : cases) {
     FakeMainView view;
     view.input = "00-00-01-aa-bb-cc";
     MainPresenter presenter = Presenter(&view);
-    const bool handled = presenter.OnKey(
-        {c.key, c.control, c.shift, c.window, c.target, c.kind});
-    SCOPED_TRACE(std::string(c.target) + " " + c.does);
-    EXPECT_EQ(handled, c.handled);
-    const std::string does = c.does;
-    if (does == "search") {
+    SCOPED_TRACE(std::string(c.window) + " " + std::string(c.target) + " " +
+                 std::to_string(static_cast<int>(c.key)) +
+                 (c.control ? " ctrl" : "") + (c.shift ? " shift" : "") +
+                 (c.alt ? " alt" : ""));
+    EXPECT_EQ(presenter.OnKey({c.key, c.control, c.shift, c.window, c.target,
+                               c.kind, c.alt}),
+              c.does);
+    if (c.does == kDone) {
       ASSERT_NE(view.results, nullptr);
       EXPECT_EQ(view.results->text, "00-00-01-aa-bb-cc - Old 1\n");
     } else {
       EXPECT_EQ(view.results, nullptr);
-      EXPECT_EQ(view.log, does.empty() ? std::vector<std::string>{}
-                                       : std::vector<std::string>{does});
+      EXPECT_EQ(view.log, std::vector<std::string>{});
     }
   }
+}
+
+// Each button of the main window does its own thing; a name of another
+// control or window does nothing.
+TEST_F(MainPresenterTest, EachButtonDoesItsOwnThing) {
+  {
+    FakeMainView view;
+    view.input = "00-00-01-aa-bb-cc";
+    MainPresenter presenter = Presenter(&view);
+    presenter.OnButton(names::kSearch);
+    ASSERT_NE(view.results, nullptr);
+    EXPECT_EQ(view.results->text, "00-00-01-aa-bb-cc - Old 1\n");
+    EXPECT_EQ(view.questions.size(), 0u);
+    presenter.OnButton(names::kExit);
+    EXPECT_EQ(view.results, nullptr);
+    EXPECT_EQ(view.log.back(), "close");
+  }
+  FakeMainView view;
+  view.input = "00-00-01-aa-bb-cc";
+  view.confirm = false;
+  MainPresenter presenter = Presenter(&view);
+  presenter.OnButton(names::kUpdate);
+  EXPECT_EQ(view.questions.size(), 1u);
+  EXPECT_EQ(view.results, nullptr);
+  const std::vector<std::string> log = view.log;
+  for (const std::string_view other :
+       {names::kInput, names::kCredits, names::kPrompt, names::kMainForm,
+        std::string_view("Command4")}) {
+    presenter.OnButton(other);
+  }
+  EXPECT_EQ(view.results, nullptr);
+  EXPECT_EQ(view.questions.size(), 1u);
+  EXPECT_EQ(view.log, log);
 }
 
 TEST_F(MainPresenterTest, ExitClosesEverything) {

@@ -36,9 +36,21 @@ struct KeyPress {
   KeyCode key = KeyCode::kOther;
   bool control = false;
   bool shift = false;
-  std::string_view window;  // the window it is in ("Form1")
-  std::string_view target;  // the focused control's name ("Text1")
+  std::string_view window;  // the window it is in (names::kMainForm)
+  std::string_view target;  // the focused control's name (names::kInput)
   ControlKind target_kind = ControlKind::kLabel;
+  bool other_modifier = false;  // Alt, Meta, AltGr or the like held too
+};
+
+// What a key asks of the view, once the presenter has decided: done to the
+// control the key came to.
+enum class KeyAction {
+  kNone,           // the control has the key, as usual
+  kDone,           // the presenter acted on it (a search)
+  kClick,          // press the button, as a click would
+  kFocusNext,      // focus to the next control in tab order
+  kFocusPrevious,  // or to the previous one
+  kSelectAll,      // select the box's whole text
 };
 
 // Where the main window stands, for placing the results window beside it.
@@ -101,12 +113,6 @@ class MainView {
   // A new results window, hidden, with an empty box.
   virtual ResultsView* CreateResults() = 0;
   virtual MainGeometry Geometry() const = 0;
-  // Presses the button named, as a click would.
-  virtual void Click(std::string_view button) = 0;
-  // Focus to the next control in tab order, or the previous one.
-  virtual void MoveFocus(bool backwards) = 0;
-  // Selects the whole text of the box named.
-  virtual void SelectAll(std::string_view box) = 0;
   // Closes the results window and this one, and ends the program.
   virtual void CloseAll() = 0;
 };

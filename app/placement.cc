@@ -58,4 +58,18 @@ int ResultsWidth(int now, int wanted, const Pixels& work_area) {
   return std::max(now, std::min(wanted, work_area.width()));
 }
 
+Pixels PlaceProgress(const Pixels& main, int width, int height,
+                     const Pixels& work_area) {
+  // Along one axis: centred on [low, high), then inside [first, last).
+  auto place = [](int low, int high, int size, int first, int last) {
+    const int centred = low + (high - low - size) / 2;
+    return std::max(first, std::min(centred, last - size));
+  };
+  const int left =
+      place(main.left, main.right, width, work_area.left, work_area.right);
+  const int top =
+      place(main.top, main.bottom, height, work_area.top, work_area.bottom);
+  return {left, top, left + width, top + height};
+}
+
 }  // namespace venmark

@@ -16,4 +16,10 @@ Pixels PlaceResults(const Pixels& main, const Pixels& button_row, int width,
 // now.
 int ResultsWidth(int now, int wanted, const Pixels& work_area);
 
+// Where the progress window (its frame width x height) goes: centred on the
+// main window's frame, moved as little as it takes to stand whole in the
+// work area (its top left corner in it when it is larger).
+Pixels PlaceProgress(const Pixels& main, int width, int height,
+                     const Pixels& work_area);
+
 }  // namespace venmark

@@ -16,10 +16,10 @@ constexpr int kFrameTitleHeight = 240;
 // A window's frame around its client area, at 96 dpi.
 constexpr int kWindowFrameWidth = 16, kWindowFrameHeight = 48;
 
-ControlLayout Control(std::string name, ControlKind kind,
+ControlLayout Control(std::string_view name, ControlKind kind,
                       std::string_view caption, Twips rect) {
   ControlLayout control;
-  control.name = std::move(name);
+  control.name = std::string(name);
   control.kind = kind;
   control.caption = std::string(caption);
   control.rect = rect;
@@ -29,24 +29,26 @@ ControlLayout Control(std::string name, ControlKind kind,
 FormLayout MakeMainWindow() {
   using enum ControlKind;
   FormLayout window;
-  window.name = "Form1";
+  window.name = std::string(names::kMainForm);
   window.caption = std::string(text::kAppTitle);
   window.width = 11685;
   window.height = 7215;
-  ControlLayout input = Control("Text1", kTextBox, "", {240, 600, 11175, 5655});
+  ControlLayout input =
+      Control(names::kInput, kTextBox, "", {240, 600, 11175, 5655});
   // Named by the instruction above it.
   input.accessible_name = std::string(text::kPrompt);
-  input.labelled_by = "Label2";
+  input.labelled_by = std::string(names::kPrompt);
   ControlLayout update =
-      Control("Command3", kButton, text::kUpdate, {8520, 6480, 1575, 615});
+      Control(names::kUpdate, kButton, text::kUpdate, {8520, 6480, 1575, 615});
   update.wraps = true;
   window.controls = {
       input,
-      Control("Command1", kButton, text::kSearch, {4920, 6480, 1935, 615}),
-      Control("Label2", kLabel, text::kPrompt, {240, 240, 4935, 255}),
-      Control("Command2", kButton, text::kExit, {10320, 6480, 1095, 615}),
+      Control(names::kSearch, kButton, text::kSearch, {4920, 6480, 1935, 615}),
+      Control(names::kPrompt, kLabel, text::kPrompt, {240, 240, 4935, 255}),
+      Control(names::kExit, kButton, text::kExit, {10320, 6480, 1095, 615}),
       // Measured with the longest date it may show.
-      Control("Label1", kLabel, text::Credits({"-", "00.00.0000", false}),
+      Control(names::kCredits, kLabel,
+              text::Credits({"-", "00.00.0000", false}),
               {120, 6720, 4215, 495}),
       update,
   };
@@ -56,16 +58,17 @@ FormLayout MakeMainWindow() {
 FormLayout MakeResultsWindow() {
   using enum ControlKind;
   FormLayout window;
-  window.name = "Form2";
+  window.name = std::string(names::kResultsForm);
   window.caption = std::string(text::kResultsTitle);
   window.width = 6105;
   window.height = 7515;
   window.resizable = true;
-  ControlLayout frame =
-      Control("Frame1", kFrame, text::kResultsFrame, {120, 120, 5895, 7215});
+  ControlLayout frame = Control(names::kResultsFrame, kFrame,
+                                text::kResultsFrame, {120, 120, 5895, 7215});
   frame.stretches = true;
-  ControlLayout box = Control("Text1", kTextBox, "", {120, 240, 5655, 6855});
-  box.parent = "Frame1";
+  ControlLayout box =
+      Control(names::kResults, kTextBox, "", {120, 240, 5655, 6855});
+  box.parent = std::string(names::kResultsFrame);
   box.accessible_name = std::string(text::kResultsTitle);
   box.stretches = true;
   window.controls = {frame, box};
@@ -75,23 +78,23 @@ FormLayout MakeResultsWindow() {
 FormLayout MakeProgressWindow() {
   using enum ControlKind;
   FormLayout window;
-  window.name = "FormProgress";
+  window.name = std::string(names::kProgressForm);
   window.caption = std::string(text::kProgressTitle);
   window.width = 5700;
   window.height = 1800;
   // Measured with the longest text it may show.
   ControlLayout label = Control(
-      "Label1", kLabel,
+      names::kProgressText, kLabel,
       text::ProgressText({3, 4, ListingKind::kMaM, std::int64_t{999} << 20,
                           std::int64_t{999} << 20}),
       {180, 180, 5340, 600});
   ControlLayout bar =
-      Control("Progress1", kProgressBar, "", {180, 840, 5340, 270});
+      Control(names::kProgressBar, kProgressBar, "", {180, 840, 5340, 270});
   bar.accessible_name = std::string(text::kProgressLabel);
   window.controls = {
       label,
       bar,
-      Control("Command1", kButton, text::kCancel, {4200, 1260, 1320, 420}),
+      Control(names::kCancel, kButton, text::kCancel, {4200, 1260, 1320, 420}),
   };
   return window;
 }

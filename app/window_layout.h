@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -44,6 +45,42 @@ struct FormLayout {
   // The control named name; it must be there.
   const ControlLayout& Control(std::string_view name) const;
 };
+
+// The windows' and controls' names: the objectNames (Qt) and window names
+// (Win32) tests and screen readers find, said here once.
+namespace names {
+// Form1.
+inline constexpr std::string_view kMainForm = "Form1";
+inline constexpr std::string_view kInput = "Text1";
+inline constexpr std::string_view kPrompt = "Label2";
+inline constexpr std::string_view kSearch = "Command1";
+inline constexpr std::string_view kExit = "Command2";
+inline constexpr std::string_view kUpdate = "Command3";
+inline constexpr std::string_view kCredits = "Label1";
+// Form2.
+inline constexpr std::string_view kResultsForm = "Form2";
+inline constexpr std::string_view kResultsFrame = "Frame1";
+inline constexpr std::string_view kResults = "Text1";
+// The progress window.
+inline constexpr std::string_view kProgressForm = "FormProgress";
+inline constexpr std::string_view kProgressText = "Label1";
+inline constexpr std::string_view kProgressBar = "Progress1";
+inline constexpr std::string_view kCancel = "Command1";
+}  // namespace names
+
+// The faces a toolkit falls back to, said once: the narrower faces tried
+// in turn when captions do not fit in the desktop's (faces 1 and 2 of a
+// WindowFit), and the text boxes' monospaced face.
+struct FallbackFaces {
+  std::array<std::string_view, 2> narrower;
+  std::string_view monospaced;
+};
+// The Qt windows on Linux, with the fonts the package depends on.
+inline constexpr FallbackFaces kQtFaces{{"Liberation Sans", "Arimo"},
+                                        "DejaVu Sans Mono"};
+// The Win32 windows, with the fonts Windows has.
+inline constexpr FallbackFaces kWin32Faces{
+    {"Liberation Sans Narrow", "Arial Narrow"}, "Consolas"};
 
 // Form1: the text to search and the three buttons.
 const FormLayout& MainFormLayout();

@@ -181,6 +181,30 @@ TEST(PlacementTest, ResultsAreAsWideAsTheirLinesAndTheScreenAllow) {
   EXPECT_EQ(ResultsWidth(900, 5000, {100, 0, 900, 600}), 900);
 }
 
+// Centred on the main window, and whole on the screen where the main
+// window is not.
+TEST(PlacementTest, ProgressStandsCentredOnTheMainWindowAndOnScreen) {
+  const Pixels area{0, 0, 1280, 1024};
+  const struct {
+    Pixels main;
+    int width, height;
+    Pixels placed;
+  } cases[] = {
+      {{100, 50, 900, 550}, 400, 150, {300, 225, 700, 375}},
+      {{100, 50, 901, 551}, 400, 150, {300, 225, 700, 375}},
+      {{-300, -200, 200, 100}, 400, 150, {0, 0, 400, 150}},
+      {{1000, 900, 1600, 1300}, 400, 150, {880, 874, 1280, 1024}},
+      {{0, 0, 1280, 1024}, 1400, 1100, {0, 0, 1400, 1100}},
+  };
+  for (const auto& c : cases) {
+    const Pixels placed = PlaceProgress(c.main, c.width, c.height, area);
+    EXPECT_EQ(placed.left, c.placed.left) << c.main.left;
+    EXPECT_EQ(placed.top, c.placed.top) << c.main.left;
+    EXPECT_EQ(placed.right, c.placed.right) << c.main.left;
+    EXPECT_EQ(placed.bottom, c.placed.bottom) << c.main.left;
+  }
+}
+
 TEST(PlacementTest, ResultsGoWhereTheyHideLeast) {
   const Pixels main{100, 50, 900, 550};
   const Pixels buttons{100, 500, 900, 550};
@@ -207,6 +231,47 @@ TEST(PlacementTest, ResultsGoWhereTheyHideLeast) {
   EXPECT_EQ(
       std::min(placed.right, main.right) - std::max(placed.left, main.left),
       100);
+}
+
+// The faces each toolkit falls back to, entry by entry: a face a system
+// lacks would measure captions in one font and draw them in another.
+TEST(WindowLayoutTest, FallsBackToFacesEachSystemHas) {
+  EXPECT_EQ(kQtFaces.narrower[0], "Liberation Sans");
+  EXPECT_EQ(kQtFaces.narrower[1], "Arimo");
+  EXPECT_EQ(kQtFaces.monospaced, "DejaVu Sans Mono");
+  EXPECT_EQ(kWin32Faces.narrower[0], "Liberation Sans Narrow");
+  EXPECT_EQ(kWin32Faces.narrower[1], "Arial Narrow");
+  EXPECT_EQ(kWin32Faces.monospaced, "Consolas");
+}
+
+// Every control the views look up by name is in its window's layout.
+TEST(WindowLayoutTest, NamesTheViewsUseAreInTheLayouts) {
+  const struct {
+    const FormLayout& window;
+    std::string_view form;
+    std::vector<std::string_view> controls;
+  } cases[] = {
+      {MainFormLayout(),
+       names::kMainForm,
+       {names::kInput, names::kPrompt, names::kSearch, names::kExit,
+        names::kUpdate, names::kCredits}},
+      {ResultsFormLayout(),
+       names::kResultsForm,
+       {names::kResultsFrame, names::kResults}},
+      {ProgressFormLayout(),
+       names::kProgressForm,
+       {names::kProgressText, names::kProgressBar, names::kCancel}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.window.name, c.form);
+    ASSERT_EQ(c.window.controls.size(), c.controls.size()) << c.form;
+    for (const std::string_view name : c.controls) {
+      EXPECT_EQ(c.window.Control(name).name, name);
+    }
+  }
+  EXPECT_EQ(MainFormLayout().Control(names::kSearch).caption, "Поиск");
+  EXPECT_EQ(MainFormLayout().Control(names::kExit).caption, "Выход");
+  EXPECT_EQ(ProgressFormLayout().Control(names::kCancel).caption, "Отмена");
 }
 
 }  // namespace

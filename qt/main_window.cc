@@ -47,8 +47,9 @@ MainWindow::MainWindow(Dialogs* dialogs, MainPresenter::Settings settings,
   const QFont desktop = CaptionFont(QApplication::font());
   setFont(desktop);
   const Controls controls = CreateControls(layout, this);
-  input_ = qobject_cast<QPlainTextEdit*>(controls.at("Text1"));
-  credits_ = qobject_cast<QLabel*>(controls.at("Label1"));
+  input_ =
+      qobject_cast<QPlainTextEdit*>(controls.at(std::string(names::kInput)));
+  credits_ = qobject_cast<QLabel*>(controls.at(std::string(names::kCredits)));
 
   if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
     screen = QGuiApplication::primaryScreen()->availableSize();
@@ -66,12 +67,14 @@ MainWindow::MainWindow(Dialogs* dialogs, MainPresenter::Settings settings,
   PlaceControls(layout, Scale(96, fit.factor), controls, this);
   presenter_.Start();
 
-  connect(qobject_cast<QPushButton*>(controls.at("Command1")),
-          &QPushButton::clicked, this, &MainWindow::Search);
-  connect(qobject_cast<QPushButton*>(controls.at("Command2")),
-          &QPushButton::clicked, this, &MainWindow::Exit);
-  connect(qobject_cast<QPushButton*>(controls.at("Command3")),
-          &QPushButton::clicked, this, &MainWindow::Update);
+  // Each button tells the presenter its name; what it does is decided there.
+  for (const ControlLayout& control : layout.controls) {
+    if (auto* button = qobject_cast<QPushButton*>(controls.at(control.name))) {
+      const std::string name = control.name;
+      connect(button, &QPushButton::clicked, this,
+              [this, name] { presenter_.OnButton(name); });
+    }
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -97,16 +100,41 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       qobject_cast<QPlainTextEdit*>(widget) != nullptr ? ControlKind::kTextBox
       : qobject_cast<QPushButton*>(widget) != nullptr  ? ControlKind::kButton
                                                        : ControlKind::kLabel;
-  // Alt, Meta and the like make another key of it.
-  const Qt::KeyboardModifiers others =
-      key->modifiers() &
-      ~(Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
-  if (others != Qt::NoModifier) return false;
-  // The control the key came to is the one the presenter's answer is for.
-  key_target_ = widget;
-  const bool handled = presenter_.OnKey(press);
-  key_target_ = nullptr;
-  return handled;
+  press.other_modifier =
+      (key->modifiers() & ~(Qt::ControlModifier | Qt::ShiftModifier |
+                            Qt::KeypadModifier)) != Qt::NoModifier;
+  const KeyAction action = presenter_.OnKey(press);
+  Apply(action, widget);
+  return action != KeyAction::kNone;
+}
+
+void MainWindow::Apply(KeyAction action, QWidget* target) {
+  switch (action) {
+    case KeyAction::kNone:
+    case KeyAction::kDone:
+      return;
+    case KeyAction::kClick:
+      if (auto* button = qobject_cast<QPushButton*>(target)) {
+        button->animateClick();
+      }
+      return;
+    case KeyAction::kSelectAll:
+      if (auto* box = qobject_cast<QPlainTextEdit*>(target)) box->selectAll();
+      return;
+    case KeyAction::kFocusNext:
+    case KeyAction::kFocusPrevious:
+      break;
+  }
+  const bool backwards = action == KeyAction::kFocusPrevious;
+  for (QWidget* next = target;;) {
+    next = backwards ? next->previousInFocusChain() : next->nextInFocusChain();
+    if (next == target) return;
+    if (next->window() == target->window() && next->isVisible() &&
+        next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
+      next->setFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+      return;
+    }
+  }
 }
 
 std::string MainWindow::InputText() const {
@@ -175,37 +203,10 @@ ResultsView* MainWindow::CreateResults() {
 }
 
 MainGeometry MainWindow::Geometry() const {
-  const QWidget* search = findChild<QWidget*>("Command1");
+  const QWidget* search = findChild<QWidget*>(
+      QString::fromUtf8(names::kSearch.data(), names::kSearch.size()));
   return {Box(frameGeometry()), mapToGlobal(search->pos()).y(),
           Box(screen()->availableGeometry())};
-}
-
-void MainWindow::Click(std::string_view button) {
-  auto* target = qobject_cast<QPushButton*>(key_target_.data());
-  if (target != nullptr && target->objectName() == Qs(button)) {
-    target->animateClick();
-  }
-}
-
-void MainWindow::MoveFocus(bool backwards) {
-  QWidget* from = key_target_.data();
-  if (from == nullptr) return;
-  for (QWidget* next = from;;) {
-    next = backwards ? next->previousInFocusChain() : next->nextInFocusChain();
-    if (next == from) return;
-    if (next->window() == from->window() && next->isVisible() &&
-        next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
-      next->setFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-      return;
-    }
-  }
-}
-
-void MainWindow::SelectAll(std::string_view box) {
-  auto* target = qobject_cast<QPlainTextEdit*>(key_target_.data());
-  if (target != nullptr && target->objectName() == Qs(box)) {
-    target->selectAll();
-  }
 }
 
 void MainWindow::CloseAll() {

@@ -40,27 +40,20 @@ class MainWindow : public QWidget, public MainView {
   ResultsView* OpenResults() override;
   ResultsView* CreateResults() override;
   MainGeometry Geometry() const override;
-  void Click(std::string_view button) override;
-  void MoveFocus(bool backwards) override;
-  void SelectAll(std::string_view box) override;
   void CloseAll() override;
-
- public slots:
-  void Search() { presenter_.Search(); }
-  void Exit() { presenter_.Exit(); }
-  void Update() { presenter_.Update(); }
 
  protected:
   // Keys of the controls of both windows go to the presenter first.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Does what the presenter made of a key on target.
+  static void Apply(KeyAction action, QWidget* target);
+
   Dialogs* dialogs_;
   QPlainTextEdit* input_;
   QLabel* credits_;
   QPointer<ResultsWindow> results_;
-  // While a key is with the presenter: the control it came to.
-  QPointer<QWidget> key_target_;
   MainPresenter presenter_;
 };
 

@@ -7,8 +7,10 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
+#include "app/placement.h"
 #include "app/texts.h"
 #include "app/window_layout.h"
 #include "qt/form_widgets.h"
@@ -44,14 +46,28 @@ class ProgressWindow : public ProgressView {
     const Controls controls = CreateControls(layout, &dialog_);
     PlaceControls(layout, Scale(96, FitFactor(layout, QtMeasure(captions), 96)),
                   controls, &dialog_);
-    label_ = qobject_cast<QLabel*>(controls.at("Label1"));
+    label_ =
+        qobject_cast<QLabel*>(controls.at(std::string(names::kProgressText)));
     label_->setText({});
-    bar_ = qobject_cast<QProgressBar*>(controls.at("Progress1"));
-    auto* cancel = qobject_cast<QPushButton*>(controls.at("Command1"));
+    bar_ = qobject_cast<QProgressBar*>(
+        controls.at(std::string(names::kProgressBar)));
+    auto* cancel =
+        qobject_cast<QPushButton*>(controls.at(std::string(names::kCancel)));
     QObject::connect(cancel, &QPushButton::clicked,
                      [this] { cancelled_ = true; });
     QObject::connect(&dialog_, &QDialog::rejected,
                      [this] { cancelled_ = true; });
+    if (parent != nullptr && parent->screen() != nullptr) {
+      // Framed as the main window is.
+      const QRect main = parent->frameGeometry();
+      const QRect area = parent->screen()->availableGeometry();
+      const Pixels placed = PlaceProgress(
+          {main.left(), main.top(), main.right() + 1, main.bottom() + 1},
+          dialog_.width() + main.width() - parent->width(),
+          dialog_.height() + main.height() - parent->height(),
+          {area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+      dialog_.move(placed.left, placed.top);
+    }
     dialog_.show();
     cancel->setFocus();
     QCoreApplication::processEvents();

@@ -4,6 +4,9 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include "app/window_layout.h"
+#include "qt/form_widgets.h"
+
 namespace venmark {
 
 QFont CaptionFont(const QFont& desktop) {
@@ -25,9 +28,9 @@ bool IsMonospaced(const QFont& font) {
 QFont TextBoxFont(const QFont& captions, QFont fixed) {
   QFont font = std::move(fixed);
   if (captions.pointSizeF() > 0) font.setPointSizeF(captions.pointSizeF());
-  // The system's pick is not always monospaced in Cyrillic too; DejaVu Sans
-  // Mono, which the package depends on, is.
-  if (!IsMonospaced(font)) font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+  // The system's pick is not always monospaced in Cyrillic too; the
+  // fallback, which the package depends on, is.
+  if (!IsMonospaced(font)) font.setFamily(Qs(kQtFaces.monospaced));
   return font;
 }
 
@@ -38,8 +41,8 @@ int QtMeasure::Width(std::string_view utf8) const {
 
 QtFonts::QtFonts(const QFont& desktop)
     : desktop_(desktop),
-      families_{desktop.family(), QStringLiteral("Liberation Sans"),
-                QStringLiteral("Arimo")} {}
+      families_{desktop.family(), Qs(kQtFaces.narrower[0]),
+                Qs(kQtFaces.narrower[1])} {}
 
 QFont QtFonts::Font(int face, double points) const {
   QFont font = desktop_;

@@ -21,7 +21,8 @@ ResultsWindow::ResultsWindow(QMargins frame) : QWidget(nullptr), frame_(frame) {
   const QFont captions = CaptionFont(QApplication::font());
   setFont(captions);
   controls_ = CreateControls(layout, this);
-  text_ = qobject_cast<QPlainTextEdit*>(controls_.at("Text1"));
+  text_ =
+      qobject_cast<QPlainTextEdit*>(controls_.at(std::string(names::kResults)));
   // Scaled as one until the frame's title shows whole, descenders
   // included, above the box.
   factor_ = FitFactor(layout, QtMeasure(captions), 96);

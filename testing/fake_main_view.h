@@ -97,15 +97,6 @@ class FakeMainView : public MainView {
     return results.get();
   }
   MainGeometry Geometry() const override { return geometry; }
-  void Click(std::string_view button) override {
-    log.push_back("click " + std::string(button));
-  }
-  void MoveFocus(bool backwards) override {
-    log.push_back(backwards ? "focus back" : "focus next");
-  }
-  void SelectAll(std::string_view box) override {
-    log.push_back("select " + std::string(box));
-  }
   void CloseAll() override {
     results.reset();
     log.push_back("close");

@@ -33,7 +33,7 @@ void SetClientSize(HWND window, int width, int height) {
 }  // namespace
 
 int ControlId(const FormLayout& window, std::string_view name) {
-  const int base = window.name == "Form1" ? 1000 : 2000;
+  const int base = window.name == names::kMainForm ? 1000 : 2000;
   return base + 1 + static_cast<int>(IndexOf(window, name));
 }
 
@@ -188,13 +188,13 @@ double GdiFonts::desktop_points() const {
 }
 
 HFONT GdiFonts::Create(int face, double points) const {
-  static constexpr const wchar_t* kNarrower[] = {L"Liberation Sans Narrow",
-                                                 L"Arial Narrow"};
   LOGFONTW font = message_font_;
   font.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
   if (face > 0) {
     font.lfWidth = 0;
-    wcsncpy(font.lfFaceName, kNarrower[face - 1], LF_FACESIZE - 1);
+    const std::wstring narrower =
+        WideFromUtf8(kWin32Faces.narrower[static_cast<std::size_t>(face - 1)]);
+    wcsncpy(font.lfFaceName, narrower.c_str(), LF_FACESIZE - 1);
   }
   return CreateFontIndirectW(&font);
 }
@@ -210,8 +210,19 @@ HFONT CreateTextBoxFont(HFONT captions) {
   fixed.lfHeight = font.lfHeight;
   fixed.lfCharSet = DEFAULT_CHARSET;
   fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  wcscpy(fixed.lfFaceName, L"Consolas");
+  wcsncpy(fixed.lfFaceName, WideFromUtf8(kWin32Faces.monospaced).c_str(),
+          LF_FACESIZE - 1);
   return CreateFontIndirectW(&fixed);
+}
+
+Pixels Box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+RECT WorkArea(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
+                  &monitor);
+  return monitor.rcWork;
 }
 
 int WindowDpi(HWND window) {

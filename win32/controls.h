@@ -73,4 +73,10 @@ HFONT CreateTextBoxFont(HFONT captions);
 // The DPI of the screen a window is on (or the system's).
 int WindowDpi(HWND window);
 
+// A rectangle in the layout's terms.
+Pixels Box(const RECT& r);
+
+// The work area of the monitor window is on.
+RECT WorkArea(HWND window);
+
 }  // namespace venmark::win32

@@ -14,17 +14,6 @@
 namespace venmark::win32 {
 namespace {
 
-Pixels Box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-// The work area of the monitor window is on.
-RECT WorkArea(HWND window) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
-                  &monitor);
-  return monitor.rcWork;
-}
-
 // The window text's class, as the presenter knows controls.
 ControlKind KindOf(HWND control) {
   wchar_t kind[16] = L"";
@@ -67,7 +56,7 @@ MainWindow::MainWindow(HINSTANCE instance, MainPresenter::Settings settings)
                              CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
   LayOut(WindowDpi(hwnd_));
   presenter_.Start();
-  SetFocus(Control("Text1"));
+  SetFocus(Control(names::kInput));
 }
 
 MainWindow::~MainWindow() {
@@ -75,7 +64,7 @@ MainWindow::~MainWindow() {
   if (text_font_ != nullptr) DeleteObject(text_font_);
 }
 
-HWND MainWindow::Control(const char* name) const {
+HWND MainWindow::Control(std::string_view name) const {
   return FindControl(MainFormLayout(), hwnd_, name);
 }
 
@@ -94,7 +83,7 @@ void MainWindow::LayOut(int dpi) {
 }
 
 std::string MainWindow::InputText() const {
-  std::wstring text = WindowText(Control("Text1"));
+  std::wstring text = WindowText(Control(names::kInput));
   std::erase(text, L'\r');
   return Utf8FromWide(text);
 }
@@ -113,7 +102,7 @@ Rgb MainWindow::Background() const {
 }
 
 void MainWindow::ShowCredits(const CreditsLine& credits) {
-  const HWND label = Control("Label1");
+  const HWND label = Control(names::kCredits);
   SetWindowTextW(label, WithCrLf(WideFromUtf8(credits.text)).c_str());
   // A static control draws in one colour: the whole line warns.
   warning_.reset();
@@ -165,25 +154,8 @@ ResultsView* MainWindow::CreateResults() {
 MainGeometry MainWindow::Geometry() const {
   RECT main{}, button{};
   GetWindowRect(hwnd_, &main);
-  GetWindowRect(Control("Command1"), &button);
+  GetWindowRect(Control(names::kSearch), &button);
   return {Box(main), static_cast<int>(button.top), Box(WorkArea(hwnd_))};
-}
-
-void MainWindow::Click(std::string_view button) {
-  if (key_target_ != nullptr &&
-      NameOf(key_target_, MainFormLayout()) == button) {
-    SendMessageW(key_target_, BM_CLICK, 0, 0);
-  }
-}
-
-void MainWindow::MoveFocus(bool backwards) {
-  if (key_target_ == nullptr) return;
-  const HWND root = GetAncestor(key_target_, GA_ROOT);
-  SetFocus(GetNextDlgTabItem(root, key_target_, backwards));
-}
-
-void MainWindow::SelectAll(std::string_view) {
-  if (key_target_ != nullptr) SendMessageW(key_target_, EM_SETSEL, 0, -1);
 }
 
 void MainWindow::CloseAll() {
@@ -208,20 +180,36 @@ bool MainWindow::HandleKey(const MSG& message) {
     default:
       return false;
   }
-  if (GetKeyState(VK_MENU) < 0) return false;
+  press.other_modifier = GetKeyState(VK_MENU) < 0;
   press.control = GetKeyState(VK_CONTROL) < 0;
   press.shift = GetKeyState(VK_SHIFT) < 0;
   const HWND root = GetAncestor(message.hwnd, GA_ROOT);
   const FormLayout& window =
       root == hwnd_ ? MainFormLayout() : ResultsFormLayout();
-  const std::string target = NameOf(message.hwnd, window);
+  const std::string name = NameOf(message.hwnd, window);
   press.window = window.name;
-  press.target = target;
+  press.target = name;
   press.target_kind = KindOf(message.hwnd);
-  key_target_ = message.hwnd;
-  const bool handled = presenter_.OnKey(press);
-  key_target_ = nullptr;
-  return handled;
+  const KeyAction action = presenter_.OnKey(press);
+  const HWND target = message.hwnd;
+  switch (action) {
+    case KeyAction::kNone:
+      return false;
+    case KeyAction::kDone:
+      break;
+    case KeyAction::kClick:
+      SendMessageW(target, BM_CLICK, 0, 0);
+      break;
+    case KeyAction::kFocusNext:
+    case KeyAction::kFocusPrevious:
+      SetFocus(
+          GetNextDlgTabItem(root, target, action == KeyAction::kFocusPrevious));
+      break;
+    case KeyAction::kSelectAll:
+      SendMessageW(target, EM_SETSEL, 0, -1);
+      break;
+  }
+  return true;
 }
 
 LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -229,23 +217,14 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(w) == BN_CLICKED) {
-        const int id = LOWORD(w);
-        if (id == ControlId(layout, "Command1")) {
-          presenter_.Search();
-          return 0;
-        }
-        if (id == ControlId(layout, "Command2")) {
-          presenter_.Exit();
-          return 0;
-        }
-        if (id == ControlId(layout, "Command3")) {
-          presenter_.Update();
-          return 0;
-        }
+        // Each button tells the presenter its name; what it does is decided
+        // there.
+        presenter_.OnButton(NameOf(reinterpret_cast<HWND>(l), layout));
+        return 0;
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (warning_ && reinterpret_cast<HWND>(l) == Control("Label1")) {
+      if (warning_ && reinterpret_cast<HWND>(l) == Control(names::kCredits)) {
         const HDC dc = reinterpret_cast<HDC>(w);
         SetTextColor(dc, *warning_);
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -254,7 +233,8 @@ LRESULT MainWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
-      if (static_cast<int>(item->CtlID) != ControlId(layout, "Command3")) break;
+      if (static_cast<int>(item->CtlID) != ControlId(layout, names::kUpdate))
+        break;
       DrawWrappingButton(*item, captions_, WindowDpi(hwnd));
       return TRUE;
     }

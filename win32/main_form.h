@@ -39,9 +39,6 @@ class MainWindow : public MainView {
   ResultsView* OpenResults() override;
   ResultsView* CreateResults() override;
   MainGeometry Geometry() const override;
-  void Click(std::string_view button) override;
-  void MoveFocus(bool backwards) override;
-  void SelectAll(std::string_view box) override;
   void CloseAll() override;
 
   MainPresenter& presenter() { return presenter_; }
@@ -49,7 +46,7 @@ class MainWindow : public MainView {
  private:
   // Lays the window out for a screen of dpi: fonts, scale and size.
   void LayOut(int dpi);
-  HWND Control(const char* name) const;
+  HWND Control(std::string_view name) const;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -63,8 +60,6 @@ class MainWindow : public MainView {
   HCURSOR before_busy_ = nullptr;
   // The credits' colour while they warn.
   std::optional<COLORREF> warning_;
-  // While a key is with the presenter: the control it came to.
-  HWND key_target_ = nullptr;
   MainPresenter presenter_;
 };
 

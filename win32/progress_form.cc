@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/placement.h"
 #include "app/window_layout.h"
 #include "scan/text_codec.h"
 #include "win32/controls.h"
@@ -30,21 +31,21 @@ ProgressWindow::ProgressWindow(HINSTANCE instance, HWND owner, HFONT font)
   const int dpi = WindowDpi(hwnd_);
   PlaceControls(layout, Scale(dpi, FitFactor(layout, GdiMeasure(font), dpi)),
                 hwnd_, font, font);
-  label_ = FindControl(layout, hwnd_, "Label1");
+  label_ = FindControl(layout, hwnd_, names::kProgressText);
   SetWindowTextW(label_, L"");
-  bar_ = FindControl(layout, hwnd_, "Progress1");
+  bar_ = FindControl(layout, hwnd_, names::kProgressBar);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
-  // Centred on its owner.
   RECT owner_box{}, box{};
   GetWindowRect(owner, &owner_box);
   GetWindowRect(hwnd_, &box);
-  const int width = box.right - box.left, height = box.bottom - box.top;
-  SetWindowPos(hwnd_, nullptr, (owner_box.left + owner_box.right - width) / 2,
-               (owner_box.top + owner_box.bottom - height) / 2, 0, 0,
+  const Pixels placed =
+      PlaceProgress(Box(owner_box), box.right - box.left, box.bottom - box.top,
+                    Box(WorkArea(owner)));
+  SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0,
                SWP_NOZORDER | SWP_NOSIZE);
   EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(FindControl(layout, hwnd_, "Command1"));
+  SetFocus(FindControl(layout, hwnd_, names::kCancel));
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -91,7 +92,7 @@ LRESULT ProgressWindow::HandleMessage(HWND hwnd, UINT message, WPARAM w,
   const bool cancel =
       message == WM_COMMAND &&
       (LOWORD(w) == IDCANCEL ||
-       LOWORD(w) == ControlId(ProgressFormLayout(), "Command1"));
+       LOWORD(w) == ControlId(ProgressFormLayout(), names::kCancel));
   if (cancel || message == WM_CLOSE) {
     cancelled_ = true;
     return 0;

@@ -22,7 +22,7 @@ ResultsWindow* ResultsWindow::Create(HINSTANCE instance, HFONT captions,
                       500, nullptr, nullptr, instance, window);
   ++OpenWindows();
   CreateControls(layout, window->hwnd_, instance);
-  window->text_ = FindControl(layout, window->hwnd_, "Text1");
+  window->text_ = FindControl(layout, window->hwnd_, names::kResults);
   // The frame's title must show whole, descenders and all, above the box.
   const GdiMeasure measure(captions);
   window->dpi_ = dpi;
