@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scan/byte_passes.h"
+#include "scan/mac.h"
 #include "scan/mac_shapes.h"
 
 namespace venmark {
@@ -28,24 +29,17 @@ using shapes::IsAlnum;
 using shapes::IsHardByte;
 using shapes::IsWhole;
 using shapes::IsWholeBare;
-using shapes::JoinKey;
 using shapes::MatchColonShort;
 using shapes::PairFollows;
 
-std::string SearchWindows(std::string_view candidate_mac) {
-  return JoinKey(candidate_mac, 0, 1, 3, 4, 6, 7);
-}
-
-std::string SearchUnix(std::string_view candidate_mac) {
-  return JoinKey(candidate_mac, 0, 1, 3, 4, 6, 7);
-}
-
-std::string SearchCisco(std::string_view candidate_mac) {
-  return JoinKey(candidate_mac, 0, 1, 2, 3, 5, 6);
-}
-
-std::string SearchHuawei(std::string_view candidate_mac) {
-  return SearchCisco(candidate_mac);
+std::string KeyIn(std::string_view candidate_mac, Notation notation) {
+  MacScanner scanner(candidate_mac);
+  const std::optional<MacFinding> finding = scanner.Next();
+  if (!finding || finding->notation != notation ||
+      finding->candidate_mac.size() != candidate_mac.size() || scanner.Next()) {
+    return {};
+  }
+  return mac::OuiKey(finding->address);
 }
 
 bool MacScanner::Labelled(std::size_t at, std::size_t end, LabelKind kind) {

@@ -23,19 +23,21 @@ struct MacFinding {
   std::size_t line = 0;  // 1-based, where lines are counted (LF ends one)
 };
 
-// Key of a dash-separated MAC: its first eight characters, upper-cased.
-std::string SearchWindows(std::string_view candidate_mac);
+// The listing key ("00-1A-2B") of candidate_mac when it is one whole MAC
+// in the notation given, read as the scanner reads it; else empty.
+std::string KeyIn(std::string_view candidate_mac, Notation notation);
 
-// Key of a colon-separated MAC: its first three groups, upper-cased,
-// joined by dashes.
-std::string SearchUnix(std::string_view candidate_mac);
-
-// Key of a dot-separated MAC: its first six digits, upper-cased, in pairs
-// joined by dashes.
-std::string SearchCisco(std::string_view candidate_mac);
-
-// Key of a MAC in three dash-separated groups of four: as SearchCisco.
-std::string SearchHuawei(std::string_view candidate_mac);
+// KeyIn for the three notations the old tools knew by their systems: dashed
+// pairs (Windows), colon pairs (Unix-like systems) and dotted quads (Cisco).
+inline std::string SearchWindows(std::string_view candidate_mac) {
+  return KeyIn(candidate_mac, Notation::kDash);
+}
+inline std::string SearchUnix(std::string_view candidate_mac) {
+  return KeyIn(candidate_mac, Notation::kColon);
+}
+inline std::string SearchCisco(std::string_view candidate_mac) {
+  return KeyIn(candidate_mac, Notation::kDot);
+}
 
 // Walks a text from its start and yields every whole MAC written in it, by
 // position: a MAC that letters or digits touch, or that its own separator

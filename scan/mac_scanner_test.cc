@@ -576,10 +576,28 @@ TEST(MacScannerTest, FindsRealCommandOutput) {
   EXPECT_EQ(mac::OuiKey(table[1].address), "00-0C-29");
 }
 
-TEST(MacScannerTest, KeyMethodsReadOnlyTheFirstThreeBytes) {
-  EXPECT_EQ(SearchWindows("0a-1b-2c-3d-4e-5f"), "0A-1B-2C");
-  EXPECT_EQ(SearchUnix("0a:1b:2c:3d:4e:5f"), "0A-1B-2C");
-  EXPECT_EQ(SearchCisco("0a1b.2c3d.4e5f"), "0A-1B-2C");
+// Each notation's key comes from the scanner's own reading: a MAC of
+// another notation, or no whole MAC, has none.
+TEST(MacScannerTest, KeysOfEachNotationReadOnlyTheFirstThreeBytes) {
+  const struct {
+    std::string (*key)(std::string_view);
+    const char* mac;
+    const char* expected;
+  } cases[] = {
+      {SearchWindows, "0a-1b-2c-3d-4e-5f", "0A-1B-2C"},
+      {SearchWindows, "0A-1B-2C-FF-FF-FF", "0A-1B-2C"},
+      {SearchWindows, "0a:1b:2c:3d:4e:5f", ""},
+      {SearchWindows, "0a-1b-2c-3d-4e", ""},
+      {SearchWindows, "0a-1b-2c-3d-4e-5f and more", ""},
+      {SearchUnix, "0a:1b:2c:3d:4e:5f", "0A-1B-2C"},
+      {SearchUnix, "0a1b.2c3d.4e5f", ""},
+      {SearchCisco, "0a1b.2c3d.4e5f", "0A-1B-2C"},
+      {SearchCisco, "0a-1b-2c-3d-4e-5f", ""},
+      {SearchCisco, "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.key(c.mac), c.expected) << c.mac;
+  }
 }
 
 // Random filler around MACs planted at known places: every planted MAC must

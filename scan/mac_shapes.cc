@@ -137,14 +137,6 @@ bool PairFollows(std::string_view text, std::size_t at) {
          IsHex(text[at + 2]);
 }
 
-// "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
-std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
-                    std::size_t c, std::size_t d, std::size_t e,
-                    std::size_t f) {
-  return {Upper(s[a]), Upper(s[b]), '-',         Upper(s[c]),
-          Upper(s[d]), '-',         Upper(s[e]), Upper(s[f])};
-}
-
 // A byte that no MAC holds and that joins no words: text up to it is
 // decided whatever follows. Blanks join the pairs after "Hex-STRING:", and
 // x the 0x of a bare MAC, a backslash or a percent sign an escaped colon.

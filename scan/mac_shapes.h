@@ -58,10 +58,6 @@ bool MatchColonShort(std::string_view text, std::size_t start,
 // Whether " HH" (a seventh pair) follows at position at.
 bool PairFollows(std::string_view text, std::size_t at);
 
-// "AB-CD-EF" from the characters at positions a, b, c, d, e, f of s.
-std::string JoinKey(std::string_view s, std::size_t a, std::size_t b,
-                    std::size_t c, std::size_t d, std::size_t e, std::size_t f);
-
 // A byte that no MAC holds and that joins no words.
 bool IsHardByte(char c);
 
