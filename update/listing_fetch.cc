@@ -54,12 +54,11 @@ Fetched ListingFetcher::Fetch(const ListingToFetch& listing) {
   for (;;) {
     step_.received = 0;
     step_.total = -1;
-    Fetched fetched = FetchOnce(listing);
-    if (!retry_) {
-      step_.over = true;
-      return fetched;
-    }
-    retry_ = false;
+    Attempt attempt = FetchOnce(listing);
+    if (attempt.then == Then::kRetry) continue;
+    if (attempt.then == Then::kCancelled) cancelled_ = true;
+    step_.over = true;
+    return std::move(attempt.fetched);
   }
 }
 
@@ -77,22 +76,11 @@ bool ListingFetcher::StillWanted() {
 bool ListingFetcher::TryBrowserAgent() {
   if (agent_ == options_.fallback_agent) return false;
   agent_ = options_.fallback_agent;
-  retry_ = true;
   return true;
 }
 
-Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
-  int error = 0;
-  std::int64_t written = 0;
-  std::optional<TempFile> file = TempFile::CreateBeside(listing.target, &error);
-  if (!file) {
-    return Failure({.kind = UpdateFailure::kCannotCreate,
-                    .path = FolderOf(listing.target),
-                    .error_number = error});
-  }
-  const auto left =
-      std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
-  if (left.count() <= 0) return Failure(TimeLimit());
+FetchRequest ListingFetcher::RequestFor(const ListingToFetch& listing,
+                                        std::chrono::milliseconds left) const {
   FetchRequest request;
   request.url = listing.url;
   request.user_agent = agent_;
@@ -101,9 +89,61 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
   request.low_speed_time = options_.low_speed_time;
   request.time_limit = left;
   request.max_bytes = options_.max_bytes;
+  return request;
+}
+
+UpdateProblem ListingFetcher::ProblemOf(const FetchResult& result) const {
+  switch (result.outcome) {
+    case FetchOutcome::kOk:
+    case FetchOutcome::kCancelled:
+    case FetchOutcome::kWriteFailed:
+      break;
+    case FetchOutcome::kTooLarge:
+      return {.kind = UpdateFailure::kTooLarge, .count = options_.max_bytes};
+    case FetchOutcome::kHttpStatus:
+      return {.kind = UpdateFailure::kHttpStatus, .count = result.http_status};
+    case FetchOutcome::kNetwork:
+      // The transfer had the time left as its own limit and may give up
+      // a moment before the update's: either way the time ran out.
+      if (Clock::now() + kTimeSlack >= deadline_) return TimeLimit();
+      switch (result.failure) {
+        case NetworkFailure::kNoFile:
+          return {.kind = UpdateFailure::kNoFile, .path = result.detail};
+        case NetworkFailure::kFileNotRegular:
+          return {.kind = UpdateFailure::kFileNotRegular,
+                  .path = result.detail};
+        case NetworkFailure::kFileUnreadable:
+          return {.kind = UpdateFailure::kFileUnreadable,
+                  .path = result.detail,
+                  .error_number = result.error_number};
+        default:
+          return {.kind = UpdateFailure::kNetwork,
+                  .network = result.failure,
+                  .detail = result.detail};
+      }
+  }
+  return {};
+}
+
+ListingFetcher::Attempt ListingFetcher::FetchOnce(
+    const ListingToFetch& listing) {
+  const auto failed = [](UpdateProblem problem) {
+    return Attempt{Then::kDone, Failure(std::move(problem))};
+  };
+  int error = 0;
+  std::optional<TempFile> file = TempFile::CreateBeside(listing.target, &error);
+  if (!file) {
+    return failed({.kind = UpdateFailure::kCannotCreate,
+                   .path = FolderOf(listing.target),
+                   .error_number = error});
+  }
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+  if (left.count() <= 0) return failed(TimeLimit());
+  std::int64_t written = 0;
   int write_error = 0;
   const FetchResult result = transport_.Fetch(
-      request,
+      RequestFor(listing, left),
       [&](std::string_view part) {
         written += static_cast<std::int64_t>(part.size());
         return file->Write(part, &write_error);
@@ -117,55 +157,33 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
       // wire, where the transport counted that).
       if (const std::int64_t size = step_.total >= 0 ? step_.total : written;
           !KeepGoing(size, size)) {
-        return {};
+        return {Then::kCancelled, {}};
       }
       break;
     case FetchOutcome::kCancelled:
-      cancelled_ = true;
-      return {};
+      return {Then::kCancelled, {}};
     case FetchOutcome::kWriteFailed:
-      return Failure({.kind = UpdateFailure::kCannotWrite,
-                      .path = file->path(),
-                      .error_number = write_error});
-    case FetchOutcome::kTooLarge:
-      return Failure(
-          {.kind = UpdateFailure::kTooLarge, .count = options_.max_bytes});
+      return failed({.kind = UpdateFailure::kCannotWrite,
+                     .path = file->path(),
+                     .error_number = write_error});
     case FetchOutcome::kHttpStatus:
+      // Turned away: once more with a browser's agent.
       if ((result.http_status == 403 || result.http_status == 418) &&
           TryBrowserAgent()) {
-        return {};
+        return {Then::kRetry, {}};
       }
-      return Failure(
-          {.kind = UpdateFailure::kHttpStatus, .count = result.http_status});
+      return failed(ProblemOf(result));
+    case FetchOutcome::kTooLarge:
     case FetchOutcome::kNetwork:
-      // The transfer had the time left as its own limit and may give up
-      // a moment before the update's: either way the time ran out.
-      if (Clock::now() + kTimeSlack >= deadline_) {
-        return Failure(TimeLimit());
-      }
-      if (result.failure == NetworkFailure::kNoFile) {
-        return Failure({.kind = UpdateFailure::kNoFile, .path = result.detail});
-      }
-      if (result.failure == NetworkFailure::kFileNotRegular) {
-        return Failure(
-            {.kind = UpdateFailure::kFileNotRegular, .path = result.detail});
-      }
-      if (result.failure == NetworkFailure::kFileUnreadable) {
-        return Failure({.kind = UpdateFailure::kFileUnreadable,
-                        .path = result.detail,
-                        .error_number = result.error_number});
-      }
-      return Failure({.kind = UpdateFailure::kNetwork,
-                      .network = result.failure,
-                      .detail = result.detail});
+      return failed(ProblemOf(result));
   }
   bool group_kept = true;
   if (const int e = file->Finish(listing.target,
                                  Plausible(result.last_modified), &group_kept);
       e != 0) {
-    return Failure({.kind = UpdateFailure::kCannotWrite,
-                    .path = file->path(),
-                    .error_number = e});
+    return failed({.kind = UpdateFailure::kCannotWrite,
+                   .path = file->path(),
+                   .error_number = e});
   }
   if (!group_kept) {
     notes_.push_back(
@@ -174,37 +192,42 @@ Fetched ListingFetcher::FetchOnce(const ListingToFetch& listing) {
   return Check(listing, std::move(*file));
 }
 
-Fetched ListingFetcher::Check(const ListingToFetch& listing, TempFile file) {
+ListingFetcher::Attempt ListingFetcher::Check(const ListingToFetch& listing,
+                                              TempFile file) {
+  const auto failed = [](UpdateProblem problem) {
+    return Attempt{Then::kDone, Failure(std::move(problem))};
+  };
   FileBytes bytes;
   ReadFailure why;
   if (!ReadListingFile(file.path(), &bytes, &why)) {
-    return Failure({.kind = UpdateFailure::kFetchedUnreadable, .read = why});
+    return failed({.kind = UpdateFailure::kFetchedUnreadable, .read = why});
   }
   const std::string_view text = bytes.view();
   Fetched fetched;
   fetched.records = CountRecords(text, listing.kind);
   if (fetched.records == 0) {
-    if (TryBrowserAgent()) return {};
-    return Failure({.kind = UpdateFailure::kNotAListing});
+    // An error page in place of the listing: once more as a browser.
+    if (TryBrowserAgent()) return {Then::kRetry, {}};
+    return failed({.kind = UpdateFailure::kNotAListing});
   }
   // Each listing is only ever replaced by one of its kind, also where
   // there is none to compare with: a folder's files can be mixed up.
   if (const std::optional<ListingKind> kind = KindOfListing(text);
       kind && *kind != listing.kind) {
-    return Failure({.kind = UpdateFailure::kWrongKind,
-                    .count = static_cast<std::int64_t>(IndexOf(*kind)),
-                    .other = static_cast<std::int64_t>(IndexOf(listing.kind))});
+    return failed({.kind = UpdateFailure::kWrongKind,
+                   .count = static_cast<std::int64_t>(IndexOf(*kind)),
+                   .other = static_cast<std::int64_t>(IndexOf(listing.kind))});
   }
   if (!EndsWhole(text)) {
-    return Failure({.kind = UpdateFailure::kCutOff});
+    return failed({.kind = UpdateFailure::kCutOff});
   }
   if (UpdateProblem problem =
           CheckRecordCount(fetched.records, listing.current_records);
       problem.kind != UpdateFailure::kNone) {
-    return Failure(std::move(problem));
+    return failed(std::move(problem));
   }
   fetched.file.emplace(std::move(file));
-  return fetched;
+  return {Then::kDone, std::move(fetched)};
 }
 
 UpdateProblem ListingFetcher::TimeLimit() const {

@@ -60,12 +60,28 @@ class ListingFetcher {
   bool StillWanted();
 
  private:
+  // What comes after one try at a listing.
+  enum class Then {
+    kDone,       // fetched, or failed for good (Fetched::problem)
+    kRetry,      // turned away: try again with a browser's agent
+    kCancelled,  // the user asked to stop
+  };
+  struct Attempt {
+    Then then = Then::kDone;
+    Fetched fetched;
+  };
+
   // Once with the transport's own agent, and once more with a browser's
-  // when the server turns that away.
+  // when the server turns that away: whether there is that once more.
   bool TryBrowserAgent();
-  Fetched FetchOnce(const ListingToFetch& listing);
+  Attempt FetchOnce(const ListingToFetch& listing);
+  // The request for listing, with left of the update's time.
+  FetchRequest RequestFor(const ListingToFetch& listing,
+                          std::chrono::milliseconds left) const;
+  // Why a transfer that failed failed, as the update tells it.
+  UpdateProblem ProblemOf(const FetchResult& result) const;
   // Reads the download back as the program will read it.
-  Fetched Check(const ListingToFetch& listing, TempFile file);
+  Attempt Check(const ListingToFetch& listing, TempFile file);
   UpdateProblem TimeLimit() const;
 
   const UpdateOptions& options_;
@@ -76,7 +92,6 @@ class ListingFetcher {
   UpdateStep step_;
   std::size_t started_ = 0;  // listings whose fetch has begun
   std::vector<UpdateProblem> notes_;
-  bool retry_ = false;
   bool cancelled_ = false;
 };
 

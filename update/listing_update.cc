@@ -23,6 +23,119 @@ UpdateResult Failed(UpdateProblem problem) {
   return result;
 }
 
+// Why the update folder's lock was not taken.
+UpdateProblem LockProblem(const LockRefusal& refusal,
+                          const std::string& folder) {
+  if (!refusal.stale_owner.empty()) {
+    return {.kind = UpdateFailure::kStaleLock,
+            .path = refusal.lock_file,
+            .error_number = refusal.error_number,
+            .detail = refusal.stale_owner};
+  }
+  if (refusal.error_number == 0) return {.kind = UpdateFailure::kBusy};
+  return {.kind = UpdateFailure::kCannotLock,
+          .path = folder,
+          .error_number = refusal.error_number};
+}
+
+// Each listing of the update, with the file it replaces and the listing it
+// is held to; a required one that cannot be replaced stops the update.
+UpdateProblem PlanListings(const UpdateOptions& options,
+                           std::vector<ListingToFetch>* listings) {
+  std::vector<std::string> targets;
+  for (const ListingFile& file : ListingFiles(options.listing)) {
+    listings->push_back({file.kind, options.sources[file.kind], file.path});
+    targets.push_back(file.path);
+  }
+  RemoveLeftovers(targets);
+  const std::vector<ListingFile> references =
+      options.reference.empty() ? std::vector<ListingFile>()
+                                : ListingFiles(options.reference);
+  // Only a listing is ever replaced, and by one much like it: like the
+  // file it replaces or, where there is none, like the listing in use.
+  for (ListingToFetch& listing : *listings) {
+    const CurrentListing current = InspectListing(listing.target, listing.kind);
+    listing.exists = current.exists;
+    if (current.problem.kind != UpdateFailure::kNone) {
+      if (RowOf(listing.kind).required) return current.problem;
+      listing.refused = current.problem;
+      continue;
+    }
+    listing.current_records = current.records;
+    const auto reference = std::find_if(
+        references.begin(), references.end(),
+        [&](const ListingFile& f) { return f.kind == listing.kind; });
+    if (!current.exists && reference != references.end()) {
+      const CurrentListing in_use =
+          InspectListing(reference->path, listing.kind);
+      if (in_use.problem.kind == UpdateFailure::kNone) {
+        listing.current_records = in_use.records;
+      }
+    }
+  }
+  return {};
+}
+
+// Fetches every listing not refused into *fetched, one for each of
+// listings; the update's end when it stops early (cancelled, or a required
+// listing not got).
+std::optional<UpdateResult> FetchAll(
+    const std::vector<ListingToFetch>& listings, ListingFetcher* fetcher,
+    std::vector<Fetched>* fetched) {
+  fetcher->Expect(static_cast<std::size_t>(std::count_if(
+      listings.begin(), listings.end(),
+      [](const auto& l) { return l.refused.kind == UpdateFailure::kNone; })));
+  const UpdateResult cancelled{UpdateStatus::kCancelled, {}, 0, {}};
+  for (const ListingToFetch& listing : listings) {
+    if (listing.refused.kind != UpdateFailure::kNone) {
+      Fetched kept;
+      kept.problem = listing.refused;
+      fetched->push_back(std::move(kept));
+      continue;
+    }
+    fetched->push_back(fetcher->Fetch(listing));
+    if (fetcher->cancelled()) return cancelled;
+    // A required listing decides: without it nothing is replaced.
+    if (RowOf(listing.kind).required && !fetched->back().file) {
+      return Failed(fetched->back().problem);
+    }
+  }
+  if (!fetcher->StillWanted()) return cancelled;
+  return std::nullopt;
+}
+
+// Puts the fetched listings in place, the required ones first: when one of
+// those cannot be, nothing is. The others that are not replaced are told.
+UpdateResult PutInPlace(const std::vector<ListingToFetch>& listings,
+                        std::vector<Fetched>* fetched) {
+  UpdateResult result;
+  result.status = UpdateStatus::kUpdated;
+  for (const bool required : {true, false}) {
+    for (std::size_t i = 0; i < listings.size(); ++i) {
+      const ListingToFetch& listing = listings[i];
+      if (RowOf(listing.kind).required != required) continue;
+      Fetched& got = (*fetched)[i];
+      UpdateProblem why = got.problem;
+      if (got.file) {
+        if (const int error = got.file->ReplaceTarget(listing.target);
+            error != 0) {
+          why = {.kind = UpdateFailure::kCannotReplace,
+                 .path = listing.target,
+                 .error_number = error};
+        }
+      }
+      if (required) {
+        if (why.kind != UpdateFailure::kNone) return Failed(std::move(why));
+        result.records = got.records;
+      } else if (why.kind != UpdateFailure::kNone) {
+        result.kept.push_back(
+            {listing.kind, listing.target, why, listing.exists});
+      }
+    }
+  }
+  return result;
+}
+
 }  // namespace
 
 UpdateSources IeeeSources(std::string_view origin) {
@@ -47,101 +160,23 @@ UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
   }
   LockRefusal refusal;
   const std::optional<FolderLock> lock = FolderLock::TryTake(folder, &refusal);
-  if (!lock) {
-    if (!refusal.stale_owner.empty()) {
-      return Failed({.kind = UpdateFailure::kStaleLock,
-                     .path = refusal.lock_file,
-                     .error_number = refusal.error_number,
-                     .detail = refusal.stale_owner});
-    }
-    if (refusal.error_number == 0)
-      return Failed({.kind = UpdateFailure::kBusy});
-    return Failed({.kind = UpdateFailure::kCannotLock,
-                   .path = folder,
-                   .error_number = refusal.error_number});
-  }
-
+  if (!lock) return Failed(LockProblem(refusal, folder));
   std::vector<ListingToFetch> listings;
-  std::vector<std::string> targets;
-  for (const ListingFile& file : ListingFiles(options.listing)) {
-    listings.push_back({file.kind, options.sources[file.kind], file.path});
-    targets.push_back(file.path);
+  if (UpdateProblem problem = PlanListings(options, &listings);
+      problem.kind != UpdateFailure::kNone) {
+    return Failed(std::move(problem));
   }
-  RemoveLeftovers(targets);
-  const std::vector<ListingFile> references =
-      options.reference.empty() ? std::vector<ListingFile>()
-                                : ListingFiles(options.reference);
-  // Only a listing is ever replaced, and by one much like it: like the
-  // file it replaces or, where there is none, like the listing in use.
-  for (ListingToFetch& listing : listings) {
-    const CurrentListing current = InspectListing(listing.target, listing.kind);
-    listing.exists = current.exists;
-    if (current.problem.kind != UpdateFailure::kNone) {
-      if (RowOf(listing.kind).required) return Failed(current.problem);
-      listing.refused = current.problem;
-      continue;
-    }
-    listing.current_records = current.records;
-    const auto reference = std::find_if(
-        references.begin(), references.end(),
-        [&](const ListingFile& f) { return f.kind == listing.kind; });
-    if (!current.exists && reference != references.end()) {
-      const CurrentListing in_use =
-          InspectListing(reference->path, listing.kind);
-      if (in_use.problem.kind == UpdateFailure::kNone) {
-        listing.current_records = in_use.records;
-      }
-    }
-  }
-
   ListingFetcher fetcher(options, transport, progress);
-  fetcher.Expect(static_cast<std::size_t>(std::count_if(
-      listings.begin(), listings.end(),
-      [](const auto& l) { return l.refused.kind == UpdateFailure::kNone; })));
   std::vector<Fetched> fetched;
-  for (const ListingToFetch& listing : listings) {
-    if (listing.refused.kind != UpdateFailure::kNone) {
-      Fetched kept;
-      kept.problem = listing.refused;
-      fetched.push_back(std::move(kept));
-      continue;
-    }
-    fetched.push_back(fetcher.Fetch(listing));
-    if (fetcher.cancelled()) return {UpdateStatus::kCancelled, {}, 0, {}};
-    // A required listing decides: without it nothing is replaced.
-    if (RowOf(listing.kind).required && !fetched.back().file) {
-      return Failed(fetched.back().problem);
-    }
+  if (std::optional<UpdateResult> stopped =
+          FetchAll(listings, &fetcher, &fetched)) {
+    return *stopped;
   }
-  if (!fetcher.StillWanted()) return {UpdateStatus::kCancelled, {}, 0, {}};
-
-  // The MA-L listing first: when it cannot be put in place, nothing is.
-  if (const int error = fetched[0].file->ReplaceTarget(listings[0].target);
-      error != 0) {
-    return Failed({.kind = UpdateFailure::kCannotReplace,
-                   .path = listings[0].target,
-                   .error_number = error});
+  UpdateResult result = PutInPlace(listings, &fetched);
+  if (result.status == UpdateStatus::kUpdated) {
+    result.notes = fetcher.notes();
+    SyncFolder(folder);
   }
-  UpdateResult result;
-  result.status = UpdateStatus::kUpdated;
-  result.records = fetched[0].records;
-  result.notes = fetcher.notes();
-  for (std::size_t i = 1; i < listings.size(); ++i) {
-    UpdateProblem why = fetched[i].problem;
-    if (fetched[i].file) {
-      if (const int e = fetched[i].file->ReplaceTarget(listings[i].target);
-          e != 0) {
-        why = {.kind = UpdateFailure::kCannotReplace,
-               .path = listings[i].target,
-               .error_number = e};
-      }
-    }
-    if (why.kind != UpdateFailure::kNone) {
-      result.kept.push_back(
-          {listings[i].kind, listings[i].target, why, listings[i].exists});
-    }
-  }
-  SyncFolder(folder);
   return result;
 }
 
