@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -92,34 +93,31 @@ struct Shared {
   FetchResult result;
 };
 
-// Sends the request and hands the body of a 200 to shared->write.
-FetchResult Transfer(Shared* shared) {
-  const FetchRequest& request = shared->request;
-  FetchResult result;
+// A GET of request.url on a session and a connection of their own, with
+// its timeouts and redirect rules; null with *error set when it cannot be
+// made.
+HINTERNET OpenCall(const FetchRequest& request, Handle* session,
+                   Handle* connection, DWORD* error) {
   const std::wstring agent = WideFromUtf8(request.user_agent);
-  Handle session;
   // Windows 8.1 and later pick the system's proxy settings themselves;
   // Windows 7 takes the ones netsh sets.
-  session.handle =
-      WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
-                  WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
-                  WINHTTP_NO_PROXY_BYPASS, 0);
-  if (session.handle == nullptr) {
-    session.handle =
-        WinHttpOpen(agent.empty() ? nullptr : agent.c_str(),
-                    WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                    WINHTTP_NO_PROXY_BYPASS, 0);
+  for (const DWORD access : {DWORD{WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY},
+                             DWORD{WINHTTP_ACCESS_TYPE_DEFAULT_PROXY}}) {
+    if (session->handle != nullptr) break;
+    session->handle =
+        WinHttpOpen(agent.empty() ? nullptr : agent.c_str(), access,
+                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
   }
-  if (session.handle == nullptr) return Failure(GetLastError());
-
   const std::wstring url = WideFromUtf8(request.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = static_cast<DWORD>(-1);
   parts.dwUrlPathLength = static_cast<DWORD>(-1);
   parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
-    return Failure(GetLastError());
+  if (session->handle == nullptr ||
+      !WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
+    *error = GetLastError();
+    return nullptr;
   }
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   const std::wstring path =
@@ -128,24 +126,21 @@ FetchResult Transfer(Shared* shared) {
   const int connect_ms =
       static_cast<int>(request.connect_timeout.count() * 1000);
   const int stall_ms = static_cast<int>(request.low_speed_time.count() * 1000);
-  WinHttpSetTimeouts(session.handle, connect_ms, connect_ms, stall_ms,
+  WinHttpSetTimeouts(session->handle, connect_ms, connect_ms, stall_ms,
                      stall_ms);
-  Handle connection;
-  connection.handle =
-      WinHttpConnect(session.handle, host.c_str(), parts.nPort, 0);
-  if (connection.handle == nullptr) return Failure(GetLastError());
-  const HINTERNET call = WinHttpOpenRequest(
-      connection.handle, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-      WINHTTP_DEFAULT_ACCEPT_TYPES,
-      parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
-  if (call == nullptr) return Failure(GetLastError());
-  {
-    std::lock_guard lock(shared->mutex);
-    if (shared->abandoned) {
-      WinHttpCloseHandle(call);
-      return result;
-    }
-    shared->call = call;
+  connection->handle =
+      WinHttpConnect(session->handle, host.c_str(), parts.nPort, 0);
+  const HINTERNET call =
+      connection->handle == nullptr
+          ? nullptr
+          : WinHttpOpenRequest(
+                connection->handle, L"GET", path.c_str(), nullptr,
+                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE
+                                                       : 0);
+  if (call == nullptr) {
+    *error = GetLastError();
+    return nullptr;
   }
   DWORD redirects = 5;
   WinHttpSetOption(call, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
@@ -154,21 +149,17 @@ FetchResult Transfer(Shared* shared) {
   DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
   WinHttpSetOption(call, WINHTTP_OPTION_REDIRECT_POLICY, &policy,
                    sizeof policy);
+  return call;
+}
 
-  if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !WinHttpReceiveResponse(call, nullptr)) {
-    return Failure(GetLastError());
-  }
+// The response's status and day into *result, and its length when it
+// tells one.
+std::optional<std::int64_t> ReadHeaders(HINTERNET call, FetchResult* result) {
   DWORD status = 0, size = sizeof status;
   WinHttpQueryHeaders(
       call, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
       WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-  result.http_status = static_cast<long>(status);
-  if (status != 200) {
-    result.outcome = FetchOutcome::kHttpStatus;
-    return result;
-  }
+  result->http_status = static_cast<long>(status);
   SYSTEMTIME modified{};
   size = sizeof modified;
   if (WinHttpQueryHeaders(
@@ -176,15 +167,22 @@ FetchResult Transfer(Shared* shared) {
           WINHTTP_HEADER_NAME_BY_INDEX, &modified, &size,
           WINHTTP_NO_HEADER_INDEX)) {
     const std::int64_t seconds = UnixSeconds(modified);
-    if (seconds >= 0) result.last_modified = seconds;
+    if (seconds >= 0) result->last_modified = seconds;
   }
-  // WinHTTP does not itself notice a body that ends before its length.
   DWORD length = 0;
   size = sizeof length;
-  const bool has_length = WinHttpQueryHeaders(
-      call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-      WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX);
-  if (has_length) shared->total = static_cast<std::int64_t>(length);
+  if (!WinHttpQueryHeaders(
+          call, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+          WINHTTP_HEADER_NAME_BY_INDEX, &length, &size,
+          WINHTTP_NO_HEADER_INDEX)) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(length);
+}
+
+// Reads the body on to shared->write, within request.max_bytes.
+FetchResult ReadBody(HINTERNET call, Shared* shared,
+                     std::optional<std::int64_t> length, FetchResult result) {
   std::string buffer(1 << 16, '\0');
   for (;;) {
     DWORD got = 0;
@@ -193,7 +191,7 @@ FetchResult Transfer(Shared* shared) {
       return Failure(GetLastError());
     }
     if (got == 0) break;
-    if (shared->received + got > request.max_bytes) {
+    if (shared->received + got > shared->request.max_bytes) {
       result.outcome = FetchOutcome::kTooLarge;
       return result;
     }
@@ -207,11 +205,42 @@ FetchResult Transfer(Shared* shared) {
     }
     shared->received += got;
   }
-  if (has_length && shared->received != static_cast<std::int64_t>(length)) {
+  // WinHTTP does not itself notice a body that ends before its length.
+  if (length && shared->received != *length) {
     return Failure(ERROR_WINHTTP_CONNECTION_ERROR);
   }
   result.outcome = FetchOutcome::kOk;
   return result;
+}
+
+// Sends the request and hands the body of a 200 to shared->write.
+FetchResult Transfer(Shared* shared) {
+  Handle session, connection;
+  DWORD error = 0;
+  const HINTERNET call =
+      OpenCall(shared->request, &session, &connection, &error);
+  if (call == nullptr) return Failure(error);
+  {
+    std::lock_guard lock(shared->mutex);
+    if (shared->abandoned) {
+      WinHttpCloseHandle(call);
+      return {};
+    }
+    shared->call = call;
+  }
+  if (!WinHttpSendRequest(call, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(call, nullptr)) {
+    return Failure(GetLastError());
+  }
+  FetchResult result;
+  const std::optional<std::int64_t> length = ReadHeaders(call, &result);
+  if (result.http_status != 200) {
+    result.outcome = FetchOutcome::kHttpStatus;
+    return result;
+  }
+  if (length) shared->total = *length;
+  return ReadBody(call, shared, length, std::move(result));
 }
 
 class WinHttpTransport : public Transport {
