@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "scan/byte_classes.h"
 #include "scan/byte_passes_internal.h"
 #include "scan/mac_shapes.h"
 
@@ -38,35 +39,9 @@ std::uint64_t From(std::uint64_t low, std::uint64_t high, unsigned n) {
 }
 
 // The classes of each byte value, a bit each, in the order of ByteClasses.
-enum : std::uint16_t {
-  kHexBit = 1,
-  kAlnumBit = 2,
-  kColonBit = 4,
-  kDashBit = 8,
-  kDotBit = 16,
-  kXBit = 32,
-  kGBit = 64,
-  kEscapeBit = 128,
-  kSpaceBit = 256,
-};
-constexpr unsigned kPlanes = 9;
-constexpr std::array<std::uint16_t, 256> MakeClassBits() {
-  std::array<std::uint16_t, 256> bits{};
-  for (int c = 0; c < 256; ++c) {
-    const bool digit = c >= '0' && c <= '9';
-    const int lower = c | 0x20;
-    const bool letter = lower >= 'a' && lower <= 'z';
-    bits[c] = static_cast<std::uint16_t>(
-        ((digit || (lower >= 'a' && lower <= 'f')) ? kHexBit : 0) |
-        ((digit || letter) ? kAlnumBit : 0) | (c == ':' ? kColonBit : 0) |
-        (c == '-' ? kDashBit : 0) | (c == '.' ? kDotBit : 0) |
-        (lower == 'x' ? kXBit : 0) | (c == 'G' ? kGBit : 0) |
-        ((c == '\\' || c == '%') ? kEscapeBit : 0) |
-        (c == ' ' ? kSpaceBit : 0));
-  }
-  return bits;
-}
-constexpr std::array<std::uint16_t, 256> kClassBits = MakeClassBits();
+constexpr unsigned kPlanes = byte_classes::kCount;
+constexpr const std::array<std::uint16_t, 256>& kClassBits = byte_classes::kOf;
+static_assert(sizeof(ByteClasses) == kPlanes * sizeof(std::uint64_t));
 
 // The plain classes of the bytes [p, p + n), n <= 64: eight bytes' class
 // bits gathered into two words, and each class's bit of the eight moved

@@ -4,27 +4,6 @@
 #include "scan/mac.h"
 
 namespace venmark::shapes {
-namespace {
-
-constexpr std::array<unsigned char, 256> MakeClassTable() {
-  std::array<unsigned char, 256> table{};
-  for (char c = 'g'; c <= 'z'; ++c)
-    table[static_cast<unsigned char>(c)] = kAlnum;
-  for (char c = 'G'; c <= 'Z'; ++c)
-    table[static_cast<unsigned char>(c)] = kAlnum;
-  for (char c = '0'; c <= '9'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
-  for (char c = 'a'; c <= 'f'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
-  for (char c = 'A'; c <= 'F'; ++c)
-    table[static_cast<unsigned char>(c)] = kHex | kAlnum;
-  return table;
-}
-
-}  // namespace
-
-const std::array<unsigned char, 256> kClass = MakeClassTable();
-
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }

@@ -7,18 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "scan/byte_classes.h"
+
 // The shapes MACs are written in, and what may stand around them: the
 // scanner's vocabulary.
 namespace venmark::shapes {
 
-enum CharClass : unsigned char { kOther = 0, kHex = 1, kAlnum = 2 };
-extern const std::array<unsigned char, 256> kClass;
-
 inline bool IsHex(char c) {
-  return kClass[static_cast<unsigned char>(c)] & kHex;
+  return byte_classes::kOf[static_cast<unsigned char>(c)] & byte_classes::kHex;
 }
 inline bool IsAlnum(char c) {
-  return kClass[static_cast<unsigned char>(c)] & kAlnum;
+  return byte_classes::kOf[static_cast<unsigned char>(c)] &
+         byte_classes::kAlnum;
 }
 
 // The fewest bytes any MAC but the Hex-STRING pairs is written in:
