@@ -1,5 +1,6 @@
 // The catalog's words for the command lines.
 #include "app/texts.h"
+#include "scan/mac_shapes.h"
 
 namespace venmark::text {
 
@@ -166,7 +167,7 @@ std::string LowerFirst(std::string sentence) {
   if (sentence.empty()) return sentence;
   auto& c0 = reinterpret_cast<unsigned char&>(sentence[0]);
   if (c0 >= 'A' && c0 <= 'Z') {
-    c0 = static_cast<unsigned char>(c0 - 'A' + 'a');
+    sentence[0] = shapes::Lower(sentence[0]);
   } else if (c0 == 0xD0 && sentence.size() > 1) {
     // А-П (D0 90-9F) become а-п (D0 B0-BF); Р-Я (D0 A0-AF), р-я (D1 80-8F).
     auto& c1 = reinterpret_cast<unsigned char&>(sentence[1]);

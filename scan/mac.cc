@@ -1,5 +1,7 @@
 #include "scan/mac.h"
 
+#include "scan/mac_shapes.h"
+
 namespace venmark::mac {
 
 std::optional<std::uint64_t> ParseHex(std::string_view s) {
@@ -28,9 +30,7 @@ std::string OuiKey(std::uint64_t address) { return Hex(address, 6, '-'); }
 
 std::string ColonPairs(std::uint64_t address) {
   std::string text = Hex(address, 12, ':');
-  for (char& c : text) {
-    if (c >= 'A') c = static_cast<char>(c | 0x20);
-  }
+  for (char& c : text) c = shapes::Lower(c);
   return text;
 }
 
