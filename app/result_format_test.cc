@@ -196,5 +196,27 @@ TEST(SearchTest, EmptyListingAnswersNotFoundForEveryMac) {
             "0011.2233.4455 - no vendor\r\n");
 }
 
+// The table of formats, entry by entry: the default first, and line numbers
+// counted only for the formats that write them (counting them for text
+// costs a pass over every byte and shows nothing).
+TEST(ResultFormatTest, EachFormatIsNamedAndSaysWhetherItCarriesLines) {
+  ASSERT_EQ(kResultFormats.size(), 3u);
+  EXPECT_EQ(kResultFormats[0], &ResultFormat::kText);
+  EXPECT_EQ(kResultFormats[1], &ResultFormat::kTsv);
+  EXPECT_EQ(kResultFormats[2], &ResultFormat::kJson);
+  EXPECT_EQ(ResultFormat::kText.name, "text");
+  EXPECT_FALSE(ResultFormat::kText.carries_lines);
+  EXPECT_EQ(ResultFormat::kTsv.name, "tsv");
+  EXPECT_TRUE(ResultFormat::kTsv.carries_lines);
+  EXPECT_EQ(ResultFormat::kJson.name, "json");
+  EXPECT_TRUE(ResultFormat::kJson.carries_lines);
+  for (const ResultFormat* format : kResultFormats) {
+    EXPECT_EQ(FindResultFormat(format->name), format);
+  }
+  EXPECT_EQ(FindResultFormat("xml"), nullptr);
+  EXPECT_EQ(FindResultFormat(""), nullptr);
+  EXPECT_EQ(FindResultFormat("TEXT"), nullptr);
+}
+
 }  // namespace
 }  // namespace venmark
