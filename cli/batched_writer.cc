@@ -21,8 +21,7 @@ void BatchedWriter::Start(std::function<void()> prepare) {
   try {
     thread_.emplace([this, prepare = std::move(prepare)] { Run(prepare); });
   } catch (const std::system_error&) {
-    // No second thread: started() stays false.
-    busy_ = false;
+    // No second thread: started() stays false, and nothing waits on busy_.
   }
 }
 
