@@ -459,6 +459,35 @@ class WindowsTest : public QObject {
     QVERIFY(!progress->Show("Загрузка", 0.6));
   }
 
+  // Placed by the rule both toolkits share: centred on the main window,
+  // and whole on the screen where the main window is not.
+  void ProgressWindowStandsCentredOnTheMainWindowAndOnScreen() {
+    const QRect area = window_->screen()->availableGeometry();
+    for (const bool off_screen : {false, true}) {
+      const QSize size = window_->frameGeometry().size();
+      window_->move(off_screen ? area.topLeft() - QPoint(size.width() / 2 + 50,
+                                                         size.height() / 2 + 50)
+                               : area.center() - QPoint(size.width() / 2,
+                                                        size.height() / 2));
+      MessageBoxDialogs dialogs;
+      dialogs.set_parent(window_.get());
+      std::unique_ptr<ProgressView> progress = dialogs.StartProgress();
+      auto* dialog = window_->findChild<QWidget*>("FormProgress");
+      QVERIFY(dialog != nullptr);
+      const QRect placed = dialog->frameGeometry();
+      if (off_screen) {
+        QCOMPARE(placed.topLeft(), area.topLeft());
+      } else {
+        const QPoint apart =
+            placed.center() - window_->frameGeometry().center();
+        QVERIFY2(
+            apart.manhattanLength() <= 2,
+            qPrintable(QStringLiteral("%1,%2").arg(apart.x()).arg(apart.y())));
+      }
+      QVERIFY(area.contains(placed));
+    }
+  }
+
   void TypedLineBreaksArriveWhicheverKeyCarriesThem() {
     QPlainTextEdit* box = Input();
     box->setFocus();
