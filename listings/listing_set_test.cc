@@ -288,6 +288,10 @@ TEST(ListingSetTest, NotesSpecialAddressesNoListingKnows) {
             "00-00-00-00-00-00 - no vendor (null)\n"
             "0:0:0:0:0:0 - no vendor (null)\n"
             "0000.0000.0000 - no vendor (null)\n");
+  // Nor does it take the answer of the MAC named before it.
+  EXPECT_EQ(Search(xerox, "00:1a:2b:00:00:01 00:00:00:00:00:00"),
+            "00:1a:2b:00:00:01 - Example Networks\n"
+            "00:00:00:00:00:00 - no vendor (null)\n");
   const ListingSet bare(MalListing::Parse(kMaL));
   EXPECT_EQ(Search(bare, "01:00:5e:00:00:fb 01:00:5e:80:00:00"),
             "01:00:5e:00:00:fb - no vendor (IPv4 multicast)\n01:00:5e:80:00:00 "

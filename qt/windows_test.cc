@@ -270,6 +270,15 @@ class WindowsTest : public QObject {
     QTest::keyClick(results, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(results->textCursor().selectedText().size(),
              results->toPlainText().size());
+    // The results box is all a Tab reaches in its window: focus stays, and
+    // no tab is typed.
+    results->activateWindow();
+    results->setFocus();
+    QTRY_VERIFY(results->hasFocus());
+    const QString before = results->toPlainText();
+    QTest::keyClick(results, Qt::Key_Tab);
+    QVERIFY(results->hasFocus());
+    QCOMPARE(results->toPlainText(), before);
   }
 
   // A window starting opens no listing (its day is read from the folder)
