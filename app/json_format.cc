@@ -46,11 +46,10 @@ void AppendJsonString(std::string_view text, std::string* out) {
       default:
         // Every C0 control and DEL escaped: a JSON line read on a terminal
         // moves no cursor.
-        if (const auto byte = static_cast<unsigned char>(c);
-            byte < 0x20 || byte == 0x7F) {
+        if (IsControl(c)) {
           char escaped[8];
           std::snprintf(escaped, sizeof escaped, "\\u%04x",
-                        static_cast<unsigned>(byte));
+                        static_cast<unsigned>(static_cast<unsigned char>(c)));
           out->append(escaped);
         } else {
           out->push_back(c);

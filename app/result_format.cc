@@ -82,16 +82,6 @@ std::string SearchText(std::string_view text, const ListingSet& listings,
   return results;
 }
 
-namespace {
-
-// A C0 control or DEL.
-bool IsControl(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
-}
-
-}  // namespace
-
 void AppendVisible(std::string_view field, std::string* out) {
   // Names are nearly always clean: those are appended whole, the rest
   // byte by byte from the first suspect byte on.

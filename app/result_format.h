@@ -84,6 +84,12 @@ void SearchMacBase(const ListingSet& listings, const MacFinding& finding,
 std::string SearchText(std::string_view text, const ListingSet& listings,
                        const ResultStyle& style);
 
+// A C0 control or DEL: never written raw by any format.
+inline bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
 // A field of a text or TSV line as a terminal may show it: every control
 // character (C0, DEL and the C1 range, U+0080 to U+009F, in UTF-8) becomes
 // "?", so no escape sequence from a listing reaches the terminal and no

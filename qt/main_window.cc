@@ -15,10 +15,6 @@
 namespace venmark {
 namespace {
 
-Pixels Box(const QRect& r) {
-  return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
-}
-
 KeyCode CodeOf(int key) {
   switch (key) {
     case Qt::Key_Return:
@@ -205,8 +201,8 @@ ResultsView* MainWindow::CreateResults() {
 MainGeometry MainWindow::Geometry() const {
   const QWidget* search = findChild<QWidget*>(
       QString::fromUtf8(names::kSearch.data(), names::kSearch.size()));
-  return {Box(frameGeometry()), mapToGlobal(search->pos()).y(),
-          Box(screen()->availableGeometry())};
+  return {ToPixels(frameGeometry()), mapToGlobal(search->pos()).y(),
+          ToPixels(screen()->availableGeometry())};
 }
 
 void MainWindow::CloseAll() {

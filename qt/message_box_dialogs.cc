@@ -62,10 +62,8 @@ class ProgressWindow : public ProgressView {
       const QRect main = parent->frameGeometry();
       const QRect area = parent->screen()->availableGeometry();
       const Pixels placed = PlaceProgress(
-          {main.left(), main.top(), main.right() + 1, main.bottom() + 1},
-          dialog_.width() + main.width() - parent->width(),
-          dialog_.height() + main.height() - parent->height(),
-          {area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+          ToPixels(main), dialog_.width() + main.width() - parent->width(),
+          dialog_.height() + main.height() - parent->height(), ToPixels(area));
       dialog_.move(placed.left, placed.top);
     }
     dialog_.show();

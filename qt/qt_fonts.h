@@ -61,6 +61,11 @@ inline QRect ToQRect(const Pixels& p) {
   return QRect(p.left, p.top, p.width(), p.height());
 }
 
+// Layout pixels of a QRect (whose right and bottom are the last pixel's).
+inline Pixels ToPixels(const QRect& r) {
+  return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
 // A push button whose caption wraps at spaces onto as many lines as its
 // fixed size holds, as captions of long buttons do on Windows. text() keeps
 // the caption whole.
