@@ -8,9 +8,12 @@ namespace venmark {
 
 LineWriter::LineWriter(const ListingSet& listings, const ResultFormat& format,
                        Output* out)
-    : listings_(&listings),
-      style_{&format, "\n", &text::ResultLineWords()},
-      out_(out) {}
+    : LineWriter(format, out) {
+  listings_ = &listings;
+}
+
+LineWriter::LineWriter(const ResultFormat& format, Output* out)
+    : style_{&format, "\n", &text::ResultLineWords()}, out_(out) {}
 
 bool LineWriter::Write(const MacFinding& finding) {
   lines_.clear();

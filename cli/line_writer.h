@@ -36,6 +36,8 @@ class LineWriter {
  public:
   LineWriter(const ListingSet& listings, const ResultFormat& format,
              Output* out);
+  // Writes nothing until the listings are told by Use.
+  LineWriter(const ResultFormat& format, Output* out);
 
   // The lines of finding on to out; false once the output failed.
   bool Write(const MacFinding& finding);
@@ -44,7 +46,7 @@ class LineWriter {
   void Use(const ListingSet& listings) { listings_ = &listings; }
 
  private:
-  const ListingSet* listings_;
+  const ListingSet* listings_ = nullptr;
   ResultStyle style_;
   Output* out_;
   std::string lines_;

@@ -14,6 +14,7 @@
 #include "app/version.h"
 #include "cli/console.h"
 #include "cli/options.h"
+#include "cli/pending_listings.h"
 #include "cli/short_input.h"
 #include "cli/stream_scan.h"
 #include "cli/update_command.h"
@@ -142,22 +143,27 @@ void PrintKinds(Output* out) {
   }
 }
 
-// Scans every input against the listings found; the exit status.
+// Scans every input against the listings found; the exit status. The
+// listings are read while the first input is.
 int Scan(const Options& options, Output* output, std::FILE* in,
          std::FILE* err) {
   if (const std::optional<int> status =
           ScanShortInput(options, output, in, err)) {
     return *status;
   }
-  std::optional<LiveListings> listings =
-      LoadListings(ChooseListing(options.listing_path), err);
-  if (!listings) return kExitNoListing;
+  PendingListings listings([path = ChooseListing(options.listing_path), err] {
+    return LoadListings(path, err);
+  });
   int status = kExitOk;
   for (const std::string& input : options.inputs) {
-    int error_number = 0;
-    if (!ScanInput(input, in, &*listings, *options.format, output,
-                   &error_number)) {
-      PrintLine(err, text::CannotReadInput(input, error_number));
+    const Result<Done, InputProblem> scanned =
+        ScanInput(input, in, &listings, *options.format, output);
+    if (!scanned) {
+      if (scanned.problem().kind == InputProblem::Kind::kNoListings) {
+        return kExitNoListing;
+      }
+      PrintLine(err,
+                text::CannotReadInput(input, scanned.problem().error_number));
       status = kExitUsage;
     }
     if (output->failed()) break;

@@ -110,8 +110,27 @@ TEST_F(ScanCommandTest, ScansEachFileInTurnWithTheNamedDatabase) {
 }
 
 TEST_F(ScanCommandTest, ExitsTwoWhenTheDatabaseCannotBeRead) {
-  for (const std::string listing : {"--db missing.dat", "--db=missing.dat"}) {
-    const ScanResult run = Scan(listing, "00-1a-2b-00-00-01");
+  // Whatever the input: short, or long enough that the listings are read
+  // while it is scanned, in UTF-8 or a code page, from a file or a pipe,
+  // one of several: no line comes out, and the reason is told once.
+  std::string long_text;
+  while (long_text.size() < 200000) long_text += "ether 00:1a:2b:00:00:01\n";
+  Write("long.txt", long_text);
+  Write("long-cp1251.txt", long_text + "\xcf\xf0\xe8\xec\xe5\xf0\n");
+  const struct {
+    std::string args;
+    bool piped;
+  } cases[] = {
+      {"--db missing.dat", false},
+      {"--db=missing.dat", false},
+      {"--db missing.dat long.txt", false},
+      {"--db missing.dat long-cp1251.txt", false},
+      {"--db missing.dat long.txt long.txt", false},
+      {"--db missing.dat", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args + (c.piped ? " (piped)" : ""));
+    const ScanResult run = Scan(c.args, long_text, "", c.piped);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,

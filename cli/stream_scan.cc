@@ -20,11 +20,71 @@ bool HasUtf16Mark(std::string_view text) {
   return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
 }
 
+using ScanResult = Result<Done, InputProblem>;
+
+ScanResult NoListings() {
+  return Fail(InputProblem{InputProblem::Kind::kNoListings});
+}
+
+ScanResult Unreadable(int error_number) {
+  return Fail(InputProblem{InputProblem::Kind::kUnreadable,
+                           error_number != 0 ? error_number : EIO});
+}
+
+// Thrown on the naming thread when the listings it waited for failed.
+struct NoListingsCame {};
+
+// The listings of pending, waiting for them; nullptr when there are none.
+const ListingSet* ListingsOf(PendingListings* pending) {
+  LiveListings* live = pending->Get();
+  return live != nullptr ? &live->current() : nullptr;
+}
+
+// Writes the result lines of text, naming its MACs from the listings
+// listings() gives (waiting for them); false when it gives none. A long
+// text is scanned while the naming thread waits.
+template <typename Listings>
+bool ScanWholeWith(std::string_view text, Listings&& listings,
+                   const ResultFormat& format, Output* out) {
+  MacScanner scanner(text);
+  if (format.carries_lines) scanner.CountLines(1);
+  LineWriter writer(format, out);
+  BatchedWriter batched(&writer);
+  if (text.size() >= ListingSet::kLongText) {
+    batched.Start([&] {
+      const ListingSet* set = listings();
+      if (set == nullptr) throw NoListingsCame();
+      set->IndexAll();
+      writer.Use(*set);
+    });
+  }
+  if (!batched.started()) {
+    const ListingSet* set = listings();
+    if (set == nullptr) return false;
+    writer.Use(*set);
+  }
+  while (const std::optional<MacFinding> finding = scanner.Next()) {
+    if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
+      break;
+    }
+  }
+  try {
+    batched.Drain();
+  } catch (const NoListingsCame&) {
+    return false;
+  }
+  out->Flush();
+  return true;
+}
+
 // Reads input a piece at a time, with plain reads, after the bytes of
 // prelude (what was read of it already); a file that is cut or rewritten
 // while it is scanned gives what was read.
-bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
-                const ResultFormat& format, Output* out, int* error_number) {
+ScanResult ScanStream(std::FILE* input, std::string_view prelude,
+                      PendingListings* pending, const ResultFormat& format,
+                      Output* out) {
+  LiveListings* live = pending->Get();
+  if (live == nullptr) return NoListings();
   const ListingSet* listings = &live->current();
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
@@ -56,9 +116,8 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
       got = ReadFrom(input, block.data(), kBlock, &error);
     }
     if (got < 0) {
-      *error_number = error != 0 ? error : EIO;
       batched.Drain();  // the lines of what was read come out all the same
-      return false;
+      return Unreadable(error);
     }
     // More after a wait at a line's end: the moment to take up listings
     // an update has put in place, before the new lines are looked up.
@@ -86,7 +145,7 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
     if (output_failed || got == 0 ||
         ((caught_up || !batched.started()) && out->failed())) {
       batched.Drain();
-      return true;  // the caller reports it
+      return Done{};  // an output that failed, the caller reports
     }
     waited = caught_up && (text.ends_with('\n') || text.ends_with('\r'));
   }
@@ -94,70 +153,54 @@ bool ScanStream(std::FILE* input, std::string_view prelude, LiveListings* live,
 
 // A regular file of at most whole_limit bytes is read whole and scanned as
 // one text; anything else, and UTF-16 text, a piece at a time.
-bool ScanFile(std::FILE* file, LiveListings* live, const ResultFormat& format,
-              Output* out, int* error_number, std::size_t whole_limit) {
+ScanResult ScanFile(std::FILE* file, PendingListings* pending,
+                    const ResultFormat& format, Output* out,
+                    std::size_t whole_limit) {
   const WholeInput input = ReadWholeInput(file, whole_limit);
   const std::string_view text = input.bytes.view();
   if (!input.whole || HasUtf16Mark(text)) {
-    return ScanStream(file, text, live, format, out, error_number);
+    return ScanStream(file, text, pending, format, out);
   }
+  const auto listings = [pending] { return ListingsOf(pending); };
+  bool named;
   if (!IsValidUtf8(text)) {
     // A file saved in a Russian code page, read as the same text pasted.
     InputDecoder decoder;
     std::string room;
     std::string utf8(decoder.Feed(text, &room));
     utf8 += decoder.Finish(&room);
-    ScanWhole(utf8, live->current(), format, out);
+    named = ScanWholeWith(utf8, listings, format, out);
   } else {
-    ScanWhole(text, live->current(), format, out);
+    named = ScanWholeWith(text, listings, format, out);
   }
-  *error_number = input.error;
-  if (input.error != 0) return false;
+  if (!named) return NoListings();
+  if (input.error != 0) return Unreadable(input.error);
   // Grown past the limit while it was read: the rest comes in pieces.
   if (text.size() > whole_limit && !out->failed()) {
-    return ScanStream(file, {}, live, format, out, error_number);
+    return ScanStream(file, {}, pending, format, out);
   }
-  return true;
+  return Done{};
 }
 
 }  // namespace
 
-// Writes the result lines of a text held whole, in the order its MACs
-// stand; a long one is named on a second thread while this one scans.
 void ScanWhole(std::string_view text, const ListingSet& listings,
                const ResultFormat& format, Output* out) {
-  MacScanner scanner(text);
-  if (format.carries_lines) scanner.CountLines(1);
-  LineWriter writer(listings, format, out);
-  BatchedWriter batched(&writer);
-  if (text.size() >= ListingSet::kLongText) {
-    batched.Start([&listings] { listings.IndexAll(); });
-  }
-  while (const std::optional<MacFinding> finding = scanner.Next()) {
-    if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
-      break;
-    }
-  }
-  batched.Drain();
-  out->Flush();
+  ScanWholeWith(
+      text, [&listings] { return &listings; }, format, out);
 }
 
-bool ScanInput(const std::string& name, std::FILE* in, LiveListings* listings,
-               const ResultFormat& format, Output* out, int* error_number,
-               std::size_t whole_limit) {
-  if (name == "-") {
-    return ScanFile(in, listings, format, out, error_number, whole_limit);
-  }
+Result<Done, InputProblem> ScanInput(const std::string& name, std::FILE* in,
+                                     PendingListings* listings,
+                                     const ResultFormat& format, Output* out,
+                                     std::size_t whole_limit) {
+  if (name == "-") return ScanFile(in, listings, format, out, whole_limit);
   errno = 0;
   std::FILE* file = OpenInput(name);
-  if (file == nullptr) {
-    *error_number = errno != 0 ? errno : EIO;
-    return false;
-  }
-  const bool ok =
-      ScanFile(file, listings, format, out, error_number, whole_limit);
+  if (file == nullptr) return Unreadable(errno);
+  ScanResult result = ScanFile(file, listings, format, out, whole_limit);
   std::fclose(file);
-  return ok;
+  return result;
 }
 
 }  // namespace venmark

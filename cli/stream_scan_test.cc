@@ -69,9 +69,9 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
     ASSERT_NE(stream, nullptr);
     {
       Output out(stream);
-      int error_number = 0;
-      EXPECT_TRUE(ScanInput(path, nullptr, &*listings, ResultFormat::kText,
-                            &out, &error_number, whole ? kWholeInputBytes : 0));
+      PendingListings pending(std::move(*listings));
+      EXPECT_TRUE(ScanInput(path, nullptr, &pending, ResultFormat::kText, &out,
+                            whole ? kWholeInputBytes : 0));
       EXPECT_EQ(out.Flush(), 0);
     }
     std::fclose(stream);
