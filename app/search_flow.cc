@@ -31,10 +31,9 @@ SearchOutcome RunSearch(std::string_view text, const std::string& named,
     outcome.error = text::WithUpdateHint(text::NoListing(ListingPlaces()));
     return outcome;
   }
-  ListingProblem problem;
-  const std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
+  const Result<ListingSet, ListingProblem> listings = ListingSet::Load(path);
   if (!listings) {
-    outcome.error = text::WithUpdateHint(text::CannotRead(problem));
+    outcome.error = text::WithUpdateHint(text::CannotRead(listings.problem()));
     return outcome;
   }
   outcome.lines = SearchText(

@@ -27,11 +27,10 @@ std::string ListingPath() {
 void BM_LoadListing(benchmark::State& state) {
   const std::string path = ListingPath();
   const bool every_index = state.range(0) != 0;
-  ListingProblem problem;
   for (auto _ : state) {
-    std::optional<ListingSet> listings = ListingSet::Load(path, &problem);
+    Result<ListingSet, ListingProblem> listings = ListingSet::Load(path);
     if (!listings) {
-      state.SkipWithError(text::CannotRead(problem).c_str());
+      state.SkipWithError(text::CannotRead(listings.problem()).c_str());
       return;
     }
     if (every_index) listings->IndexAll();
@@ -45,11 +44,10 @@ BENCHMARK(BM_LoadListing)
     ->Unit(benchmark::kMillisecond);
 
 void BM_SearchText(benchmark::State& state) {
-  ListingProblem problem;
-  const std::optional<ListingSet> listings =
-      ListingSet::Load(ListingPath(), &problem);
+  const Result<ListingSet, ListingProblem> listings =
+      ListingSet::Load(ListingPath());
   if (!listings) {
-    state.SkipWithError(text::CannotRead(problem).c_str());
+    state.SkipWithError(text::CannotRead(listings.problem()).c_str());
     return;
   }
   const std::string text =

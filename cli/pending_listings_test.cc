@@ -22,7 +22,8 @@ TEST(PendingListingsTest, ReadsOnceAndGivesTheSameAnswerToEveryThread) {
   std::atomic<int> loads = 0;
   PendingListings pending([&] {
     ++loads;
-    return LiveListings::Load(path, nullptr);
+    Result<LiveListings, ListingProblem> live = LiveListings::Load(path);
+    return live ? std::optional<LiveListings>(std::move(*live)) : std::nullopt;
   });
   std::vector<LiveListings*> seen(4);
   std::vector<std::thread> askers;

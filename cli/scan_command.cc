@@ -6,6 +6,8 @@
 #include <new>
 #include <optional>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "app/listing_age.h"
 #include "app/search_flow.h"
@@ -26,23 +28,22 @@
 namespace venmark {
 namespace {
 
-// The listings named by --db or found (at path), read by load(path,
-// &problem); nothing, with the reason told on err, when there are none or
-// they cannot be read.
+// The listings named by --db or found (at path), read by load(path);
+// nothing, with the reason told on err, when there are none or they
+// cannot be read.
 template <typename Load>
 auto LoadAndTell(const std::string& path, std::FILE* err, Load&& load)
-    -> decltype(load(path, nullptr)) {
+    -> std::optional<std::remove_cvref_t<decltype(*load(path))>> {
   if (path.empty()) {
     PrintLine(err, text::NoListing(ListingPlaces()));
     return std::nullopt;
   }
-  ListingProblem problem;
-  auto listings = load(path, &problem);
+  auto listings = load(path);
   if (!listings) {
-    PrintLine(err, text::CannotRead(problem));
-    return listings;
+    PrintLine(err, text::CannotRead(listings.problem()));
+    return std::nullopt;
   }
-  return listings;
+  return std::move(*listings);
 }
 
 // A names file's bad line is told, and the rest of the file answers.
@@ -57,10 +58,8 @@ void TellBadNames(const ListingSet& listings, std::FILE* err) {
 
 std::optional<LiveListings> LoadListings(const std::string& path,
                                          std::FILE* err) {
-  std::optional<LiveListings> listings =
-      LoadAndTell(path, err, [](const std::string& at, ListingProblem* why) {
-        return LiveListings::Load(at, why);
-      });
+  std::optional<LiveListings> listings = LoadAndTell(
+      path, err, [](const std::string& at) { return LiveListings::Load(at); });
   if (listings) TellBadNames(listings->current(), err);
   return listings;
 }
@@ -78,13 +77,12 @@ std::optional<int> ScanShortInput(const Options& options, Output* output,
   const ShortInput input = ReadShortInput(options.inputs[0], in);
   if (!input.read) return std::nullopt;
   const std::vector<std::uint32_t> prefixes = PrefixesOf(input.text);
-  std::optional<ListingSet> listings =
-      LoadAndTell(ChooseListing(options.listing_path), err,
-                  [&](const std::string& at, ListingProblem* why) {
-                    return prefixes.size() <= kFewPrefixes
-                               ? ListingSet::LoadFor(at, prefixes, why)
-                               : ListingSet::Load(at, why);
-                  });
+  std::optional<ListingSet> listings = LoadAndTell(
+      ChooseListing(options.listing_path), err, [&](const std::string& at) {
+        return prefixes.size() <= kFewPrefixes
+                   ? ListingSet::LoadFor(at, prefixes)
+                   : ListingSet::Load(at);
+      });
   if (!listings) return kExitNoListing;
   TellBadNames(*listings, err);
   ScanWhole(input.text, *listings, *options.format, output);

@@ -58,8 +58,8 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
     const std::string path = Utf8FromPath(folder / "log.txt");
     WriteWholeFile(folder / "log.txt", Log(100000));
     WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
-    std::optional<LiveListings> listings =
-        LiveListings::Load(Utf8FromPath(folder / "base.dat"), nullptr);
+    Result<LiveListings, ListingProblem> listings =
+        LiveListings::Load(Utf8FromPath(folder / "base.dat"));
     ASSERT_TRUE(listings);
     const int fd = ::open(path.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);

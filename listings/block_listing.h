@@ -21,11 +21,9 @@ namespace venmark {
 // the first look-ups search the text and the index comes after them.
 class BlockListing {
  public:
-  // Reads and indexes the file at path. On failure returns nothing and sets
-  // *why.
-  static std::optional<BlockListing> Load(const std::string& path,
-                                          ReadFailure* why) {
-    return LoadListing<BlockListing>(path, why);
+  // Reads the file at path; indexed as it is looked up.
+  static Result<BlockListing, ReadFailure> Load(const std::string& path) {
+    return LoadListing<BlockListing>(path);
   }
 
   // Indexes listing text already in memory.

@@ -27,8 +27,8 @@ struct Attempt {
 // it is when it stood still since the one before: a file that simply
 // lacks its last line end.
 template <typename ReadOnce>
-bool UntilOneVersion(std::size_t max_bytes, ReadOnce&& read_once,
-                     FileStamp* stamp, ReadFailure* why) {
+Result<FileStamp, ReadFailure> UntilOneVersion(std::size_t max_bytes,
+                                               ReadOnce&& read_once) {
   std::chrono::milliseconds pause{10};
   FileStamp last_seen;
   const std::int64_t quiet_ns = std::chrono::nanoseconds(kQuietTime).count();
@@ -39,13 +39,9 @@ bool UntilOneVersion(std::size_t max_bytes, ReadOnce&& read_once,
     }
     Attempt done;
     read_once(&done);
-    if (!done.opened || done.read_failed) {
-      *why = done.why;
-      return false;
-    }
+    if (!done.opened || done.read_failed) return Fail(done.why);
     if (done.size > max_bytes) {
-      *why = {ReadFailure::Kind::kTooLarge, 0};
-      return false;
+      return Fail(ReadFailure{ReadFailure::Kind::kTooLarge, 0});
     }
     const bool changed =
         done.before != done.after || done.size != done.after.size;
@@ -57,11 +53,9 @@ bool UntilOneVersion(std::size_t max_bytes, ReadOnce&& read_once,
       last_seen = done.after;
       continue;
     }
-    *stamp = done.after;
-    return true;
+    return done.after;
   }
-  *why = {ReadFailure::Kind::kChanging, 0};
-  return false;
+  return Fail(ReadFailure{ReadFailure::Kind::kChanging, 0});
 }
 
 // Opens path for an attempt: false, with *done told why, when it cannot
@@ -92,13 +86,11 @@ bool EndsWithLineBreak(const std::string& path) {
   return file.ok() && file.LastByte(&last) && !EndsInsideLine(last);
 }
 
-bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
-                     FileBytes* bytes, ReadFailure* why) {
+Result<FileBytes, ReadFailure> ReadRegularFile(const std::string& path,
+                                               std::size_t max_bytes) {
   FileBytes read;
-  FileStamp stamp;
-  const bool one = UntilOneVersion(
-      max_bytes,
-      [&](Attempt* done) {
+  const Result<FileStamp, ReadFailure> one =
+      UntilOneVersion(max_bytes, [&](Attempt* done) {
         OpenFile file(path);
         if (!Open(file, max_bytes, done)) return;
         int error = 0;
@@ -115,53 +107,49 @@ bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
         done->size = read.size;
         done->ends_inside_line =
             read.size > 0 && EndsInsideLine(read.data[read.size - 1]);
-      },
-      &stamp, why);
-  if (!one) return false;
-  read.stamp = stamp;
-  *bytes = std::move(read);
-  return true;
+      });
+  if (!one) return Fail(one.problem());
+  read.stamp = *one;
+  return read;
 }
 
-bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
-                       PieceFilter* filter, FileStamp* stamp, ReadFailure* why,
-                       std::size_t piece_bytes) {
+Result<FileStamp, ReadFailure> FilterRegularFile(const std::string& path,
+                                                 std::size_t max_bytes,
+                                                 PieceFilter* filter,
+                                                 std::size_t piece_bytes) {
   // A line longer than the room left makes the room grow.
   std::vector<char> room(std::max<std::size_t>(piece_bytes, 1));
-  return UntilOneVersion(
-      max_bytes,
-      [&](Attempt* done) {
-        OpenFile file(path);
-        if (!Open(file, max_bytes, done)) return;
-        filter->Restart();
-        std::size_t held = 0;  // bytes the filter left, at the start
-        char last = '\n';
-        for (;;) {
-          if (held == room.size()) room.resize(2 * room.size());
-          int error = 0;
-          const long long got =
-              file.Read(room.data() + held, room.size() - held, &error);
-          if (got < 0) {
-            done->read_failed = true;
-            done->why = {ReadFailure::Kind::kSystem, error};
-            return;
-          }
-          done->size += static_cast<std::uint64_t>(got);
-          // at(): a slip past the bytes read is caught, not read as a byte.
-          if (got > 0) last = room.at(held + static_cast<std::size_t>(got) - 1);
-          const std::size_t in_room = held + static_cast<std::size_t>(got);
-          const std::size_t taken =
-              filter->Take(std::string_view(room.data(), in_room), got == 0);
-          if (got == 0 || done->size > max_bytes) break;
-          std::copy(room.begin() + static_cast<std::ptrdiff_t>(taken),
-                    room.begin() + static_cast<std::ptrdiff_t>(in_room),
-                    room.begin());
-          held = in_room - taken;
-        }
-        done->after = file.Stamp();
-        done->ends_inside_line = done->size > 0 && EndsInsideLine(last);
-      },
-      stamp, why);
+  return UntilOneVersion(max_bytes, [&](Attempt* done) {
+    OpenFile file(path);
+    if (!Open(file, max_bytes, done)) return;
+    filter->Restart();
+    std::size_t held = 0;  // bytes the filter left, at the start
+    char last = '\n';
+    for (;;) {
+      if (held == room.size()) room.resize(2 * room.size());
+      int error = 0;
+      const long long got =
+          file.Read(room.data() + held, room.size() - held, &error);
+      if (got < 0) {
+        done->read_failed = true;
+        done->why = {ReadFailure::Kind::kSystem, error};
+        return;
+      }
+      done->size += static_cast<std::uint64_t>(got);
+      // at(): a slip past the bytes read is caught, not read as a byte.
+      if (got > 0) last = room.at(held + static_cast<std::size_t>(got) - 1);
+      const std::size_t in_room = held + static_cast<std::size_t>(got);
+      const std::size_t taken =
+          filter->Take(std::string_view(room.data(), in_room), got == 0);
+      if (got == 0 || done->size > max_bytes) break;
+      std::copy(room.begin() + static_cast<std::ptrdiff_t>(taken),
+                room.begin() + static_cast<std::ptrdiff_t>(in_room),
+                room.begin());
+      held = in_room - taken;
+    }
+    done->after = file.Stamp();
+    done->ends_inside_line = done->size > 0 && EndsInsideLine(last);
+  });
 }
 
 }  // namespace venmark

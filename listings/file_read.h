@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "listings/problem.h"
+#include "scan/result.h"
 
 // Files read with plain reads into memory of our own, one whole version at
 // a time: nothing is mapped, so a file written, cut or replaced while the
@@ -61,15 +62,13 @@ inline constexpr std::chrono::milliseconds kQuietTime{500};
 // Reads the whole regular file at path (UTF-8) into *bytes, never more
 // than max_bytes of it, as one version: read again while its stamp differs
 // before and after, or while it ends inside a line and was written to
-// within kQuietTime. On failure returns false and sets *why (kChanging
-// when every attempt saw it change).
-bool ReadRegularFile(const std::string& path, std::size_t max_bytes,
-                     FileBytes* bytes, ReadFailure* why);
+// within kQuietTime. Fails kChanging when every attempt saw it change.
+Result<FileBytes, ReadFailure> ReadRegularFile(const std::string& path,
+                                               std::size_t max_bytes);
 
 // ReadRegularFile with the listings' cap.
-inline bool ReadListingFile(const std::string& path, FileBytes* bytes,
-                            ReadFailure* why) {
-  return ReadRegularFile(path, kMaxListingBytes, bytes, why);
+inline Result<FileBytes, ReadFailure> ReadListingFile(const std::string& path) {
+  return ReadRegularFile(path, kMaxListingBytes);
 }
 
 // Whether the file at path (UTF-8) ends with a line break: a listing a
@@ -91,12 +90,12 @@ class PieceFilter {
 
 // Hands the regular file at path (UTF-8) to filter a piece_bytes piece at
 // a time, in memory that is used again and again, as ReadRegularFile reads
-// it: one version, read again (filter restarted) while it changes. *stamp
-// is the version's. A quarter of a megabyte stays in the cache between
-// the reads.
-bool FilterRegularFile(const std::string& path, std::size_t max_bytes,
-                       PieceFilter* filter, FileStamp* stamp, ReadFailure* why,
-                       std::size_t piece_bytes = std::size_t{1} << 18);
+// it: one version, read again (filter restarted) while it changes; the
+// version's stamp. A quarter of a megabyte stays in the cache between the
+// reads.
+Result<FileStamp, ReadFailure> FilterRegularFile(
+    const std::string& path, std::size_t max_bytes, PieceFilter* filter,
+    std::size_t piece_bytes = std::size_t{1} << 18);
 
 namespace file_read_internal {
 

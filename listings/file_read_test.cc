@@ -55,15 +55,14 @@ TEST(FileReadTest, ReadsARegularFileWholeAndRefusesTheRest) {
       {"/dev/zero", 100, false, Kind::kNotAFile, 0, ""},
   };
   for (const auto& c : cases) {
-    FileBytes bytes;
-    ReadFailure why{Kind::kNoRecord, -1};
-    ASSERT_EQ(ReadRegularFile(c.path, c.max, &bytes, &why), c.read) << c.path;
+    const Result<FileBytes, ReadFailure> bytes = ReadRegularFile(c.path, c.max);
+    ASSERT_EQ(bytes.ok(), c.read) << c.path;
     if (c.read) {
-      EXPECT_EQ(bytes.view(), c.text) << c.path;
-      EXPECT_EQ(bytes.stamp, StampOf(c.path)) << c.path;
+      EXPECT_EQ(bytes->view(), c.text) << c.path;
+      EXPECT_EQ(bytes->stamp, StampOf(c.path)) << c.path;
     } else {
-      EXPECT_EQ(why.kind, c.kind) << c.path;
-      EXPECT_EQ(why.error_number, c.error_number) << c.path;
+      EXPECT_EQ(bytes.problem().kind, c.kind) << c.path;
+      EXPECT_EQ(bytes.problem().error_number, c.error_number) << c.path;
     }
   }
 }
@@ -84,16 +83,15 @@ TEST(FileReadTest, RefusesAFileThatKeepsChanging) {
     std::fclose(file);
   });
   while (fs::file_size(path) < 100) std::this_thread::yield();
-  FileBytes bytes;
-  ReadFailure why;
-  const bool read = ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why);
+  const Result<FileBytes, ReadFailure> read =
+      ReadRegularFile(Utf8FromPath(path), 1 << 24);
   stop = true;
   writer.join();
-  EXPECT_FALSE(read);
-  EXPECT_EQ(why.kind, ReadFailure::Kind::kChanging);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.problem().kind, ReadFailure::Kind::kChanging);
   // Once the writer is done, the same file reads at once.
   WriteWholeFile(path, "00-1A-2B   (hex)\t\tExample\r\n");
-  EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, &why));
+  EXPECT_TRUE(ReadRegularFile(Utf8FromPath(path), 1 << 24));
 }
 
 // A piece filter that keeps the whole text.
@@ -111,17 +109,20 @@ class Collect : public PieceFilter {
 bool Read(const fs::path& path, bool in_pieces, std::string* text,
           ReadFailure* why) {
   if (!in_pieces) {
-    FileBytes bytes;
-    if (!ReadRegularFile(Utf8FromPath(path), 1 << 24, &bytes, why)) {
+    const Result<FileBytes, ReadFailure> bytes =
+        ReadRegularFile(Utf8FromPath(path), 1 << 24);
+    if (!bytes) {
+      *why = bytes.problem();
       return false;
     }
-    text->assign(bytes.view());
+    text->assign(bytes->view());
     return true;
   }
   Collect collect;
-  FileStamp stamp;
-  if (!FilterRegularFile(Utf8FromPath(path), 1 << 24, &collect, &stamp, why,
-                         100)) {
+  const Result<FileStamp, ReadFailure> read =
+      FilterRegularFile(Utf8FromPath(path), 1 << 24, &collect, 100);
+  if (!read) {
+    *why = read.problem();
     return false;
   }
   *text = collect.text;
@@ -228,10 +229,7 @@ TEST(FileReadTest, ReadsAFileRewrittenInPlaceAgain) {
   fs::last_write_time(path,
                       fs::file_time_type::clock::now() - std::chrono::hours(1));
   RewriteWhileRead filter(path, new_text);
-  FileStamp stamp;
-  ReadFailure why;
-  ASSERT_TRUE(FilterRegularFile(Utf8FromPath(path), 1 << 24, &filter, &stamp,
-                                &why, 64));
+  ASSERT_TRUE(FilterRegularFile(Utf8FromPath(path), 1 << 24, &filter, 64));
   EXPECT_EQ(filter.text, new_text);
 }
 

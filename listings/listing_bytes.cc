@@ -12,12 +12,10 @@ ListingBytes::ListingBytes(std::string_view text)
   std::copy(text.begin(), text.end(), owned_.data.get());
 }
 
-bool ListingBytes::Read(const std::string& path, ListingBytes* bytes,
-                        ReadFailure* why) {
-  FileBytes data;
-  if (!ReadListingFile(path, &data, why)) return false;
-  *bytes = ListingBytes(std::move(data));
-  return true;
+Result<ListingBytes, ReadFailure> ListingBytes::Read(const std::string& path) {
+  Result<FileBytes, ReadFailure> data = ReadListingFile(path);
+  if (!data) return Fail(data.problem());
+  return ListingBytes(std::move(*data));
 }
 
 std::string_view NameAsUtf8(std::string_view name,

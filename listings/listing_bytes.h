@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <deque>
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,8 +22,7 @@ class ListingBytes {
   explicit ListingBytes(std::string_view text);
 
   // Reads the file at path; fails as ReadListingFile does.
-  static bool Read(const std::string& path, ListingBytes* bytes,
-                   ReadFailure* why);
+  static Result<ListingBytes, ReadFailure> Read(const std::string& path);
 
   // The text, less a UTF-8 byte-order mark an editor may have put before
   // the first record.
@@ -37,22 +35,17 @@ class ListingBytes {
   FileBytes owned_;
 };
 
-// A listing of type Listing (built from the file's bytes) read from path. On
-// failure returns nothing and sets *why.
+// A listing of type Listing (built from the file's bytes) read from path.
 template <typename Listing>
-std::optional<Listing> LoadListing(const std::string& path, ReadFailure* why) {
-  ReadFailure failure;
+Result<Listing, ReadFailure> LoadListing(const std::string& path) {
   try {
-    ListingBytes bytes;
-    if (ListingBytes::Read(path, &bytes, &failure)) {
-      return std::optional<Listing>(std::in_place, std::move(bytes));
-    }
+    Result<ListingBytes, ReadFailure> bytes = ListingBytes::Read(path);
+    if (!bytes) return Fail(bytes.problem());
+    return Listing(std::move(*bytes));
   } catch (const std::bad_alloc&) {
     // A memory limit (ulimit -v) is a reason like any other.
-    failure = {ReadFailure::Kind::kSystem, ENOMEM};
+    return Fail(ReadFailure{ReadFailure::Kind::kSystem, ENOMEM});
   }
-  if (why != nullptr) *why = failure;
-  return std::nullopt;
 }
 
 // name as UTF-8: itself when it is UTF-8 already, else decoded from

@@ -58,10 +58,9 @@ TEST(ListingKindsTest, EachKindBesideBaseDatIsLoadedAndAnswers) {
     WriteWholeFile(folder / std::string(row.our_name),
                    MakeKindListing(row.kind, 3, std::string(row.name)));
   }
-  ListingProblem problem;
-  const std::optional<ListingSet> set =
-      ListingSet::Load(Utf8FromPath(folder / "base.dat"), &problem);
-  ASSERT_TRUE(set) << problem.path;
+  const Result<ListingSet, ListingProblem> set =
+      ListingSet::Load(Utf8FromPath(folder / "base.dat"));
+  ASSERT_TRUE(set) << set.problem().path;
   // A MAC in each kind's second record: MakeKindListing's 00-00-01 for
   // MA-L, 70-B3-D5-001… for the blocks, 0A-00-01 for the CID.
   const std::pair<ListingKind, const char*> asks[] = {

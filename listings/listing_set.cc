@@ -25,14 +25,14 @@ bool Present(const std::string& path) {
 }
 
 // Adds the listing of kind in bytes to *set (the MA-L listing makes it),
-// read by the reader of its shape; false, with *why set, when check_records
-// and that reader finds no record in it.
-bool AddListing(ListingKind kind, ListingBytes bytes, bool check_records,
-                std::optional<ListingSet>* set, ReadFailure* why) {
-  const auto add = [&](auto listing) {
+// read by the reader of its shape; fails kNoRecord when check_records and
+// that reader finds no record in it.
+Result<Done, ReadFailure> AddListing(ListingKind kind, ListingBytes bytes,
+                                     bool check_records,
+                                     std::optional<ListingSet>* set) {
+  const auto add = [&](auto listing) -> Result<Done, ReadFailure> {
     if (check_records && !listing.HasRecord()) {
-      *why = {ReadFailure::Kind::kNoRecord, 0};
-      return false;
+      return Fail(ReadFailure{ReadFailure::Kind::kNoRecord, 0});
     }
     if (kind == ListingKind::kMaL) {
       if constexpr (std::is_same_v<decltype(listing), MalListing>) {
@@ -41,7 +41,7 @@ bool AddListing(ListingKind kind, ListingBytes bytes, bool check_records,
     } else {
       (*set)->Add(kind, std::move(listing));
     }
-    return true;
+    return Done{};
   };
   return RowOf(kind).shape == RecordShape::kBlocks
              ? add(BlockListing(std::move(bytes)))
@@ -88,78 +88,73 @@ void ListingSet::Add(ListingKind kind, BlockListing listing) {
 
 namespace {
 
-// The set of the listings beside ma_l_path, each read by read(file, &why)
-// into the bytes of a listing (nothing on failure); a listing the reader
-// of its shape finds no record in fails when check_records.
+// The listing of file read by read(file) into a listing's bytes, added to
+// *set as AddListing adds it.
 template <typename Read>
-std::optional<ListingSet> LoadEach(const std::string& ma_l_path,
-                                   ListingProblem* problem, bool check_records,
-                                   Read&& read) {
+Result<Done, ReadFailure> ReadInto(const ListingFile& file, bool check_records,
+                                   Read& read, std::optional<ListingSet>* set) {
+  try {
+    Result<ListingBytes, ReadFailure> bytes = read(file);
+    if (!bytes) return Fail(bytes.problem());
+    return AddListing(file.kind, std::move(*bytes), check_records, set);
+  } catch (const std::bad_alloc&) {
+    // A memory limit (ulimit -v) is a reason like any other.
+    return Fail(ReadFailure{ReadFailure::Kind::kSystem, ENOMEM});
+  }
+}
+
+// The set of the listings beside ma_l_path, each read by read(file) into
+// the bytes of a listing; a listing the reader of its shape finds no
+// record in fails when check_records.
+template <typename Read>
+Result<ListingSet, ListingProblem> LoadEach(const std::string& ma_l_path,
+                                            bool check_records, Read&& read) {
   std::optional<ListingSet> set;
   for (const ListingFile& file : ListingFiles(ma_l_path)) {
     // The other kinds are optional: only one that is there and fails to
     // read is an error.
     if (file.kind != ListingKind::kMaL && !Present(file.path)) continue;
-    ReadFailure why;
-    bool read_whole = false;
-    try {
-      if (std::optional<ListingBytes> bytes = read(file, &why)) {
-        read_whole =
-            AddListing(file.kind, std::move(*bytes), check_records, &set, &why);
-      }
-    } catch (const std::bad_alloc&) {
-      // A memory limit (ulimit -v) is a reason like any other.
-      why = {ReadFailure::Kind::kSystem, ENOMEM};
-    }
-    if (!read_whole) {
-      if (problem != nullptr) *problem = {file.kind, file.path, why};
-      return std::nullopt;
-    }
+    const Result<Done, ReadFailure> added =
+        ReadInto(file, check_records, read, &set);
+    if (!added)
+      return Fail(ListingProblem{file.kind, file.path, added.problem()});
   }
   set->ReadNames(NamesFiles(ma_l_path));
-  return set;
+  return std::move(*set);
 }
 
 }  // namespace
 
-std::optional<ListingSet> ListingSet::Load(const std::string& ma_l_path,
-                                           ListingProblem* problem) {
-  return LoadEach(ma_l_path, problem, true,
-                  [](const ListingFile& file, ReadFailure* why) {
-                    ListingBytes bytes;
-                    if (!ListingBytes::Read(file.path, &bytes, why)) {
-                      return std::optional<ListingBytes>();
-                    }
-                    return std::optional<ListingBytes>(std::move(bytes));
-                  });
+Result<ListingSet, ListingProblem> ListingSet::Load(
+    const std::string& ma_l_path) {
+  return LoadEach(ma_l_path, true, [](const ListingFile& file) {
+    return ListingBytes::Read(file.path);
+  });
 }
 
-std::optional<ListingSet> ListingSet::LoadFor(
-    const std::string& ma_l_path, std::span<const std::uint32_t> prefixes,
-    ListingProblem* problem) {
-  return LoadEach(ma_l_path, problem, false,
-                  [&](const ListingFile& file, ReadFailure* why) {
-                    RecordFilter filter(file.kind, prefixes);
-                    FileStamp stamp;
-                    if (!FilterRegularFile(file.path, kMaxListingBytes, &filter,
-                                           &stamp, why)) {
-                      return std::optional<ListingBytes>();
-                    }
-                    if (!filter.saw_record()) {
-                      *why = {ReadFailure::Kind::kNoRecord, 0};
-                      return std::optional<ListingBytes>();
-                    }
-                    return std::optional<ListingBytes>(std::in_place,
-                                                       filter.kept());
-                  });
+Result<ListingSet, ListingProblem> ListingSet::LoadFor(
+    const std::string& ma_l_path, std::span<const std::uint32_t> prefixes) {
+  return LoadEach(
+      ma_l_path, false,
+      [&](const ListingFile& file) -> Result<ListingBytes, ReadFailure> {
+        RecordFilter filter(file.kind, prefixes);
+        const Result<FileStamp, ReadFailure> read =
+            FilterRegularFile(file.path, kMaxListingBytes, &filter);
+        if (!read) return Fail(read.problem());
+        if (!filter.saw_record()) {
+          return Fail(ReadFailure{ReadFailure::Kind::kNoRecord, 0});
+        }
+        return ListingBytes(filter.kept());
+      });
 }
 
 void ListingSet::ReadNames(const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    FileBytes bytes;
-    ReadFailure why;
-    if (!ReadRegularFile(file, kMaxNamesBytes, &bytes, &why)) {
+    const Result<FileBytes, ReadFailure> bytes =
+        ReadRegularFile(file, kMaxNamesBytes);
+    if (!bytes) {
       // One that is not there names nothing; anything else is told.
+      const ReadFailure& why = bytes.problem();
       if (why.kind != ReadFailure::Kind::kSystem ||
           (why.error_number != ENOENT && why.error_number != ENOTDIR)) {
         names_problems_.push_back({file, why});
@@ -167,7 +162,7 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
       continue;
     }
     const std::size_t before = names_.size();
-    names_.Add(TextFileAsUtf8(bytes.view()), file, &bad_names_);
+    names_.Add(TextFileAsUtf8(bytes->view()), file, &bad_names_);
     names_files_.emplace_back(file, names_.size() - before);
   }
 }

@@ -44,18 +44,16 @@ struct Assignment {
 class ListingSet {
  public:
   // Reads the MA-L listing at ma_l_path and the other listings beside it
-  // that exist. On failure returns nothing and sets *problem; a listing
-  // without a record is a failure too.
-  static std::optional<ListingSet> Load(const std::string& ma_l_path,
-                                        ListingProblem* problem);
+  // that exist, or the first that cannot be read; a listing without a
+  // record cannot.
+  static Result<ListingSet, ListingProblem> Load(const std::string& ma_l_path);
 
   // The same set, of the records of the 24-bit prefixes alone: it answers
   // a MAC of those prefixes as the whole set would, its record counts are
   // of what it kept. For a text of a few MACs: each listing is read once, a
   // piece at a time, and nothing is indexed.
-  static std::optional<ListingSet> LoadFor(
-      const std::string& ma_l_path, std::span<const std::uint32_t> prefixes,
-      ListingProblem* problem);
+  static Result<ListingSet, ListingProblem> LoadFor(
+      const std::string& ma_l_path, std::span<const std::uint32_t> prefixes);
 
   // A set of listing texts already in memory; the other kinds are added.
   explicit ListingSet(MalListing ma_l);

@@ -179,15 +179,14 @@ TEST_F(ListingSetFileTest, FindsCompanionsByTheNameOfTheMaLListing) {
   Write("mam.txt", mam);
   Write("base.dat", kMaL);
   Write("base-mam.dat", mam);
-  ListingProblem problem;
-  const std::optional<ListingSet> ieee =
-      ListingSet::Load(Path("oui.txt"), &problem);
-  ASSERT_TRUE(ieee) << problem.path;
+  const Result<ListingSet, ListingProblem> ieee =
+      ListingSet::Load(Path("oui.txt"));
+  ASSERT_TRUE(ieee) << ieee.problem().path;
   EXPECT_EQ(Search(*ieee, "70b3.d5f2.f001"),
             "70b3.d5f2.f001 - S\n70b3.d5f2.f001 - I\n");
-  const std::optional<ListingSet> ours =
-      ListingSet::Load(Path("base.dat"), &problem);
-  ASSERT_TRUE(ours) << problem.path;
+  const Result<ListingSet, ListingProblem> ours =
+      ListingSet::Load(Path("base.dat"));
+  ASSERT_TRUE(ours) << ours.problem().path;
   EXPECT_EQ(Search(*ours, "70b3.d5f2.f001"), "70b3.d5f2.f001 - M\n");
   EXPECT_FALSE(ours->has(ListingKind::kMaS));
   EXPECT_TRUE(ours->has(ListingKind::kMaM));
@@ -230,8 +229,10 @@ TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   using Kind = ReadFailure::Kind;
   const auto refused = [&](ListingKind which, const std::string& name,
                            Kind kind, int error_number = 0) {
-    ListingProblem problem;
-    EXPECT_FALSE(ListingSet::Load(Path("base.dat"), &problem));
+    const Result<ListingSet, ListingProblem> set =
+        ListingSet::Load(Path("base.dat"));
+    ASSERT_FALSE(set) << name;
+    const ListingProblem& problem = set.problem();
     EXPECT_EQ(problem.kind, which) << name;
     EXPECT_EQ(problem.path, Path(name));
     EXPECT_EQ(problem.why.kind, kind) << name;
@@ -264,8 +265,7 @@ TEST_F(ListingSetFileTest, RefusesUnreadableOrEmptyListingsNamingThem) {
   Write("base-cid.dat", "<html>Request Rejected</html>\r\n");
   refused(ListingKind::kCid, "base-cid.dat", Kind::kNoRecord);
   fs::remove(dir_ / "base-cid.dat");
-  ListingProblem problem;
-  EXPECT_TRUE(ListingSet::Load(Path("base.dat"), &problem)) << problem.path;
+  EXPECT_TRUE(ListingSet::Load(Path("base.dat")));
 }
 
 // A special address no listing knows is noted; one a listing knows is

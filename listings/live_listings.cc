@@ -21,15 +21,14 @@ std::vector<FileStamp> LiveListings::Stamps() const {
   return stamps;
 }
 
-std::optional<LiveListings> LiveListings::Load(
-    const std::string& ma_l_path, ListingProblem* problem,
-    std::chrono::milliseconds quiet) {
+Result<LiveListings, ListingProblem> LiveListings::Load(
+    const std::string& ma_l_path, std::chrono::milliseconds quiet) {
   LiveListings live(ma_l_path, quiet);
   // Stamped before reading: a change while it is read shows at the next
   // look.
   live.stamps_ = live.Stamps();
-  std::optional<ListingSet> set = ListingSet::Load(ma_l_path, problem);
-  if (!set) return std::nullopt;
+  Result<ListingSet, ListingProblem> set = ListingSet::Load(ma_l_path);
+  if (!set) return Fail(set.problem());
   live.set_ = std::make_unique<ListingSet>(std::move(*set));
   return live;
 }
@@ -58,8 +57,7 @@ bool LiveListings::Refresh() {
   }
   stamps_ = std::move(now);
   pending_.clear();
-  ListingProblem ignored;
-  std::optional<ListingSet> set = ListingSet::Load(path_, &ignored);
+  Result<ListingSet, ListingProblem> set = ListingSet::Load(path_);
   if (!set) return false;
   set_ = std::make_unique<ListingSet>(std::move(*set));
   return true;

@@ -18,11 +18,10 @@ namespace venmark {
 // still being written is never taken up.
 class LiveListings {
  public:
-  // The MA-L listing at ma_l_path with its companions; nothing, with
-  // *problem set, when they cannot be read.
-  // A change is taken up once it looks the same after quiet.
-  static std::optional<LiveListings> Load(
-      const std::string& ma_l_path, ListingProblem* problem,
+  // The MA-L listing at ma_l_path with its companions, or why they cannot
+  // be read. A change is taken up once it looks the same after quiet.
+  static Result<LiveListings, ListingProblem> Load(
+      const std::string& ma_l_path,
       std::chrono::milliseconds quiet = kQuietTime);
 
   // The listings answering now; valid until a Refresh that returns true.

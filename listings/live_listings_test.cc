@@ -33,9 +33,8 @@ TEST(LiveListingsTest, TakesUpReplacedListingsWholeAndKeepsGoodOnes) {
   const TestFolder folder;
   const std::string path = Utf8FromPath(folder / "base.dat");
   WriteWholeFile(folder / "base.dat", MakeListing(3, "First"));
-  ListingProblem problem;
-  std::optional<LiveListings> live =
-      LiveListings::Load(path, &problem, std::chrono::milliseconds(0));
+  Result<LiveListings, ListingProblem> live =
+      LiveListings::Load(path, std::chrono::milliseconds(0));
   ASSERT_TRUE(live);
   EXPECT_EQ(NameOf(*live), "First 1");
   EXPECT_FALSE(live->Refresh());  // nothing changed
@@ -84,8 +83,9 @@ TEST(LiveListingsTest, TakesUpReplacedListingsWholeAndKeepsGoodOnes) {
   EXPECT_FALSE(TakenUpAtSecondLook(&*live));
   EXPECT_EQ(NameOf(*live), "Fourth 1");
 
-  EXPECT_FALSE(LiveListings::Load(path, &problem));
-  EXPECT_EQ(problem.why.error_number, ENOENT);
+  const Result<LiveListings, ListingProblem> gone = LiveListings::Load(path);
+  ASSERT_FALSE(gone);
+  EXPECT_EQ(gone.problem().why.error_number, ENOENT);
 }
 
 }  // namespace

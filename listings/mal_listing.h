@@ -23,11 +23,9 @@ namespace venmark {
 // several threads at once.
 class MalListing {
  public:
-  // Reads and indexes the file at path. On failure returns nothing and sets
-  // *why.
-  static std::optional<MalListing> Load(const std::string& path,
-                                        ReadFailure* why) {
-    return LoadListing<MalListing>(path, why);
+  // Reads the file at path; indexed as it is looked up.
+  static Result<MalListing, ReadFailure> Load(const std::string& path) {
+    return LoadListing<MalListing>(path);
   }
 
   // Indexes listing text already in memory.

@@ -219,9 +219,12 @@ TEST_F(MalListingFileTest, LoadsAFileAndSurvivesBeingMoved) {
   const auto path = dir_ / "base.dat";
   std::ofstream(path, std::ios::binary)
       << kListing << "00-00-09   (hex)\t\t\xe9t\xe9\r\n";
-  ReadFailure why;
-  std::optional<MalListing> loaded = MalListing::Load(path.string(), &why);
-  ASSERT_TRUE(loaded.has_value()) << why.error_number;
+  std::optional<MalListing> loaded;
+  {
+    Result<MalListing, ReadFailure> read = MalListing::Load(path.string());
+    ASSERT_TRUE(read) << read.problem().error_number;
+    loaded.emplace(std::move(*read));
+  }
   // Names must stay valid when the database changes hands.
   const MalListing ma_l = std::move(*loaded);
   loaded.reset();
@@ -230,14 +233,16 @@ TEST_F(MalListingFileTest, LoadsAFileAndSurvivesBeingMoved) {
 }
 
 TEST_F(MalListingFileTest, ReportsAMissingOrUnreadableFileByItsErrno) {
-  ReadFailure why;
   const std::string missing = (dir_ / "base.dat").string();
-  EXPECT_FALSE(MalListing::Load(missing, &why).has_value());
-  EXPECT_EQ(why.kind, ReadFailure::Kind::kSystem);
-  EXPECT_EQ(why.error_number, ENOENT);
+  const Result<MalListing, ReadFailure> none = MalListing::Load(missing);
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.problem().kind, ReadFailure::Kind::kSystem);
+  EXPECT_EQ(none.problem().error_number, ENOENT);
 
-  EXPECT_FALSE(MalListing::Load(dir_.string(), &why).has_value());
-  EXPECT_EQ(why.error_number, EISDIR);
+  const Result<MalListing, ReadFailure> folder =
+      MalListing::Load(dir_.string());
+  ASSERT_FALSE(folder);
+  EXPECT_EQ(folder.problem().error_number, EISDIR);
 }
 
 }  // namespace

@@ -63,10 +63,8 @@ TEST(RecordFilterTest, KeepsWhatAnswersAsTheWholeAtEveryPieceSize) {
             : ListingSet(MalListing::Parse(kMaL), BlockListing::Parse(text));
     for (const std::size_t piece : {1, 7, 40, 64, 200, 4096}) {
       RecordFilter filter(kind, prefixes);
-      FileStamp stamp;
-      ReadFailure why;
       ASSERT_TRUE(FilterRegularFile(Utf8FromPath(folder / "listing"), 1 << 20,
-                                    &filter, &stamp, &why, piece));
+                                    &filter, piece));
       EXPECT_TRUE(filter.saw_record()) << piece;
       const ListingSet kept =
           kind == ListingKind::kMaL
@@ -83,10 +81,8 @@ TEST(RecordFilterTest, KeepsWhatAnswersAsTheWholeAtEveryPieceSize) {
   // A file of no record says so, whatever is asked.
   WriteWholeFile(folder / "listing", "<html>00-1A-2B (hex)</html>\r\n");
   RecordFilter filter(ListingKind::kMaL, prefixes);
-  FileStamp stamp;
-  ReadFailure why;
-  ASSERT_TRUE(FilterRegularFile(Utf8FromPath(folder / "listing"), 1 << 20,
-                                &filter, &stamp, &why, 8));
+  ASSERT_TRUE(
+      FilterRegularFile(Utf8FromPath(folder / "listing"), 1 << 20, &filter, 8));
   EXPECT_FALSE(filter.saw_record());
 }
 
@@ -107,21 +103,21 @@ TEST(RecordFilterTest, ASetOfAFewPrefixesAnswersAsTheWhole) {
     prefixes.push_back(static_cast<std::uint32_t>(finding.address >> 24));
   }
   const std::string base = Utf8FromPath(folder / "base.dat");
-  ListingProblem problem;
-  const std::optional<ListingSet> whole = ListingSet::Load(base, &problem);
-  const std::optional<ListingSet> few =
-      ListingSet::LoadFor(base, prefixes, &problem);
-  ASSERT_TRUE(whole && few) << problem.path;
+  const Result<ListingSet, ListingProblem> whole = ListingSet::Load(base);
+  const Result<ListingSet, ListingProblem> few =
+      ListingSet::LoadFor(base, prefixes);
+  ASSERT_TRUE(whole && few);
   for (const ResultFormat* format : kResultFormats) {
     EXPECT_EQ(SearchText(text, *few, TestStyle(*format)),
               SearchText(text, *whole, TestStyle(*format)));
   }
   EXPECT_EQ(few->record_count(ListingKind::kMaL), 2u);
   WriteWholeFile(folder / "base-cid.dat", "<html>Request Rejected</html>\n");
-  ListingProblem broken;
-  EXPECT_FALSE(ListingSet::LoadFor(base, prefixes, &broken));
-  EXPECT_EQ(broken.kind, ListingKind::kCid);
-  EXPECT_EQ(broken.why.kind, ReadFailure::Kind::kNoRecord);
+  const Result<ListingSet, ListingProblem> broken =
+      ListingSet::LoadFor(base, prefixes);
+  ASSERT_FALSE(broken);
+  EXPECT_EQ(broken.problem().kind, ListingKind::kCid);
+  EXPECT_EQ(broken.problem().why.kind, ReadFailure::Kind::kNoRecord);
 }
 
 }  // namespace

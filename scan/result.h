@@ -24,6 +24,11 @@ Failure<Problem> Fail(Problem problem) {
 // A Result with no value to give, only whether it worked.
 struct Done {};
 
+// The system refused: its errno value.
+struct SystemError {
+  int error_number = 0;
+};
+
 // Either a T or a Problem; false when it holds the problem.
 template <typename T, typename Problem>
 class [[nodiscard]] Result {

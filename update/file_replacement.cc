@@ -1,5 +1,5 @@
 // What TempFile does the same way on every system; the rest is in
-// listing_files_posix.cc and listing_files_win32.cc.
+// file_replacement_posix.cc and file_replacement_win32.cc.
 #include "update/file_replacement.h"
 
 namespace venmark {
@@ -13,18 +13,34 @@ TempFile::TempFile(TempFile&& other) noexcept
   other.placed_ = true;
 }
 
-bool TempFile::Write(std::string_view bytes, int* error_number) {
+Result<Done, SystemError> TempFile::Write(std::string_view bytes) {
   // Written a buffer at a time: libcurl hands over a few kilobytes a call.
   constexpr std::size_t kBufferSize = 1 << 16;
   if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
   if (buffer_.size() + bytes.size() > kBufferSize) {
     if (const int error = FlushBuffer(); error != 0) {
-      *error_number = error;
-      return false;
+      return Fail(SystemError{error});
     }
   }
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-  return true;
+  return Done{};
+}
+
+Result<bool, SystemError> TempFile::Finish(const std::string& target,
+                                           std::optional<std::int64_t> mtime) {
+  bool group_kept = true;
+  if (const int error = FinishOnDisk(target, mtime, &group_kept); error != 0) {
+    return Fail(SystemError{error});
+  }
+  return group_kept;
+}
+
+Result<Done, SystemError> TempFile::ReplaceTarget(const std::string& target) {
+  if (const int error = Rename(target); error != 0) {
+    return Fail(SystemError{error});
+  }
+  placed_ = true;
+  return Done{};
 }
 
 }  // namespace venmark

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/result.h"
+
 namespace venmark {
 
 // Why a folder's update lock was not taken.
@@ -13,8 +15,8 @@ struct LockRefusal {
   int error_number = 0;  // 0: another update holds it
   // A lock another user's killed update left, which this user may not
   // remove (a sticky folder): its owner's name, and the file.
-  std::string stale_owner;
-  std::string lock_file;
+  std::string stale_owner = {};
+  std::string lock_file = {};
 };
 
 // The update lock of a folder, held for as long as the object lives; other
@@ -24,9 +26,8 @@ struct LockRefusal {
 // is taken over.
 class FolderLock {
  public:
-  // Takes the lock of folder; nothing, with *why, when it cannot.
-  static std::optional<FolderLock> TryTake(const std::string& folder,
-                                           LockRefusal* why);
+  // Takes the lock of folder, or tells why it cannot.
+  static Result<FolderLock, LockRefusal> TryTake(const std::string& folder);
   FolderLock(FolderLock&& other) noexcept;
   FolderLock& operator=(FolderLock&&) = delete;
   ~FolderLock();
@@ -43,36 +44,37 @@ class FolderLock {
 // goes unless it has replaced the target.
 class TempFile {
  public:
-  // Creates the file in target's folder. On failure returns nothing with
-  // *error_number set.
-  static std::optional<TempFile> CreateBeside(const std::string& target,
-                                              int* error_number);
+  // Creates the file in target's folder.
+  static Result<TempFile, SystemError> CreateBeside(const std::string& target);
   TempFile(TempFile&& other) noexcept;
   TempFile& operator=(TempFile&&) = delete;
   ~TempFile();
 
   const std::string& path() const { return path_; }
 
-  // Appends bytes; false with *error_number set when they cannot be written.
-  bool Write(std::string_view bytes, int* error_number);
+  // Appends bytes.
+  Result<Done, SystemError> Write(std::string_view bytes);
 
   // Writes what is buffered, gives the file the owner, group and
   // permissions of target (or those the umask gives a new file) and
   // modification time mtime (seconds since 1970, when given), syncs it to disk
-  // and closes it. Where the user may not give target's group (one they
-  // are no member of), sets *group_kept false and goes on. Returns 0 or the
-  // errno value of the first failure.
-  int Finish(const std::string& target, std::optional<std::int64_t> mtime,
-             bool* group_kept);
+  // and closes it. Whether target's group was kept: where the user may not
+  // give it (one they are no member of), the file goes on without it.
+  Result<bool, SystemError> Finish(const std::string& target,
+                                   std::optional<std::int64_t> mtime);
 
-  // Puts the finished file in target's place in one step. Returns 0 or the
-  // errno value.
-  int ReplaceTarget(const std::string& target);
+  // Puts the finished file in target's place in one step.
+  Result<Done, SystemError> ReplaceTarget(const std::string& target);
 
  private:
   TempFile(intptr_t handle, std::string path)
       : handle_(handle), path_(std::move(path)) {}
+  // The system's part of Write, Finish and ReplaceTarget: 0 or the errno
+  // value of the first failure.
   int FlushBuffer();
+  int FinishOnDisk(const std::string& target, std::optional<std::int64_t> mtime,
+                   bool* group_kept);
+  int Rename(const std::string& target);
 
   intptr_t handle_;
   std::string path_;

@@ -58,14 +58,12 @@ std::string UserName(uid_t uid) {
 
 }  // namespace
 
-std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
-                                              LockRefusal* why) {
+Result<FolderLock, LockRefusal> FolderLock::TryTake(const std::string& folder) {
   // A file of its own, writable by its owner alone, locked for writing: a
   // lock needs the file open for writing, so someone who may only read the
   // folder can take no lock. Others may read it, to tell whether an update
   // of theirs still holds it.
   const std::string path = folder + "/.venmark-update.lock";
-  *why = {};
   for (int attempt = 0; attempt < 10; ++attempt) {
     const int fd =
         ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
@@ -74,25 +72,23 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
       struct stat file {};
       if ((error != EACCES && error != EPERM) ||
           ::lstat(path.c_str(), &file) != 0 || file.st_uid == ::geteuid()) {
-        why->error_number = error;
-        return std::nullopt;
+        return Fail(LockRefusal{.error_number = error});
       }
       // Another user's lock: an update of theirs that runs, or one that
       // was killed and left its file behind, which is taken over.
-      if (HeldByAnother(path, file)) return std::nullopt;
+      if (HeldByAnother(path, file)) return Fail(LockRefusal{});
       if (::unlink(path.c_str()) == 0 || errno == ENOENT) continue;
-      why->error_number = errno;
-      why->stale_owner = UserName(file.st_uid);
-      why->lock_file = path;
-      return std::nullopt;
+      return Fail(LockRefusal{.error_number = errno,
+                              .stale_owner = UserName(file.st_uid),
+                              .lock_file = path});
     }
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     if (::fcntl(fd, kSetLock, &lock) != 0) {
-      why->error_number = errno == EACCES || errno == EAGAIN ? 0 : errno;
+      const int error = errno == EACCES || errno == EAGAIN ? 0 : errno;
       ::close(fd);
-      return std::nullopt;
+      return Fail(LockRefusal{.error_number = error});
     }
     // The update before may have removed the file between our open and
     // our lock: the lock counts only on the file the name still names.
@@ -104,8 +100,7 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
     }
     ::close(fd);
   }
-  why->error_number = 0;
-  return std::nullopt;
+  return Fail(LockRefusal{});
 }
 
 FolderLock::FolderLock(FolderLock&& other) noexcept
@@ -120,8 +115,8 @@ FolderLock::~FolderLock() {
   ::close(Fd(handle_));
 }
 
-std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
-                                               int* error_number) {
+Result<TempFile, SystemError> TempFile::CreateBeside(
+    const std::string& target) {
   // mkostemp opens with O_CREAT | O_EXCL, so a link or file planted at the
   // name makes it try another name instead of following it.
   std::string path =
@@ -129,10 +124,7 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
        (std::filesystem::path(target).filename().string() + ".new-XXXXXX"))
           .string();
   const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-  if (fd < 0) {
-    *error_number = errno;
-    return std::nullopt;
-  }
+  if (fd < 0) return Fail(SystemError{errno});
   return TempFile(fd, std::move(path));
 }
 
@@ -156,9 +148,9 @@ int TempFile::FlushBuffer() {
   return 0;
 }
 
-int TempFile::Finish(const std::string& target,
-                     std::optional<std::int64_t> mtime, bool* group_kept) {
-  *group_kept = true;
+int TempFile::FinishOnDisk(const std::string& target,
+                           std::optional<std::int64_t> mtime,
+                           bool* group_kept) {
   if (const int error = FlushBuffer(); error != 0) return error;
   // The file replaced keeps its owner, group and mode (root updating a
   // user's listing must not take it from them; a member updating a shared
@@ -194,11 +186,9 @@ int TempFile::Finish(const std::string& target,
   return 0;
 }
 
-int TempFile::ReplaceTarget(const std::string& target) {
+int TempFile::Rename(const std::string& target) {
   // rename replaces a link at target itself, never the file it points to.
-  if (std::rename(path_.c_str(), target.c_str()) != 0) return errno;
-  placed_ = true;
-  return 0;
+  return std::rename(path_.c_str(), target.c_str()) == 0 ? 0 : errno;
 }
 
 void SyncFolder(const std::string& folder) {

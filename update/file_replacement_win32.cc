@@ -55,8 +55,7 @@ bool HeldOpen(const std::wstring& path) {
 
 }  // namespace
 
-std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
-                                              LockRefusal* why) {
+Result<FolderLock, LockRefusal> FolderLock::TryTake(const std::string& folder) {
   // A lock file nobody else may open, gone when the handle closes.
   const std::wstring path =
       (PathFromUtf8(folder) / L".venmark-update.lock").wstring();
@@ -67,8 +66,8 @@ std::optional<FolderLock> FolderLock::TryTake(const std::string& folder,
     const DWORD error = GetLastError();
     // A killed update's handle is closed by the system, and its file goes
     // with it: one still open is another update's.
-    why->error_number = error == ERROR_SHARING_VIOLATION ? 0 : ErrnoOf(error);
-    return std::nullopt;
+    return Fail(LockRefusal{
+        .error_number = error == ERROR_SHARING_VIOLATION ? 0 : ErrnoOf(error)});
   }
   return FolderLock(reinterpret_cast<intptr_t>(file), {});
 }
@@ -81,8 +80,8 @@ FolderLock::~FolderLock() {
   if (handle_ != -1) CloseHandle(Handle(handle_));
 }
 
-std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
-                                               int* error_number) {
+Result<TempFile, SystemError> TempFile::CreateBeside(
+    const std::string& target) {
   // CREATE_NEW never opens what already stands at the name, link or file:
   // it fails, and another name is tried.
   std::random_device seed;
@@ -100,12 +99,10 @@ std::optional<TempFile> TempFile::CreateBeside(const std::string& target,
     }
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      *error_number = ErrnoOf(error);
-      return std::nullopt;
+      return Fail(SystemError{ErrnoOf(error)});
     }
   }
-  *error_number = EEXIST;
-  return std::nullopt;
+  return Fail(SystemError{EEXIST});
 }
 
 TempFile::~TempFile() {
@@ -127,9 +124,8 @@ int TempFile::FlushBuffer() {
   return 0;
 }
 
-int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime,
-                     bool* group_kept) {
-  *group_kept = true;
+int TempFile::FinishOnDisk(const std::string&,
+                           std::optional<std::int64_t> mtime, bool*) {
   // The new file takes the folder's permissions, as every file made there
   // does; only the date is the IEEE's.
   if (const int error = FlushBuffer(); error != 0) return error;
@@ -151,7 +147,7 @@ int TempFile::Finish(const std::string&, std::optional<std::int64_t> mtime,
   return 0;
 }
 
-int TempFile::ReplaceTarget(const std::string& target) {
+int TempFile::Rename(const std::string& target) {
   const std::wstring wide = WideFromUtf8(target);
   if (!MoveFileExW(WideFromUtf8(path_).c_str(), wide.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -162,7 +158,6 @@ int TempFile::ReplaceTarget(const std::string& target) {
     if (error == ERROR_ACCESS_DENIED && HeldOpen(wide)) return EBUSY;
     return ErrnoOf(error);
   }
-  placed_ = true;
   return 0;
 }
 

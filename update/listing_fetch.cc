@@ -29,12 +29,6 @@ std::optional<std::int64_t> Plausible(std::optional<std::int64_t> date) {
   return date;
 }
 
-Fetched Failure(UpdateProblem problem) {
-  Fetched fetched;
-  fetched.problem = std::move(problem);
-  return fetched;
-}
-
 }  // namespace
 
 ListingFetcher::ListingFetcher(const UpdateOptions& options,
@@ -47,7 +41,7 @@ ListingFetcher::ListingFetcher(const UpdateOptions& options,
       agent_(options.user_agent.empty() ? transport.OwnAgent()
                                         : options.user_agent) {}
 
-Fetched ListingFetcher::Fetch(const ListingToFetch& listing) {
+FetchedListing ListingFetcher::Fetch(const ListingToFetch& listing) {
   step_.listing = started_++;
   step_.kind = listing.kind;
   step_.over = false;
@@ -127,26 +121,24 @@ UpdateProblem ListingFetcher::ProblemOf(const FetchResult& result) const {
 
 ListingFetcher::Attempt ListingFetcher::FetchOnce(
     const ListingToFetch& listing) {
-  const auto failed = [](UpdateProblem problem) {
-    return Attempt{Then::kDone, Failure(std::move(problem))};
-  };
-  int error = 0;
-  std::optional<TempFile> file = TempFile::CreateBeside(listing.target, &error);
+  Result<TempFile, SystemError> file = TempFile::CreateBeside(listing.target);
   if (!file) {
-    return failed({.kind = UpdateFailure::kCannotCreate,
+    return Failed({.kind = UpdateFailure::kCannotCreate,
                    .path = FolderOf(listing.target),
-                   .error_number = error});
+                   .error_number = file.problem().error_number});
   }
   const auto left =
       std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
-  if (left.count() <= 0) return failed(TimeLimit());
+  if (left.count() <= 0) return Failed(TimeLimit());
   std::int64_t written = 0;
   int write_error = 0;
   const FetchResult result = transport_.Fetch(
       RequestFor(listing, left),
       [&](std::string_view part) {
         written += static_cast<std::int64_t>(part.size());
-        return file->Write(part, &write_error);
+        const Result<Done, SystemError> put = file->Write(part);
+        if (!put) write_error = put.problem().error_number;
+        return put.ok();
       },
       [&](std::int64_t received, std::int64_t total) {
         return KeepGoing(received, total);
@@ -157,35 +149,34 @@ ListingFetcher::Attempt ListingFetcher::FetchOnce(
       // wire, where the transport counted that).
       if (const std::int64_t size = step_.total >= 0 ? step_.total : written;
           !KeepGoing(size, size)) {
-        return {Then::kCancelled, {}};
+        return Cancelled();
       }
       break;
     case FetchOutcome::kCancelled:
-      return {Then::kCancelled, {}};
+      return Cancelled();
     case FetchOutcome::kWriteFailed:
-      return failed({.kind = UpdateFailure::kCannotWrite,
+      return Failed({.kind = UpdateFailure::kCannotWrite,
                      .path = file->path(),
                      .error_number = write_error});
     case FetchOutcome::kHttpStatus:
       // Turned away: once more with a browser's agent.
       if ((result.http_status == 403 || result.http_status == 418) &&
           TryBrowserAgent()) {
-        return {Then::kRetry, {}};
+        return Retry();
       }
-      return failed(ProblemOf(result));
+      return Failed(ProblemOf(result));
     case FetchOutcome::kTooLarge:
     case FetchOutcome::kNetwork:
-      return failed(ProblemOf(result));
+      return Failed(ProblemOf(result));
   }
-  bool group_kept = true;
-  if (const int e = file->Finish(listing.target,
-                                 Plausible(result.last_modified), &group_kept);
-      e != 0) {
-    return failed({.kind = UpdateFailure::kCannotWrite,
-                   .path = file->path(),
-                   .error_number = e});
-  }
+  const Result<bool, SystemError> group_kept =
+      file->Finish(listing.target, Plausible(result.last_modified));
   if (!group_kept) {
+    return Failed({.kind = UpdateFailure::kCannotWrite,
+                   .path = file->path(),
+                   .error_number = group_kept.problem().error_number});
+  }
+  if (!*group_kept) {
     notes_.push_back(
         {.kind = UpdateFailure::kGroupNotKept, .path = listing.target});
   }
@@ -194,40 +185,35 @@ ListingFetcher::Attempt ListingFetcher::FetchOnce(
 
 ListingFetcher::Attempt ListingFetcher::Check(const ListingToFetch& listing,
                                               TempFile file) {
-  const auto failed = [](UpdateProblem problem) {
-    return Attempt{Then::kDone, Failure(std::move(problem))};
-  };
-  FileBytes bytes;
-  ReadFailure why;
-  if (!ReadListingFile(file.path(), &bytes, &why)) {
-    return failed({.kind = UpdateFailure::kFetchedUnreadable, .read = why});
+  const Result<FileBytes, ReadFailure> bytes = ReadListingFile(file.path());
+  if (!bytes) {
+    return Failed(
+        {.kind = UpdateFailure::kFetchedUnreadable, .read = bytes.problem()});
   }
-  const std::string_view text = bytes.view();
-  Fetched fetched;
-  fetched.records = CountRecords(text, listing.kind);
-  if (fetched.records == 0) {
+  const std::string_view text = bytes->view();
+  const std::size_t records = CountRecords(text, listing.kind);
+  if (records == 0) {
     // An error page in place of the listing: once more as a browser.
-    if (TryBrowserAgent()) return {Then::kRetry, {}};
-    return failed({.kind = UpdateFailure::kNotAListing});
+    if (TryBrowserAgent()) return Retry();
+    return Failed({.kind = UpdateFailure::kNotAListing});
   }
   // Each listing is only ever replaced by one of its kind, also where
   // there is none to compare with: a folder's files can be mixed up.
   if (const std::optional<ListingKind> kind = KindOfListing(text);
       kind && *kind != listing.kind) {
-    return failed({.kind = UpdateFailure::kWrongKind,
+    return Failed({.kind = UpdateFailure::kWrongKind,
                    .count = static_cast<std::int64_t>(IndexOf(*kind)),
                    .other = static_cast<std::int64_t>(IndexOf(listing.kind))});
   }
   if (!EndsWhole(text)) {
-    return failed({.kind = UpdateFailure::kCutOff});
+    return Failed({.kind = UpdateFailure::kCutOff});
   }
-  if (UpdateProblem problem =
-          CheckRecordCount(fetched.records, listing.current_records);
-      problem.kind != UpdateFailure::kNone) {
-    return failed(std::move(problem));
+  if (const Result<Done, UpdateProblem> alike =
+          CheckRecordCount(records, listing.current_records);
+      !alike) {
+    return Failed(alike.problem());
   }
-  fetched.file.emplace(std::move(file));
-  return {Then::kDone, std::move(fetched)};
+  return Got(Fetched{std::move(file), records});
 }
 
 UpdateProblem ListingFetcher::TimeLimit() const {

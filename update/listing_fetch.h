@@ -28,10 +28,11 @@ struct ListingToFetch {
 
 // A listing downloaded and checked, waiting to be put in place.
 struct Fetched {
-  std::optional<TempFile> file;
+  TempFile file;
   std::size_t records = 0;
-  UpdateProblem problem;  // when file is empty and the update goes on
 };
+// A listing fetched, or why it was not.
+using FetchedListing = Result<Fetched, UpdateProblem>;
 
 // Fetches the listings of one update, one after another, within its time.
 class ListingFetcher {
@@ -49,7 +50,7 @@ class ListingFetcher {
   void Expect(std::size_t listings) { step_.listings = listings; }
 
   // Downloads and checks one listing; on cancel returns with cancelled().
-  Fetched Fetch(const ListingToFetch& listing);
+  FetchedListing Fetch(const ListingToFetch& listing);
 
   // Reports received bytes of total (-1: unknown) of the listing being
   // fetched; false when the user has asked to stop.
@@ -62,14 +63,24 @@ class ListingFetcher {
  private:
   // What comes after one try at a listing.
   enum class Then {
-    kDone,       // fetched, or failed for good (Fetched::problem)
+    kDone,       // fetched, or failed for good
     kRetry,      // turned away: try again with a browser's agent
     kCancelled,  // the user asked to stop
   };
   struct Attempt {
-    Then then = Then::kDone;
-    Fetched fetched;
+    Then then;
+    FetchedListing fetched;  // for kDone
   };
+  static Attempt Got(FetchedListing fetched) {
+    return {Then::kDone, std::move(fetched)};
+  }
+  static Attempt Failed(UpdateProblem problem) {
+    return {Then::kDone, Fail(std::move(problem))};
+  }
+  static Attempt Retry() { return {Then::kRetry, Fail(UpdateProblem{})}; }
+  static Attempt Cancelled() {
+    return {Then::kCancelled, Fail(UpdateProblem{})};
+  }
 
   // Once with the transport's own agent, and once more with a browser's
   // when the server turns that away: whether there is that once more.

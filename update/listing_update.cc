@@ -40,8 +40,8 @@ UpdateProblem LockProblem(const LockRefusal& refusal,
 
 // Each listing of the update, with the file it replaces and the listing it
 // is held to; a required one that cannot be replaced stops the update.
-UpdateProblem PlanListings(const UpdateOptions& options,
-                           std::vector<ListingToFetch>* listings) {
+Result<Done, UpdateProblem> PlanListings(
+    const UpdateOptions& options, std::vector<ListingToFetch>* listings) {
   std::vector<std::string> targets;
   for (const ListingFile& file : ListingFiles(options.listing)) {
     listings->push_back({file.kind, options.sources[file.kind], file.path});
@@ -54,26 +54,27 @@ UpdateProblem PlanListings(const UpdateOptions& options,
   // Only a listing is ever replaced, and by one much like it: like the
   // file it replaces or, where there is none, like the listing in use.
   for (ListingToFetch& listing : *listings) {
-    const CurrentListing current = InspectListing(listing.target, listing.kind);
-    listing.exists = current.exists;
-    if (current.problem.kind != UpdateFailure::kNone) {
-      if (RowOf(listing.kind).required) return current.problem;
-      listing.refused = current.problem;
+    const Result<CurrentListing, UpdateProblem> current =
+        InspectListing(listing.target, listing.kind);
+    if (!current) {
+      // There, and no listing or unreadable.
+      listing.exists = true;
+      if (RowOf(listing.kind).required) return Fail(current.problem());
+      listing.refused = current.problem();
       continue;
     }
-    listing.current_records = current.records;
+    listing.exists = current->exists;
+    listing.current_records = current->records;
     const auto reference = std::find_if(
         references.begin(), references.end(),
         [&](const ListingFile& f) { return f.kind == listing.kind; });
-    if (!current.exists && reference != references.end()) {
-      const CurrentListing in_use =
+    if (!current->exists && reference != references.end()) {
+      const Result<CurrentListing, UpdateProblem> in_use =
           InspectListing(reference->path, listing.kind);
-      if (in_use.problem.kind == UpdateFailure::kNone) {
-        listing.current_records = in_use.records;
-      }
+      if (in_use) listing.current_records = in_use->records;
     }
   }
-  return {};
+  return Done{};
 }
 
 // Fetches every listing not refused into *fetched, one for each of
@@ -81,23 +82,21 @@ UpdateProblem PlanListings(const UpdateOptions& options,
 // listing not got).
 std::optional<UpdateResult> FetchAll(
     const std::vector<ListingToFetch>& listings, ListingFetcher* fetcher,
-    std::vector<Fetched>* fetched) {
+    std::vector<FetchedListing>* fetched) {
   fetcher->Expect(static_cast<std::size_t>(std::count_if(
       listings.begin(), listings.end(),
       [](const auto& l) { return l.refused.kind == UpdateFailure::kNone; })));
   const UpdateResult cancelled{UpdateStatus::kCancelled, {}, 0, {}};
   for (const ListingToFetch& listing : listings) {
     if (listing.refused.kind != UpdateFailure::kNone) {
-      Fetched kept;
-      kept.problem = listing.refused;
-      fetched->push_back(std::move(kept));
+      fetched->push_back(Fail(listing.refused));
       continue;
     }
     fetched->push_back(fetcher->Fetch(listing));
     if (fetcher->cancelled()) return cancelled;
     // A required listing decides: without it nothing is replaced.
-    if (RowOf(listing.kind).required && !fetched->back().file) {
-      return Failed(fetched->back().problem);
+    if (RowOf(listing.kind).required && !fetched->back()) {
+      return Failed(fetched->back().problem());
     }
   }
   if (!fetcher->StillWanted()) return cancelled;
@@ -107,26 +106,27 @@ std::optional<UpdateResult> FetchAll(
 // Puts the fetched listings in place, the required ones first: when one of
 // those cannot be, nothing is. The others that are not replaced are told.
 UpdateResult PutInPlace(const std::vector<ListingToFetch>& listings,
-                        std::vector<Fetched>* fetched) {
+                        std::vector<FetchedListing>* fetched) {
   UpdateResult result;
   result.status = UpdateStatus::kUpdated;
   for (const bool required : {true, false}) {
     for (std::size_t i = 0; i < listings.size(); ++i) {
       const ListingToFetch& listing = listings[i];
       if (RowOf(listing.kind).required != required) continue;
-      Fetched& got = (*fetched)[i];
-      UpdateProblem why = got.problem;
-      if (got.file) {
-        if (const int error = got.file->ReplaceTarget(listing.target);
-            error != 0) {
+      FetchedListing& got = (*fetched)[i];
+      UpdateProblem why = got ? UpdateProblem{} : got.problem();
+      if (got) {
+        if (const Result<Done, SystemError> placed =
+                got->file.ReplaceTarget(listing.target);
+            !placed) {
           why = {.kind = UpdateFailure::kCannotReplace,
                  .path = listing.target,
-                 .error_number = error};
+                 .error_number = placed.problem().error_number};
         }
       }
       if (required) {
         if (why.kind != UpdateFailure::kNone) return Failed(std::move(why));
-        result.records = got.records;
+        result.records = got->records;
       } else if (why.kind != UpdateFailure::kNone) {
         result.kept.push_back(
             {listing.kind, listing.target, why, listing.exists});
@@ -150,24 +150,25 @@ UpdateSources IeeeSources(std::string_view origin) {
 
 UpdateResult UpdateListings(const UpdateOptions& options, Transport& transport,
                             const UpdateProgress& progress) {
-  if (UpdateProblem problem = CheckSources(options.sources);
-      problem.kind != UpdateFailure::kNone) {
-    return Failed(std::move(problem));
+  if (const Result<Done, UpdateProblem> fetchable =
+          CheckSources(options.sources);
+      !fetchable) {
+    return Failed(fetchable.problem());
   }
   const std::string folder = FolderOf(options.listing);
   if (InSystemFolder(options.listing)) {
     return Failed({.kind = UpdateFailure::kSystemFolder, .path = folder});
   }
-  LockRefusal refusal;
-  const std::optional<FolderLock> lock = FolderLock::TryTake(folder, &refusal);
-  if (!lock) return Failed(LockProblem(refusal, folder));
+  const Result<FolderLock, LockRefusal> lock = FolderLock::TryTake(folder);
+  if (!lock) return Failed(LockProblem(lock.problem(), folder));
   std::vector<ListingToFetch> listings;
-  if (UpdateProblem problem = PlanListings(options, &listings);
-      problem.kind != UpdateFailure::kNone) {
-    return Failed(std::move(problem));
+  if (const Result<Done, UpdateProblem> planned =
+          PlanListings(options, &listings);
+      !planned) {
+    return Failed(planned.problem());
   }
   ListingFetcher fetcher(options, transport, progress);
-  std::vector<Fetched> fetched;
+  std::vector<FetchedListing> fetched;
   if (std::optional<UpdateResult> stopped =
           FetchAll(listings, &fetcher, &fetched)) {
     return *stopped;

@@ -30,14 +30,17 @@ SettingsRead OriginSettings() {
   for (const std::string& path : SettingsFiles()) {
     // Only a regular file: a FIFO put in its place would hold the program
     // up for a writer that never comes.
-    FileBytes bytes;
-    ReadFailure why;
-    if (ReadRegularFile(path, kSettingsFileLimit, &bytes, &why)) {
-      if (std::optional<std::string> origin = OriginInSettings(bytes.view())) {
+    const Result<FileBytes, ReadFailure> bytes =
+        ReadRegularFile(path, kSettingsFileLimit);
+    if (bytes) {
+      if (std::optional<std::string> origin = OriginInSettings(bytes->view())) {
         read.settings.push_back({std::move(*origin), path});
       }
-    } else if (why.kind != ReadFailure::Kind::kSystem ||
-               (why.error_number != ENOENT && why.error_number != ENOTDIR)) {
+      continue;
+    }
+    const ReadFailure& why = bytes.problem();
+    if (why.kind != ReadFailure::Kind::kSystem ||
+        (why.error_number != ENOENT && why.error_number != ENOTDIR)) {
       // A file that is not there is no setting, and nothing to tell.
       read.skipped.push_back({path, WhySkipped(why), why.error_number});
     }

@@ -17,14 +17,15 @@
 
 namespace venmark {
 
-UpdateProblem CheckSources(const UpdateSources& sources) {
+Result<Done, UpdateProblem> CheckSources(const UpdateSources& sources) {
   for (const std::string& url : sources.urls) {
     // Files are read from a folder, a URL is fetched over HTTP(S) only.
     if (sources.local ? url.empty() : !IsWebAddress(url)) {
-      return {.kind = UpdateFailure::kBadSource, .path = url};
+      return Fail(
+          UpdateProblem{.kind = UpdateFailure::kBadSource, .path = url});
     }
   }
-  return {};
+  return Done{};
 }
 
 bool InSystemFolder(const std::string& path) {
@@ -46,8 +47,9 @@ bool InSystemFolder(const std::string& path) {
 namespace {
 
 template <typename Listing>
-std::optional<std::size_t> RecordsOf(const std::optional<Listing>& listing) {
-  if (!listing) return std::nullopt;
+Result<std::size_t, ReadFailure> RecordsOf(
+    const Result<Listing, ReadFailure>& listing) {
+  if (!listing) return Fail(listing.problem());
   return listing->record_count();
 }
 
@@ -135,32 +137,31 @@ bool EndsWhole(std::string_view text) {
   return !waiting_for_range && last_whole;
 }
 
-CurrentListing InspectListing(const std::string& path, ListingKind kind) {
+Result<CurrentListing, UpdateProblem> InspectListing(const std::string& path,
+                                                     ListingKind kind) {
   const bool blocks = RowOf(kind).shape == RecordShape::kBlocks;
-  CurrentListing current;
   std::error_code error;
-  if (!std::filesystem::exists(PathFromUtf8(path), error)) return current;
-  current.exists = true;
-  // Counted where it lies (mapped), not copied first.
-  ReadFailure why;
-  const std::optional<std::size_t> records =
-      blocks ? RecordsOf(BlockListing::Load(path, &why))
-             : RecordsOf(MalListing::Load(path, &why));
+  if (!std::filesystem::exists(PathFromUtf8(path), error)) {
+    return CurrentListing{};
+  }
+  const Result<std::size_t, ReadFailure> records =
+      blocks ? RecordsOf(BlockListing::Load(path))
+             : RecordsOf(MalListing::Load(path));
   if (!records) {
-    current.problem = {
-        .kind = UpdateFailure::kCurrentUnreadable, .path = path, .read = why};
-    return current;
+    return Fail(UpdateProblem{.kind = UpdateFailure::kCurrentUnreadable,
+                              .path = path,
+                              .read = records.problem()});
   }
-  current.records = *records;
-  if (current.records == 0) {
-    current.problem = {.kind = UpdateFailure::kCurrentNotAListing,
-                       .path = path};
+  if (*records == 0) {
+    return Fail(UpdateProblem{.kind = UpdateFailure::kCurrentNotAListing,
+                              .path = path});
   }
-  return current;
+  return CurrentListing{.exists = true, .records = *records};
 }
 
-UpdateProblem CheckRecordCount(std::size_t fetched, std::size_t current) {
-  if (current == 0) return {};
+Result<Done, UpdateProblem> CheckRecordCount(std::size_t fetched,
+                                             std::size_t current) {
+  if (current == 0) return Done{};
   // The IEEE's listings only grow, by a few per cent a year; a listing far
   // shorter is cut off, one far longer is not the IEEE's.
   UpdateProblem problem{.count = static_cast<std::int64_t>(fetched),
@@ -169,8 +170,10 @@ UpdateProblem CheckRecordCount(std::size_t fetched, std::size_t current) {
     problem.kind = UpdateFailure::kTooFew;
   } else if (fetched * 100 > current * 150) {
     problem.kind = UpdateFailure::kTooMany;
+  } else {
+    return Done{};
   }
-  return problem;
+  return Fail(std::move(problem));
 }
 
 void RemoveLeftovers(const std::vector<std::string>& targets) {

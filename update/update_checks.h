@@ -6,15 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/result.h"
 #include "update/listing_update.h"
 
 // What an update checks before it fetches and after: that it only ever
 // replaces a listing with a listing much like it.
 namespace venmark {
 
-// Why sources cannot be fetched (an address that is neither https:// nor
-// http://); kNone when they can.
-UpdateProblem CheckSources(const UpdateSources& sources);
+// Whether sources can be fetched; kBadSource for an address that is
+// neither https:// nor http://.
+Result<Done, UpdateProblem> CheckSources(const UpdateSources& sources);
 
 // Whether the folder of path belongs to the system's packages (/usr),
 // where an update never writes.
@@ -39,17 +40,19 @@ bool EndsWhole(std::string_view text);
 // A listing an update may replace.
 struct CurrentListing {
   bool exists = false;
-  std::size_t records = 0;  // when it exists and is a listing
-  UpdateProblem problem;    // when it exists and is no listing, or unreadable
+  std::size_t records = 0;  // when it exists
 };
 
-// The file at path as a listing of kind.
-CurrentListing InspectListing(const std::string& path, ListingKind kind);
+// The file at path as a listing of kind; a file there that is no listing,
+// or cannot be read, fails (kCurrentNotAListing, kCurrentUnreadable).
+Result<CurrentListing, UpdateProblem> InspectListing(const std::string& path,
+                                                     ListingKind kind);
 
-// Why a new listing of `fetched` records must not replace one of
-// `current` (0: none to compare with): it must hold from 98 % to 150 % of
-// them. kNone when it may.
-UpdateProblem CheckRecordCount(std::size_t fetched, std::size_t current);
+// Whether a new listing of `fetched` records may replace one of `current`
+// (0: none to compare with): it must hold from 98 % to 150 % of them, else
+// kTooFew or kTooMany.
+Result<Done, UpdateProblem> CheckRecordCount(std::size_t fetched,
+                                             std::size_t current);
 
 // Removes what killed updates left beside targets ("base.dat.new-Ab12Cd").
 void RemoveLeftovers(const std::vector<std::string>& targets);

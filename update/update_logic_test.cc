@@ -264,10 +264,9 @@ TEST_F(UpdateLogicTest, CancelAndABusyFolderReplaceNothing) {
   EXPECT_EQ(Read("base.dat"), old_);
   EXPECT_EQ(Files(), std::set<std::string>{"base.dat"});
 
-  LockRefusal refusal;
-  const std::optional<FolderLock> held =
-      FolderLock::TryTake(Utf8FromPath(dir_), &refusal);
-  ASSERT_TRUE(held) << refusal.error_number;
+  const Result<FolderLock, LockRefusal> held =
+      FolderLock::TryTake(Utf8FromPath(dir_));
+  ASSERT_TRUE(held) << held.problem().error_number;
   const UpdateResult busy = Update();
   EXPECT_EQ(busy.problem.kind, UpdateFailure::kBusy) << Debug(busy.problem);
   EXPECT_EQ(Read("base.dat"), old_);
@@ -295,8 +294,7 @@ TEST(UpdateSourcesTest, AnOriginNamesItsListings) {
     const UpdateSources sources = IeeeSources(c.origin);
     EXPECT_EQ(sources[ListingKind::kMaL], c.ma_l);
     EXPECT_TRUE(sources[ListingKind::kIab].ends_with("/iab/iab.txt"));
-    EXPECT_EQ(CheckSources(sources).kind == UpdateFailure::kNone, c.fetched)
-        << c.origin;
+    EXPECT_EQ(CheckSources(sources).ok(), c.fetched) << c.origin;
   }
 }
 
@@ -313,11 +311,14 @@ TEST(UpdateChecksTest, ANewListingIsMuchLikeTheOld) {
       {1, 0, UpdateFailure::kNone},     {100000, 0, UpdateFailure::kNone},
   };
   for (const auto& c : cases) {
-    const UpdateProblem problem = CheckRecordCount(c.fetched, c.current);
-    EXPECT_EQ(problem.kind, c.kind) << c.fetched << " of " << c.current;
-    if (c.kind != UpdateFailure::kNone) {
-      EXPECT_EQ(problem.count, static_cast<std::int64_t>(c.fetched));
-      EXPECT_EQ(problem.other, static_cast<std::int64_t>(c.current));
+    const Result<Done, UpdateProblem> alike =
+        CheckRecordCount(c.fetched, c.current);
+    EXPECT_EQ(alike.ok(), c.kind == UpdateFailure::kNone)
+        << c.fetched << " of " << c.current;
+    if (!alike) {
+      EXPECT_EQ(alike.problem().kind, c.kind);
+      EXPECT_EQ(alike.problem().count, static_cast<std::int64_t>(c.fetched));
+      EXPECT_EQ(alike.problem().other, static_cast<std::int64_t>(c.current));
     }
   }
 }
@@ -601,12 +602,12 @@ TEST_F(SharedFolderTest, AnotherUsersLockIsTakenOverOrNamed) {
 
   // Root's update running now.
   fs::remove(folder_ / lock);
-  LockRefusal refusal;
-  std::optional<FolderLock> held =
-      FolderLock::TryTake(Utf8FromPath(folder_), &refusal);
-  ASSERT_TRUE(held);
-  EXPECT_EQ(UpdateAs({1000}), static_cast<int>(UpdateFailure::kBusy));
-  held.reset();
+  {
+    const Result<FolderLock, LockRefusal> held =
+        FolderLock::TryTake(Utf8FromPath(folder_));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(UpdateAs({1000}), static_cast<int>(UpdateFailure::kBusy));
+  }
 
   // Killed, in a sticky folder the user may not remove it from.
   Make(lock, "", 0, 0, 0644);
@@ -617,13 +618,13 @@ TEST_F(SharedFolderTest, AnotherUsersLockIsTakenOverOrNamed) {
   // The problem as told, naming whose lock it is.
   ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
   Make(lock, "", 0, 0, 0644);
-  refusal = {};
   const pid_t child = ::fork();
   if (child == 0) {
     if (::setuid(1000) != 0) ::_exit(99);
-    FolderLock::TryTake(Utf8FromPath(folder_), &refusal);
-    ::_exit(refusal.stale_owner == "root" &&
-                    refusal.lock_file == Utf8FromPath(folder_ / lock)
+    const Result<FolderLock, LockRefusal> refused =
+        FolderLock::TryTake(Utf8FromPath(folder_));
+    ::_exit(!refused && refused.problem().stale_owner == "root" &&
+                    refused.problem().lock_file == Utf8FromPath(folder_ / lock)
                 ? 0
                 : 1);
   }
