@@ -159,6 +159,45 @@ void LabelContext::EndLine(std::string_view line, bool cut) {
   }
 }
 
+namespace {
+
+// Where the line of text from at ends before to: at LF, or at a CR that no
+// LF follows (old Mac text) where the byte after it is there to tell;
+// npos when it does not end before to.
+std::size_t LineEndIn(std::string_view text, std::size_t at, std::size_t to) {
+  const char* const base = text.data();
+  const void* lf = std::memchr(base + at, '\n', to - at);
+  const std::size_t until =
+      lf == nullptr
+          ? to
+          : static_cast<std::size_t>(static_cast<const char*>(lf) - base);
+  for (const void* cr = std::memchr(base + at, '\r', until - at);
+       cr != nullptr;) {
+    const auto i =
+        static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+    if (i + 1 < text.size() && text[i + 1] != '\n') return i;
+    if (i + 1 >= until) break;
+    cr = std::memchr(base + i + 1, '\r', until - i - 1);
+  }
+  return lf == nullptr ? std::string_view::npos : until;
+}
+
+}  // namespace
+
+void LabelContext::TakeIn(std::string_view bytes) {
+  line_.append(bytes);
+  if (line_.size() > kReach) {
+    line_.erase(0, line_.size() - kReach);
+    line_cut_ = true;
+  }
+}
+
+void LabelContext::EndTakenLine() {
+  EndLine(line_, line_cut_);
+  line_.clear();
+  line_cut_ = false;
+}
+
 void LabelContext::Advance(std::string_view text, std::size_t to) {
   const std::size_t from = done_;
   done_ = std::max(done_, to);
@@ -167,47 +206,17 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
   // ended is over.
   if (!line_.empty() && line_.back() == '\r' && from < text.size() &&
       text[from] != '\n') {
-    EndLine(line_, line_cut_);
-    line_.clear();
-    line_cut_ = false;
+    EndTakenLine();
   }
   if (from >= to) return;
-  const char* const base = text.data();
-  // A line ends at LF, or at a CR that no LF follows (old Mac text), where
-  // the byte after it is there to tell.
-  auto line_end = [&](std::size_t at) {
-    const void* lf = std::memchr(base + at, '\n', to - at);
-    const std::size_t until =
-        lf == nullptr
-            ? to
-            : static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-    for (const void* cr = std::memchr(base + at, '\r', until - at);
-         cr != nullptr;) {
-      const auto i =
-          static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-      if (i + 1 < text.size() && text[i + 1] != '\n') return i;
-      if (i + 1 >= until) break;
-      cr = std::memchr(base + i + 1, '\r', until - i - 1);
-    }
-    return lf == nullptr ? std::string_view::npos : until;
-  };
-  auto take_in = [&](std::size_t begin, std::size_t end) {
-    line_.append(text.substr(begin, end - begin));
-    if (line_.size() > kReach) {
-      line_.erase(0, line_.size() - kReach);
-      line_cut_ = true;
-    }
-  };
-  std::size_t end = line_end(from);
+  std::size_t end = LineEndIn(text, from, to);
   if (end == std::string_view::npos) {
-    take_in(from, to);
+    TakeIn(text.substr(from, to - from));
     return;
   }
   // The line begun before ends here.
-  take_in(from, end);
-  EndLine(line_, line_cut_);
-  line_.clear();
-  line_cut_ = false;
+  TakeIn(text.substr(from, end - from));
+  EndTakenLine();
   std::size_t at = end + 1;
   for (;;) {
     if (lines_in_block_ >= 2 && !after_header_) {
@@ -221,11 +230,11 @@ void LabelContext::Advance(std::string_view text, std::size_t to) {
       at = mark < to && (text[mark] == '\n' || text[mark] == '\r') ? mark + 1
                                                                    : last;
     }
-    if ((end = line_end(at)) == std::string_view::npos) break;
+    if ((end = LineEndIn(text, at, to)) == std::string_view::npos) break;
     EndLine(text.substr(at, end - at), end - at > kReach);
     at = end + 1;
   }
-  take_in(at, to);
+  TakeIn(text.substr(at, to - at));
 }
 
 void LabelContext::Drop(std::string_view text, std::size_t to, std::size_t n) {

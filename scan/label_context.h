@@ -39,6 +39,10 @@ class LabelContext {
   void Advance(std::string_view text, std::size_t to);
   // Ends a line; cut: only its last kReach bytes are known.
   void EndLine(std::string_view line, bool cut);
+  // Adds bytes to the line begun, keeping its last kReach bytes.
+  void TakeIn(std::string_view bytes);
+  // Ends the line begun.
+  void EndTakenLine();
   // Whether the cells of top over columns [column, column + width), alone
   // or followed by those of bottom, name a MAC.
   static bool HeadsColumn(std::string_view top, std::string_view bottom,

@@ -37,9 +37,48 @@ int ControlId(const FormLayout& window, std::string_view name) {
   return base + 1 + static_cast<int>(IndexOf(window, name));
 }
 
-void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
-  // A label that names a box comes right before it in z-order, where MSAA
-  // looks for a name; labels take no focus, so the tab order stays.
+namespace {
+
+// The window class and styles a control of the layout is made with.
+struct ControlClass {
+  const wchar_t* name = L"BUTTON";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD extended = 0;
+};
+
+ControlClass ClassOf(const ControlLayout& control) {
+  ControlClass made;
+  switch (control.kind) {
+    case ControlKind::kTextBox:
+      made.name = L"EDIT";
+      made.extended = WS_EX_CLIENTEDGE;
+      made.style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                    ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
+      break;
+    case ControlKind::kButton:
+      // A long caption is drawn here, so that it wraps at spaces only
+      // ("MAC-адресов" stays whole); the window text stays the caption.
+      made.style |= WS_TABSTOP | (control.wraps ? BS_OWNERDRAW : BS_PUSHBUTTON);
+      break;
+    case ControlKind::kLabel:
+      made.name = L"STATIC";
+      // SS_NOTIFY: a tooltip may tell more of it.
+      made.style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      break;
+    case ControlKind::kFrame:
+      made.style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+      break;
+    case ControlKind::kProgressBar:
+      made.name = PROGRESS_CLASSW;
+      break;
+  }
+  return made;
+}
+
+// The window's controls in the order they are made: a label that names a
+// box comes right before it in z-order, where MSAA looks for a name;
+// labels take no focus, so the tab order stays.
+std::vector<const ControlLayout*> ZOrder(const FormLayout& window) {
   std::vector<const ControlLayout*> order;
   for (const ControlLayout& control : window.controls) {
     if (!control.labelled_by.empty()) {
@@ -49,35 +88,15 @@ void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
       order.push_back(&control);
     }
   }
-  for (const ControlLayout* named : order) {
+  return order;
+}
+
+}  // namespace
+
+void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
+  for (const ControlLayout* named : ZOrder(window)) {
     const ControlLayout& control = *named;
-    const wchar_t* kind = L"BUTTON";
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD extended = 0;
-    switch (control.kind) {
-      case ControlKind::kTextBox:
-        kind = L"EDIT";
-        extended = WS_EX_CLIENTEDGE;
-        style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                 ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
-        break;
-      case ControlKind::kButton:
-        // A long caption is drawn here, so that it wraps at spaces only
-        // ("MAC-адресов" stays whole); the window text stays the caption.
-        style |= WS_TABSTOP | (control.wraps ? BS_OWNERDRAW : BS_PUSHBUTTON);
-        break;
-      case ControlKind::kLabel:
-        kind = L"STATIC";
-        // SS_NOTIFY: a tooltip may tell more of it.
-        style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-        break;
-      case ControlKind::kFrame:
-        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
-        break;
-      case ControlKind::kProgressBar:
-        kind = PROGRESS_CLASSW;
-        break;
-    }
+    const ControlClass made = ClassOf(control);
     const HWND parent = control.parent.empty()
                             ? form
                             : FindControl(window, form, control.parent);
@@ -91,8 +110,8 @@ void CreateControls(const FormLayout& window, HWND form, HINSTANCE instance) {
                       parent, nullptr, instance, nullptr);
     }
     const HWND child = CreateWindowExW(
-        extended, kind, WideFromUtf8(control.caption).c_str(), style, 0, 0, 10,
-        10, parent,
+        made.extended, made.name, WideFromUtf8(control.caption).c_str(),
+        made.style, 0, 0, 10, 10, parent,
         reinterpret_cast<HMENU>(
             static_cast<INT_PTR>(ControlId(window, control.name))),
         instance, nullptr);
