@@ -77,34 +77,83 @@ bool ScanWholeWith(std::string_view text, Listings&& listings,
   return true;
 }
 
+// The naming side of a scan in pieces: on a second thread for a long
+// text, which waits there for the listings while this one scans; else on
+// this one, once the listings are read.
+class PieceNaming {
+ public:
+  PieceNaming(PendingListings* pending, const ResultFormat& format, Output* out)
+      : pending_(pending), writer_(format, out), batched_(&writer_) {}
+
+  // Before the first piece of got bytes is scanned: false when no
+  // listings came.
+  bool Begin(std::size_t got) {
+    // A long first piece: a long text is coming.
+    if (got >= ListingSet::kLongText) {
+      batched_.Start([this] {
+        const ListingSet* set = ListingsOf(pending_);
+        if (set == nullptr) throw NoListingsCame();
+        set->IndexAll();
+        writer_.Use(*set);
+      });
+    }
+    if (batched_.started()) return true;
+    const ListingSet* set = ListingsOf(pending_);
+    if (set == nullptr) return false;
+    writer_.Use(*set);
+    return true;
+  }
+
+  void Name(const MacFinding& finding) {
+    if (!batched_.started()) {
+      writer_.Write(finding);
+    } else if (!batched_.Add(finding)) {
+      failed_ = true;  // the output, or no listings came
+    }
+  }
+
+  // Waits until every line found is written; false when no listings came.
+  bool Drain() {
+    try {
+      batched_.Drain();
+      return true;
+    } catch (const NoListingsCame&) {
+      return false;
+    }
+  }
+
+  // Takes up listings an update has put in place, once drained.
+  void TakeUpNewListings() {
+    LiveListings* live = pending_->Get();
+    if (live != nullptr && live->Refresh()) writer_.Use(live->current());
+  }
+
+  bool failed() const { return failed_; }
+  bool on_second_thread() const { return batched_.started(); }
+
+ private:
+  PendingListings* pending_;
+  LineWriter writer_;
+  BatchedWriter batched_;
+  bool failed_ = false;
+};
+
 // Reads input a piece at a time, with plain reads, after the bytes of
 // prelude (what was read of it already); a file that is cut or rewritten
 // while it is scanned gives what was read.
 ScanResult ScanStream(std::FILE* input, std::string_view prelude,
                       PendingListings* pending, const ResultFormat& format,
                       Output* out) {
-  LiveListings* live = pending->Get();
-  if (live == nullptr) return NoListings();
-  const ListingSet* listings = &live->current();
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
-  LineWriter writer(*listings, format, out);
   StreamScanner scanner;
   if (format.carries_lines) scanner.CountLines();
   // UTF-8, UTF-16 with its mark, or a Russian code page, read as UTF-8.
   InputDecoder decoder;
+  PieceNaming naming(pending, format, out);
+  const auto found = [&](const MacFinding& finding) { naming.Name(finding); };
   bool first_piece = true, waited = false;
-  // A long text is named on a second thread while this one scans.
-  BatchedWriter batched(&writer);
-  bool output_failed = false;
-  auto found = [&](const MacFinding& finding) {
-    if (batched.started()) {
-      if (!batched.Add(finding)) output_failed = true;
-    } else {
-      writer.Write(finding);
-    }
-  };
   for (;;) {
     int error = 0;
     long long got;
@@ -115,37 +164,33 @@ ScanResult ScanStream(std::FILE* input, std::string_view prelude,
     } else {
       got = ReadFrom(input, block.data(), kBlock, &error);
     }
+    if (first_piece &&
+        !naming.Begin(static_cast<std::size_t>(std::max(got, 0LL)))) {
+      return NoListings();
+    }
+    first_piece = false;
     if (got < 0) {
-      batched.Drain();  // the lines of what was read come out all the same
-      return Unreadable(error);
+      // The lines of what was read come out all the same.
+      return naming.Drain() ? Unreadable(error) : NoListings();
     }
     // More after a wait at a line's end: the moment to take up listings
     // an update has put in place, before the new lines are looked up.
-    if (waited && got > 0 && live->Refresh()) {
-      listings = &live->current();
-      writer.Use(*listings);
-    }
+    if (waited && got > 0) naming.TakeUpNewListings();
     const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
     const std::string_view text =
         got == 0 ? decoder.Finish(&utf8) : decoder.Feed(bytes, &utf8);
-    // A long first piece: a long text is coming.
-    if (first_piece && static_cast<std::size_t>(got) >= ListingSet::kLongText) {
-      batched.Start([listings] { listings->IndexAll(); });
-    }
-    first_piece = false;
     scanner.Feed(text, found);
     if (got == 0) scanner.Finish(found);
     // A short read has caught up with the writer: what it found is shown
     // now, every line of it written. A file read in full pieces is written
     // in large ones.
     const bool caught_up = static_cast<std::size_t>(got) < kBlock;
-    if (caught_up || output_failed) batched.Drain();
+    if ((caught_up || naming.failed()) && !naming.Drain()) return NoListings();
     if (caught_up) out->Flush();
     // The output is this thread's to look at once the other has drained.
-    if (output_failed || got == 0 ||
-        ((caught_up || !batched.started()) && out->failed())) {
-      batched.Drain();
-      return Done{};  // an output that failed, the caller reports
+    if (naming.failed() || got == 0 ||
+        ((caught_up || !naming.on_second_thread()) && out->failed())) {
+      return naming.Drain() ? ScanResult(Done{}) : NoListings();
     }
     waited = caught_up && (text.ends_with('\n') || text.ends_with('\r'));
   }

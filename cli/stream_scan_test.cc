@@ -98,6 +98,49 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
   }
 }
 
+// Without listings no line comes out and the scan says why, whether the
+// input is named on a second thread that waits for them (long, in pieces
+// or whole) or on this one (short).
+TEST(StreamScanTest, NoListingsMeansNoLineWhicheverThreadNames) {
+  const TestFolder folder;
+  WriteWholeFile(folder / "long.txt", Log(5000));
+  WriteWholeFile(folder / "short.txt", Log(3));
+  const struct {
+    const char* file;
+    std::size_t whole_limit;
+  } cases[] = {
+      {"long.txt", 0},
+      {"long.txt", kWholeInputBytes},
+      {"short.txt", 0},
+      {"short.txt", kWholeInputBytes},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.whole_limit));
+    std::string written;
+    std::FILE* stream =
+        fopencookie(&written, "w",
+                    {nullptr,
+                     [](void* cookie, const char* data, size_t size) {
+                       static_cast<std::string*>(cookie)->append(data, size);
+                       return static_cast<ssize_t>(size);
+                     },
+                     nullptr, nullptr});
+    ASSERT_NE(stream, nullptr);
+    {
+      Output out(stream);
+      PendingListings none([] { return std::optional<LiveListings>(); });
+      const Result<Done, InputProblem> scanned =
+          ScanInput(Utf8FromPath(folder / c.file), nullptr, &none,
+                    ResultFormat::kText, &out, c.whole_limit);
+      ASSERT_FALSE(scanned);
+      EXPECT_EQ(scanned.problem().kind, InputProblem::Kind::kNoListings);
+      EXPECT_EQ(out.Flush(), 0);
+    }
+    std::fclose(stream);
+    EXPECT_EQ(written, "");
+  }
+}
+
 // Where no second thread may start (a pids cgroup of one), a long file is
 // scanned on the one there is: the same lines, and no abort.
 TEST(StreamScanTest, NoSecondThreadMeansOneThread) {
