@@ -19,36 +19,34 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args,
   return arg.substr(name.size() + 1);
 }
 
-bool TakeListingOption(const std::vector<std::string>& args, std::size_t* i,
-                       std::string* listing, std::string* error) {
+Result<bool, std::string> TakeListingOption(
+    const std::vector<std::string>& args, std::size_t* i,
+    std::string* listing) {
   const std::string& arg = args[*i];
   if (!IsOption(arg, "--db")) return false;
   const std::optional<std::string> value = OptionValue(args, i, "--db");
   if (!value || value->empty()) {
-    *error = text::UsageProblem(text::Usage::kDbWithoutFile, arg);
-    return false;
+    return Fail(text::UsageProblem(text::Usage::kDbWithoutFile, arg));
   }
   *listing = *value;
   return true;
 }
 
-std::optional<GuiArguments> ParseGuiArguments(
-    const std::vector<std::string>& args, std::string* error) {
+Result<GuiArguments, std::string> ParseGuiArguments(
+    const std::vector<std::string>& args) {
   GuiArguments parsed;
-  error->clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       parsed.help = true;
     } else if (arg == "--version") {
       parsed.version = true;
-    } else if (TakeListingOption(args, &i, &parsed.listing, error)) {
-      continue;
-    } else if (!error->empty()) {
-      return std::nullopt;
-    } else {
-      *error = text::UsageProblem(text::Usage::kUnknownOption, arg);
-      return std::nullopt;
+    } else if (const Result<bool, std::string> listing =
+                   TakeListingOption(args, &i, &parsed.listing);
+               !listing) {
+      return Fail(listing.problem());
+    } else if (!*listing) {
+      return Fail(text::UsageProblem(text::Usage::kUnknownOption, arg));
     }
   }
   return parsed;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/result.h"
+
 // The command lines of the programs, read one way: "--name VALUE" and
 // "--name=VALUE" alike, and nothing that merely begins like an option.
 namespace venmark {
@@ -18,10 +20,10 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args,
                                        std::size_t* i, std::string_view name);
 
 // Reads the option at args[*i] when it is --db (both programs take it):
-// *listing set, *i past its value, and true. False, with *error set, for
-// --db without a file; false with *error empty for any other option.
-bool TakeListingOption(const std::vector<std::string>& args, std::size_t* i,
-                       std::string* listing, std::string* error);
+// *listing set, *i past its value, and true; false for any other option.
+// Fails with the message for --db without a file.
+Result<bool, std::string> TakeListingOption(
+    const std::vector<std::string>& args, std::size_t* i, std::string* listing);
 
 // What the windows' program was asked.
 struct GuiArguments {
@@ -30,9 +32,9 @@ struct GuiArguments {
   bool version = false;
 };
 
-// Reads the windows' program's args (its name excluded); on a usage error
-// returns nothing and sets *error to the message for the console.
-std::optional<GuiArguments> ParseGuiArguments(
-    const std::vector<std::string>& args, std::string* error);
+// Reads the windows' program's args (its name excluded); a usage error
+// fails with the message for the console.
+Result<GuiArguments, std::string> ParseGuiArguments(
+    const std::vector<std::string>& args);
 
 }  // namespace venmark

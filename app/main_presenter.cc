@@ -34,11 +34,11 @@ double Contrast(Rgb a, Rgb b) {
 
 GuiStart DecideGuiStart(const std::vector<std::string>& args,
                         bool have_display) {
-  std::string error;
-  const std::optional<GuiArguments> parsed = ParseGuiArguments(args, &error);
+  const Result<GuiArguments, std::string> parsed = ParseGuiArguments(args);
   if (!parsed) {
     return {GuiStart::Action::kFail,
-            "venmark: " + error + "\n" + std::string(text::kGuiHelpHint) + "\n",
+            "venmark: " + parsed.problem() + "\n" +
+                std::string(text::kGuiHelpHint) + "\n",
             ""};
   }
   if (parsed->help)

@@ -6,11 +6,9 @@
 
 namespace venmark {
 
-std::optional<Options> ParseArgs(const std::vector<std::string>& args,
-                                 std::string* error) {
+Result<Options, std::string> ParseArgs(const std::vector<std::string>& args) {
   Options options;
   bool options_ended = false;
-  error->clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -25,20 +23,20 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
       options.list_kinds = true;
     } else if (arg == "--update") {
       options.update = true;
-    } else if (TakeListingOption(args, &i, &options.listing_path, error)) {
+    } else if (const Result<bool, std::string> listing =
+                   TakeListingOption(args, &i, &options.listing_path);
+               !listing) {
+      return Fail(listing.problem());
+    } else if (*listing) {
       continue;
-    } else if (!error->empty()) {
-      return std::nullopt;
     } else if (IsOption(arg, "--from")) {
       const std::optional<std::string> value = OptionValue(args, &i, "--from");
       // A blank one is a slip, never a quiet fall back to the settings.
       if (!value || value->find_first_not_of(" \t\r\n") == std::string::npos) {
-        *error = text::UsageProblem(text::Usage::kFromWithoutOrigin, arg);
-        return std::nullopt;
+        return Fail(text::UsageProblem(text::Usage::kFromWithoutOrigin, arg));
       }
       if (!ParseOrigin(*value)) {
-        *error = text::UsageProblem(text::Usage::kFromNoFolder, *value);
-        return std::nullopt;
+        return Fail(text::UsageProblem(text::Usage::kFromNoFolder, *value));
       }
       options.from = *value;
     } else if (IsOption(arg, "--format")) {
@@ -46,21 +44,17 @@ std::optional<Options> ParseArgs(const std::vector<std::string>& args,
           OptionValue(args, &i, "--format");
       options.format = value ? FindResultFormat(*value) : nullptr;
       if (options.format == nullptr) {
-        *error = text::UsageProblem(text::Usage::kBadFormat, arg);
-        return std::nullopt;
+        return Fail(text::UsageProblem(text::Usage::kBadFormat, arg));
       }
     } else {
-      *error = text::UsageProblem(text::Usage::kUnknownOption, arg);
-      return std::nullopt;
+      return Fail(text::UsageProblem(text::Usage::kUnknownOption, arg));
     }
   }
   if (!options.from.empty() && !options.update) {
-    *error = text::UsageProblem(text::Usage::kFromWithoutUpdate, "");
-    return std::nullopt;
+    return Fail(text::UsageProblem(text::Usage::kFromWithoutUpdate, ""));
   }
   if (options.update && !options.inputs.empty()) {
-    *error = text::UsageProblem(text::Usage::kUpdateWithInputs, "");
-    return std::nullopt;
+    return Fail(text::UsageProblem(text::Usage::kUpdateWithInputs, ""));
   }
   if (options.inputs.empty()) options.inputs.push_back("-");
   return options;

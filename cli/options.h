@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/result_format.h"
+#include "scan/result.h"
 
 namespace venmark {
 
@@ -21,9 +22,8 @@ struct Options {
   std::string from;  // --from: where the update fetches from; empty: set
 };
 
-// Parses args (program name excluded); on a usage error returns nothing
-// and sets *error.
-std::optional<Options> ParseArgs(const std::vector<std::string>& args,
-                                 std::string* error);
+// Parses args (program name excluded); a usage error fails with its
+// message.
+Result<Options, std::string> ParseArgs(const std::vector<std::string>& args);
 
 }  // namespace venmark

@@ -173,10 +173,9 @@ int Scan(const Options& options, Output* output, std::FILE* in,
 
 int RunScanCommand(const std::vector<std::string>& args, std::FILE* in,
                    std::FILE* out, std::FILE* err) {
-  std::string usage_error;
-  const std::optional<Options> options = ParseArgs(args, &usage_error);
+  const Result<Options, std::string> options = ParseArgs(args);
   if (!options) {
-    PrintLine(err, usage_error);
+    PrintLine(err, options.problem());
     std::fputs((std::string(text::kScanHelpHint) + "\n").c_str(), err);
     return kExitUsage;
   }
