@@ -46,6 +46,27 @@ void AppendUtf8(char32_t cp, std::string* out) {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Where the run of ASCII bytes from i ends, near enough: names and texts
+// are mostly ASCII, taken 32 bytes at a time (one vector test, as the
+// compiler makes it), then eight; the bytes after are looked at one by
+// one.
+std::size_t AsciiRunEnd(std::string_view bytes, std::size_t i) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  const std::size_t n = bytes.size();
+  for (; n - i >= 32; i += 32) {
+    std::uint64_t four[4];
+    std::memcpy(four, bytes.data() + i, 32);
+    if (((four[0] | four[1] | four[2] | four[3]) & kHighBits) != 0) break;
+  }
+  for (; n - i >= 8; i += 8) {
+    std::uint64_t eight = 0;
+    std::memcpy(&eight, bytes.data() + i, 8);
+    if ((eight & kHighBits) != 0) break;
+  }
+  while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 std::size_t ValidUtf8Prefix(std::string_view bytes, bool* cut) {
@@ -53,30 +74,9 @@ std::size_t ValidUtf8Prefix(std::string_view bytes, bool* cut) {
   const std::size_t n = bytes.size();
   if (cut != nullptr) *cut = false;
   while (i < n) {
-    // Names and texts are mostly ASCII: 32 bytes at a time, which the
-    // compiler makes one vector test, else eight.
-    if (n - i >= 32) {
-      std::uint64_t four[4];
-      std::memcpy(four, bytes.data() + i, 32);
-      if (((four[0] | four[1] | four[2] | four[3]) & 0x8080808080808080u) ==
-          0) {
-        i += 32;
-        continue;
-      }
-    }
-    if (n - i >= 8) {
-      std::uint64_t eight = 0;
-      std::memcpy(&eight, bytes.data() + i, 8);
-      if ((eight & 0x8080808080808080u) == 0) {
-        i += 8;
-        continue;
-      }
-    }
+    i = AsciiRunEnd(bytes, i);
+    if (i == n) break;
     const auto b0 = static_cast<std::uint8_t>(bytes[i]);
-    if (b0 < 0x80) {
-      ++i;
-      continue;
-    }
     std::size_t length;
     char32_t cp;
     if (b0 >= 0xC2 && b0 <= 0xDF) {

@@ -22,8 +22,12 @@ TEST(TextCodecTest, AcceptsOnlyWellFormedUtf8) {
            "\xfc\x80\x80\x80\x80\x80",
            "M\xfcller",
        }) {
-    // Also after and before ASCII, which is read eight bytes at a time.
-    for (const std::string ascii : {"", "1234567", "12345678"}) {
+    // Also after and before ASCII, which is read 32 and eight bytes at a
+    // time.
+    for (const std::string& ascii :
+         {std::string(), std::string(7, 'a'), std::string(8, 'a'),
+          std::string(31, 'a'), std::string(32, 'a'), std::string(33, 'a'),
+          std::string(71, 'a')}) {
       const std::string text = ascii + bad + ascii;
       EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
     }
@@ -46,6 +50,10 @@ TEST(TextCodecTest, TellsHowMuchIsUtf8) {
       {"ab\xD0x", 2, false},
       {"ab\x80", 2, false},
       {"ab\xED\xA0\x80", 2, false},
+      // Past the runs of 32 and eight ASCII bytes.
+      {"0123456789abcdef0123456789abcdefXYZ\xD0\x9C!", 38, false},
+      {"0123456789abcdef0123456789abcdef0123456789\xD0", 42, true},
+      {"0123456789abcdef0123456789abcdef0123456789abcdef\x80", 48, false},
   };
   for (const auto& c : cases) {
     bool cut = !c.cut;  // set either way by the call

@@ -169,18 +169,24 @@ ListingFetcher::Attempt ListingFetcher::FetchOnce(
     case FetchOutcome::kNetwork:
       return Failed(ProblemOf(result));
   }
+  return Finish(listing, std::move(*file), result);
+}
+
+ListingFetcher::Attempt ListingFetcher::Finish(const ListingToFetch& listing,
+                                               TempFile file,
+                                               const FetchResult& result) {
   const Result<bool, SystemError> group_kept =
-      file->Finish(listing.target, Plausible(result.last_modified));
+      file.Finish(listing.target, Plausible(result.last_modified));
   if (!group_kept) {
     return Failed({.kind = UpdateFailure::kCannotWrite,
-                   .path = file->path(),
+                   .path = file.path(),
                    .error_number = group_kept.problem().error_number});
   }
   if (!*group_kept) {
     notes_.push_back(
         {.kind = UpdateFailure::kGroupNotKept, .path = listing.target});
   }
-  return Check(listing, std::move(*file));
+  return Check(listing, std::move(file));
 }
 
 ListingFetcher::Attempt ListingFetcher::Check(const ListingToFetch& listing,

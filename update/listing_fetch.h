@@ -92,6 +92,9 @@ class ListingFetcher {
   // Why a transfer that failed failed, as the update tells it.
   UpdateProblem ProblemOf(const FetchResult& result) const;
   // Reads the download back as the program will read it.
+  // Writes the file of a whole transfer to disk, then checks it.
+  Attempt Finish(const ListingToFetch& listing, TempFile file,
+                 const FetchResult& result);
   Attempt Check(const ListingToFetch& listing, TempFile file);
   UpdateProblem TimeLimit() const;
 
