@@ -91,10 +91,10 @@ class ListingFetcher {
                           std::chrono::milliseconds left) const;
   // Why a transfer that failed failed, as the update tells it.
   UpdateProblem ProblemOf(const FetchResult& result) const;
-  // Reads the download back as the program will read it.
   // Writes the file of a whole transfer to disk, then checks it.
   Attempt Finish(const ListingToFetch& listing, TempFile file,
                  const FetchResult& result);
+  // Reads the download back as the program will read it.
   Attempt Check(const ListingToFetch& listing, TempFile file);
   UpdateProblem TimeLimit() const;
 
