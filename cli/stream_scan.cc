@@ -40,28 +40,41 @@ const ListingSet* ListingsOf(PendingListings* pending) {
   return live != nullptr ? &live->current() : nullptr;
 }
 
+// Readies writer for naming: for a long text on batched's second thread,
+// which waits there for the listings listings() gives and indexes them
+// whole; else, or where no thread may start, on this one. False when no
+// listings came to this one.
+template <typename Listings>
+bool StartNaming(bool long_text, Listings listings, LineWriter* writer,
+                 BatchedWriter* batched) {
+  if (long_text) {
+    batched->Start([listings, writer] {
+      const ListingSet* set = listings();
+      if (set == nullptr) throw NoListingsCame();
+      set->IndexAll();
+      writer->Use(*set);
+    });
+  }
+  if (batched->started()) return true;
+  const ListingSet* set = listings();
+  if (set == nullptr) return false;
+  writer->Use(*set);
+  return true;
+}
+
 // Writes the result lines of text, naming its MACs from the listings
 // listings() gives (waiting for them); false when it gives none. A long
 // text is scanned while the naming thread waits.
 template <typename Listings>
-bool ScanWholeWith(std::string_view text, Listings&& listings,
+bool ScanWholeWith(std::string_view text, Listings listings,
                    const ResultFormat& format, Output* out) {
   MacScanner scanner(text);
   if (format.carries_lines) scanner.CountLines(1);
   LineWriter writer(format, out);
   BatchedWriter batched(&writer);
-  if (text.size() >= ListingSet::kLongText) {
-    batched.Start([&] {
-      const ListingSet* set = listings();
-      if (set == nullptr) throw NoListingsCame();
-      set->IndexAll();
-      writer.Use(*set);
-    });
-  }
-  if (!batched.started()) {
-    const ListingSet* set = listings();
-    if (set == nullptr) return false;
-    writer.Use(*set);
+  if (!StartNaming(text.size() >= ListingSet::kLongText, listings, &writer,
+                   &batched)) {
+    return false;
   }
   while (const std::optional<MacFinding> finding = scanner.Next()) {
     if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
@@ -89,19 +102,10 @@ class PieceNaming {
   // listings came.
   bool Begin(std::size_t got) {
     // A long first piece: a long text is coming.
-    if (got >= ListingSet::kLongText) {
-      batched_.Start([this] {
-        const ListingSet* set = ListingsOf(pending_);
-        if (set == nullptr) throw NoListingsCame();
-        set->IndexAll();
-        writer_.Use(*set);
-      });
-    }
-    if (batched_.started()) return true;
-    const ListingSet* set = ListingsOf(pending_);
-    if (set == nullptr) return false;
-    writer_.Use(*set);
-    return true;
+    return StartNaming(
+        got >= ListingSet::kLongText,
+        [pending = pending_] { return ListingsOf(pending); }, &writer_,
+        &batched_);
   }
 
   void Name(const MacFinding& finding) {
