@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <new>
 #include <thread>
 #include <vector>
@@ -39,6 +40,17 @@ TEST(PendingListingsTest, ReadsOnceAndGivesTheSameAnswerToEveryThread) {
   PendingListings none([] { return std::optional<LiveListings>(); });
   EXPECT_EQ(none.Get(), nullptr);
   EXPECT_EQ(none.Get(), nullptr);
+
+  // Let go of unasked, it waits for the reading thread to finish.
+  std::atomic<bool> finished = false;
+  {
+    PendingListings unasked([&finished] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      finished = true;
+      return std::optional<LiveListings>();
+    });
+  }
+  EXPECT_TRUE(finished);
 
   PendingListings failing(
       []() -> std::optional<LiveListings> { throw std::bad_alloc(); });
