@@ -21,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "testing/test_server.h"
 
@@ -547,11 +548,13 @@ class ScanUpdateTest : public ScanCommandTest {
 };
 
 // venmark-scan started in folder on a pipe that stays open, as in
-// tail -f log | venmark-scan; set_up runs in the child before it starts.
+// tail -f log | venmark-scan, with args; set_up runs in the child before
+// it starts.
 class PipeScan {
  public:
   explicit PipeScan(const std::string& folder,
-                    const std::function<void()>& set_up = {}) {
+                    const std::function<void()>& set_up = {},
+                    const std::vector<std::string>& args = {}) {
     int to_scan[2], from_scan[2];
     if (::pipe(to_scan) != 0 || ::pipe(from_scan) != 0) return;
     const std::string program = VENMARK_SCAN_PATH;
@@ -565,7 +568,12 @@ class PipeScan {
       }
       if (set_up) set_up();
       if (::chdir(folder.c_str()) != 0) ::_exit(127);
-      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      std::vector<char*> argv{const_cast<char*>(program.c_str())};
+      for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+      }
+      argv.push_back(nullptr);
+      ::execv(program.c_str(), argv.data());
       ::_exit(127);
     }
     ::close(to_scan[0]);
@@ -675,6 +683,19 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
   AnswersOnceTakenUp(&scan, line,
                      "00:50:56:00:00:02 - " + last + " [dhcp-01]\n",
                      "00:50:56:00:00:02 - " + last + " [dhcp-02]\n");
+  const int status = scan.Finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// The lines of a file named before a pipe come out before the pipe has
+// said anything: a pipe that stays silent holds back nothing of the file.
+TEST_F(ScanCommandTest, ShowsAFilesLinesBeforeWaitingForThePipeAfterIt) {
+  Write("base.dat", kListing);
+  Write("a.txt", "ether 00:1a:2b:00:00:01\n");
+  PipeScan scan(dir_.path().string(), {}, {"a.txt", "-"});
+  EXPECT_EQ(scan.Answer(""), "00:1a:2b:00:00:01 - Example Networks\n");
+  EXPECT_EQ(scan.Answer("00:50:56:00:00:02\n"),
+            "00:50:56:00:00:02 - VMware, Inc.\n");
   const int status = scan.Finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
