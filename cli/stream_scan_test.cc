@@ -98,6 +98,39 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
   }
 }
 
+// When an input's scan ends, every line of it has been handed on, though
+// a second thread named them: a silent pipe named after it holds none
+// back.
+TEST(StreamScanTest, EachInputsLinesAreHandedOnWhenItEnds) {
+  const TestFolder folder;
+  WriteWholeFile(folder / "log.txt", Log(100000));
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  for (const bool whole : {false, true}) {
+    SCOPED_TRACE(whole ? "whole" : "in pieces");
+    Result<LiveListings, ListingProblem> listings =
+        LiveListings::Load(Utf8FromPath(folder / "base.dat"));
+    ASSERT_TRUE(listings);
+    PendingListings pending(std::move(*listings));
+    std::string written;
+    std::FILE* stream =
+        fopencookie(&written, "w",
+                    {nullptr,
+                     [](void* cookie, const char* data, size_t size) {
+                       static_cast<std::string*>(cookie)->append(data, size);
+                       return static_cast<ssize_t>(size);
+                     },
+                     nullptr, nullptr});
+    ASSERT_NE(stream, nullptr);
+    Output out(stream);
+    EXPECT_TRUE(ScanInput(Utf8FromPath(folder / "log.txt"), nullptr, &pending,
+                          ResultFormat::kText, &out,
+                          whole ? kWholeInputBytes : 0));
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 100000);
+    EXPECT_EQ(out.Flush(), 0);
+    std::fclose(stream);
+  }
+}
+
 // Without listings no line comes out and the scan says why, whether the
 // input is named on a second thread that waits for them (long, in pieces
 // or whole) or on this one (short).
