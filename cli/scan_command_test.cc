@@ -608,6 +608,24 @@ class PipeScan {
     return got;
   }
 
+  // Waits for the scan to end with its input still open, ten seconds at
+  // most: its wait status, or -1 while it runs.
+  int StatusWithInputOpen() {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        ::close(in_);
+        ::close(out_);
+        return status;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+
   // Ends the input and waits for the scan: its wait status, -1 once taken.
   int Finish() {
     if (pid_ <= 0) return -1;
@@ -685,6 +703,15 @@ TEST_F(ScanCommandTest, AnswersEachLineWhileThePipeStaysOpen) {
                      "00:50:56:00:00:02 - " + last + " [dhcp-02]\n");
   const int status = scan.Finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Without listings a scan of a pipe that stays silent, or of a terminal,
+// ends at once: it does not wait for a line to tell there is nothing to
+// name it by.
+TEST_F(ScanCommandTest, ToldAtOnceThatThereIsNoListingWhileAPipeIsSilent) {
+  PipeScan scan(dir_.path().string(), {}, {"--db", "missing.dat"});
+  const int status = scan.StatusWithInputOpen();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
 }
 
 // The lines of a file named before a pipe come out before the pipe has

@@ -116,6 +116,11 @@ class PieceNaming {
     }
   }
 
+  // Waits for the listings here; false when none came. Before a read that
+  // may wait for ever (a terminal, a pipe that stays open), so that
+  // missing listings are told at once.
+  bool WaitForListings() { return pending_->Get() != nullptr; }
+
   // Waits until every line found is written; false when no listings came.
   bool Drain() {
     try {
@@ -157,6 +162,12 @@ ScanResult ScanStream(std::FILE* input, std::string_view prelude,
   InputDecoder decoder;
   PieceNaming naming(pending, format, out);
   const auto found = [&](const MacFinding& finding) { naming.Name(finding); };
+  // A regular file never keeps a read waiting: its first piece is read and
+  // scanned while the listings still are.
+  std::uint64_t size = 0;
+  if (!RegularFileSize(input, &size) && !naming.WaitForListings()) {
+    return NoListings();
+  }
   bool first_piece = true, waited = false;
   for (;;) {
     int error = 0;
