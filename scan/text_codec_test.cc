@@ -38,7 +38,7 @@ TEST(TextCodecTest, AcceptsOnlyWellFormedUtf8) {
 // end cuts short (which more bytes may finish) or no UTF-8 at all.
 TEST(TextCodecTest, TellsHowMuchIsUtf8) {
   const struct {
-    std::string_view bytes;
+    std::string bytes;
     std::size_t valid;
     bool cut;
   } cases[] = {
@@ -54,6 +54,11 @@ TEST(TextCodecTest, TellsHowMuchIsUtf8) {
       {"0123456789abcdef0123456789abcdefXYZ\xD0\x9C!", 38, false},
       {"0123456789abcdef0123456789abcdef0123456789\xD0", 42, true},
       {"0123456789abcdef0123456789abcdef0123456789abcdef\x80", 48, false},
+      // A byte past ASCII in each eight of a run of 32.
+      {"01234567\x80" + std::string(40, 'a'), 8, false},
+      {std::string(12, 'a') + "\x80" + std::string(40, 'a'), 12, false},
+      {std::string(20, 'a') + "\x80" + std::string(40, 'a'), 20, false},
+      {std::string(28, 'a') + "\x80" + std::string(40, 'a'), 28, false},
   };
   for (const auto& c : cases) {
     bool cut = !c.cut;  // set either way by the call

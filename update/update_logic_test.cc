@@ -411,6 +411,8 @@ TEST_F(UpdateLogicTest, ReplacesOnlyAListingWithOneLikeIt) {
   EXPECT_EQ(Read("base-mas.dat"), "more notes\n");
   ASSERT_FALSE(result.kept.empty());
   EXPECT_EQ(result.kept[0].why.kind, UpdateFailure::kCurrentNotAListing);
+  // It is there: told as kept, not as not got.
+  EXPECT_TRUE(result.kept[0].existed);
 
   // A new listing is held to the one in use: 30 records against 100.
   fs::remove(dir_ / "base.dat");
