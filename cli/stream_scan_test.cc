@@ -30,6 +30,17 @@ std::string Log(int lines) {
   return text;
 }
 
+// A stream that appends what is written to it to *written.
+std::FILE* Collecting(std::string* written) {
+  return fopencookie(written, "w",
+                     {nullptr,
+                      [](void* cookie, const char* data, size_t size) {
+                        static_cast<std::string*>(cookie)->append(data, size);
+                        return static_cast<ssize_t>(size);
+                      },
+                      nullptr, nullptr});
+}
+
 // An output that cuts the scanned file short at its first write, when
 // the scan has read pieces ahead of what it wrote.
 struct Cutter {
@@ -112,14 +123,7 @@ TEST(StreamScanTest, EachInputsLinesAreHandedOnWhenItEnds) {
     ASSERT_TRUE(listings);
     PendingListings pending(std::move(*listings));
     std::string written;
-    std::FILE* stream =
-        fopencookie(&written, "w",
-                    {nullptr,
-                     [](void* cookie, const char* data, size_t size) {
-                       static_cast<std::string*>(cookie)->append(data, size);
-                       return static_cast<ssize_t>(size);
-                     },
-                     nullptr, nullptr});
+    std::FILE* stream = Collecting(&written);
     ASSERT_NE(stream, nullptr);
     Output out(stream);
     EXPECT_TRUE(ScanInput(Utf8FromPath(folder / "log.txt"), nullptr, &pending,
@@ -150,14 +154,7 @@ TEST(StreamScanTest, NoListingsMeansNoLineWhicheverThreadNames) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.whole_limit));
     std::string written;
-    std::FILE* stream =
-        fopencookie(&written, "w",
-                    {nullptr,
-                     [](void* cookie, const char* data, size_t size) {
-                       static_cast<std::string*>(cookie)->append(data, size);
-                       return static_cast<ssize_t>(size);
-                     },
-                     nullptr, nullptr});
+    std::FILE* stream = Collecting(&written);
     ASSERT_NE(stream, nullptr);
     {
       Output out(stream);
