@@ -47,7 +47,8 @@ std::string Lines(const std::string& text, bool batched, bool started,
       fopencookie(&sink, "w", {nullptr, Keep, nullptr, nullptr});
   {
     Output out(stream);
-    LineWriter writer(listings, ResultFormat::kTsv, &out);
+    LineWriter writer(ResultFormat::kTsv, &out);
+    writer.Use(listings);
     BatchedWriter lines(&writer);
     if (started) lines.Start();
     EXPECT_EQ(lines.started(), started);
@@ -105,7 +106,8 @@ TEST(BatchedWriterTest, StopsTakingOnceTheOutputFails) {
 TEST(BatchedWriterTest, DrainWaitsForThePreparingAndRethrowsItsFailure) {
   static const ListingSet listings(MalListing::Parse(""));
   Output out(nullptr);
-  LineWriter writer(listings, ResultFormat::kText, &out);
+  LineWriter writer(ResultFormat::kText, &out);
+  writer.Use(listings);
   {
     std::atomic<bool> prepared = false;
     BatchedWriter lines(&writer);

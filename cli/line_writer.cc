@@ -6,12 +6,6 @@
 
 namespace venmark {
 
-LineWriter::LineWriter(const ListingSet& listings, const ResultFormat& format,
-                       Output* out)
-    : LineWriter(format, out) {
-  listings_ = &listings;
-}
-
 LineWriter::LineWriter(const ResultFormat& format, Output* out)
     : style_{&format, "\n", &text::ResultLineWords()}, out_(out) {}
 

@@ -34,8 +34,6 @@ class Output {
 // Looks up and writes the lines of each finding.
 class LineWriter {
  public:
-  LineWriter(const ListingSet& listings, const ResultFormat& format,
-             Output* out);
   // Writes nothing until the listings are told by Use.
   LineWriter(const ResultFormat& format, Output* out);
 
