@@ -6,6 +6,7 @@
 
 #include "app/result_format.h"
 #include "app/texts.h"
+#include "listings/listing_index.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
 #include "listings/paths.h"
@@ -31,7 +32,8 @@ SearchOutcome RunSearch(std::string_view text, const std::string& named,
     outcome.error = text::WithUpdateHint(text::NoListing(ListingPlaces()));
     return outcome;
   }
-  const Result<ListingSet, ListingProblem> listings = ListingSet::Load(path);
+  const Result<ListingSet, ListingProblem> listings =
+      LoadIndexed(path, ListingIndexPath(path));
   if (!listings) {
     outcome.error = text::WithUpdateHint(text::CannotRead(listings.problem()));
     return outcome;

@@ -20,6 +20,7 @@
 #include "cli/short_input.h"
 #include "cli/stream_scan.h"
 #include "cli/update_command.h"
+#include "listings/listing_index.h"
 #include "listings/listing_places.h"
 #include "listings/listing_set.h"
 #include "listings/live_listings.h"
@@ -81,7 +82,7 @@ std::optional<int> ScanShortInput(const Options& options, Output* output,
       ChooseListing(options.listing_path), err, [&](const std::string& at) {
         return prefixes.size() <= kFewPrefixes
                    ? ListingSet::LoadFor(at, prefixes)
-                   : ListingSet::Load(at);
+                   : LoadIndexed(at, ListingIndexPath(at));
       });
   if (!listings) return kExitNoListing;
   TellBadNames(*listings, err);

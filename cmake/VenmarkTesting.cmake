@@ -1,6 +1,7 @@
 # One helper per kind of test, so every test gets the same environment.
 
-set(VENMARK_TEST_ENV "")
+# The listings' index goes to the build, never to the user's cache.
+set(VENMARK_TEST_ENV "XDG_CACHE_HOME=${PROJECT_BINARY_DIR}/test-cache")
 if(VENMARK_SANITIZE)
   list(APPEND VENMARK_TEST_ENV
        "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1"

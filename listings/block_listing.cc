@@ -174,6 +174,26 @@ void BlockListing::Index() const {
     return true;
   });
   std::sort(records_.begin(), records_.end(), ByPrefixSpanLow);
+  FillFilter();
+}
+
+BlockListing::BlockListing(Indexed indexed)
+    : keep_(std::move(indexed.keep)),
+      indexed_(true),
+      records_(std::move(indexed.records)) {
+  FillFilter();
+}
+
+const std::vector<BlockListing::Record>& BlockListing::indexed() const {
+  Index();
+  return records_;
+}
+
+bool BlockListing::InIndexOrder(const std::vector<Record>& records) {
+  return std::is_sorted(records.begin(), records.end(), ByPrefixSpanLow);
+}
+
+void BlockListing::FillFilter() const {
   // Most addresses lie in none of the few hundred prefixes a listing of
   // blocks has: 512 bytes of bits, one for each, tell nearly all of them
   // apart without a search.

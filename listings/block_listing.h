@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,19 @@ class BlockListing {
     std::string_view name;
   };
 
+  // A listing indexed already: its records in the index's order (by
+  // prefix, span, low and place), their names kept alive by keep.
+  struct Indexed {
+    std::vector<Record> records = {};
+    std::shared_ptr<const void> keep = {};
+  };
+  explicit BlockListing(Indexed indexed);
+  // The records in the index's order, indexed now if they are not yet;
+  // valid while the listing is.
+  const std::vector<Record>& indexed() const;
+  // Whether records are in the index's order.
+  static bool InIndexOrder(const std::vector<Record>& records);
+
  private:
   // Calls each(r) for the records of the listing in file order until it
   // returns false.
@@ -82,8 +96,11 @@ class BlockListing {
   void ForEachRecordOf(std::string_view key, Each&& each) const;
   // The record whose "(hex)" line starts at start, if it is one.
   bool RecordAt(std::size_t start, Record* record) const;
+  // Sets the bits of prefix_filter_ for records_.
+  void FillFilter() const;
 
   ListingBytes bytes_;
+  std::shared_ptr<const void> keep_;  // what an index's names are in
   mutable std::deque<std::string> decoded_names_;
   mutable bool indexed_ = false;
   mutable int lookups_ = 0;

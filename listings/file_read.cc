@@ -87,7 +87,8 @@ bool EndsWithLineBreak(const std::string& path) {
 }
 
 Result<FileBytes, ReadFailure> ReadRegularFile(const std::string& path,
-                                               std::size_t max_bytes) {
+                                               std::size_t max_bytes,
+                                               Content content) {
   FileBytes read;
   const Result<FileStamp, ReadFailure> one =
       UntilOneVersion(max_bytes, [&](Attempt* done) {
@@ -105,8 +106,8 @@ Result<FileBytes, ReadFailure> ReadRegularFile(const std::string& path,
         }
         done->after = file.Stamp();
         done->size = read.size;
-        done->ends_inside_line =
-            read.size > 0 && EndsInsideLine(read.data[read.size - 1]);
+        done->ends_inside_line = content == Content::kLines && read.size > 0 &&
+                                 EndsInsideLine(read.data[read.size - 1]);
       });
   if (!one) return Fail(one.problem());
   read.stamp = *one;

@@ -22,11 +22,14 @@ namespace venmark {
 inline constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
 
 // What tells one file at a path from another put there since: its
-// identity (device and inode where the system has them), size and time.
+// identity (device and inode where the system has them), size and times.
+// The change time, where the system keeps one, no one can set: a file
+// copied in place with its old time kept (cp -p) still differs.
 struct FileStamp {
   bool exists = false;
   std::uint64_t device = 0, inode = 0, size = 0;
   std::int64_t modified_ns = 0;
+  std::int64_t changed_ns = 0;
   bool operator==(const FileStamp&) const = default;
 };
 
@@ -59,12 +62,17 @@ struct FileBytes {
 inline constexpr int kReadAttempts = 7;
 inline constexpr std::chrono::milliseconds kQuietTime{500};
 
+// What a file holds: lines of text, whose writer may be caught before the
+// last line's end, or bytes of the program's own put in place whole.
+enum class Content { kLines, kBytes };
+
 // Reads the whole regular file at path (UTF-8) into *bytes, never more
 // than max_bytes of it, as one version: read again while its stamp differs
-// before and after, or while it ends inside a line and was written to
+// before and after, or while lines end inside one and were written to
 // within kQuietTime. Fails kChanging when every attempt saw it change.
-Result<FileBytes, ReadFailure> ReadRegularFile(const std::string& path,
-                                               std::size_t max_bytes);
+Result<FileBytes, ReadFailure> ReadRegularFile(
+    const std::string& path, std::size_t max_bytes,
+    Content content = Content::kLines);
 
 // ReadRegularFile with the listings' cap.
 inline Result<FileBytes, ReadFailure> ReadListingFile(const std::string& path) {

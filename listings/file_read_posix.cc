@@ -22,6 +22,9 @@ FileStamp StampFrom(const struct stat& status) {
   stamp.modified_ns =
       static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
       status.st_mtim.tv_nsec;
+  stamp.changed_ns =
+      static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 +
+      status.st_ctim.tv_nsec;
   return stamp;
 }
 

@@ -11,7 +11,9 @@
 namespace venmark {
 namespace {
 
-FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+FileStamp StampFrom(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return {};
   FileStamp stamp;
   stamp.exists = true;
   stamp.device = info.dwVolumeSerialNumber;
@@ -23,6 +25,10 @@ FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
       ((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
        info.ftLastWriteTime.dwLowDateTime) *
       100);
+  FILE_BASIC_INFO basic{};
+  if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+    stamp.changed_ns = basic.ChangeTime.QuadPart * 100;
+  }
   return stamp;
 }
 
@@ -77,9 +83,7 @@ FileStamp StampOf(const std::string& path) {
   const Handle file(
       OpenShared(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS));
   if (file.get() == INVALID_HANDLE_VALUE) return {};
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.get(), &info)) return {};
-  return StampFrom(info);
+  return StampFrom(file.get());
 }
 
 namespace file_read_internal {
@@ -117,11 +121,7 @@ OpenFile::~OpenFile() {
 }
 
 FileStamp OpenFile::Stamp() const {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &info)) {
-    return {};
-  }
-  return StampFrom(info);
+  return StampFrom(reinterpret_cast<HANDLE>(handle_));
 }
 
 bool OpenFile::LastByte(char* last) const {

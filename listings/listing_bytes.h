@@ -30,6 +30,8 @@ class ListingBytes {
     const std::string_view text = owned_.view();
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
   }
+  // The stamp of the file's version read; none for text held in memory.
+  const FileStamp& stamp() const { return owned_.stamp; }
 
  private:
   FileBytes owned_;

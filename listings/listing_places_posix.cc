@@ -86,6 +86,15 @@ fs::path UserDataFolder() {
 
 bool UserNamedDataHome() { return DataHome() != nullptr; }
 
+fs::path UserCacheFolder() {
+  if (const char* cache_home = XdgFolder("XDG_CACHE_HOME")) {
+    return fs::path(cache_home) / "venmark";
+  }
+  const fs::path home = Home();
+  if (!home.empty()) return home / ".cache" / "venmark";
+  return {};
+}
+
 // Debian's copy of the IEEE's files (ieee-data/oui.txt) in the system's
 // data folders: $XDG_DATA_DIRS, by default /usr/local/share:/usr/share.
 std::vector<std::string> SystemListings() {

@@ -16,6 +16,10 @@ std::string Absolute(const std::filesystem::path& path);
 // there is no home to put it in.
 std::filesystem::path UserDataFolder();
 
+// The user's cache folder: $XDG_CACHE_HOME/venmark or ~/.cache/venmark,
+// %LOCALAPPDATA%\Venmark on Windows; empty when there is no home.
+std::filesystem::path UserCacheFolder();
+
 // Whether the user named the data folder's parent ($XDG_DATA_HOME): then
 // only our own folder in it is ours to make.
 bool UserNamedDataHome();

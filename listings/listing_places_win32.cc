@@ -24,6 +24,9 @@ fs::path UserDataFolder() {
 
 bool UserNamedDataHome() { return false; }
 
+// The data folder: Windows keeps no cache of its own apart from it.
+fs::path UserCacheFolder() { return UserDataFolder(); }
+
 // Beside the program itself, where the zip puts the listings.
 std::vector<std::string> SystemListings() {
   std::wstring program(32768, L'\0');

@@ -17,19 +17,13 @@
 namespace venmark {
 namespace {
 
-// Whether a file at path is there at all (a broken link counts).
-bool Present(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::symlink_status(PathFromUtf8(path), error).type() !=
-         std::filesystem::file_type::not_found;
-}
-
 // Adds the listing of kind in bytes to *set (the MA-L listing makes it),
 // read by the reader of its shape; fails kNoRecord when check_records and
 // that reader finds no record in it.
 Result<Done, ReadFailure> AddListing(ListingKind kind, ListingBytes bytes,
                                      bool check_records,
                                      std::optional<ListingSet>* set) {
+  const FileStamp stamp = bytes.stamp();
   const auto add = [&](auto listing) -> Result<Done, ReadFailure> {
     if (check_records && !listing.HasRecord()) {
       return Fail(ReadFailure{ReadFailure::Kind::kNoRecord, 0});
@@ -41,6 +35,7 @@ Result<Done, ReadFailure> AddListing(ListingKind kind, ListingBytes bytes,
     } else {
       (*set)->Add(kind, std::move(listing));
     }
+    (*set)->SetStamp(kind, stamp);
     return Done{};
   };
   return RowOf(kind).shape == RecordShape::kBlocks
@@ -165,6 +160,16 @@ void ListingSet::ReadNames(const std::vector<std::string>& files) {
     names_.Add(TextFileAsUtf8(bytes->view()), file, &bad_names_);
     names_files_.emplace_back(file, names_.size() - before);
   }
+}
+
+const MalListing* ListingSet::prefixes(ListingKind kind) const {
+  const std::optional<MalListing>& listing = prefixes_[IndexOf(kind)];
+  return listing ? &*listing : nullptr;
+}
+
+const BlockListing* ListingSet::blocks(ListingKind kind) const {
+  const std::optional<BlockListing>& listing = blocks_[IndexOf(kind)];
+  return listing ? &*listing : nullptr;
 }
 
 bool ListingSet::has(ListingKind kind) const {

@@ -102,11 +102,23 @@ class ListingSet {
   }
   // Whether a listing of kind is in the set.
   bool has(ListingKind kind) const;
+  // The stamp of the version of kind's file the set holds; one that does
+  // not exist for a kind not read from a file whole.
+  const FileStamp& stamp(ListingKind kind) const {
+    return stamps_[IndexOf(kind)];
+  }
+  void SetStamp(ListingKind kind, const FileStamp& stamp) {
+    stamps_[IndexOf(kind)] = stamp;
+  }
+  // The listing of kind, where it is one of prefixes or of blocks.
+  const MalListing* prefixes(ListingKind kind) const;
+  const BlockListing* blocks(ListingKind kind) const;
 
  private:
   // Each kind's listing in its place, in the one array of its shape.
   std::array<std::optional<MalListing>, kListingKindCount> prefixes_;
   std::array<std::optional<BlockListing>, kListingKindCount> blocks_;
+  std::array<FileStamp, kListingKindCount> stamps_;
   UserNames names_;
   std::vector<std::pair<std::string, std::size_t>> names_files_;
   std::vector<BadNameLine> bad_names_;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "listings/listing_index.h"
 #include "listings/listing_places.h"
 
 namespace venmark {
@@ -27,7 +28,8 @@ Result<LiveListings, ListingProblem> LiveListings::Load(
   // Stamped before reading: a change while it is read shows at the next
   // look.
   live.stamps_ = live.Stamps();
-  Result<ListingSet, ListingProblem> set = ListingSet::Load(ma_l_path);
+  Result<ListingSet, ListingProblem> set =
+      LoadIndexed(ma_l_path, ListingIndexPath(ma_l_path));
   if (!set) return Fail(set.problem());
   live.set_ = std::make_unique<ListingSet>(std::move(*set));
   return live;
@@ -57,7 +59,8 @@ bool LiveListings::Refresh() {
   }
   stamps_ = std::move(now);
   pending_.clear();
-  Result<ListingSet, ListingProblem> set = ListingSet::Load(path_);
+  Result<ListingSet, ListingProblem> set =
+      LoadIndexed(path_, ListingIndexPath(path_));
   if (!set) return false;
   set_ = std::make_unique<ListingSet>(std::move(*set));
   return true;

@@ -117,6 +117,24 @@ void MalListing::Index() const {
     keys_.push_back(entry.key);
     names_.push_back(entry.name);
   }
+  FillStarts();
+}
+
+MalListing::MalListing(Indexed indexed)
+    : keep_(std::move(indexed.keep)),
+      indexed_(true),
+      keys_(std::move(indexed.keys)),
+      names_(std::move(indexed.names)),
+      record_count_(indexed.record_count) {
+  FillStarts();
+}
+
+MalListing::Indexed MalListing::indexed() const {
+  Index();
+  return {keys_, names_, record_count_};
+}
+
+void MalListing::FillStarts() const {
   // A look-up searches the keys of one bucket of 4096 prefixes only, a few
   // as a rule, instead of the whole list.
   starts_.resize(kBuckets + 1);

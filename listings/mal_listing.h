@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,6 +37,18 @@ class MalListing {
   // Takes the bytes of a listing file.
   explicit MalListing(ListingBytes listing) : bytes_(std::move(listing)) {}
 
+  // A listing indexed already: its keys sorted, each one's name beside it
+  // (one prefix's in file order), the names kept alive by keep.
+  struct Indexed {
+    std::vector<std::uint32_t> keys = {};
+    std::vector<std::string_view> names = {};
+    std::size_t record_count = 0;
+    std::shared_ptr<const void> keep = {};
+  };
+  explicit MalListing(Indexed indexed);
+  // The index, built now if it is not yet; valid while the listing is.
+  Indexed indexed() const;
+
   MalListing(MalListing&&) noexcept = default;
   MalListing& operator=(MalListing&&) noexcept = default;
   MalListing(const MalListing&) = delete;
@@ -62,8 +75,11 @@ class MalListing {
 
  private:
   std::span<const std::string_view> SearchText(std::string_view key) const;
+  // Fills starts_ from keys_.
+  void FillStarts() const;
 
   ListingBytes bytes_;
+  std::shared_ptr<const void> keep_;  // what an index's names are in
   mutable std::deque<std::string> decoded_names_;  // names that were not UTF-8
   mutable bool indexed_ = false;
   mutable int lookups_ = 0;

@@ -15,4 +15,7 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // The folder of the file at path (UTF-8), "." for a bare name.
 std::string FolderOf(const std::string& path);
 
+// Whether a file at path (UTF-8) is there at all (a broken link counts).
+bool Present(const std::string& path);
+
 }  // namespace venmark
