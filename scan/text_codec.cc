@@ -73,10 +73,18 @@ std::size_t ValidUtf8Prefix(std::string_view bytes, bool* cut) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
   if (cut != nullptr) *cut = false;
+  // A letter of two bytes (Cyrillic, Greek…) in a word of them.
+  const auto two_bytes = [&](std::size_t at) {
+    return at + 1 < n && static_cast<std::uint8_t>(bytes[at]) >= 0xC2 &&
+           static_cast<std::uint8_t>(bytes[at]) <= 0xDF &&
+           (static_cast<std::uint8_t>(bytes[at + 1]) & 0xC0) == 0x80;
+  };
   while (i < n) {
     i = AsciiRunEnd(bytes, i);
+    while (two_bytes(i)) i += 2;
     if (i == n) break;
     const auto b0 = static_cast<std::uint8_t>(bytes[i]);
+    if (b0 < 0x80) continue;
     std::size_t length;
     char32_t cp;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
