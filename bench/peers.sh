@@ -6,6 +6,7 @@
 #                      W1's own result, each into a file
 #   the 200 MB syslog  against cat of it into a file
 #   W1 with 100,000 named ranges against W1 without them
+#   W1 without the listings' index against W1 with it
 # then the peers (grep and awk) and each workload's peak memory.
 #   bench/peers.sh VENMARK_SCAN
 # in a folder holding base.dat and the listings beside it. Needs hyperfine,
@@ -54,6 +55,13 @@ hyperfine --warmup 2 --runs 20 --export-json ranges.json \
   "XDG_DATA_HOME=$PWD/ranges $scan w1.txt > out-scan.txt" \
   "$scan w1.txt > out-scan.txt" >/dev/null
 ratio ranges.json "W1 with 100,000 named ranges / W1 without"
+# The runs above answer from the listings' index in the user's cache
+# folder, made by the first; a cache folder that cannot be made (a file
+# stands where it would go) leaves every run to read the listings.
+hyperfine --warmup 2 --runs 20 --export-json unindexed.json \
+  "XDG_CACHE_HOME=$PWD/one.txt $scan w1.txt > out-scan.txt" \
+  "$scan w1.txt > out-scan.txt" >/dev/null
+ratio unindexed.json "W1 without the index / with it"
 hyperfine --warmup 1 --runs 7 --export-json syslog.json \
   "$scan syslog.txt > out-scan.txt" "cat syslog.txt > out-cat.txt" >/dev/null
 ratio syslog.json "200 MB syslog / cat of it"

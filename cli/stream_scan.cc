@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "cli/batched_writer.h"
 #include "cli/input_file.h"
+#include "cli/tail_scan.h"
 #include "cli/whole_input.h"
 #include "scan/input_decoder.h"
 #include "scan/mac_scanner.h"
@@ -64,22 +65,29 @@ bool StartNaming(bool long_text, Listings listings, LineWriter* writer,
 
 // Writes the result lines of text, naming its MACs from the listings
 // listings() gives (waiting for them); false when it gives none. A long
-// text is scanned while the naming thread waits.
+// text is scanned while the naming thread waits, its second half on a
+// thread of its own.
 template <typename Listings>
 bool ScanWholeWith(std::string_view text, Listings listings,
                    const ResultFormat& format, Output* out) {
-  MacScanner scanner(text);
-  if (format.carries_lines) scanner.CountLines(1);
   LineWriter writer(format, out);
   BatchedWriter batched(&writer);
   if (!StartNaming(text.size() >= ListingSet::kLongText, listings, &writer,
                    &batched)) {
     return false;
   }
+  const std::size_t half = batched.started() ? HalfwayLine(text) : text.size();
+  std::optional<TailScan> tail;
+  if (half < text.size()) tail.emplace(text, half, format.carries_lines);
+  MacScanner scanner(text, 0, half);
+  if (format.carries_lines) scanner.CountLines(1);
+  bool going = true;
   while (const std::optional<MacFinding> finding = scanner.Next()) {
-    if (batched.started() ? !batched.Add(*finding) : !writer.Write(*finding)) {
-      break;
-    }
+    going = batched.started() ? batched.Add(*finding) : writer.Write(*finding);
+    if (!going) break;
+  }
+  if (going && tail) {
+    tail->Each([&](const MacFinding& finding) { return batched.Add(finding); });
   }
   try {
     batched.Drain();

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/texts.h"
 #include "listings/paths.h"
 #include "testing/listings.h"
 
@@ -105,6 +106,54 @@ TEST(StreamScanTest, ALogCutShortWhileScannedInventsNothing) {
       EXPECT_EQ(lines, 100000u);
     } else {
       EXPECT_LT(lines, 100000u);
+    }
+  }
+}
+
+// A long text read whole is scanned in two halves on two threads, and
+// gives the lines of one scan from its start: a column of bare digits
+// crossing the middle keeps the heading far above it, and the lines are
+// counted from the first (CR LF ends them here); read in pieces, the same.
+TEST(StreamScanTest, TwoHalvesOfALongTextGiveWhatOneScanGives) {
+  const TestFolder folder;
+  std::string text = "Name    MAC address\r\n";
+  char row[64];
+  for (int i = 0; i < 3000; ++i) {
+    std::snprintf(row, sizeof row, "pc%04d  00505600%04X\r\n", i, i);
+    text += row;
+    if (i % 97 == 0) text += "  Hex-STRING: 00 50 56 AA BB CC \r\n";
+  }
+  text += "\r\nlater 00:50:56:01:02:03\r\n";
+  ASSERT_GT(text.size(), ListingSet::kLongText);
+  WriteWholeFile(folder / "table.txt", text);
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  const std::string base = Utf8FromPath(folder / "base.dat");
+  const Result<ListingSet, ListingProblem> set = ListingSet::Load(base);
+  ASSERT_TRUE(set);
+  for (const ResultFormat* format : kResultFormats) {
+    const std::string one_scan =
+        SearchText(text, *set, {format, "\n", &text::ResultLineWords()});
+    if (format == &ResultFormat::kText) {
+      // Every row, the 31 Hex-STRING lines and the last.
+      ASSERT_EQ(std::count(one_scan.begin(), one_scan.end(), '\n'), 3032);
+    }
+    for (const std::size_t whole_limit : {kWholeInputBytes, std::size_t{0}}) {
+      SCOPED_TRACE(std::string(format->name) + " " +
+                   std::to_string(whole_limit));
+      Result<LiveListings, ListingProblem> listings = LiveListings::Load(base);
+      ASSERT_TRUE(listings);
+      PendingListings pending(std::move(*listings));
+      std::string written;
+      std::FILE* stream = Collecting(&written);
+      ASSERT_NE(stream, nullptr);
+      {
+        Output out(stream);
+        EXPECT_TRUE(ScanInput(Utf8FromPath(folder / "table.txt"), nullptr,
+                              &pending, *format, &out, whole_limit));
+        EXPECT_EQ(out.Flush(), 0);
+      }
+      std::fclose(stream);
+      EXPECT_EQ(written, one_scan);
     }
   }
 }
