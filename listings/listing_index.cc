@@ -421,8 +421,8 @@ Result<ListingSet, ListingProblem> LoadIndexed(
     return std::move(*set);
   }
   Result<ListingSet, ListingProblem> set = ListingSet::Load(ma_l_path);
+  // Written, the listings are indexed too: the index is made of theirs.
   if (set && !index_path.empty()) {
-    set->IndexAll();
     WriteListingIndex(index_path, ma_l_path, *set, settled);
   }
   return set;
