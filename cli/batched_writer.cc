@@ -1,9 +1,29 @@
 #include "cli/batched_writer.h"
 
+#include <new>
 #include <system_error>
 #include <utility>
 
 namespace venmark {
+namespace {
+
+// Room of size bytes in large pages, or none where the memory is short.
+ByteBuffer TryAllocate(std::size_t size) {
+  try {
+    return AllocateBytes(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+BatchedWriter::BatchedWriter(LineWriter* writer)
+    : writer_(writer),
+      pool_bytes_(TryAllocate(kPoolBytes)),
+      pool_(pool_bytes_ ? pool_bytes_.get() : &no_pool_,
+            pool_bytes_ ? kPoolBytes : 1),
+      filling_(&pool_) {}
 
 BatchedWriter::~BatchedWriter() {
   if (!thread_) return;
@@ -73,7 +93,13 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
       written = false;
       lock.unlock();
     }
+    batch.findings.clear();
+    batch.text.clear();
+    batch.at.clear();
     lock.lock();
+    // Every batch comes back: one given up would leave its memory in the
+    // pool for good, and a scan of a pipe may run for days.
+    spare_.push_back(std::move(batch));
     busy_ = false;
     if (!written) {
       stopped_ = true;
@@ -84,6 +110,13 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
 }
 
 bool BatchedWriter::Add(const MacFinding& finding) {
+  if (filling_.findings.capacity() == 0) {
+    const std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      filling_ = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
   if (filling_.findings.empty()) {
     filling_.findings.reserve(kBatch);
     filling_.at.reserve(kBatch);
@@ -96,7 +129,7 @@ bool BatchedWriter::Add(const MacFinding& finding) {
 }
 
 bool BatchedWriter::Push() {
-  Batch batch = std::exchange(filling_, Batch());
+  Batch batch = std::exchange(filling_, Batch(&pool_));
   if (batch.findings.empty()) return true;
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return stopped_ || batches_.size() < kWaiting; });

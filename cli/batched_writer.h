@@ -5,6 +5,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory_resource>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "cli/line_writer.h"
+#include "listings/file_read.h"
 #include "scan/mac_scanner.h"
 
 namespace venmark {
@@ -22,7 +24,7 @@ namespace venmark {
 // the output.
 class BatchedWriter {
  public:
-  explicit BatchedWriter(LineWriter* writer) : writer_(writer) {}
+  explicit BatchedWriter(LineWriter* writer);
   ~BatchedWriter();
   BatchedWriter(const BatchedWriter&) = delete;
   BatchedWriter& operator=(const BatchedWriter&) = delete;
@@ -47,9 +49,11 @@ class BatchedWriter {
  private:
   // Findings with their MACs' text, one after another.
   struct Batch {
-    std::vector<MacFinding> findings;
-    std::string text;
-    std::vector<std::size_t> at;  // where each finding's copy starts
+    explicit Batch(std::pmr::memory_resource* memory)
+        : findings(memory), text(memory), at(memory) {}
+    std::pmr::vector<MacFinding> findings;
+    std::pmr::string text;
+    std::pmr::vector<std::size_t> at;  // where each finding's copy starts
   };
   static constexpr std::size_t kBatch = 4096;
   static constexpr std::size_t kWaiting = 4;  // a slow output holds the scan
@@ -59,11 +63,23 @@ class BatchedWriter {
   bool Push();
 
   LineWriter* writer_;
+  // The batches' memory, a few large pages handed out on the scanning
+  // thread alone: on a virtual machine, small pages touched for the first
+  // time cost more than the findings put in them. Batches are used again,
+  // not given back.
+  static constexpr std::size_t kPoolBytes = std::size_t{4} << 20;
+  ByteBuffer pool_bytes_;
+  char no_pool_ = 0;  // where no large pages could be had
+  std::pmr::monotonic_buffer_resource pool_;
   Batch filling_;
   std::optional<std::thread> thread_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Batch> batches_;
+  // Batches written, their memory kept for the scan to fill again: at most
+  // as many as may be on the way at once (kWaiting, the one written and
+  // the one filled).
+  std::vector<Batch> spare_;
   bool busy_ = false;     // the writer is at a batch taken off the queue
   bool closed_ = false;   // no batch follows: the writer ends
   bool stopped_ = false;  // the writer takes no more (output failed)
