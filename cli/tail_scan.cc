@@ -1,6 +1,8 @@
 #include "cli/tail_scan.h"
 
+#include <new>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 
 namespace venmark {
@@ -25,14 +27,17 @@ MacScanner TailScan::Scanner() const {
 }
 
 void TailScan::Run() {
-  constexpr std::size_t kChunk = 4096;
+  static_assert(std::is_trivially_destructible_v<MacFinding>);
   try {
     MacScanner scanner = Scanner();
     while (const std::optional<MacFinding> finding = scanner.Next()) {
-      if (found_.empty() || found_.back().size() == kChunk) {
-        found_.emplace_back().reserve(kChunk);
+      if (found_.empty() || found_.back().size == kPerChunk) {
+        found_.push_back({AllocateBytes(kChunkBytes)});
       }
-      found_.back().push_back(*finding);
+      Chunk& chunk = found_.back();
+      new (chunk.bytes.get() + chunk.size * sizeof(MacFinding))
+          MacFinding(*finding);
+      ++chunk.size;
     }
   } catch (...) {
     failure_ = std::current_exception();

@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <exception>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "listings/file_read.h"
 #include "scan/mac_scanner.h"
 
 namespace venmark {
@@ -37,9 +39,11 @@ class TailScan {
       return;
     }
     Join();
-    for (const std::vector<MacFinding>& chunk : found_) {
-      for (const MacFinding& finding : chunk) {
-        if (!found(finding)) return;
+    for (const Chunk& chunk : found_) {
+      const auto* findings =
+          reinterpret_cast<const MacFinding*>(chunk.bytes.get());
+      for (std::size_t i = 0; i < chunk.size; ++i) {
+        if (!found(findings[i])) return;
       }
     }
   }
@@ -52,8 +56,15 @@ class TailScan {
   std::string_view text_;
   std::size_t from_;
   bool count_lines_;
-  // In chunks of a fixed size: no copy into fresh memory as they grow.
-  std::vector<std::vector<MacFinding>> found_;
+  // Findings kept in chunks of a large page each: no copies as they grow,
+  // and one page to clear where small ones would be touched one by one.
+  struct Chunk {
+    ByteBuffer bytes;
+    std::size_t size = 0;
+  };
+  static constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
+  static constexpr std::size_t kPerChunk = kChunkBytes / sizeof(MacFinding);
+  std::vector<Chunk> found_;
   std::exception_ptr failure_;
   std::optional<std::thread> thread_;
 };
