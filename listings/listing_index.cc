@@ -89,8 +89,9 @@ class Reader {
       ok_ = false;
       return {};
     }
-    const std::string_view bytes = rest_.substr(0, size);
-    rest_.remove_prefix(size);
+    const auto length = static_cast<std::size_t>(size);
+    const std::string_view bytes = rest_.substr(0, length);
+    rest_.remove_prefix(length);
     return bytes;
   }
   bool ok() const { return ok_; }
@@ -194,12 +195,16 @@ void PutBlocks(const BlockListing& listing, NameTable* names, Writer* out) {
 std::optional<MalListing> TakePrefixes(
     Reader* in, const std::vector<std::string_view>& names,
     const std::shared_ptr<const void>& keep) {
-  MalListing::Indexed index{.record_count = in->Take<std::uint64_t>(),
-                            .keep = keep};
+  const auto records = in->Take<std::uint64_t>();
   const auto count = in->Take<std::uint32_t>();
-  if (!in->ok() || count > index.record_count || !in->Holds(count, 8)) {
+  if (!in->ok() || count > records || !in->Holds(count, 8)) {
     return std::nullopt;
   }
+  // No more records than the listing's bytes could hold: a count past
+  // what this system counts in is damage.
+  if (records > kMaxListingBytes) return std::nullopt;
+  MalListing::Indexed index{.record_count = static_cast<std::size_t>(records),
+                            .keep = keep};
   index.keys.reserve(count);
   index.names.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
