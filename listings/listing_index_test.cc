@@ -198,9 +198,18 @@ TEST_F(ListingIndexTest, ADamagedOrForeignIndexAnswersNothing) {
       {"another format", whole.substr(0, 8) + '\x02' + whole.substr(9)},
       {"another magic", "VMKINDEY" + whole.substr(8)},
   };
+  // Bits here and there, and the lowest of each of the last eight bytes:
+  // the last record's name, one number off, would still be a name.
+  std::vector<std::pair<std::size_t, char>> flips;
   for (std::size_t at = 0; at < whole.size(); at += whole.size() / 16) {
+    flips.emplace_back(at, '\x10');
+  }
+  for (std::size_t back = 1; back <= 8; ++back) {
+    flips.emplace_back(whole.size() - back, '\x01');
+  }
+  for (const auto& [at, bit] : flips) {
     std::string flipped = whole;
-    flipped[at] = static_cast<char>(flipped[at] ^ 0x10);
+    flipped[at] = static_cast<char>(flipped[at] ^ bit);
     damaged.emplace_back("a bit flipped at " + std::to_string(at), flipped);
   }
   for (const auto& [what, bytes] : damaged) {
@@ -256,6 +265,8 @@ TEST(ListingIndexPathTest, OneIndexForEachListingInTheUsersCacheFolder) {
   const std::string two = ListingIndexPath("/srv/b/base.dat");
   ASSERT_FALSE(one.empty());
   EXPECT_NE(one, two);
+  // Paths apart in their last byte alone are two listings all the same.
+  EXPECT_NE(one, ListingIndexPath("/srv/a/base.dau"));
   EXPECT_EQ(one, ListingIndexPath("/srv/a/../a/base.dat"));
   EXPECT_EQ(PathFromUtf8(one).parent_path(), PathFromUtf8(two).parent_path());
 #ifdef _WIN32
