@@ -32,9 +32,12 @@ namespace fs = std::filesystem;
 // index never leaves it.
 constexpr std::string_view kMagic{"VMKINDEX", 8};
 constexpr std::uint32_t kFormat = 1;
-constexpr std::size_t kHeaderBytes = 8 + 4 + 4 + 8;
 // Far more than the IEEE's listings make; a larger file is not ours.
 constexpr std::size_t kMaxIndexBytes = std::size_t{64} << 20;
+
+}  // namespace
+
+namespace listing_index_internal {
 
 // A hash that tells a damaged file, eight bytes at a time.
 std::uint64_t Hash(std::string_view bytes) {
@@ -54,6 +57,13 @@ std::uint64_t Hash(std::string_view bytes) {
   mix(tail);
   return hash;
 }
+
+}  // namespace listing_index_internal
+
+namespace {
+
+using listing_index_internal::Hash;
+using listing_index_internal::kHeaderBytes;
 
 class Writer {
  public:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -231,6 +232,93 @@ TEST_F(ListingIndexTest, ADamagedOrForeignIndexAnswersNothing) {
                   other / std::string(row.our_name));
   }
   EXPECT_FALSE(ReadListingIndex(index(), Utf8FromPath(other / "base.dat")));
+}
+
+// Where the parts of an index of the test listings lie.
+struct IndexParts {
+  std::size_t names = 0;        // the count of names
+  std::size_t prefixes = 0;     // the MA-L listing's record count
+  std::size_t first_key = 0;    // its first record
+  std::size_t block_count = 0;  // the MA-S listing's count of records
+  std::size_t first_block = 0;  // its first record
+};
+
+std::uint32_t NumberAt(const std::string& bytes, std::size_t at) {
+  std::uint32_t number = 0;
+  std::memcpy(&number, bytes.data() + at, 4);
+  return number;
+}
+
+void PutNumber(std::string* bytes, std::size_t at, std::uint32_t number) {
+  std::memcpy(bytes->data() + at, &number, 4);
+}
+
+IndexParts PartsOf(const std::string& index) {
+  IndexParts parts;
+  parts.names = listing_index_internal::kHeaderBytes;
+  const std::uint32_t names = NumberAt(index, parts.names);
+  const std::size_t ends = parts.names + 4;
+  std::size_t at = ends + 4 * (names + std::size_t{1}) +
+                   NumberAt(index, ends + 4 * std::size_t{names});
+  // Kind, path, stamp; then the MA-L listing's records and count.
+  const auto after_stamp = [&](std::size_t file) {
+    return file + 8 + NumberAt(index, file + 4) + 1 + 5 * 8;
+  };
+  parts.prefixes = after_stamp(at);
+  parts.first_key = parts.prefixes + 8 + 4;
+  const std::uint32_t keys = NumberAt(index, parts.prefixes + 8);
+  at = parts.first_key + 8 * std::size_t{keys};
+  parts.block_count = after_stamp(at);
+  parts.first_block = parts.block_count + 4;
+  return parts;
+}
+
+// An index whose hash holds, made by a faulty writer or by hand, is read
+// no further than it adds up: no garbage name, no crash, no vast memory.
+TEST_F(ListingIndexTest, AnIndexThatHoldsTogetherWrongAnswersNothing) {
+  WriteIndex();
+  const std::string whole = ReadWholeFile(index());
+  const IndexParts parts = PartsOf(whole);
+  ASSERT_EQ(NumberAt(whole, parts.first_key + 4 * 0), 0u);  // 00-00-00
+  const auto set = [](std::size_t at, std::uint32_t number) {
+    return [=](std::string* bytes) { PutNumber(bytes, at, number); };
+  };
+  const std::vector<std::pair<std::string, std::function<void(std::string*)>>>
+      wrongs = {
+          {"names past the end", set(parts.names, 0xFFFFFFFF)},
+          {"more records than the listing has", set(parts.prefixes, 0)},
+          {"records past the end", set(parts.prefixes + 8, 0xFFFFFFF0)},
+          {"a key past 24 bits", set(parts.first_key, 0x01000000)},
+          {"keys out of order", set(parts.first_key, 0xFFFFFF)},
+          {"a name not in the table", set(parts.first_key + 4, 0xFFFFFF00)},
+          {"blocks past the end", set(parts.block_count, 0xFFFFFFF0)},
+          {"a block's prefix past 24 bits", set(parts.first_block, 1u << 24)},
+          {"a block past its prefix", set(parts.first_block + 4, 0xFFFFFF)},
+          {"blocks out of order", set(parts.first_block, 0xFFFFFF)},
+          {"a block's name not in the table",
+           set(parts.first_block + 16, 0xFFFFFF00)},
+          {"cut short",
+           [](std::string* bytes) { bytes->resize(bytes->size() - 8); }},
+          {"more after its end", [](std::string* bytes) { *bytes += "x"; }},
+      };
+  for (const auto& [what, make] : wrongs) {
+    SCOPED_TRACE(what);
+    std::string wrong = whole;
+    make(&wrong);
+    const std::string_view body =
+        std::string_view(wrong).substr(listing_index_internal::kHeaderBytes);
+    const std::uint64_t hash = listing_index_internal::Hash(body);
+    std::memcpy(wrong.data() + 16, &hash, 8);
+    WriteWholeFile(index(), wrong);
+    EXPECT_FALSE(ReadListingIndex(index(), ma_l()));
+  }
+  // The same rewriting, with nothing wrong, is read.
+  std::string same = whole;
+  const std::uint64_t hash = listing_index_internal::Hash(
+      std::string_view(same).substr(listing_index_internal::kHeaderBytes));
+  std::memcpy(same.data() + 16, &hash, 8);
+  WriteWholeFile(index(), same);
+  EXPECT_TRUE(ReadListingIndex(index(), ma_l()));
 }
 
 TEST_F(ListingIndexTest, NoIndexIsKeptWhereItCannotBeOrOfFilesStillChanging) {
