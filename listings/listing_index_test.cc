@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -363,6 +364,16 @@ TEST(ListingIndexPathTest, OneIndexForEachListingInTheUsersCacheFolder) {
   constexpr const char* kOurs = "venmark";
 #endif
   EXPECT_EQ(PathFromUtf8(one).parent_path().filename(), kOurs);
+#ifndef _WIN32
+  // Under the cache folder the user names.
+  const TestFolder cache;
+  const char* before = std::getenv("XDG_CACHE_HOME");
+  const std::string kept = before != nullptr ? before : "";
+  ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+  EXPECT_EQ(PathFromUtf8(ListingIndexPath("/srv/a/base.dat")).parent_path(),
+            cache / "venmark");
+  ::setenv("XDG_CACHE_HOME", kept.c_str(), 1);
+#endif
 }
 
 }  // namespace

@@ -59,6 +59,11 @@ TEST(TextCodecTest, TellsHowMuchIsUtf8) {
       {std::string(12, 'a') + "\x80" + std::string(40, 'a'), 12, false},
       {std::string(20, 'a') + "\x80" + std::string(40, 'a'), 20, false},
       {std::string(28, 'a') + "\x80" + std::string(40, 'a'), 28, false},
+      // Words of two-byte letters, the highest lead byte among them, and
+      // one whose second byte is no continuation though the third is.
+      {"\xD0\x9C\xD0\x90\xDF\xBF\xC2\x80 \xD0\xB0", 11, false},
+      {"\xD0\x9C\xD0" "A\x90", 2, false},
+      {"\xD0\x9C\xD0", 2, true},
   };
   for (const auto& c : cases) {
     bool cut = !c.cut;  // set either way by the call
