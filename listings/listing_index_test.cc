@@ -340,6 +340,14 @@ TEST_F(ListingIndexTest, NoIndexIsKeptWhereItCannotBeOrOfFilesStillChanging) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(Answer(*loaded, 0x000005000001), "000005 MA-L: [Vendor 5]");
   }
+  // A folder where the index would go: written, not put in place, and
+  // its temporary file gone.
+  fs::create_directories(index());
+  EXPECT_FALSE(WriteListingIndex(index(), ma_l(), *set, nanoseconds(0)));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "cache"),
+                          fs::directory_iterator()),
+            1);
+  fs::remove(index());
   // Nothing left behind by the writes that were made.
   EXPECT_TRUE(WriteListingIndex(index(), ma_l(), *set, nanoseconds(0)));
   std::vector<std::string> left;
