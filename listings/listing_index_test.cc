@@ -294,6 +294,10 @@ TEST_F(ListingIndexTest, AnIndexThatHoldsTogetherWrongAnswersNothing) {
           {"a name not in the table", set(parts.first_key + 4, 0xFFFFFF00)},
           {"blocks past the end", set(parts.block_count, 0xFFFFFFF0)},
           {"a block's prefix past 24 bits", set(parts.first_block, 1u << 24)},
+          {"the last block's prefix past 24 bits, in order",
+           set(parts.first_block +
+                   20 * (NumberAt(whole, parts.block_count) - std::size_t{1}),
+               1u << 24)},
           {"a block past its prefix", set(parts.first_block + 4, 0xFFFFFF)},
           {"blocks out of order", set(parts.first_block, 0xFFFFFF)},
           {"a block's name not in the table",
