@@ -304,6 +304,8 @@ TEST_F(ListingIndexTest, AnIndexThatHoldsTogetherWrongAnswersNothing) {
            set(parts.first_block + 16, 0xFFFFFF00)},
           {"cut short",
            [](std::string* bytes) { bytes->resize(bytes->size() - 8); }},
+          {"cut in its last number",
+           [](std::string* bytes) { bytes->resize(bytes->size() - 4); }},
           {"more after its end", [](std::string* bytes) { *bytes += "x"; }},
       };
   for (const auto& [what, make] : wrongs) {
