@@ -62,7 +62,9 @@ TEST(TextCodecTest, TellsHowMuchIsUtf8) {
       // Words of two-byte letters, the highest lead byte among them, and
       // one whose second byte is no continuation though the third is.
       {"\xD0\x9C\xD0\x90\xDF\xBF\xC2\x80 \xD0\xB0", 11, false},
-      {"\xD0\x9C\xD0" "A\x90", 2, false},
+      {"\xD0\x9C\xD0"
+       "A\x90",
+       2, false},
       {"\xD0\x9C\xD0", 2, true},
   };
   for (const auto& c : cases) {
