@@ -42,6 +42,34 @@ std::FILE* Collecting(std::string* written) {
                       nullptr, nullptr});
 }
 
+// What a scan of path writes, naming from the listings beside base: as
+// handed on when the scan ends, and once the output is flushed.
+struct Scanned {
+  std::string at_end, flushed;
+};
+
+Scanned ScanCollecting(const std::string& path, const std::string& base,
+                       const ResultFormat& format, std::size_t whole_limit) {
+  Result<LiveListings, ListingProblem> listings = LiveListings::Load(base);
+  EXPECT_TRUE(listings);
+  if (!listings) return {};
+  PendingListings pending(std::move(*listings));
+  std::string written;
+  std::FILE* stream = Collecting(&written);
+  EXPECT_NE(stream, nullptr);
+  if (stream == nullptr) return {};
+  Scanned scanned;
+  {
+    Output out(stream);
+    EXPECT_TRUE(ScanInput(path, nullptr, &pending, format, &out, whole_limit));
+    scanned.at_end = written;
+    EXPECT_EQ(out.Flush(), 0);
+  }
+  std::fclose(stream);
+  scanned.flushed = written;
+  return scanned;
+}
+
 // An output that cuts the scanned file short at its first write, when
 // the scan has read pieces ahead of what it wrote.
 struct Cutter {
@@ -140,20 +168,10 @@ TEST(StreamScanTest, TwoHalvesOfALongTextGiveWhatOneScanGives) {
     for (const std::size_t whole_limit : {kWholeInputBytes, std::size_t{0}}) {
       SCOPED_TRACE(std::string(format->name) + " " +
                    std::to_string(whole_limit));
-      Result<LiveListings, ListingProblem> listings = LiveListings::Load(base);
-      ASSERT_TRUE(listings);
-      PendingListings pending(std::move(*listings));
-      std::string written;
-      std::FILE* stream = Collecting(&written);
-      ASSERT_NE(stream, nullptr);
-      {
-        Output out(stream);
-        EXPECT_TRUE(ScanInput(Utf8FromPath(folder / "table.txt"), nullptr,
-                              &pending, *format, &out, whole_limit));
-        EXPECT_EQ(out.Flush(), 0);
-      }
-      std::fclose(stream);
-      EXPECT_EQ(written, one_scan);
+      EXPECT_EQ(ScanCollecting(Utf8FromPath(folder / "table.txt"), base,
+                               *format, whole_limit)
+                    .flushed,
+                one_scan);
     }
   }
 }
@@ -167,20 +185,11 @@ TEST(StreamScanTest, EachInputsLinesAreHandedOnWhenItEnds) {
   WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
   for (const bool whole : {false, true}) {
     SCOPED_TRACE(whole ? "whole" : "in pieces");
-    Result<LiveListings, ListingProblem> listings =
-        LiveListings::Load(Utf8FromPath(folder / "base.dat"));
-    ASSERT_TRUE(listings);
-    PendingListings pending(std::move(*listings));
-    std::string written;
-    std::FILE* stream = Collecting(&written);
-    ASSERT_NE(stream, nullptr);
-    Output out(stream);
-    EXPECT_TRUE(ScanInput(Utf8FromPath(folder / "log.txt"), nullptr, &pending,
-                          ResultFormat::kText, &out,
-                          whole ? kWholeInputBytes : 0));
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 100000);
-    EXPECT_EQ(out.Flush(), 0);
-    std::fclose(stream);
+    const Scanned scanned = ScanCollecting(
+        Utf8FromPath(folder / "log.txt"), Utf8FromPath(folder / "base.dat"),
+        ResultFormat::kText, whole ? kWholeInputBytes : 0);
+    EXPECT_EQ(std::count(scanned.at_end.begin(), scanned.at_end.end(), '\n'),
+              100000);
   }
 }
 
