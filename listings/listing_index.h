@@ -1,11 +1,8 @@
 #pragma once
 
 #include <chrono>
-#include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "listings/listing_set.h"
 #include "listings/problem.h"
@@ -49,12 +46,4 @@ Result<ListingSet, ListingProblem> LoadIndexed(
     const std::string& ma_l_path, const std::string& index_path,
     std::chrono::nanoseconds settled = kSettledTime);
 
-namespace listing_index_internal {
-
-// The hash an index keeps of all after its header, for tests that craft
-// an index whole yet wrong.
-std::uint64_t Hash(std::string_view bytes);
-inline constexpr std::size_t kHeaderBytes = 8 + 4 + 4 + 8;
-
-}  // namespace listing_index_internal
 }  // namespace venmark

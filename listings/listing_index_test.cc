@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "listings/listing_index_format.h"
 #include "listings/paths.h"
 #include "testing/listings.h"
 
