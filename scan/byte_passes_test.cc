@@ -63,7 +63,10 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
     if (at + word.size() > to) return false;
     for (std::size_t i = 0; i < word.size(); ++i) {
       const char c = text[at + i];
-      if (word[i] == '-' ? c != '-' : (c | 0x20) != word[i]) return false;
+      const bool same = word[i] == '-' || word[i] == '_'
+                            ? c == word[i]
+                            : (c | 0x20) == word[i];
+      if (!same) return false;
     }
     return true;
   };
@@ -73,10 +76,14 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
                            std::string_view::npos;
     const bool lone_cr_blank =
         at + 1 < to && text[at] == '\r' && text[at + 1] != '\n' && blank_next;
-    if (lower(at, "dd") || lower(at, "mac") || lower(at, "war") ||
-        lower(at, "r-n") || lower(at, "g-s") || lower(at, "uid") ||
-        lower(at, "lie") || text[at] == '\xD0' ||
-        (text[at] == '\n' && blank_next) || lone_cr_blank) {
+    bool word = false;
+    for (const std::string_view mark :
+         {"dd", "mac", "war", "r-n", "r-p", "r-i", "r_n", "r_p", "r_i", "g-s",
+          "d-s", "uid", "lie", "iqu", "bss"}) {
+      word = word || lower(at, mark);
+    }
+    if (word || text[at] == '\xD0' || (text[at] == '\n' && blank_next) ||
+        lone_cr_blank) {
       return at;
     }
   }
@@ -91,11 +98,14 @@ std::size_t SlowLabelMark(std::string_view text, std::size_t from,
 // it is caught.
 TEST(BytePassesTest, EveryVectorWidthAgreesWithTheObviousCode) {
   const std::vector<std::string> pieces = {
-      "dd",       "mAc",     "WAR",          "r-n",  "G-s", "\xD0", "\n ",
-      "\n\n",     "\n\t",    "\n\r",         "uId",  "LIE", "ui",   "li",
-      "0a 1b 2c", "0a 1b 2", " 0a 1b 2c 3d", "\r\r", "\r ", "\r\t", "\r\v",
-      "\r\f",     "\r\n",    "\r\x0e",       "d",    "ma",  "r-",   "\n",
-      "\xD1",     "x",       "G:",           "g:",   "G"};
+      "dd", "mAc", "WAR", "r-n", "G-s", "\xD0", "\n ", "\n\n", "\n\t", "\n\r",
+      "uId", "LIE", "ui", "li", "0a 1b 2c", "0a 1b 2", " 0a 1b 2c 3d", "\r\r",
+      "\r ", "\r\t", "\r\v", "\r\f", "\r\n", "\r\x0e", "d", "ma", "r-", "\n",
+      "\xD1", "x", "G:", "g:", "G",
+      // Every other mark, and near misses of each: the bytes that share
+      // a first or second half-byte with a mark's.
+      "R_p", "r-I", "R_N", "d-S", "IqU", "bSs", "iq", "bs", "r_", "Ga", "ei",
+      "t-", "w/", "\n)", "\r-", "D]", "e\xD0", "|i", "Ea", "iQ", "Bs"};
   std::mt19937 rng(11);
   auto below = [&](std::size_t n) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
