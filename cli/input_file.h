@@ -19,6 +19,31 @@ bool RegularFileSize(std::FILE* file, std::uint64_t* size);
 // many, 0 at the end, -1 with *error set.
 long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error);
 
+// Where in file its next read begins, for a file that can tell.
+bool FilePosition(std::FILE* file, std::uint64_t* position);
+
+// Reads a regular file at offsets of its own, apart from where its FILE
+// reads, so that a second thread may read another part of it.
+class FileAt {
+ public:
+  // A reader of file; !ok() where the system gives none.
+  explicit FileAt(std::FILE* file);
+  ~FileAt();
+  FileAt(const FileAt&) = delete;
+  FileAt& operator=(const FileAt&) = delete;
+
+  bool ok() const { return handle_ != kNone; }
+
+  // Reads at most most bytes from offset: how many, 0 at the end, -1
+  // with *error set.
+  long long Read(std::uint64_t offset, char* into, std::size_t most,
+                 int* error);
+
+ private:
+  static constexpr std::intptr_t kNone = -1;
+  std::intptr_t handle_ = kNone;  // the system's own, as a number
+};
+
 // Whether stream is a terminal.
 bool IsTerminal(std::FILE* stream);
 

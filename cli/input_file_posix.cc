@@ -32,6 +32,32 @@ long long ReadFrom(std::FILE* file, char* into, std::size_t most, int* error) {
   }
 }
 
+bool FilePosition(std::FILE* file, std::uint64_t* position) {
+  const off_t at = ::lseek(::fileno(file), 0, SEEK_CUR);
+  if (at < 0) return false;
+  *position = static_cast<std::uint64_t>(at);
+  return true;
+}
+
+// pread leaves the descriptor's position alone: no second descriptor
+// is needed.
+FileAt::FileAt(std::FILE* file) : handle_(::fileno(file)) {}
+
+FileAt::~FileAt() = default;
+
+long long FileAt::Read(std::uint64_t offset, char* into, std::size_t most,
+                       int* error) {
+  for (;;) {
+    const ssize_t got = ::pread(static_cast<int>(handle_), into, most,
+                                static_cast<off_t>(offset));
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      *error = errno;
+      return -1;
+    }
+  }
+}
+
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 }  // namespace venmark

@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "cli/batched_writer.h"
 #include "cli/input_file.h"
+#include "cli/second_half.h"
 #include "cli/tail_scan.h"
 #include "cli/whole_input.h"
 #include "scan/input_decoder.h"
@@ -155,12 +156,37 @@ class PieceNaming {
   bool failed_ = false;
 };
 
+// At the start of the second half, once this scan has read up to it: the
+// second half's findings follow this scan's. True when they run to the
+// input's end; else this scan goes on from there, passing over as many
+// of its own findings as were handed on.
+template <typename Found>
+bool TakeSecondHalf(SecondHalf* half, const InputDecoder& decoder,
+                    StreamScanner* scanner, Found& found, PieceNaming* naming,
+                    std::size_t* handed_on) {
+  half->Join();
+  // Read in a code page from some byte of the first half on, the second
+  // half is too: what was found in it as UTF-8 is not what it says.
+  if (!decoder.passing_utf8()) return false;
+  const std::size_t first_line = scanner->LineAtEnd();
+  const bool whole = half->whole();
+  if (whole) scanner->Finish(found);
+  half->Each(first_line, [naming](const MacFinding& finding) {
+    naming->Name(finding);
+    return !naming->failed();
+  });
+  if (!whole) *handed_on = half->count();
+  return whole;
+}
+
 // Reads input a piece at a time, with plain reads, after the bytes of
 // prelude (what was read of it already); a file that is cut or rewritten
-// while it is scanned gives what was read.
+// while it is scanned gives what was read. A regular file of split_from
+// bytes or more has its second half read and scanned on a thread of its
+// own meanwhile.
 ScanResult ScanStream(std::FILE* input, std::string_view prelude,
                       PendingListings* pending, const ResultFormat& format,
-                      Output* out) {
+                      Output* out, std::uint64_t split_from) {
   constexpr std::size_t kBlock = std::size_t{1} << 18;
   std::string block(kBlock, '\0');
   std::string utf8;
@@ -169,23 +195,48 @@ ScanResult ScanStream(std::FILE* input, std::string_view prelude,
   // UTF-8, UTF-16 with its mark, or a Russian code page, read as UTF-8.
   InputDecoder decoder;
   PieceNaming naming(pending, format, out);
-  const auto found = [&](const MacFinding& finding) { naming.Name(finding); };
+  // This scan's own findings the second half handed on already.
+  std::size_t handed_on = 0;
+  const auto found = [&](const MacFinding& finding) {
+    if (handed_on > 0) {
+      --handed_on;
+    } else {
+      naming.Name(finding);
+    }
+  };
   // A regular file never keeps a read waiting: its first piece is read and
   // scanned while the listings still are.
   std::uint64_t size = 0;
-  if (!RegularFileSize(input, &size) && !naming.WaitForListings()) {
-    return NoListings();
+  const bool regular = RegularFileSize(input, &size);
+  if (!regular && !naming.WaitForListings()) return NoListings();
+  std::optional<SecondHalf> half;
+  if (regular && size >= split_from && !HasUtf16Mark(prelude)) {
+    half.emplace(input, prelude.size(), format.carries_lines);
+    if (!half->started() || half->start() <= prelude.size()) half.reset();
   }
+  std::uint64_t read = 0;
   bool first_piece = true, waited = false;
   for (;;) {
+    bool ended = false;
+    if (half && read == half->start()) {
+      ended =
+          TakeSecondHalf(&*half, decoder, &scanner, found, &naming, &handed_on);
+      half.reset();
+    }
+    const std::size_t most =
+        half ? static_cast<std::size_t>(
+                   std::min<std::uint64_t>(kBlock, half->start() - read))
+             : kBlock;
     int error = 0;
-    long long got;
-    if (!prelude.empty()) {
-      got = static_cast<long long>(std::min(prelude.size(), kBlock));
+    long long got = 0;
+    if (ended) {
+      // Every MAC is handed on.
+    } else if (!prelude.empty()) {
+      got = static_cast<long long>(std::min(prelude.size(), most));
       std::copy_n(prelude.data(), got, block.data());
       prelude.remove_prefix(static_cast<std::size_t>(got));
     } else {
-      got = ReadFrom(input, block.data(), kBlock, &error);
+      got = ReadFrom(input, block.data(), most, &error);
     }
     if (first_piece &&
         !naming.Begin(static_cast<std::size_t>(std::max(got, 0LL)))) {
@@ -196,18 +247,23 @@ ScanResult ScanStream(std::FILE* input, std::string_view prelude,
       // The lines of what was read come out all the same.
       return naming.Drain() ? Unreadable(error) : NoListings();
     }
+    read += static_cast<std::uint64_t>(got);
+    // Cut short before the second half: that half is of another text.
+    if (got == 0) half.reset();
     // More after a wait at a line's end: the moment to take up listings
     // an update has put in place, before the new lines are looked up.
     if (waited && got > 0) naming.TakeUpNewListings();
-    const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
-    const std::string_view text =
-        got == 0 ? decoder.Finish(&utf8) : decoder.Feed(bytes, &utf8);
-    scanner.Feed(text, found);
-    if (got == 0) scanner.Finish(found);
+    std::string_view text;
+    if (!ended) {
+      const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+      text = got == 0 ? decoder.Finish(&utf8) : decoder.Feed(bytes, &utf8);
+      scanner.Feed(text, found);
+      if (got == 0) scanner.Finish(found);
+    }
     // A short read has caught up with the writer: what it found is shown
     // now, every line of it written. A file read in full pieces is written
     // in large ones.
-    const bool caught_up = static_cast<std::size_t>(got) < kBlock;
+    const bool caught_up = static_cast<std::size_t>(got) < most;
     if ((caught_up || naming.failed()) && !naming.Drain()) return NoListings();
     if (caught_up) out->Flush();
     // The output is this thread's to look at once the other has drained.
@@ -224,10 +280,13 @@ ScanResult ScanStream(std::FILE* input, std::string_view prelude,
 ScanResult ScanFile(std::FILE* file, PendingListings* pending,
                     const ResultFormat& format, Output* out,
                     std::size_t whole_limit) {
+  // A file twice as long as one read whole is split in two.
+  const std::uint64_t split_from = std::max<std::uint64_t>(
+      std::uint64_t{whole_limit} * 2, ListingSet::kLongText);
   const WholeInput input = ReadWholeInput(file, whole_limit);
   const std::string_view text = input.bytes.view();
   if (!input.whole || HasUtf16Mark(text)) {
-    return ScanStream(file, text, pending, format, out);
+    return ScanStream(file, text, pending, format, out, split_from);
   }
   const auto listings = [pending] { return ListingsOf(pending); };
   bool named;
@@ -245,7 +304,7 @@ ScanResult ScanFile(std::FILE* file, PendingListings* pending,
   if (input.error != 0) return Unreadable(input.error);
   // Grown past the limit while it was read: the rest comes in pieces.
   if (text.size() > whole_limit && !out->failed()) {
-    return ScanStream(file, {}, pending, format, out);
+    return ScanStream(file, {}, pending, format, out, split_from);
   }
   return Done{};
 }

@@ -32,6 +32,9 @@ class InputDecoder {
   // The text of what is held back at the end, in *room.
   std::string_view Finish(std::string* room);
 
+  // Whether every byte so far was UTF-8 and passed on as it is.
+  bool passing_utf8() const { return mode_ == Mode::kUtf8; }
+
  private:
   enum class Mode { kUnknown, kUtf8, kUtf16, kSingleByte };
   std::string_view Take(std::string_view bytes, bool last, std::string* room);

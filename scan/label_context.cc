@@ -142,6 +142,7 @@ void LabelContext::EndLine(std::string_view line, bool cut) {
     first_.clear();
     second_.clear();
     lines_in_block_ = 0;
+    past_unknown_ = false;
   } else if (!cut && HasLabel(line, LabelKind::kMac, true) &&
              (header_.empty() || !HoldsValue(line))) {
     // A row that names a Mac computer or says "МАК" in a note is no new
@@ -265,6 +266,11 @@ bool LabelContext::Labelled(std::string_view text, std::size_t at,
   if (key && HasLabel(*key, kind)) return true;
   if (!key && HasLabel(line_, kind)) return true;
   if (line_cut_) return false;
+  // Whatever follows rests on the lines above.
+  if (past_unknown_) {
+    unsure_ = true;
+    return false;
+  }
   // A CSV field under a heading that names a MAC, or a tab-separated one
   // (a sheet pasted from Excel, a PowerShell export).
   for (const char separator : {',', ';', '\t'}) {

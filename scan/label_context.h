@@ -30,6 +30,15 @@ class LabelContext {
   bool Labelled(std::string_view text, std::size_t at, std::size_t end,
                 LabelKind kind = LabelKind::kMac);
 
+  // Begins at a line's start with what came before unknown: a verdict
+  // that would rest on it (a heading or a table above) is not given, and
+  // unsure() tells so. A blank line, after which nothing above counts,
+  // ends that.
+  void StartMidway() { past_unknown_ = true; }
+
+  // Whether a verdict was asked that rested on the unknown past.
+  bool unsure() const { return unsure_; }
+
   // Takes in text up to offset to, then forgets that text's first n bytes
   // are there (n <= to): offsets from now on count from the byte after.
   void Drop(std::string_view text, std::size_t to, std::size_t n);
@@ -57,6 +66,8 @@ class LabelContext {
   bool after_header_ = false;   // the line now ending follows the header
   std::string first_, second_;  // the first two lines since a blank one
   int lines_in_block_ = 0;
+  bool past_unknown_ = false;  // begun midway, no blank line since
+  bool unsure_ = false;        // a verdict rested on the unknown past
 };
 
 }  // namespace venmark

@@ -128,6 +128,17 @@ class StreamScanner {
   // Numbers the lines of findings, from 1.
   void CountLines() { lines_ = 1; }
 
+  // Begins at a line's start of a text whose earlier part is scanned
+  // elsewhere: a bare word whose verdict rests on the lines before is
+  // passed over, and unsure() tells so from then on.
+  void StartMidway() { labels_.StartMidway(); }
+  bool unsure() const { return labels_.unsure(); }
+
+  // The line the next byte fed stands on, where lines are counted.
+  std::size_t LineAtEnd() const {
+    return lines_ + LineEnds(pending_, after_cr_);
+  }
+
   // Adds the next block of text and passes each MAC that is now decided to
   // found. The finding's views are valid only during the call.
   template <typename Found>
