@@ -16,8 +16,9 @@ constexpr std::size_t kLineSought = std::size_t{1} << 16;
 
 }  // namespace
 
-SecondHalf::SecondHalf(std::FILE* file, std::uint64_t read, bool count_lines)
-    : reader_(file), count_lines_(count_lines) {
+SecondHalf::SecondHalf(std::FILE* file, std::uint64_t read, bool count_lines,
+                       std::size_t room)
+    : reader_(file), count_lines_(count_lines), room_(room) {
   std::uint64_t size = 0, position = 0;
   if (!reader_.ok() || !RegularFileSize(file, &size) ||
       !FilePosition(file, &position) || position < read || size <= position) {
@@ -57,7 +58,7 @@ bool SecondHalf::Keep(const MacFinding& finding) {
   const std::size_t size = kPackedBytes + length;
   if (length > 0xFF) return false;
   if (chunks_.empty() || chunks_.back().used + size > kChunkBytes) {
-    if (chunks_.size() == kMostChunks) return false;
+    if ((chunks_.size() + 1) * kChunkBytes > room_) return false;
     chunks_.push_back({AllocateBytes(kChunkBytes)});
   }
   Chunk& chunk = chunks_.back();

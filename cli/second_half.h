@@ -24,10 +24,16 @@ namespace venmark {
 // the first half goes on from there itself.
 class SecondHalf {
  public:
+  // The room for findings, past which the first half's scan does the
+  // rest: a finding takes about 40 bytes.
+  static constexpr std::size_t kRoom = std::size_t{64} << 20;
+
   // Begins at the first line's start from the middle of what is left of
-  // file, read bytes of which were read already; started() is false when
-  // the file has none there, or no reader or thread may be had.
-  SecondHalf(std::FILE* file, std::uint64_t read, bool count_lines);
+  // file, read bytes of which were read already, with room bytes for its
+  // findings; started() is false when the file has none there, or no
+  // reader or thread may be had.
+  SecondHalf(std::FILE* file, std::uint64_t read, bool count_lines,
+             std::size_t room = kRoom);
   ~SecondHalf();
   SecondHalf(const SecondHalf&) = delete;
   SecondHalf& operator=(const SecondHalf&) = delete;
@@ -67,8 +73,6 @@ class SecondHalf {
     std::size_t used = 0;
   };
   static constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
-  // The room for findings, past which the first half's scan does the rest.
-  static constexpr std::size_t kMostChunks = 32;
   static constexpr std::size_t kPackedBytes = 3 + 2 * sizeof(std::uint64_t);
   // The finding packed at `at` into *finding, its view of the bytes
   // there; where the next begins.
@@ -82,6 +86,7 @@ class SecondHalf {
   std::uint64_t offset_ = 0;  // of the start in the file
   std::uint64_t start_ = 0;
   bool count_lines_;
+  std::size_t room_;
   std::atomic<bool> stop_{false};
   std::vector<Chunk> chunks_;
   std::size_t count_ = 0;

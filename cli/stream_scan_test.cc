@@ -176,6 +176,37 @@ TEST(StreamScanTest, TwoHalvesOfALongTextGiveWhatOneScanGives) {
   }
 }
 
+// A file read in pieces has its second half read and scanned on a thread
+// of its own, and gives what the file read whole gives: where a bare word
+// past the middle rests on a heading far above it, where a blank line
+// before it makes it rest on lines of its own half, and where a line in
+// a Russian code page far above makes the second half's Cyrillic label
+// something else (its lines numbered from the file's first throughout).
+TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
+  const std::string log = Log(3000);
+  const std::string cases[] = {
+      "Name    MAC address\n" + log + log + "pc1  00505600ABCD\n" + log,
+      log + log + "\nName    MAC address\npc1  00505600ABCD\n" + log,
+      "\xCF\xEE\xF0\xF2 00-50-56-01-02-03\n" + log + log +
+          "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
+      log + log + "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
+  };
+  const TestFolder folder;
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  const std::string base = Utf8FromPath(folder / "base.dat");
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text.substr(0, 24));
+    WriteWholeFile(folder / "text.txt", text);
+    const std::string path = Utf8FromPath(folder / "text.txt");
+    for (const ResultFormat* format : kResultFormats) {
+      const std::string whole =
+          ScanCollecting(path, base, *format, kWholeInputBytes).flushed;
+      EXPECT_EQ(ScanCollecting(path, base, *format, 0).flushed, whole);
+      EXPECT_GT(std::count(whole.begin(), whole.end(), '\n'), 9000);
+    }
+  }
+}
+
 // When an input's scan ends, every line of it has been handed on, though
 // a second thread named them: a silent pipe named after it holds none
 // back.
