@@ -1,10 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -15,23 +16,24 @@
 
 namespace venmark {
 
-// The MACs of a long regular file's second half, read and found on a
+// The MACs of a long regular file's second part, read and found on a
 // thread of its own while this one reads and scans the first. It begins
 // at a line's start knowing nothing of the lines above, so it stops where
 // a verdict would rest on them, where the text is no UTF-8, where its
 // findings fill their room, or where a read fails: what it found up to
 // there are the file's first findings from its start on, and the scan of
-// the first half goes on from there itself.
+// the first part goes on from there itself.
 class SecondHalf {
  public:
-  // The room for findings, past which the first half's scan does the
-  // rest: a finding takes about 40 bytes.
+  // The room for findings, past which the first part's scan does the
+  // rest: a finding takes about 40 bytes, and the room taken is given
+  // back as they are handed on.
   static constexpr std::size_t kRoom = std::size_t{64} << 20;
 
-  // Begins at the first line's start from the middle of what is left of
-  // file, read bytes of which were read already, with room bytes for its
-  // findings; started() is false when the file has none there, or no
-  // reader or thread may be had.
+  // Begins at the first line's start from a little before the middle of
+  // what is left of file, read bytes of which were read already, with
+  // room bytes for its findings; started() is false when the file has no
+  // line start there, or no reader or thread may be had.
   SecondHalf(std::FILE* file, std::uint64_t read, bool count_lines,
              std::size_t room = kRoom);
   ~SecondHalf();
@@ -43,37 +45,44 @@ class SecondHalf {
   // Where it begins, in bytes read from where the caller began.
   std::uint64_t start() const { return start_; }
 
-  // Waits for the thread to end. Then: whether it found every MAC to the
-  // end of the file, and how many it found.
-  void Join();
-  bool whole() const { return whole_; }
-  std::size_t count() const { return count_; }
-
-  // Hands each finding, in order, to found until it returns false, their
-  // lines counted from first_line, the line the start stands on. After
-  // Join.
+  // Hands each finding, in order, to found as the thread finds them, until
+  // it ends or found returns false, their lines counted from first_line,
+  // the line the start stands on. How many were handed on.
   template <typename Found>
-  void Each(std::size_t first_line, Found&& found) const {
-    for (const Chunk& chunk : chunks_) {
-      for (const char* at = chunk.bytes.get();
-           at < chunk.bytes.get() + chunk.used;) {
-        MacFinding finding;
-        at = Unpack(at, &finding);
-        if (finding.line != 0) finding.line += first_line - 1;
-        if (!found(finding)) return;
+  std::size_t Each(std::size_t first_line, Found&& found) {
+    std::size_t handed = 0;
+    for (std::vector<Span> spans; Take(&spans);) {
+      for (const Span& span : spans) {
+        for (const char* at = span.begin; at < span.end;) {
+          MacFinding finding;
+          at = Unpack(at, &finding);
+          if (finding.line != 0) finding.line += first_line - 1;
+          ++handed;
+          if (!found(finding)) return handed;
+        }
+        if (span.chunk_done) GiveBack(span.chunk);
       }
     }
+    return handed;
   }
 
+  // Once Each has handed on all: whether they are every MAC to the end
+  // of the file.
+  bool whole() const { return whole_; }
+
  private:
-  // A finding is kept packed: what the writers need of it and the bytes
-  // written, the fewer fresh pages the better.
-  struct Chunk {
-    ByteBuffer bytes;
-    std::size_t used = 0;
-  };
+  // Findings are kept packed, what the writers need of each and the bytes
+  // written, in chunks of a large page: the fewer fresh pages the better.
   static constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
   static constexpr std::size_t kPackedBytes = 3 + 2 * sizeof(std::uint64_t);
+  // Findings found and not handed on yet: bytes of one chunk, the chunk
+  // given back once they are, when the thread has left it.
+  struct Span {
+    const char* begin;
+    const char* end;
+    char* chunk;
+    bool chunk_done;
+  };
   // The finding packed at `at` into *finding, its view of the bytes
   // there; where the next begins.
   static const char* Unpack(const char* at, MacFinding* finding);
@@ -81,6 +90,14 @@ class SecondHalf {
   void Run();
   // Keeps finding; false when there is no room for it.
   bool Keep(const MacFinding& finding);
+  // Hands on what was kept since the last time.
+  void Publish();
+  // Forgets what was kept since then.
+  void TakeBack();
+  // Waits for findings not handed on yet into *spans; false once the
+  // thread has ended and all are handed on.
+  bool Take(std::vector<Span>* spans);
+  void GiveBack(char* chunk);
 
   FileAt reader_;
   std::uint64_t offset_ = 0;  // of the start in the file
@@ -88,9 +105,26 @@ class SecondHalf {
   bool count_lines_;
   std::size_t room_;
   std::atomic<bool> stop_{false};
-  std::vector<Chunk> chunks_;
-  std::size_t count_ = 0;
+
+  // The thread's own.
+  char* chunk_ = nullptr;  // being filled
+  std::size_t used_ = 0;
+  char* published_chunk_ = nullptr;  // up to where it is handed on
+  std::size_t published_used_ = 0;
+  struct Filled {
+    char* chunk;
+    std::size_t used;
+  };
+  std::vector<Filled> filled_;  // left since then
+
+  std::mutex mutex_;  // guards what follows
+  std::condition_variable more_;
+  std::vector<ByteBuffer> chunks_;
+  std::vector<char*> spare_;
+  std::vector<Span> ready_;
+  bool ended_ = false;
   bool whole_ = false;
+
   std::optional<std::thread> thread_;
 };
 

@@ -156,27 +156,29 @@ class PieceNaming {
   bool failed_ = false;
 };
 
-// At the start of the second half, once this scan has read up to it: the
-// second half's findings follow this scan's. True when they run to the
-// input's end; else this scan goes on from there, passing over as many
-// of its own findings as were handed on.
+// At the start of the second part, once this scan has read up to it: the
+// second part's findings follow this scan's, handed on as they are found.
+// True when they run to the input's end; else this scan goes on from
+// there, passing over as many of its own findings as were handed on.
 template <typename Found>
 bool TakeSecondHalf(SecondHalf* half, const InputDecoder& decoder,
                     StreamScanner* scanner, Found& found, PieceNaming* naming,
                     std::size_t* handed_on) {
-  half->Join();
-  // Read in a code page from some byte of the first half on, the second
-  // half is too: what was found in it as UTF-8 is not what it says.
+  // Read in a code page from some byte of the first part on, the second
+  // is too: what was found in it as UTF-8 is not what it says.
   if (!decoder.passing_utf8()) return false;
-  const std::size_t first_line = scanner->LineAtEnd();
-  const bool whole = half->whole();
-  if (whole) scanner->Finish(found);
-  half->Each(first_line, [naming](const MacFinding& finding) {
-    naming->Name(finding);
-    return !naming->failed();
-  });
-  if (!whole) *handed_on = half->count();
-  return whole;
+  const std::size_t handed =
+      half->Each(scanner->LineAtEnd(), [naming](const MacFinding& finding) {
+        naming->Name(finding);
+        return !naming->failed();
+      });
+  if (half->whole() && !naming->failed()) {
+    // At a line's start nothing is left for the end to decide.
+    scanner->Finish(found);
+    return true;
+  }
+  *handed_on = handed;
+  return false;
 }
 
 // Reads input a piece at a time, with plain reads, after the bytes of
