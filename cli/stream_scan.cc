@@ -172,7 +172,8 @@ bool TakeSecondHalf(SecondHalf* half, const InputDecoder& decoder,
         naming->Name(finding);
         return !naming->failed();
       });
-  if (half->whole() && !naming->failed()) {
+  // whole() is read only once Each has seen the thread end.
+  if (!naming->failed() && half->whole()) {
     // At a line's start nothing is left for the end to decide.
     scanner->Finish(found);
     return true;
