@@ -13,8 +13,10 @@ namespace venmark {
 namespace passes {
 
 #if defined(VENMARK_AVX2_PASSES)
-// In byte_passes_avx2.cc.
+// In byte_passes_avx2.cc and byte_passes_avx512.cc.
 void ClassesAvx2(const unsigned char* p, std::size_t windows, ByteClasses* out);
+void ClassesAvx512(const unsigned char* p, std::size_t windows,
+                   ByteClasses* out);
 #endif
 
 namespace {
@@ -74,7 +76,11 @@ std::vector<Simd> SupportedSimd() {
   levels.push_back(Simd::kSse2);
 #endif
 #if defined(VENMARK_AVX2_PASSES)
-  if (__builtin_cpu_supports("avx2")) levels.push_back(Simd::kAvx2);
+  if (__builtin_cpu_supports("avx2")) {
+    levels.push_back(Simd::kAvx2);
+    // The processor and the system both keep its registers.
+    if (__builtin_cpu_supports("avx512bw")) levels.push_back(Simd::kAvx512);
+  }
 #endif
   return levels;
 }
@@ -158,6 +164,9 @@ void MacStarts::Fill(std::size_t window) {
 #if defined(VENMARK_AVX2_PASSES)
     case Simd::kAvx2:
       passes::ClassesAvx2(p + 64 * window, whole, classes.data());
+      break;
+    case Simd::kAvx512:
+      passes::ClassesAvx512(p + 64 * window, whole, classes.data());
       break;
 #endif
 #if defined(__SSE2__)

@@ -27,8 +27,9 @@ struct ByteClasses {
 
 }  // namespace passes
 
-// How a pass runs: plain C++ (any processor), SSE2 (every x86-64), AVX2.
-enum class Simd { kPlain, kSse2, kAvx2 };
+// How a pass runs: plain C++ (any processor), SSE2 (every x86-64), AVX2,
+// AVX-512 (BW; the label pass as in AVX2).
+enum class Simd { kPlain, kSse2, kAvx2, kAvx512 };
 
 // The ways this build can run on this processor, plain first, best last.
 std::vector<Simd> SupportedSimd();

@@ -62,6 +62,7 @@ std::size_t NextLabelMark(std::string_view text, std::size_t from,
   switch (simd) {
 #if defined(VENMARK_AVX2_PASSES)
     case Simd::kAvx2:
+    case Simd::kAvx512:
       mark = passes::MarkAvx2(p, &i, to);
       break;
 #endif
