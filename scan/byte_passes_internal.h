@@ -10,10 +10,14 @@
 // Ops has: V (the vector), kWidth (its bytes), Load, Set, Or, And, Eq, Sub,
 // Below (unsigned x < n in each byte), Bits (the top bit of each byte).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+#include "scan/byte_classes.h"
 #include "scan/byte_passes.h"  // ByteClasses, a plain struct
+#include "scan/mac_shapes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -154,6 +158,111 @@ static inline std::size_t MarkByVectors(const unsigned char* p,
   }
   *from = i;
   return to;
+}
+
+// Bit k set where bits k to k + 10 of the 128 of high:low all are, for k
+// below 64: where eleven soft bytes, the shortest MAC, start.
+template <typename W>
+static inline W RunStarts(W low, W high) {
+  static_assert(shapes::kShortestMac == 11);
+  // Two set in a row, then four, eight, eleven.
+  const W low2 = low & (low >> 1 | high << 63);
+  const W high2 = high & high >> 1;
+  const W low4 = low2 & (low2 >> 2 | high2 << 62);
+  const W high4 = high2 & high2 >> 2;
+  const W low8 = low4 & (low4 >> 4 | high4 << 60);
+  const W high8 = high4 & high4 >> 4;
+  return low8 & (low8 >> 3 | high8 << 61);
+}
+
+// Bits of the 128 of high:low from bit n on, 0 < n < 64.
+template <typename W>
+static inline W From(W low, W high, unsigned n) {
+  return low >> n | high << (64 - n);
+}
+
+// The classes of each byte value, a bit each, in the order of ByteClasses.
+inline constexpr unsigned kPlanes = byte_classes::kCount;
+inline constexpr const std::array<std::uint16_t, 256>& kClassBits =
+    byte_classes::kOf;
+static_assert(sizeof(ByteClasses) == kPlanes * sizeof(std::uint64_t));
+
+// The plain classes of the bytes [p, p + n), n <= 64: eight bytes' class
+// bits gathered into two words, and each class's bit of the eight moved
+// into one byte by a multiplication.
+static inline ByteClasses ClassesPlain(const unsigned char* p, std::size_t n) {
+  std::uint64_t planes[kPlanes] = {};
+  for (std::size_t k = 0; k < n; k += 8) {
+    std::uint64_t low = 0, high = 0;
+    for (std::size_t i = 0; i < 8 && k + i < n; ++i) {
+      const std::uint16_t bits = kClassBits[p[k + i]];
+      low |= std::uint64_t{bits & 0xFFu} << (8 * i);
+      high |= std::uint64_t{bits} >> 8 << (8 * i);
+    }
+    for (unsigned plane = 0; plane < kPlanes; ++plane) {
+      const std::uint64_t gathered = plane < 8 ? low : high;
+      const std::uint64_t ones = gathered >> plane % 8 & 0x0101010101010101u;
+      planes[plane] |= (ones * 0x0102040810204080u >> 56) << k;
+    }
+  }
+  return {planes[0], planes[1], planes[2], planes[3], planes[4],
+          planes[5], planes[6], planes[7], planes[8]};
+}
+
+// The places of a window whose bytes are of classes here, those of the
+// next window being next (for what a place needs ahead of it), and whose
+// byte before is alphanumeric (alnum_before 1) or not (0). W is a word of
+// 64 bits, or a vector of them for as many windows at once.
+template <typename Classes, typename W>
+static inline W StartsOf(const Classes& here, const Classes& next,
+                         W alnum_before) {
+  const W h = here.hex, hn = next.hex;
+  const W h2 = h & From(h, hn, 1), h2n = hn & hn >> 1;
+  const W word_starts = h & ~(here.alnum << 1 | alnum_before);
+  // 44 19 b6 …: three pairs joined by single spaces, in a run of their own.
+  const W space = here.space, space_next = next.space;
+  const W pairs = h2 & From(space, space_next, 2) & From(h2, h2n, 3) &
+                  From(space, space_next, 5) & From(h2, h2n, 6);
+  // Most windows of a text hold no run long enough: they are done first.
+  const W soft =
+      here.hex | here.colon | here.dash | here.dot | here.x | here.escape;
+  const W soft_next =
+      next.hex | next.colon | next.dash | next.dot | next.x | next.escape;
+  const W runs = RunStarts(soft, soft_next);
+  if constexpr (std::is_integral_v<W>) {
+    if (runs == 0) return word_starts & pairs;
+  }
+  const W h4 = h2 & From(h2, h2n, 2), h4n = h2n & h2n >> 2;
+  const W h3 = h2 & From(h, hn, 2);
+  const W h6 = h4 & From(h2, h2n, 4);
+  const W h8 = h4 & From(h4, h4n, 4), h8n = h4n & h4n >> 4;
+  const W h12 = h8 & From(h4, h4n, 8), h12n = h8n & h4n >> 8;
+  const W h14 = h12 & From(h2, h2n, 12);
+  const W h20 = h12 & From(h8, h8n, 12);
+  const W h28 = h20 & From(h8, h8n, 20);
+  const W colon_dash = here.colon | here.dash;
+  const W dot_dash = here.dot | here.dash;
+  auto ends = [&](unsigned n) { return ~From(here.alnum, next.alnum, n); };
+  const W shapes =
+      // 0:1d:aa:8f:23:ed
+      From(here.colon, next.colon, 1) |
+      // 00:1a:2b:3c:4d:5e, 00-1a-2b-3c-4d-5e
+      (From(h, hn, 1) & From(colon_dash, next.colon | next.dash, 2)) |
+      // 3C\:52\:…, F8%3AE4%3A…
+      (h2 & From(here.escape, next.escape, 2)) |
+      // fe80::21d:aaff:fe61:83c, 2001:db8:…
+      (h3 & From(here.colon, next.colon, 3)) |
+      (h4 & From(here.colon, next.colon, 4)) |
+      // 001a.2b3c.4d5e, 001a-2b3c-4d5e, 0100.1a2b.3c4d.5e
+      (h4 & From(dot_dash, next.dot | next.dash, 4)) |
+      // 001e49-7a33c1
+      (h6 & From(here.dash, next.dash, 6)) |
+      // 001A2B3C4D5E, 019061ae3d5c1f, the DUIDs in bare digits
+      (h12 & ends(12)) | (h14 & ends(14)) | (h20 & ends(20)) |
+      (h28 & ends(28)) |
+      // 0x001A2B3C4D5E
+      (From(here.x, next.x, 1) & From(h12, h12n, 2) & ends(14));
+  return word_starts & ((shapes & runs) | pairs);
 }
 
 }  // namespace venmark::passes
