@@ -56,6 +56,7 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     }
     lock.lock();
     busy_ = false;
+    prepared_ = failure == nullptr;
     changed_.notify_all();
     if (failure) {
       failure_ = failure;
@@ -64,6 +65,8 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     }
   } else {
     lock.lock();
+    prepared_ = true;
+    changed_.notify_all();
   }
   for (;;) {
     changed_.wait(lock, [&] { return closed_ || !batches_.empty(); });
@@ -81,6 +84,7 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     }
     bool written = true;
     try {
+      if (batch.named) written = writer_->WriteNamed(batch.lines);
       for (MacFinding& finding : batch.findings) {
         if (!writer_->Write(finding)) {
           written = false;
@@ -96,6 +100,8 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     batch.findings.clear();
     batch.text.clear();
     batch.at.clear();
+    batch.named = false;
+    batch.lines.clear();
     lock.lock();
     // Every batch comes back: one given up would leave its memory in the
     // pool for good, and a scan of a pipe may run for days.
@@ -130,13 +136,38 @@ bool BatchedWriter::Add(const MacFinding& finding) {
 
 bool BatchedWriter::Push() {
   Batch batch = std::exchange(filling_, Batch(&pool_));
-  if (batch.findings.empty()) return true;
+  if (batch.findings.empty() && !batch.named) {
+    // Its room comes back for the next.
+    filling_ = std::move(batch);
+    return true;
+  }
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return stopped_ || batches_.size() < kWaiting; });
   if (stopped_) return false;
   batches_.push_back(std::move(batch));
   changed_.notify_all();
   return true;
+}
+
+bool BatchedWriter::AddNamed(std::string* lines) {
+  if (!Push()) return false;
+  {
+    const std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      filling_ = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  filling_.named = true;
+  filling_.lines.swap(*lines);
+  lines->clear();
+  return Push();
+}
+
+bool BatchedWriter::WaitPrepared() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return prepared_ || stopped_; });
+  return prepared_;
 }
 
 void BatchedWriter::Drain() {

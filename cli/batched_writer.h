@@ -41,19 +41,32 @@ class BatchedWriter {
   // reused. False once the output has failed.
   bool Add(const MacFinding& finding);
 
+  // Takes the lines in *lines, named on the caller's thread, after the
+  // findings taken before them; *lines is left empty, with room of an
+  // earlier batch's. False once the output has failed.
+  bool AddNamed(std::string* lines);
+
+  // Waits until the second thread has prepared; false if that failed.
+  // Then the listings may be looked up on this thread too.
+  bool WaitPrepared();
+
   // Hands on what is taken and waits until every line of it is written;
   // then the listings and the output are the caller's again. Rethrows
   // what the writing thread threw.
   void Drain();
 
  private:
-  // Findings with their MACs' text, one after another.
+  // Findings with their MACs' text, one after another; or, named, the
+  // lines of findings named already, in text.
   struct Batch {
     explicit Batch(std::pmr::memory_resource* memory)
         : findings(memory), text(memory), at(memory) {}
     std::pmr::vector<MacFinding> findings;
     std::pmr::string text;
     std::pmr::vector<std::size_t> at;  // where each finding's copy starts
+    bool named = false;
+    // The lines, their room handed back and forth with the caller's.
+    std::string lines;
   };
   static constexpr std::size_t kBatch = 4096;
   static constexpr std::size_t kWaiting = 4;  // a slow output holds the scan
@@ -80,9 +93,10 @@ class BatchedWriter {
   // as many as may be on the way at once (kWaiting, the one written and
   // the one filled).
   std::vector<Batch> spare_;
-  bool busy_ = false;     // the writer is at a batch taken off the queue
-  bool closed_ = false;   // no batch follows: the writer ends
-  bool stopped_ = false;  // the writer takes no more (output failed)
+  bool busy_ = false;      // the writer is at a batch taken off the queue
+  bool prepared_ = false;  // the writer has prepared
+  bool closed_ = false;    // no batch follows: the writer ends
+  bool stopped_ = false;   // the writer takes no more (output failed)
   std::exception_ptr failure_;
 };
 

@@ -35,10 +35,12 @@ ssize_t Keep(void* cookie, const char* data, size_t size) {
 }
 
 // Lines for every MAC of text, in order, written on this thread or
-// through a BatchedWriter (started or not); with room for `room` bytes.
+// through a BatchedWriter (started or not); with room for `room` bytes;
+// every other group of `shared` findings named on this thread and handed
+// on as lines, when shared is not 0.
 std::string Lines(const std::string& text, bool batched, bool started,
                   std::size_t room = std::string::npos,
-                  std::size_t* taken = nullptr) {
+                  std::size_t* taken = nullptr, std::size_t shared = 0) {
   static const ListingSet listings(
       MalListing::Parse("00-50-56   (hex)\t\tVMware, Inc.\r\n"));
   Sink sink;
@@ -49,9 +51,15 @@ std::string Lines(const std::string& text, bool batched, bool started,
     Output out(stream);
     LineWriter writer(ResultFormat::kTsv, &out);
     writer.Use(listings);
+    LineWriter here(ResultFormat::kTsv, &out);
+    here.Use(listings);
+    std::string named;
     BatchedWriter lines(&writer);
     if (started) lines.Start();
     EXPECT_EQ(lines.started(), started);
+    if (shared != 0) {
+      EXPECT_TRUE(lines.WaitPrepared());
+    }
     MacScanner scanner(text);
     scanner.CountLines(1);
     std::size_t count = 0;
@@ -59,10 +67,14 @@ std::string Lines(const std::string& text, bool batched, bool started,
       ++count;
       if (!batched) {
         if (!writer.Write(*finding)) break;
+      } else if (shared != 0 && (count - 1) / shared % 2 == 1) {
+        here.Name(*finding, &named);
+        if (count % shared == 0 && !lines.AddNamed(&named)) break;
       } else if (!lines.Add(*finding)) {
         break;
       }
     }
+    if (!named.empty()) lines.AddNamed(&named);
     lines.Drain();
     out.Flush();
     if (taken != nullptr) *taken = count;
@@ -89,6 +101,13 @@ TEST(BatchedWriterTest, WritesTheSameLinesInOrder) {
   const std::string expected = Lines(text, false, false);
   ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 20000);
   EXPECT_EQ(Lines(text, true, true), expected);
+  // With lines named on the scanning thread in between, in groups shorter
+  // and longer than a batch.
+  for (const std::size_t shared : {1000, 4096, 5000}) {
+    SCOPED_TRACE(shared);
+    EXPECT_EQ(Lines(text, true, true, std::string::npos, nullptr, shared),
+              expected);
+  }
 }
 
 // Once the output fails, the scan is told within a few batches instead

@@ -16,6 +16,15 @@ bool LineWriter::Write(const MacFinding& finding) {
   return !out_->failed();
 }
 
+void LineWriter::Name(const MacFinding& finding, std::string* lines) {
+  SearchMacBase(*listings_, finding, style_, lines, &rows_, &scratch_);
+}
+
+bool LineWriter::WriteNamed(std::string_view lines) {
+  out_->Write(lines);
+  return !out_->failed();
+}
+
 void Output::Write(std::string_view text) {
   if (error_ != 0 || text.empty()) return;
   held_.append(text);

@@ -40,6 +40,12 @@ class LineWriter {
   // The lines of finding on to out; false once the output failed.
   bool Write(const MacFinding& finding);
 
+  // Appends the lines of finding to *lines, written nowhere.
+  void Name(const MacFinding& finding, std::string* lines);
+
+  // Lines named elsewhere on to out; false once the output failed.
+  bool WriteNamed(std::string_view lines);
+
   // Looks up in listings from now on.
   void Use(const ListingSet& listings) { listings_ = &listings; }
 

@@ -16,7 +16,7 @@ constexpr std::size_t kLineSought = std::size_t{1} << 16;
 // The first part's share, in twentieths. Its findings are named while it
 // is scanned, and the second's only after: a smaller first part lets the
 // naming catch up while the second is still being scanned.
-constexpr std::uint64_t kFirstShare = 9;
+constexpr std::uint64_t kFirstShare = 8;
 
 }  // namespace
 

@@ -105,7 +105,10 @@ bool ScanWholeWith(std::string_view text, Listings listings,
 class PieceNaming {
  public:
   PieceNaming(PendingListings* pending, const ResultFormat& format, Output* out)
-      : pending_(pending), writer_(format, out), batched_(&writer_) {}
+      : pending_(pending),
+        writer_(format, out),
+        batched_(&writer_),
+        own_writer_(format, out) {}
 
   // Before the first piece of got bytes is scanned: false when no
   // listings came.
@@ -123,6 +126,25 @@ class PieceNaming {
     } else if (!batched_.Add(finding)) {
       failed_ = true;  // the output, or no listings came
     }
+  }
+
+  // Names a finding of many found elsewhere and handed on at once: with
+  // a second thread, every other batch of them is named on this one
+  // meanwhile, so that both name. EndShared after the last.
+  void NameShared(const MacFinding& finding) {
+    if (!batched_.started() || !SharingReady()) {
+      Name(finding);
+      return;
+    }
+    if (naming_here_) {
+      own_writer_.Name(finding, &own_lines_);
+    } else if (!batched_.Add(finding)) {
+      failed_ = true;
+    }
+    if (++in_group_ == kGroup) EndGroup();
+  }
+  void EndShared() {
+    if (naming_here_ && in_group_ > 0) EndGroup();
   }
 
   // Waits for the listings here; false when none came. Before a read that
@@ -150,10 +172,36 @@ class PieceNaming {
   bool on_second_thread() const { return batched_.started(); }
 
  private:
+  // Whether this thread may look up too, the second thread having
+  // readied the listings; asked once.
+  bool SharingReady() {
+    if (!sharing_asked_) {
+      sharing_asked_ = true;
+      if (batched_.WaitPrepared()) {
+        own_writer_.Use(pending_->Get()->current());
+        sharing_ = true;
+      }
+    }
+    return sharing_;
+  }
+  // Hands on the lines named here, or ends a group of the other thread's.
+  void EndGroup() {
+    if (naming_here_ && !batched_.AddNamed(&own_lines_)) failed_ = true;
+    naming_here_ = !naming_here_;
+    in_group_ = 0;
+  }
+
+  static constexpr std::size_t kGroup = 4096;
   PendingListings* pending_;
   LineWriter writer_;
   BatchedWriter batched_;
   bool failed_ = false;
+  // Naming shared with the second thread.
+  LineWriter own_writer_;  // names, writes nothing
+  bool sharing_asked_ = false, sharing_ = false;
+  bool naming_here_ = false;
+  std::size_t in_group_ = 0;
+  std::string own_lines_;
 };
 
 // At the start of the second part, once this scan has read up to it: the
@@ -169,9 +217,10 @@ bool TakeSecondHalf(SecondHalf* half, const InputDecoder& decoder,
   if (!decoder.passing_utf8()) return false;
   const std::size_t handed =
       half->Each(scanner->LineAtEnd(), [naming](const MacFinding& finding) {
-        naming->Name(finding);
+        naming->NameShared(finding);
         return !naming->failed();
       });
+  naming->EndShared();
   // whole() is read only once Each has seen the thread end.
   if (!naming->failed() && half->whole()) {
     // At a line's start nothing is left for the end to decide.
