@@ -30,7 +30,7 @@ class SecondHalf {
   // back as they are handed on.
   static constexpr std::size_t kRoom = std::size_t{64} << 20;
 
-  // Begins at the first line's start from a little before the middle of
+  // Begins at the first line's start from two fifths of
   // what is left of file, read bytes of which were read already, with
   // room bytes for its findings; started() is false when the file has no
   // line start there, or no reader or thread may be had.
