@@ -151,7 +151,7 @@ bool BatchedWriter::Push() {
 
 bool BatchedWriter::AddNamed(std::string* lines) {
   if (!Push()) return false;
-  {
+  if (filling_.findings.capacity() == 0) {
     const std::lock_guard lock(mutex_);
     if (!spare_.empty()) {
       filling_ = std::move(spare_.back());
