@@ -84,7 +84,7 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     }
     bool written = true;
     try {
-      if (batch.named) written = writer_->WriteNamed(batch.lines);
+      if (!batch.lines.empty()) written = writer_->WriteNamed(batch.lines);
       for (MacFinding& finding : batch.findings) {
         if (!writer_->Write(finding)) {
           written = false;
@@ -100,7 +100,6 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
     batch.findings.clear();
     batch.text.clear();
     batch.at.clear();
-    batch.named = false;
     batch.lines.clear();
     lock.lock();
     // Every batch comes back: one given up would leave its memory in the
@@ -136,7 +135,7 @@ bool BatchedWriter::Add(const MacFinding& finding) {
 
 bool BatchedWriter::Push() {
   Batch batch = std::exchange(filling_, Batch(&pool_));
-  if (batch.findings.empty() && !batch.named) {
+  if (batch.findings.empty() && batch.lines.empty()) {
     // Its room comes back for the next.
     filling_ = std::move(batch);
     return true;
@@ -158,9 +157,7 @@ bool BatchedWriter::AddNamed(std::string* lines) {
       spare_.pop_back();
     }
   }
-  filling_.named = true;
   filling_.lines.swap(*lines);
-  lines->clear();
   return Push();
 }
 

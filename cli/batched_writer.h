@@ -56,15 +56,14 @@ class BatchedWriter {
   void Drain();
 
  private:
-  // Findings with their MACs' text, one after another; or, named, the
-  // lines of findings named already, in text.
+  // Findings with their MACs' text, one after another; or the lines of
+  // findings named already.
   struct Batch {
     explicit Batch(std::pmr::memory_resource* memory)
         : findings(memory), text(memory), at(memory) {}
     std::pmr::vector<MacFinding> findings;
     std::pmr::string text;
     std::pmr::vector<std::size_t> at;  // where each finding's copy starts
-    bool named = false;
     // The lines, their room handed back and forth with the caller's.
     std::string lines;
   };

@@ -207,6 +207,42 @@ TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
   }
 }
 
+// Standard input that is a file read from the middle on (what a script
+// read of it before) is split from where its descriptor stands: the
+// lines are those of the rest read as a file of its own.
+TEST(StreamScanTest, AFileReadFromWhereItsDescriptorStandsIsSplitFromThere) {
+  const std::string skipped = Log(4000);
+  const std::string rest = Log(3000) + "\nlast 00:50:56:01:02:03\n" + Log(3000);
+  const TestFolder folder;
+  WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
+  WriteWholeFile(folder / "log.txt", skipped + rest);
+  WriteWholeFile(folder / "rest.txt", rest);
+  const std::string base = Utf8FromPath(folder / "base.dat");
+  const std::string whole =
+      ScanCollecting(Utf8FromPath(folder / "rest.txt"), base,
+                     ResultFormat::kJson, kWholeInputBytes)
+          .flushed;
+  Result<LiveListings, ListingProblem> listings = LiveListings::Load(base);
+  ASSERT_TRUE(listings);
+  PendingListings pending(std::move(*listings));
+  std::FILE* in = std::fopen(Utf8FromPath(folder / "log.txt").c_str(), "rb");
+  ASSERT_NE(in, nullptr);
+  ASSERT_EQ(::lseek(::fileno(in), static_cast<off_t>(skipped.size()), SEEK_SET),
+            static_cast<off_t>(skipped.size()));
+  std::string written;
+  std::FILE* stream = Collecting(&written);
+  ASSERT_NE(stream, nullptr);
+  {
+    Output out(stream);
+    EXPECT_TRUE(ScanInput("-", in, &pending, ResultFormat::kJson, &out, 0));
+    EXPECT_EQ(out.Flush(), 0);
+  }
+  std::fclose(stream);
+  std::fclose(in);
+  EXPECT_EQ(written, whole);
+  EXPECT_GT(std::count(whole.begin(), whole.end(), '\n'), 6000);
+}
+
 // When an input's scan ends, every line of it has been handed on, though
 // a second thread named them: a silent pipe named after it holds none
 // back.
