@@ -181,7 +181,9 @@ TEST(StreamScanTest, TwoHalvesOfALongTextGiveWhatOneScanGives) {
 // past the middle rests on a heading far above it, where a blank line
 // before it makes it rest on lines of its own half, and where a line in
 // a Russian code page far above makes the second half's Cyrillic label
-// something else (its lines numbered from the file's first throughout).
+// something else (its lines numbered from the file's first throughout);
+// and a file short enough that its first part is named on the scanning
+// thread.
 TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
   const std::string log = Log(3000);
   const std::string cases[] = {
@@ -190,6 +192,7 @@ TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
       "\xCF\xEE\xF0\xF2 00-50-56-01-02-03\n" + log + log +
           "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
       log + log + "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
+      Log(2000),
   };
   const TestFolder folder;
   WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
@@ -202,7 +205,7 @@ TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
       const std::string whole =
           ScanCollecting(path, base, *format, kWholeInputBytes).flushed;
       EXPECT_EQ(ScanCollecting(path, base, *format, 0).flushed, whole);
-      EXPECT_GT(std::count(whole.begin(), whole.end(), '\n'), 9000);
+      EXPECT_GE(std::count(whole.begin(), whole.end(), '\n'), 2000);
     }
   }
 }
