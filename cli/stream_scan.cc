@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "cli/batched_writer.h"
 #include "cli/input_file.h"
+#include "cli/scan_naming.h"
 #include "cli/second_half.h"
 #include "cli/tail_scan.h"
 #include "cli/whole_input.h"
@@ -31,37 +32,6 @@ ScanResult NoListings() {
 ScanResult Unreadable(int error_number) {
   return Fail(InputProblem{InputProblem::Kind::kUnreadable,
                            error_number != 0 ? error_number : EIO});
-}
-
-// Thrown on the naming thread when the listings it waited for failed.
-struct NoListingsCame {};
-
-// The listings of pending, waiting for them; nullptr when there are none.
-const ListingSet* ListingsOf(PendingListings* pending) {
-  LiveListings* live = pending->Get();
-  return live != nullptr ? &live->current() : nullptr;
-}
-
-// Readies writer for naming: for a long text on batched's second thread,
-// which waits there for the listings listings() gives and indexes them
-// whole; else, or where no thread may start, on this one. False when no
-// listings came to this one.
-template <typename Listings>
-bool StartNaming(bool long_text, Listings listings, LineWriter* writer,
-                 BatchedWriter* batched) {
-  if (long_text) {
-    batched->Start([listings, writer] {
-      const ListingSet* set = listings();
-      if (set == nullptr) throw NoListingsCame();
-      set->IndexAll();
-      writer->Use(*set);
-    });
-  }
-  if (batched->started()) return true;
-  const ListingSet* set = listings();
-  if (set == nullptr) return false;
-  writer->Use(*set);
-  return true;
 }
 
 // Writes the result lines of text, naming its MACs from the listings
@@ -98,111 +68,6 @@ bool ScanWholeWith(std::string_view text, Listings listings,
   out->Flush();
   return true;
 }
-
-// The naming side of a scan in pieces: on a second thread for a long
-// text, which waits there for the listings while this one scans; else on
-// this one, once the listings are read.
-class PieceNaming {
- public:
-  PieceNaming(PendingListings* pending, const ResultFormat& format, Output* out)
-      : pending_(pending),
-        writer_(format, out),
-        batched_(&writer_),
-        own_writer_(format, out) {}
-
-  // Before the first piece of got bytes is scanned: false when no
-  // listings came.
-  bool Begin(std::size_t got) {
-    // A long first piece: a long text is coming.
-    return StartNaming(
-        got >= ListingSet::kLongText,
-        [pending = pending_] { return ListingsOf(pending); }, &writer_,
-        &batched_);
-  }
-
-  void Name(const MacFinding& finding) {
-    if (!batched_.started()) {
-      writer_.Write(finding);
-    } else if (!batched_.Add(finding)) {
-      failed_ = true;  // the output, or no listings came
-    }
-  }
-
-  // Names a finding of many found elsewhere and handed on at once: with
-  // a second thread, every other batch of them is named on this one
-  // meanwhile, so that both name. EndShared after the last.
-  void NameShared(const MacFinding& finding) {
-    if (!batched_.started() || !SharingReady()) {
-      Name(finding);
-      return;
-    }
-    if (naming_here_) {
-      own_writer_.Name(finding, &own_lines_);
-    } else if (!batched_.Add(finding)) {
-      failed_ = true;
-    }
-    if (++in_group_ == kGroup) EndGroup();
-  }
-  void EndShared() {
-    if (naming_here_ && in_group_ > 0) EndGroup();
-  }
-
-  // Waits for the listings here; false when none came. Before a read that
-  // may wait for ever (a terminal, a pipe that stays open), so that
-  // missing listings are told at once.
-  bool WaitForListings() { return pending_->Get() != nullptr; }
-
-  // Waits until every line found is written; false when no listings came.
-  bool Drain() {
-    try {
-      batched_.Drain();
-      return true;
-    } catch (const NoListingsCame&) {
-      return false;
-    }
-  }
-
-  // Takes up listings an update has put in place, once drained.
-  void TakeUpNewListings() {
-    LiveListings* live = pending_->Get();
-    if (live != nullptr && live->Refresh()) writer_.Use(live->current());
-  }
-
-  bool failed() const { return failed_; }
-  bool on_second_thread() const { return batched_.started(); }
-
- private:
-  // Whether this thread may look up too, the second thread having
-  // readied the listings; asked once.
-  bool SharingReady() {
-    if (!sharing_asked_) {
-      sharing_asked_ = true;
-      if (batched_.WaitPrepared()) {
-        own_writer_.Use(pending_->Get()->current());
-        sharing_ = true;
-      }
-    }
-    return sharing_;
-  }
-  // Hands on the lines named here, or ends a group of the other thread's.
-  void EndGroup() {
-    if (naming_here_ && !batched_.AddNamed(&own_lines_)) failed_ = true;
-    naming_here_ = !naming_here_;
-    in_group_ = 0;
-  }
-
-  static constexpr std::size_t kGroup = 4096;
-  PendingListings* pending_;
-  LineWriter writer_;
-  BatchedWriter batched_;
-  bool failed_ = false;
-  // Naming shared with the second thread.
-  LineWriter own_writer_;  // names, writes nothing
-  bool sharing_asked_ = false, sharing_ = false;
-  bool naming_here_ = false;
-  std::size_t in_group_ = 0;
-  std::string own_lines_;
-};
 
 // At the start of the second part, once this scan has read up to it: the
 // second part's findings follow this scan's, handed on as they are found.
