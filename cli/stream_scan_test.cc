@@ -176,14 +176,21 @@ TEST(StreamScanTest, TwoHalvesOfALongTextGiveWhatOneScanGives) {
   }
 }
 
+// A line of hundreds of kilobytes with a MAC every few words.
+std::string LongLine() {
+  std::string line;
+  while (line.size() < (300 << 10)) line += "seen 00:50:56:00:00:01 ";
+  return line;
+}
+
 // A file read in pieces has its second half read and scanned on a thread
 // of its own, and gives what the file read whole gives: where a bare word
 // past the middle rests on a heading far above it, where a blank line
 // before it makes it rest on lines of its own half, and where a line in
 // a Russian code page far above makes the second half's Cyrillic label
 // something else (its lines numbered from the file's first throughout);
-// and a file short enough that its first part is named on the scanning
-// thread.
+// a file short enough that its first part is named on the scanning
+// thread; and one with no line start near its middle, which is not split.
 TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
   const std::string log = Log(3000);
   const std::string cases[] = {
@@ -193,6 +200,7 @@ TEST(StreamScanTest, AFileScannedInTwoHalvesGivesWhatOneScanGives) {
           "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
       log + log + "\xD0\x9C\xD0\x90\xD0\x9A: 00505600ABCD\n" + log,
       Log(2000),
+      Log(1500) + LongLine() + "\n" + Log(1500),
   };
   const TestFolder folder;
   WriteWholeFile(folder / "base.dat", "00-50-56   (hex)\t\tVMware, Inc.\r\n");
