@@ -115,13 +115,7 @@ void BatchedWriter::Run(const std::function<void()>& prepare) {
 }
 
 bool BatchedWriter::Add(const MacFinding& finding) {
-  if (filling_.findings.capacity() == 0) {
-    const std::lock_guard lock(mutex_);
-    if (!spare_.empty()) {
-      filling_ = std::move(spare_.back());
-      spare_.pop_back();
-    }
-  }
+  TakeSpare();
   if (filling_.findings.empty()) {
     filling_.findings.reserve(kBatch);
     filling_.at.reserve(kBatch);
@@ -131,6 +125,15 @@ bool BatchedWriter::Add(const MacFinding& finding) {
   filling_.text.append(finding.candidate_mac);
   filling_.findings.push_back(finding);
   return filling_.findings.size() < kBatch || Push();
+}
+
+void BatchedWriter::TakeSpare() {
+  if (filling_.findings.capacity() != 0) return;
+  const std::lock_guard lock(mutex_);
+  if (!spare_.empty()) {
+    filling_ = std::move(spare_.back());
+    spare_.pop_back();
+  }
 }
 
 bool BatchedWriter::Push() {
@@ -150,13 +153,7 @@ bool BatchedWriter::Push() {
 
 bool BatchedWriter::AddNamed(std::string* lines) {
   if (!Push()) return false;
-  if (filling_.findings.capacity() == 0) {
-    const std::lock_guard lock(mutex_);
-    if (!spare_.empty()) {
-      filling_ = std::move(spare_.back());
-      spare_.pop_back();
-    }
-  }
+  TakeSpare();
   filling_.lines.swap(*lines);
   return Push();
 }

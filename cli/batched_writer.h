@@ -73,6 +73,8 @@ class BatchedWriter {
   void Run(const std::function<void()>& prepare);
   // Queues the batch being filled; false once the writer has stopped.
   bool Push();
+  // Fills a batch written before, where the one being filled has no room.
+  void TakeSpare();
 
   LineWriter* writer_;
   // The batches' memory, a few large pages handed out on the scanning
