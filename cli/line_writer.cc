@@ -11,9 +11,8 @@ LineWriter::LineWriter(const ResultFormat& format, Output* out)
 
 bool LineWriter::Write(const MacFinding& finding) {
   lines_.clear();
-  SearchMacBase(*listings_, finding, style_, &lines_, &rows_, &scratch_);
-  out_->Write(lines_);
-  return !out_->failed();
+  Name(finding, &lines_);
+  return WriteNamed(lines_);
 }
 
 void LineWriter::Name(const MacFinding& finding, std::string* lines) {
