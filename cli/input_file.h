@@ -9,6 +9,11 @@
 // per system (input_file_posix.cc, input_file_win32.cc).
 namespace venmark {
 
+// The bytes of each piece an input is read in when not read whole: a
+// piece stays in the processor's cache while it is copied and scanned;
+// smaller pieces cost more reads, larger ones go to memory.
+inline constexpr std::size_t kPieceBytes = std::size_t{1} << 17;
+
 // Opens the file called name (UTF-8) for reading; null with errno set.
 std::FILE* OpenInput(const std::string& name);
 

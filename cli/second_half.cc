@@ -10,7 +10,7 @@
 namespace venmark {
 namespace {
 
-constexpr std::size_t kBlock = std::size_t{1} << 17;
+constexpr std::size_t kBlock = kPieceBytes;  // as the first part reads
 // A line longer than this where the second part would begin: no split.
 constexpr std::size_t kLineSought = std::size_t{1} << 16;
 // The first part's share, in twentieths. Its findings are named while it

@@ -104,9 +104,7 @@ bool TakeSecondHalf(SecondHalf* half, const InputDecoder& decoder,
 ScanResult ScanStream(std::FILE* input, std::string_view prelude,
                       PendingListings* pending, const ResultFormat& format,
                       Output* out, std::uint64_t split_from) {
-  // A piece stays in the processor's cache while it is copied and passed
-  // over: smaller pieces cost more reads, larger ones go to memory.
-  constexpr std::size_t kBlock = std::size_t{1} << 17;
+  constexpr std::size_t kBlock = kPieceBytes;
   std::string block(kBlock, '\0');
   std::string utf8;
   StreamScanner scanner;
